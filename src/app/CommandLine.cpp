@@ -1,0 +1,45 @@
+#include "app/CommandLine.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <iostream>
+
+#include "app/Subcommands.h"
+
+namespace hoardwright::app {
+namespace {
+
+constexpr const char* kSubcommands[] = {"lzss"};
+
+}  // namespace
+
+bool IsModernCommandLine(const std::vector<std::string>& arguments) {
+  if (arguments.empty()) return false;
+  const std::string& first = arguments.front();
+  if (first.starts_with("--") || first == "-h") return true;
+  return std::ranges::find(kSubcommands, first) != std::end(kSubcommands);
+}
+
+int RunModernCommandLine(const std::vector<std::string>& arguments) {
+  CLI::App app{"Hoardwright builds personality cache files for lighting consoles.", "hoardwright"};
+  app.set_version_flag("--version", std::string("hoardwright ") + HOARDWRIGHT_VERSION);
+  app.require_subcommand(0, 1);
+  int exitStatus = 0;
+  RegisterLzssCommand(app, exitStatus);
+
+  std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+  try {
+    app.parse(reversed);
+  } catch (const CLI::ParseError& error) {
+    const int status = app.exit(error);
+    // CLI11 reports --help and --version as "errors" with status 0.
+    return status == 0 ? 0 : 1;
+  }
+  if (app.get_subcommands().empty()) {
+    std::cout << app.help();
+    return 0;
+  }
+  return exitStatus;
+}
+
+}  // namespace hoardwright::app

@@ -1,0 +1,64 @@
+#include "personality/LineStream.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace hoardwright {
+namespace {
+
+std::string FoldCrLf(std::string bytes) {
+  std::string folded;
+  folded.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+    folded.push_back(bytes[i]);
+  }
+  return folded;
+}
+
+}  // namespace
+
+LineStream::LineStream(std::string bytes, LineMode mode)
+    : content_(mode == LineMode::Text ? FoldCrLf(std::move(bytes)) : std::move(bytes)),
+      mode_(mode) {}
+
+std::optional<LineStream> LineStream::Open(const std::filesystem::path& path, LineMode mode,
+                                           std::string* error) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    if (error) *error = "is a directory";
+    return std::nullopt;
+  }
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    if (error) *error = std::strerror(errno);
+    return std::nullopt;
+  }
+  std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  if (file.bad()) {
+    if (error) *error = "read error";
+    return std::nullopt;
+  }
+  return LineStream(std::move(bytes), mode);
+}
+
+bool LineStream::ReadLine(std::string_view& line) {
+  if (AtEnd()) {
+    line = {};
+    return false;
+  }
+  const std::size_t available = std::min(kMaxLineLength, content_.size() - position_);
+  std::string_view chunk(content_.data() + position_, available);
+  const std::size_t newline = chunk.find('\n');
+  if (newline != std::string_view::npos) chunk = chunk.substr(0, newline + 1);
+  position_ += chunk.size();
+  // The readers see the line as a C string: a NUL ends its text.
+  const std::size_t nul = chunk.find('\0');
+  line = nul == std::string_view::npos ? chunk : chunk.substr(0, nul);
+  return true;
+}
+
+}  // namespace hoardwright

@@ -1,0 +1,62 @@
+#include "personality/OutputCursor.h"
+
+#include <algorithm>
+
+namespace hoardwright {
+
+bool OutputCursor::SetPosition(std::size_t position) {
+  if (position > buffer_.size()) return false;
+  position_ = position;
+  return true;
+}
+
+bool OutputCursor::Advance(std::size_t count) {
+  if (count > Remaining()) return false;
+  position_ += count;
+  return true;
+}
+
+bool OutputCursor::PutByte(std::uint8_t value) {
+  if (Remaining() < 1) return false;
+  buffer_[position_++] = value;
+  return true;
+}
+
+bool OutputCursor::PutWord(std::uint16_t value) {
+  if (Remaining() < 2) return false;
+  buffer_[position_++] = static_cast<std::uint8_t>(value >> 8);
+  buffer_[position_++] = static_cast<std::uint8_t>(value & 0xFF);
+  return true;
+}
+
+bool OutputCursor::PutBytes(std::span<const std::uint8_t> bytes) {
+  if (bytes.size() > Remaining()) return false;
+  std::ranges::copy(bytes, buffer_.begin() + static_cast<std::ptrdiff_t>(position_));
+  position_ += bytes.size();
+  return true;
+}
+
+bool OutputCursor::PutString(std::string_view text) {
+  if (text.size() + 1 > Remaining()) return false;
+  for (char c : text) buffer_[position_++] = static_cast<std::uint8_t>(c);
+  buffer_[position_++] = 0;
+  return true;
+}
+
+bool OutputCursor::SetByteAt(std::size_t offset, std::uint8_t value) {
+  if (offset >= buffer_.size()) return false;
+  buffer_[offset] = value;
+  return true;
+}
+
+std::optional<std::uint8_t> OutputCursor::ByteAt(std::size_t offset) const {
+  if (offset >= buffer_.size()) return std::nullopt;
+  return buffer_[offset];
+}
+
+std::optional<std::uint8_t> OutputCursor::ByteBefore() const {
+  if (position_ == 0) return std::nullopt;
+  return buffer_[position_ - 1];
+}
+
+}  // namespace hoardwright

@@ -1,0 +1,44 @@
+#pragma once
+// The write position every keyword reader and shape compiler appends at: a bounded writer over a
+// buffer the caller owns. A write that would pass the end fails and writes nothing.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace hoardwright {
+
+class OutputCursor {
+ public:
+  explicit OutputCursor(std::span<std::uint8_t> buffer) : buffer_(buffer) {}
+
+  std::size_t Position() const { return position_; }
+  std::size_t Capacity() const { return buffer_.size(); }
+  std::size_t Remaining() const { return buffer_.size() - position_; }
+  // Moves the write position; fails beyond the buffer's end.
+  bool SetPosition(std::size_t position);
+  bool Advance(std::size_t count);
+
+  bool PutByte(std::uint8_t value);
+  // A word value: the low 16 bits, most significant byte first.
+  bool PutWord(std::uint16_t value);
+  bool PutBytes(std::span<const std::uint8_t> bytes);
+  // The characters followed by one NUL byte.
+  bool PutString(std::string_view text);
+  // Overwrites an already reserved byte (a count byte, say); `offset` is absolute.
+  bool SetByteAt(std::size_t offset, std::uint8_t value);
+  std::optional<std::uint8_t> ByteAt(std::size_t offset) const;
+  // The byte just before the write position, if there is one.
+  std::optional<std::uint8_t> ByteBefore() const;
+
+  // Everything from the buffer's start to the write position.
+  std::span<const std::uint8_t> Written() const { return buffer_.first(position_); }
+  std::span<std::uint8_t> Buffer() const { return buffer_; }
+
+ private:
+  std::span<std::uint8_t> buffer_;
+  std::size_t position_ = 0;
+};
+
+}  // namespace hoardwright

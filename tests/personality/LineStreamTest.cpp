@@ -1,0 +1,54 @@
+#include "personality/LineStream.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace hoardwright {
+namespace {
+
+std::vector<std::string> AllLines(LineStream& stream) {
+  std::vector<std::string> lines;
+  std::string_view line;
+  while (stream.ReadLine(line)) lines.emplace_back(line);
+  return lines;
+}
+
+TEST(LineStream, TextModeFoldsCrLfAndBinaryModeKeepsCr) {
+  LineStream text("A\r\nB\r\n", LineMode::Text);
+  EXPECT_EQ(AllLines(text), (std::vector<std::string>{"A\n", "B\n"}));
+  LineStream binary("A\r\nB\r\n", LineMode::Binary);
+  EXPECT_EQ(AllLines(binary), (std::vector<std::string>{"A\r\n", "B\r\n"}));
+}
+
+TEST(LineStream, LongLineArrivesIn299CharacterPieces) {
+  std::string physical(700, 'x');
+  LineStream stream(physical + "\n", LineMode::Text);
+  const auto lines = AllLines(stream);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0].size(), 299u);
+  EXPECT_EQ(lines[1].size(), 299u);
+  EXPECT_EQ(lines[2], std::string(102, 'x') + "\n");
+}
+
+TEST(LineStream, LastLineWithoutNewlineAndNulEndsLineText) {
+  LineStream stream(std::string("ab\0cd\nlast", 10), LineMode::Binary);
+  const auto lines = AllLines(stream);
+  EXPECT_EQ(lines, (std::vector<std::string>{"ab", "last"}));
+}
+
+TEST(LineStream, SeekReturnsToARememberedLine) {
+  LineStream stream("one\ntwo\nthree\n", LineMode::Text);
+  std::string_view line;
+  ASSERT_TRUE(stream.ReadLine(line));
+  const auto mark = stream.Tell();
+  AllLines(stream);
+  EXPECT_TRUE(stream.AtEnd());
+  stream.Seek(mark);
+  ASSERT_TRUE(stream.ReadLine(line));
+  EXPECT_EQ(line, "two\n");
+}
+
+}  // namespace
+}  // namespace hoardwright
