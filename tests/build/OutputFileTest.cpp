@@ -1,0 +1,92 @@
+#include "build/OutputFile.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "build/TemporaryDirectory.h"
+
+namespace hoardwright {
+namespace {
+
+std::string ReadAll(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::size_t EntriesIn(const std::filesystem::path& directory) {
+  return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(directory),
+                                                std::filesystem::directory_iterator()));
+}
+
+TEST(AtomicOutputFile, TargetAppearsOnlyOnCommit) {
+  auto dir = TemporaryDirectory::Create();
+  ASSERT_TRUE(dir);
+  const auto target = *dir / "OMK01PER.CMP";
+  std::string error;
+  auto file = AtomicOutputFile::Create(target, &error);
+  ASSERT_TRUE(file) << error;
+  ASSERT_TRUE(file->File().Write(std::string_view("cache")));
+  EXPECT_FALSE(std::filesystem::exists(target));
+  ASSERT_TRUE(file->Commit(&error)) << error;
+  EXPECT_EQ(ReadAll(target), "cache");
+  EXPECT_EQ(EntriesIn(dir->Path()), 1u);
+}
+
+// Each way a write can fail leaves an earlier cache as it was and no temporary file behind.
+TEST(AtomicOutputFile, FailuresKeepTheEarlierFileAndLeaveNothingBehind) {
+  struct Case {
+    const char* name;
+    WriteFaults faults;
+  };
+  const Case cases[] = {{"second write", WriteFaults::FailAtWrite(2)},
+                        {"close", WriteFaults::FailOnClose(1)},
+                        {"rename", WriteFaults::FailOnRename()}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto dir = TemporaryDirectory::Create();
+    ASSERT_TRUE(dir);
+    const auto target = *dir / "OMK01PER.CMP";
+    { std::ofstream(target) << "earlier"; }
+    WriteFaults faults = c.faults;
+    std::string error;
+    {
+      auto file = AtomicOutputFile::Create(target, &error, &faults);
+      ASSERT_TRUE(file);
+      file->Write(std::span<const std::uint8_t>());
+      file->File().Write(std::string_view("new"));
+      EXPECT_FALSE(file->Commit(&error));
+      EXPECT_FALSE(error.empty());
+    }
+    EXPECT_EQ(ReadAll(target), "earlier");
+    EXPECT_EQ(EntriesIn(dir->Path()), 1u);
+  }
+}
+
+TEST(OutputFile, DiskFullIsReportedAsAFailure) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  std::string error;
+  auto file = OutputFile::Create("/dev/full", &error);
+  ASSERT_TRUE(file) << error;
+  const std::string block(1 << 16, 'x');
+  file->Write(std::string_view(block));
+  EXPECT_FALSE(file->Close());
+  EXPECT_FALSE(file->Error().empty());
+}
+
+TEST(TemporaryDirectory, IsRemovedWithItsFilesAndHonoursTmpdir) {
+  std::filesystem::path kept;
+  {
+    auto dir = TemporaryDirectory::Create();
+    ASSERT_TRUE(dir);
+    kept = dir->Path();
+    std::ofstream(*dir / "QPFCOMP.DAT") << "x";
+    EXPECT_EQ(kept.parent_path(), std::filesystem::temp_directory_path());
+  }
+  EXPECT_FALSE(std::filesystem::exists(kept));
+}
+
+}  // namespace
+}  // namespace hoardwright
