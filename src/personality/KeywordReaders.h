@@ -1,0 +1,38 @@
+#pragma once
+// The keyword readers: each finds one keyword line or section of a personality, searching forward
+// from the stream's position, and appends its byte encoding at the cursor. They return false when
+// a reported keyword is missing, when a line is malformed, or when the encoding would not fit the
+// cursor's buffer (nothing is then written past it; what was written stays for the caller to
+// discard). A missing reported keyword shows "error - couldn't find keyword <keyword>".
+#include <optional>
+#include <string>
+
+#include "personality/LineHelpers.h"
+#include "personality/LineStream.h"
+#include "personality/OutputCursor.h"
+#include "personality/Reporter.h"
+
+namespace hoardwright {
+
+// The device text of the DEVICE line (at most 80 characters, to a double quote or the end of the
+// line) and its NUL. "DEVICE" also matches a DEVICEADDRESS line.
+bool ReadDevice(LineStream& stream, OutputCursor& cursor, Reporter& reporter);
+
+// The first and the second token of the NAME line (each at most 300 characters), or nullopt when
+// there is no NAME line. The second is empty when the first reaches the end of the line. They
+// return the token instead of leaving it at the cursor without moving it, which is what callers
+// took from the buffer anyway.
+std::optional<std::string> ReadNameFirst(LineStream& stream, Reporter& reporter);
+std::optional<std::string> ReadNameSecond(LineStream& stream, Reporter& reporter);
+
+// One byte: the second number of the TYPE line, or its first when it has one (0 when none).
+bool ReadType(LineStream& stream, OutputCursor& cursor, Reporter& reporter);
+
+// Five bytes from the MIRROR line: a byte value and two word values. A missing MIRROR line is
+// silent and writes nothing.
+bool ReadMirror(LineStream& stream, OutputCursor& cursor, Reporter& reporter);
+
+// Three word values from the "MINDMX=", "MAXDMX=" and "DIVBY=" lines, searched in that order.
+bool ReadDmxLimits(LineStream& stream, OutputCursor& cursor, Reporter& reporter);
+
+}  // namespace hoardwright
