@@ -1,0 +1,95 @@
+#pragma once
+// The main dialog without its widgets: both lists, the options, the fields that outlive a build,
+// and the operations behind its buttons. The widgets only present this state.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "personality/ManufacturerTable.h"
+#include "personality/Reporter.h"
+#include "ui/BuildRequest.h"
+#include "ui/PersonalityEntry.h"
+#include "ui/PersonalityListModel.h"
+
+namespace hoardwright::ui {
+
+// Puts one row into a cache list: a row whose device name matches without regard to letter case
+// is replaced (removed, and the new row appended at the end).
+void CopyToCacheList(const PersonalityEntry& entry, PersonalityListModel& cacheList);
+
+// "Cache File (%d Files)".
+std::string CacheLabelText(std::size_t fileCount);
+
+class MainDialogModel {
+ public:
+  explicit MainDialogModel(ManufacturerMap manufacturers = LoadManufacturerMap());
+
+  PersonalityListModel& PersonalityList() { return personalityList_; }
+  const PersonalityListModel& PersonalityList() const { return personalityList_; }
+  PersonalityListModel& CacheList() { return cacheList_; }
+  const PersonalityListModel& CacheList() const { return cacheList_; }
+  const ManufacturerMap& Manufacturers() const { return manufacturers_; }
+
+  // Refills the personality list from PersonalityDir, which gains a trailing "/" when it lacks
+  // one (the text the current-directory field shows). ReadDevice's messages go to `reporter`.
+  void ScanPersonalityDirectory(Reporter& reporter);
+
+  // The list buttons. Add does nothing at all when no personality row is selected.
+  void CopyToCacheList(std::size_t personalityRow);
+  void Add();
+  void AddAll();
+  void Remove();
+  void RemoveAll();
+  void UpdateCacheLabel();
+  // The cache list's caption as last updated.
+  const std::string& CacheLabel() const { return cacheLabel_; }
+
+  // A folder picked for the personality directory; an empty choice (cancelled) changes nothing.
+  // Returns whether PersonalityDir changed; the caller then saves the settings and scans.
+  bool ChoosePersonalityDir(std::string chosen);
+
+  // The last step of the dialog's initialisation: the three table options and Normal checked.
+  void FinishInitialisation();
+  // The unattended run checks the table options before it builds, but not the Normal choice.
+  void CheckTableOptions();
+
+  bool IncludePresetFocus() const { return includePresetFocus_; }
+  bool IncludeRangeTables() const { return includeRangeTables_; }
+  bool IncludeMacros() const { return includeMacros_; }
+  void SetIncludePresetFocus(bool on) { includePresetFocus_ = on; }
+  void SetIncludeRangeTables(bool on) { includeRangeTables_ = on; }
+  void SetIncludeMacros(bool on) { includeMacros_ = on; }
+  bool NormalChecked() const { return normalChecked_; }
+  void SetNormalChecked(bool on) { normalChecked_ = on; }
+
+  const std::string& PersonalityDir() const { return personalityDir_; }
+  void SetPersonalityDir(std::string dir) { personalityDir_ = std::move(dir); }
+  const std::string& OutputDir() const { return outputDir_; }
+  void SetOutputDir(std::string dir) { outputDir_ = std::move(dir); }
+  const std::string& CreatedBy() const { return createdBy_; }
+  void SetCreatedBy(std::string text) { createdBy_ = std::move(text); }
+  const std::string& Notes() const { return notes_; }
+  void SetNotes(std::string text) { notes_ = std::move(text); }
+  bool CommandLineMode() const { return commandLineMode_; }
+  void SetCommandLineMode(bool on) { commandLineMode_ = on; }
+
+  // What Build Cache hands to a build: standard when Normal is checked, else extended.
+  BuildRequest MakeBuildRequest() const;
+
+ private:
+  ManufacturerMap manufacturers_;
+  PersonalityListModel personalityList_;
+  PersonalityListModel cacheList_;
+  std::string cacheLabel_;
+  bool includePresetFocus_ = false;
+  bool includeRangeTables_ = false;
+  bool includeMacros_ = false;
+  bool normalChecked_ = false;
+  bool commandLineMode_ = false;
+  std::string createdBy_;
+  std::string personalityDir_;
+  std::string outputDir_;
+  std::string notes_;
+};
+
+}  // namespace hoardwright::ui

@@ -1,0 +1,99 @@
+#include "ui/PersonalityScan.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <set>
+#include <system_error>
+
+#include "personality/KeywordReaders.h"
+#include "personality/LineStream.h"
+#include "personality/OutputCursor.h"
+#include "ui/DirectoryText.h"
+
+namespace hoardwright::ui {
+namespace {
+
+// ReadDevice writes at most 80 characters and their NUL.
+constexpr std::size_t kDeviceBufferSize = 81;
+
+std::string UpperCasedAscii(std::string_view text) {
+  std::string upper(text);
+  std::ranges::transform(upper, upper.begin(), UpperAscii);
+  return upper;
+}
+
+std::optional<PersonalityEntry> ReadEntry(std::string filePath, std::string_view fileName,
+                                          const ManufacturerMap& manufacturers, Reporter& reporter,
+                                          std::string* readError) {
+  std::optional<LineStream> stream = LineStream::Open(filePath, LineMode::Text, readError);
+  if (!stream) return std::nullopt;
+
+  std::array<std::uint8_t, kDeviceBufferSize> deviceBuffer{};
+  OutputCursor cursor(deviceBuffer);
+  if (!ReadDevice(*stream, cursor, reporter)) return std::nullopt;
+
+  const auto* text = reinterpret_cast<const char*>(deviceBuffer.data());
+  const std::string_view deviceText(text, std::ranges::find(deviceBuffer, 0) - deviceBuffer.begin());
+  return PersonalityEntry{std::string(deviceText.substr(0, kDeviceNameLength)),
+                          ManufacturerNameForFile(manufacturers, fileName), std::move(filePath)};
+}
+
+}  // namespace
+
+bool HasPersonalityExtension(std::string_view fileName) {
+  constexpr std::string_view kExtension = ".QPF";
+  return fileName.size() >= kExtension.size() &&
+         EqualIgnoringAsciiCase(fileName.substr(fileName.size() - kExtension.size()), kExtension);
+}
+
+std::vector<std::string> ListPersonalityFiles(std::string_view directory) {
+  namespace fs = std::filesystem;
+  std::vector<std::string> names;
+  std::error_code error;
+  fs::directory_iterator it(fs::path(directory), error);
+  for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+    std::string name = it->path().filename().string();
+    std::error_code typeError;
+    if (HasPersonalityExtension(name) && it->is_regular_file(typeError)) {
+      names.push_back(std::move(name));
+    }
+  }
+  // Each key is computed once; directories may hold thousands of personalities.
+  std::vector<std::pair<std::string, std::string>> keyed;
+  keyed.reserve(names.size());
+  for (std::string& name : names) keyed.emplace_back(UpperCasedAscii(name), std::move(name));
+  std::ranges::sort(keyed);
+  names.clear();
+  for (auto& [key, name] : keyed) names.push_back(std::move(name));
+  return names;
+}
+
+PersonalityScan ScanPersonalityDirectory(std::string_view personalityDir,
+                                         const ManufacturerMap& manufacturers, Reporter& reporter,
+                                         SortState sort) {
+  PersonalityScan scan{WithTrailingSeparator(std::string(personalityDir)), {}};
+  if (scan.personalityDir.empty()) return scan;
+
+  std::set<std::string> listedDevices;
+  for (const std::string& fileName : ListPersonalityFiles(scan.personalityDir)) {
+    std::optional<PersonalityEntry> entry = ReadEntry(scan.personalityDir + fileName, fileName,
+                                                      manufacturers, reporter, nullptr);
+    // The first file with a device name wins; later ones are left out without a word.
+    if (entry && listedDevices.insert(entry->deviceName).second) {
+      scan.entries.push_back(std::move(*entry));
+    }
+  }
+  SortEntries(scan.entries, sort.column, sort.ascending);
+  return scan;
+}
+
+std::optional<PersonalityEntry> ReadPersonalityEntry(const std::string& filePath,
+                                                     const ManufacturerMap& manufacturers,
+                                                     Reporter& reporter, std::string* readError) {
+  const std::string fileName = std::filesystem::path(filePath).filename().string();
+  return ReadEntry(filePath, fileName, manufacturers, reporter, readError);
+}
+
+}  // namespace hoardwright::ui
