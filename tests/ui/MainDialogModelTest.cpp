@@ -215,14 +215,5 @@ TEST(MainDialogModelStartTest, UnattendedRunBuildsExtendedBeforeNormalIsChecked)
   EXPECT_EQ(model.MakeBuildRequest().cacheType, CacheType::Standard);
 }
 
-TEST(MainDialogModelStartTest, CancelledFolderChoiceKeepsTheDirectory) {
-  MainDialogModel model(ManufacturerMap{});
-  model.SetPersonalityDir("/pers/");
-  EXPECT_FALSE(model.ChoosePersonalityDir(""));
-  EXPECT_EQ(model.PersonalityDir(), "/pers/");
-  EXPECT_TRUE(model.ChoosePersonalityDir("/other"));
-  EXPECT_EQ(model.PersonalityDir(), "/other");
-}
-
 }  // namespace
 }  // namespace hoardwright::ui
