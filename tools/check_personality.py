@@ -19,7 +19,7 @@ class Problem(Exception):
     pass
 
 
-def find(lines, start, keyword, whole=False):
+def find(lines, start, keyword):
     """Index of the next line starting with `keyword` from `start`, or None."""
     for i in range(start, len(lines)):
         if lines[i].startswith(keyword):

@@ -3,7 +3,8 @@
 
 The consoles read the compiled result byte for byte, so the text is fixed here exactly: 53 lines,
 each ending in CR LF, a tab on lines 10 and 11, one trailing blank on line 44, empty lines 42 and
-47. Run from anywhere; the file is written next to this script's repository root.
+47. Run from anywhere; the file goes into resources/ of this repository. With --check the script only
+compares the file with what it would write (exit status 1 when they differ).
 """
 import pathlib
 import sys
@@ -80,6 +81,11 @@ def main() -> int:
         assert text.count(placeholder) == count, placeholder
     data = text.encode("ascii")
     target = pathlib.Path(__file__).resolve().parent.parent / "resources" / "info-template.qpf"
+    if "--check" in sys.argv[1:]:
+        # Leaves the file alone and says whether it is what this script would write.
+        same = target.exists() and target.read_bytes() == data
+        print(f"{target}: {'up to date' if same else 'DIFFERS from the generated text'}")
+        return 0 if same else 1
     target.write_bytes(data)
     print(f"{target}: {len(data)} bytes, {len(LINES)} lines")
     return 0

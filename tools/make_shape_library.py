@@ -3,7 +3,8 @@
 
 The file is generated so it can be checked and regenerated: the pattern values are computed from
 their waveforms, the shapes come from the table below, and the script asserts the counts and the
-exact size (16,957 bytes, CR LF line ends) before it writes anything.
+exact size (16,957 bytes, CR LF line ends) before it writes anything. With --check it only
+compares resources/SG.DAT with what it would write (exit status 1 when they differ).
 """
 import math
 import pathlib
@@ -460,6 +461,11 @@ def main() -> int:
     check(lines, data)
     assert compile_library(data) == (PATTERN_BYTES, 143, {1: 113, 2: 21, 3: 2, 6: 7})
     target = pathlib.Path(__file__).resolve().parent.parent / "resources" / "SG.DAT"
+    if "--check" in sys.argv[1:]:
+        # Leaves the file alone and says whether it is what this script would write.
+        same = target.exists() and target.read_bytes() == data
+        print(f"{target}: {'up to date' if same else 'DIFFERS from the generated text'}")
+        return 0 if same else 1
     target.write_bytes(data)
     print(f"{target}: {len(data)} bytes, {len(lines)} lines")
     return 0
