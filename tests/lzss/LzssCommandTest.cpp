@@ -1,0 +1,171 @@
+// The `hoardwright lzss` subcommands, run as a separate process.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+
+#include "lzss/Lzss.h"
+#include "lzss/LzssTestInputs.h"
+
+namespace hoardwright::lzss {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::Bytes;
+
+void WriteFile(const fs::path& path, const Bytes& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+Bytes ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string ReadText(const fs::path& path) {
+  const Bytes bytes = ReadFile(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+struct Outcome {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+class LzssCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = fs::temp_directory_path() /
+            ("hoardwright-lzss-cli-" + std::to_string(::getpid()) + "-" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(root_);
+    fs::create_directories(root_ / "work");
+    fs::create_directories(root_ / "logs");
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  fs::path Work(const std::string& name) const { return root_ / "work" / name; }
+
+  Outcome Run(const std::string& command, const fs::path& in, const fs::path& out) const {
+    const fs::path logs = root_ / "logs";
+    const std::string line = std::string("'") + HOARDWRIGHT_EXECUTABLE + "' lzss " + command + " '" +
+                             in.string() + "' '" + out.string() + "' >'" + (logs / "out").string() +
+                             "' 2>'" + (logs / "err").string() + "'";
+    const int raw = std::system(line.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(logs / "out"), ReadText(logs / "err")};
+  }
+
+  std::set<std::string> WorkFiles() const {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(root_ / "work")) {
+      names.insert(entry.path().filename().string());
+    }
+    return names;
+  }
+
+ private:
+  fs::path root_;
+};
+
+TEST_F(LzssCommand, CompressThenDecompressGivesTheInputBack) {
+  const Bytes inputs[] = {{}, testing::TextLike(20000, 1), testing::RandomBytes(70000, 2)};
+  for (const Bytes& data : inputs) {
+    WriteFile(Work("in"), data);
+    ASSERT_EQ(Run("compress", Work("in"), Work("in.z")).status, 0) << data.size();
+    EXPECT_EQ(ReadFile(Work("in.z")), CompressUnit(data, nullptr)) << data.size();
+    const Outcome decoded = Run("decompress", Work("in.z"), Work("back"));
+    EXPECT_EQ(decoded.status, 0) << decoded.err;
+    EXPECT_TRUE(decoded.err.empty()) << decoded.err;
+    EXPECT_TRUE(ReadFile(Work("back")) == data) << data.size();
+  }
+  EXPECT_EQ(WorkFiles(), (std::set<std::string>{"in", "in.z", "back"}));
+}
+
+TEST_F(LzssCommand, CompressingTwiceGivesIdenticalFiles) {
+  WriteFile(Work("in"), testing::NodeZeroInput(3, 500));
+  ASSERT_EQ(Run("compress", Work("in"), Work("first")).status, 0);
+  ASSERT_EQ(Run("compress", Work("in"), Work("second")).status, 0);
+  EXPECT_EQ(ReadFile(Work("first")), ReadFile(Work("second")));
+}
+
+TEST_F(LzssCommand, BadPathsFailWithOneLineAndLeaveNoOutput) {
+  WriteFile(Work("in"), testing::TextLike(3000, 4));
+  WriteFile(Work("kept"), {'o', 'l', 'd'});
+  fs::create_directories(Work("dir"));
+  const struct {
+    const char* command;
+    fs::path in;
+    fs::path out;
+    fs::path named;
+  } cases[] = {
+      {"compress", Work("missing"), Work("out"), Work("missing")},
+      {"decompress", Work("missing"), Work("out"), Work("missing")},
+      {"compress", Work("dir"), Work("out"), Work("dir")},
+      {"compress", Work("in"), Work("no-such-dir") / "out", Work("no-such-dir") / "out"},
+      {"decompress", Work("in"), Work("no-such-dir") / "out", Work("no-such-dir") / "out"},
+      {"compress", Work("in"), Work("dir"), Work("dir")},
+      {"compress", Work("missing"), Work("kept"), Work("missing")},
+  };
+  const auto before = WorkFiles();
+  for (const auto& c : cases) {
+    const Outcome outcome = Run(c.command, c.in, c.out);
+    EXPECT_NE(outcome.status, 0) << c.command << ' ' << c.in << ' ' << c.out;
+    EXPECT_NE(outcome.err.find(c.named.string()), std::string::npos) << outcome.err;
+    EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
+    EXPECT_EQ(WorkFiles(), before) << c.command << ' ' << c.in << ' ' << c.out;
+  }
+  EXPECT_EQ(ReadFile(Work("kept")), (Bytes{'o', 'l', 'd'}));
+}
+
+TEST_F(LzssCommand, AFullDiskFailsTheCompression) {
+  if (!fs::is_character_file("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  for (const std::size_t size : {10u, 200000u}) {
+    WriteFile(Work("in"), testing::RandomBytes(size, 5));
+    const Outcome outcome = Run("compress", Work("in"), "/dev/full");
+    EXPECT_NE(outcome.status, 0) << size;
+    EXPECT_NE(outcome.err.find("/dev/full"), std::string::npos) << outcome.err;
+    EXPECT_TRUE(fs::is_character_file("/dev/full"));
+  }
+}
+
+TEST_F(LzssCommand, DecompressReportsACutOffStreamAndKeepsWhatItDecoded) {
+  const Bytes data = testing::TextLike(5000, 6);
+  Bytes unit = CompressUnit(data, nullptr);
+  unit.resize(unit.size() / 2);
+  WriteFile(Work("cut.z"), unit);
+  const Outcome outcome = Run("decompress", Work("cut.z"), Work("out"));
+  EXPECT_NE(outcome.status, 0);
+  EXPECT_NE(outcome.err.find("end-of-stream"), std::string::npos) << outcome.err;
+  const Bytes decoded = ReadFile(Work("out"));
+  EXPECT_GT(decoded.size(), 0u);
+  EXPECT_TRUE(std::equal(decoded.begin(), decoded.end(), data.begin()));
+}
+
+TEST_F(LzssCommand, DecompressReportsASumMismatch) {
+  const Bytes data = testing::TextLike(5000, 7);
+  Bytes unit = CompressUnit(data, nullptr);
+  unit[0] ^= 1;
+  WriteFile(Work("bad.z"), unit);
+  const Outcome outcome = Run("decompress", Work("bad.z"), Work("out"));
+  EXPECT_NE(outcome.status, 0);
+  EXPECT_NE(outcome.err.find("sum mismatch"), std::string::npos) << outcome.err;
+  EXPECT_EQ(outcome.err.find("end-of-stream"), std::string::npos) << outcome.err;
+  EXPECT_EQ(ReadFile(Work("out")), data);
+
+  WriteFile(Work("short.z"), {1, 2});
+  const Outcome tooShort = Run("decompress", Work("short.z"), Work("out2"));
+  EXPECT_NE(tooShort.status, 0);
+  EXPECT_NE(tooShort.err.find("4-byte sum"), std::string::npos) << tooShort.err;
+}
+
+}  // namespace
+}  // namespace hoardwright::lzss
