@@ -35,4 +35,37 @@ bool ReadMirror(LineStream& stream, OutputCursor& cursor, Reporter& reporter);
 // Three word values from the "MINDMX=", "MAXDMX=" and "DIVBY=" lines, searched in that order.
 bool ReadDmxLimits(LineStream& stream, OutputCursor& cursor, Reporter& reporter);
 
+// The DMX channel table from the DMX line to a line starting with END: a count byte, then per
+// channel line 12 bytes and its name (at most 12 characters) with its NUL.
+bool ReadDmxTable(LineStream& stream, OutputCursor& cursor, Reporter& reporter);
+
+enum class SectionMode {
+  // One section, without its keyword lines; a missing start keyword is reported.
+  Section,
+  // One block of a repeated family: a separator 0xFF unless the byte before is already 0xFF, and
+  // the first and last lines kept as read. A missing start keyword is silent (the family ended).
+  Block,
+};
+
+// A counted list of the section's lines as strings, each body line cut to `limit` + 1 characters
+// and without its newline.
+bool ReadTextSection(LineStream& stream, OutputCursor& cursor, Reporter& reporter,
+                     std::string_view start, std::string_view end, std::size_t limit,
+                     SectionMode mode);
+
+// As ReadTextSection, with runs of blanks and tabs collapsed and ";" comments removed.
+bool ReadCompactBlock(LineStream& stream, OutputCursor& cursor, Reporter& reporter,
+                      std::string_view start, std::string_view end, std::size_t limit,
+                      SectionMode mode);
+
+// The compacting of a block line: from the second character on, the first ";" ends the line and
+// every run of blanks and tabs shrinks to its last character.
+std::string CompactLine(std::string_view line);
+
+// The index of the preset focus (0xFE) and macro (0xFD) tables in the rest of the stream, then
+// 0xFF. Returns false, without the closing 0xFF, on a preset focus row whose name reaches the end
+// of its line.
+bool WriteTableIndex(LineStream& stream, OutputCursor& cursor, Reporter& reporter,
+                     bool excludePresetFocus, bool excludeMacros);
+
 }  // namespace hoardwright

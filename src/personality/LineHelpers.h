@@ -42,7 +42,7 @@ Token CopyToken(std::string_view line, std::size_t position, std::size_t limit);
 struct ByteValue {
   bool endOfLine = false;  // no number before the end of the line; `value` is 0
   std::uint8_t value = 0;
-  std::size_t next = 0;    // after the number, or the end-of-line position
+  std::size_t next = 0;  // after the number, or the end-of-line position
 };
 
 // Skips everything that is neither a digit nor "-" up to the end of the line, converts the

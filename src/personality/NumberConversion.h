@@ -18,8 +18,12 @@ struct Conversion {
 Conversion ConvertDecimal(std::string_view text, std::size_t position);
 Conversion ConvertHex(std::string_view text, std::size_t position);
 
-inline bool IsDecimalDigit(char c) { return c >= '0' && c <= '9'; }
+inline bool IsDecimalDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 // A blank in the readers' sense: the space and the tab.
-inline bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
+inline bool IsBlankOrTab(char c) {
+  return c == ' ' || c == '\t';
+}
 
 }  // namespace hoardwright

@@ -1,8 +1,8 @@
-#include "personality/ManufacturerTable.h"
-
 #include <gtest/gtest.h>
 
 #include <set>
+
+#include "personality/ManufacturerTable.h"
 
 namespace hoardwright {
 namespace {
