@@ -1,0 +1,107 @@
+#include "extended/ExtendedBuild.h"
+
+#include <array>
+#include <string>
+
+#include "build/TemporaryDirectory.h"
+#include "extended/ExtendedCache.h"
+#include "personality/KeywordReaders.h"
+#include "personality/LineStream.h"
+#include "personality/OutputCursor.h"
+#include "resources/EmbeddedResources.h"
+
+namespace hoardwright::extended {
+namespace {
+
+// ReadDevice stores at most 80 characters and a NUL.
+constexpr std::size_t kDeviceTextBufferSize = 81;
+
+struct PersonalityNames {
+  std::string manufacturer;
+  std::string fixtureName;
+  std::string deviceName;
+};
+
+// The NAME fields and the DEVICE text, each searched from the file's start. A missing keyword
+// leaves its text empty (the reader reports it).
+PersonalityNames ReadNames(LineStream& file, Reporter& reporter) {
+  PersonalityNames names;
+  names.manufacturer = ReadNameFirst(file, reporter).value_or(std::string());
+  file.Rewind();
+  names.fixtureName = ReadNameSecond(file, reporter).value_or(std::string());
+  file.Rewind();
+  std::array<std::uint8_t, kDeviceTextBufferSize> device{};
+  OutputCursor cursor(device);
+  if (ReadDevice(file, cursor, reporter)) {
+    names.deviceName = TextField(device);
+    if (names.deviceName.size() > kDeviceNameLength) names.deviceName.resize(kDeviceNameLength);
+  }
+  return names;
+}
+
+// The embedded shape library, byte for byte, as the file the cache compiles its shapes from.
+bool WriteShapeLibrary(const std::filesystem::path& path) {
+  std::string error;
+  auto file = OutputFile::Create(path, &error);
+  return file && file->Write(resources::ShapeLibraryText()) && file->Close();
+}
+
+}  // namespace
+
+ExtendedBuildResult BuildExtendedCache(const ui::BuildRequest& request, Reporter& reporter,
+                                       const ExtendedBuildOptions& options) {
+  ExtendedBuildResult result;
+  result.outputPath = request.outputDir + std::string(kExtendedCacheFileName);
+  if (request.entries.empty()) {
+    reporter.ShowMessage(
+        "No personalities to build! Personalities need to be added to the cache listbox first!");
+    result.status = ExtendedBuildStatus::NoPersonalities;
+    return result;
+  }
+  if (request.entries.size() > static_cast<std::size_t>(kMaxPersonalities)) {
+    reporter.ShowMessage("Too many personalities (" + std::to_string(request.entries.size()) +
+                         "), Max: " + std::to_string(kMaxPersonalities) +
+                         ". Cache file not created!");
+    result.status = ExtendedBuildStatus::TooManyPersonalities;
+    return result;
+  }
+
+  // A cache without its shape library would look complete to the console, so a working copy
+  // that cannot be written ends the build.
+  std::string error;
+  const auto workDir = TemporaryDirectory::Create(&error);
+  std::filesystem::path shapeFile;
+  if (workDir) {
+    shapeFile = *workDir / std::string(kShapeLibraryFileName);
+  } else {
+    std::error_code ignored;
+    shapeFile = std::filesystem::temp_directory_path(ignored) / std::string(kShapeLibraryFileName);
+  }
+  if (!workDir || !WriteShapeLibrary(shapeFile)) {
+    reporter.ShowMessage("Unable to create " + shapeFile.string() + ", cache cannot be built!");
+    result.status = ExtendedBuildStatus::ShapeLibraryFailed;
+    return result;
+  }
+
+  CExtendedCache cache(options.console);
+  cache.SetShapeFile(shapeFile);
+  for (const std::string& path : request.entries) {
+    auto file = LineStream::Open(path, LineMode::Text);
+    if (!file) continue;
+    const PersonalityNames names = ReadNames(*file, reporter);
+    cache.AddPersonality(names.manufacturer, names.fixtureName, names.deviceName, path);
+  }
+
+  const CalendarTime time = options.time ? *options.time : BuildTimeFromEnvironment();
+  if (!cache.WriteCacheFile(result.outputPath, time, reporter, &error, options.faults)) {
+    reporter.ShowMessage("Unable to create output file " + result.outputPath.string() +
+                         ", cache file could not be created!");
+    result.status = ExtendedBuildStatus::OutputFailed;
+    return result;
+  }
+  result.status = ExtendedBuildStatus::Written;
+  result.personalityCount = cache.PersonalityCount();
+  return result;
+}
+
+}  // namespace hoardwright::extended

@@ -1,0 +1,47 @@
+#pragma once
+// The extended build: every personality of the cache list becomes one record of an extended cache
+// written to OutputDir + "OMK01PER.CMP". It shows no dialog; its messages go to the reporter.
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <string_view>
+
+#include "build/BuildClock.h"
+#include "build/OutputFile.h"
+#include "personality/Reporter.h"
+#include "ui/BuildRequest.h"
+
+namespace hoardwright::extended {
+
+inline constexpr std::string_view kExtendedCacheFileName = "OMK01PER.CMP";
+inline constexpr std::string_view kShapeLibraryFileName = "SG.DAT";
+
+enum class ExtendedBuildStatus {
+  Written,
+  NoPersonalities,       // the cache list is empty
+  TooManyPersonalities,  // more rows than the personality table holds
+  ShapeLibraryFailed,    // the working copy of the shape library could not be written
+  OutputFailed,          // the cache file could not be created or written
+};
+
+struct ExtendedBuildResult {
+  ExtendedBuildStatus status = ExtendedBuildStatus::OutputFailed;
+  std::filesystem::path outputPath;
+  int personalityCount = 0;  // records in the written file
+  bool Written() const { return status == ExtendedBuildStatus::Written; }
+};
+
+struct ExtendedBuildOptions {
+  // The time stamped into the file; the build time (SOURCE_DATE_EPOCH or the clock) when unset.
+  std::optional<CalendarTime> time;
+  WriteFaults* faults = nullptr;  // tests make a write of the cache file fail
+  std::ostream* console = nullptr;  // the coder's progress dots
+};
+
+// Reads the NAME and DEVICE lines of each cache-list file in list order, adds the personalities
+// and writes the file atomically. A row whose file cannot be read or that lacks a manufacturer or
+// fixture name is left out; the readers report missing keywords.
+ExtendedBuildResult BuildExtendedCache(const ui::BuildRequest& request, Reporter& reporter,
+                                       const ExtendedBuildOptions& options = {});
+
+}  // namespace hoardwright::extended

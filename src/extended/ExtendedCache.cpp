@@ -1,0 +1,179 @@
+#include "extended/ExtendedCache.h"
+
+#include <algorithm>
+#include <fstream>
+
+#include "extended/ByteOrder.h"
+#include "extended/PersonalityConversion.h"
+#include "extended/ShapeConversion.h"
+#include "lzss/Lzss.h"
+#include "personality/LineStream.h"
+
+namespace hoardwright::extended {
+namespace {
+
+void Append(std::vector<std::uint8_t>& file, std::span<const std::uint8_t> bytes) {
+  file.insert(file.end(), bytes.begin(), bytes.end());
+}
+
+std::uint32_t Position(const std::vector<std::uint8_t>& file) {
+  return static_cast<std::uint32_t>(file.size());
+}
+
+}  // namespace
+
+CExtendedCache::CExtendedCache(std::ostream* console)
+    : header_(EncodeHeader()), console_(console) {
+  manufacturers_.reserve(kMaxManufacturers);
+  personalities_.reserve(kMaxPersonalities);
+}
+
+CExtendedCache::~CExtendedCache() = default;
+
+bool CExtendedCache::SetShapeFile(std::filesystem::path path) {
+  shapeFile_ = std::move(path);
+  return true;
+}
+
+bool CExtendedCache::AddPersonality(std::string_view manufacturer, std::string_view fixtureName,
+                                    std::string_view deviceName, const std::string& path) {
+  if (manufacturer.empty() || fixtureName.empty() || path.empty()) return false;
+  if (PersonalityCount() >= kMaxPersonalities) return false;
+  // Opened only to make sure it can be read when its group block is written.
+  if (!std::ifstream(path)) return false;
+
+  PersonalityRecord record;
+  const int index = FindOrAddManufacturer(manufacturer);
+  record.manufacturerIndex = index < 0 ? kNoManufacturer : static_cast<std::uint16_t>(index);
+  SetTextField(record.fixtureName, fixtureName);
+  SetTextField(record.deviceName, deviceName);
+  paths_[PersonalityCount()] = path;
+  personalities_.push_back(record);
+  return true;
+}
+
+int CExtendedCache::FindOrAddManufacturer(std::string_view name) {
+  ManufacturerRecord candidate;
+  SetTextField(candidate.name, name);
+  const auto found = std::ranges::find(manufacturers_, candidate);
+  if (found != manufacturers_.end()) {
+    return static_cast<int>(found - manufacturers_.begin());
+  }
+  if (ManufacturerCount() >= kMaxManufacturers) return -1;
+  manufacturers_.push_back(candidate);
+  return ManufacturerCount() - 1;
+}
+
+void CExtendedCache::AssignGroups() {
+  int group = kFirstGroup;
+  int fill = 0;
+  for (PersonalityRecord& record : personalities_) {
+    record.group = static_cast<std::uint8_t>(group);
+    if (++fill == kGroupSize) {
+      ++group;
+      fill = 0;
+    }
+  }
+  groupCounter_ = group;
+}
+
+void CExtendedCache::WriteShapeBlock(std::vector<std::uint8_t>& file) {
+  if (shapeFile_.empty()) return;
+  auto text = LineStream::Open(shapeFile_, LineMode::Binary);
+  if (!text) return;
+  // A library that does not compile leaves the block with an empty compiled library.
+  std::vector<std::uint8_t> compiled;
+  CompileShapeLibrary(*text, compiled);
+  std::array<std::uint8_t, kShapeLengthSize> length{};
+  StoreBigEndian32(length, static_cast<std::uint32_t>(compiled.size()));
+  Append(file, length);
+  Append(file, lzss::CompressUnit(compiled, console_));
+}
+
+GroupData CExtendedCache::CollectGroupData(int group, Reporter& reporter) const {
+  GroupData data;
+  for (int i = 0; i < PersonalityCount(); ++i) {
+    if (personalities_[i].group != group) continue;
+    const auto start = static_cast<std::uint32_t>(data.bytes.size());
+    // A file that can no longer be read, like one that does not convert, adds nothing and gets
+    // length 0 where the next personality starts.
+    const auto path = paths_.find(i);
+    if (path != paths_.end()) {
+      if (auto input = LineStream::Open(path->second, LineMode::Binary)) {
+        ConvertPersonality(*input, data.bytes, reporter);
+      }
+    }
+    data.placements.push_back(
+        {i, start, static_cast<std::uint32_t>(data.bytes.size()) - start});
+  }
+  return data;
+}
+
+void CExtendedCache::PlaceGroup(const GroupData& data) {
+  for (const GroupData::Placement& placement : data.placements) {
+    personalities_.at(placement.record).offset = placement.offset;
+    personalities_.at(placement.record).length = placement.length;
+  }
+}
+
+void CExtendedCache::WriteGroupBlock(std::vector<std::uint8_t>& file, int group,
+                                     Reporter& reporter) {
+  const GroupData data = CollectGroupData(group, reporter);
+  PlaceGroup(data);
+  Append(file, lzss::CompressUnit(data.bytes, console_));
+}
+
+std::vector<std::uint8_t> CExtendedCache::ComposeCacheFile(const CalendarTime& time,
+                                                           Reporter& reporter) {
+  AssignGroups();
+  offsets_ = {};
+  std::vector<std::uint8_t> file;
+  Append(file, header_);
+  // The offset table and the personality table are placeholders until the blocks are placed.
+  Append(file, EncodeOffsetTable(offsets_));
+
+  info_ = MakeInfoRecord(MsDosDate(time), MsDosTime(time), ManufacturerCount(),
+                         PersonalityCount());
+  offsets_[kInfoSlot] = Position(file);
+  Append(file, EncodeInfoRecord(info_));
+
+  offsets_[kManufacturerSlot] = Position(file);
+  for (const ManufacturerRecord& record : manufacturers_) {
+    Append(file, EncodeManufacturerRecord(record));
+  }
+  if (ManufacturerCount() % 2 != 0) file.push_back(kPadByte);
+
+  offsets_[kPersonalitySlot] = Position(file);
+  file.resize(file.size() + kPersonalityRecordSize * personalities_.size());
+
+  offsets_[kShapeSlot] = Position(file);
+  WriteShapeBlock(file);
+  offsets_[kGroupsStartSlot] = Position(file);
+  for (int group = kFirstGroup; group < groupCounter_ + kFirstGroup; ++group) {
+    offsets_[static_cast<std::size_t>(group)] = Position(file);
+    WriteGroupBlock(file, group, reporter);
+  }
+  offsets_[FileLengthSlot(groupCounter_)] = Position(file);
+
+  auto records = file.begin() + offsets_[kPersonalitySlot];
+  for (const PersonalityRecord& record : personalities_) {
+    records = std::ranges::copy(EncodePersonalityRecord(record), records).out;
+  }
+  std::ranges::copy(EncodeOffsetTable(offsets_), file.begin() + kOffsetTableOffset);
+  return file;
+}
+
+bool CExtendedCache::WriteCacheFile(const std::filesystem::path& path, const CalendarTime& time,
+                                    Reporter& reporter, std::string* error, WriteFaults* faults) {
+  // An output that cannot be created is found before any personality is converted.
+  auto output = AtomicOutputFile::Create(path, error, faults);
+  if (!output) return false;
+  const std::vector<std::uint8_t> bytes = ComposeCacheFile(time, reporter);
+  if (!output->Write(bytes)) {
+    if (error) *error = output->File().Error();
+    return false;
+  }
+  return output->Commit(error);
+}
+
+}  // namespace hoardwright::extended

@@ -1,0 +1,99 @@
+#pragma once
+// The extended cache as it is collected during one build: the manufacturer and personality
+// tables, the path of each personality's file and of the shape library; WriteCacheFile turns them
+// into the file (layout in ExtendedCacheLayout.h).
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "build/BuildClock.h"
+#include "build/OutputFile.h"
+#include "extended/ExtendedCacheLayout.h"
+#include "personality/Reporter.h"
+
+namespace hoardwright::extended {
+
+// The uncompressed data of one group block and where each of its personalities landed in it.
+struct GroupData {
+  struct Placement {
+    int record = 0;
+    std::uint32_t offset = 0;
+    std::uint32_t length = 0;
+  };
+  std::vector<std::uint8_t> bytes;
+  std::vector<Placement> placements;
+};
+
+class CExtendedCache {
+ public:
+  // `console` receives the coder's progress dots (none when null).
+  explicit CExtendedCache(std::ostream* console = nullptr);
+  virtual ~CExtendedCache();
+  CExtendedCache(const CExtendedCache&) = delete;
+  CExtendedCache& operator=(const CExtendedCache&) = delete;
+
+  // The shape library text compiled into the shape block; without one the block is empty.
+  bool SetShapeFile(std::filesystem::path path);
+
+  // Appends one personality record. False, adding nothing, when the manufacturer, the fixture
+  // name or the path is empty, when the file cannot be opened, or when the table already holds
+  // kMaxPersonalities records. Names are cut to their field widths.
+  bool AddPersonality(std::string_view manufacturer, std::string_view fixtureName,
+                      std::string_view deviceName, const std::string& path);
+
+  // The index of the manufacturer name (cut to 20 characters, compared exactly), entered when it
+  // is new; -1 when it is new and the table is full.
+  int FindOrAddManufacturer(std::string_view name);
+
+  // Gives each record its group number, 101 records per group from group 5, and sets the group
+  // counter G to 5 + n / 101.
+  void AssignGroups();
+
+  // The whole file in memory, stamped with `time`. The tables are final afterwards (group
+  // numbers, offsets, lengths); call it once per object. Conversion messages go to `reporter`.
+  std::vector<std::uint8_t> ComposeCacheFile(const CalendarTime& time, Reporter& reporter);
+
+  // Composes the file and writes it to `path` atomically: it appears complete or not at all.
+  // False, with the reason in `error`, when it cannot be created or written.
+  bool WriteCacheFile(const std::filesystem::path& path, const CalendarTime& time,
+                      Reporter& reporter, std::string* error = nullptr,
+                      WriteFaults* faults = nullptr);
+
+  // Appends the shape block: the compiled library's length and its compressed form; nothing when
+  // no shape file is set or it cannot be read.
+  void WriteShapeBlock(std::vector<std::uint8_t>& file);
+
+  // Appends the compressed block of group `group` and records where each of its personalities
+  // lies inside the block's uncompressed data. Collecting the data and compressing it are
+  // separate steps so that groups can be compressed apart; the bytes do not depend on that.
+  void WriteGroupBlock(std::vector<std::uint8_t>& file, int group, Reporter& reporter);
+  // Converts the personalities of one group; reads the tables, changes nothing.
+  GroupData CollectGroupData(int group, Reporter& reporter) const;
+  // Enters a group's placements into the personality records.
+  void PlaceGroup(const GroupData& data);
+
+  int ManufacturerCount() const { return static_cast<int>(manufacturers_.size()); }
+  int PersonalityCount() const { return static_cast<int>(personalities_.size()); }
+  int GroupCounter() const { return groupCounter_; }
+  const ManufacturerRecord& Manufacturer(int index) const { return manufacturers_.at(index); }
+  const PersonalityRecord& Personality(int index) const { return personalities_.at(index); }
+  const OffsetTable& Offsets() const { return offsets_; }
+
+ private:
+  std::array<std::uint8_t, kHeaderSize> header_;
+  OffsetTable offsets_{};
+  CacheInfoRecord info_{};
+  std::vector<ManufacturerRecord> manufacturers_;
+  std::vector<PersonalityRecord> personalities_;
+  std::map<int, std::string> paths_;
+  std::filesystem::path shapeFile_;
+  int groupCounter_ = kFirstGroup;
+  std::ostream* console_ = nullptr;
+};
+
+}  // namespace hoardwright::extended
