@@ -9,7 +9,7 @@
 namespace hoardwright::app {
 namespace {
 
-constexpr const char* kSubcommands[] = {"lzss"};
+constexpr const char* kSubcommands[] = {"lzss", "build"};
 
 }  // namespace
 
@@ -26,6 +26,7 @@ int RunModernCommandLine(const std::vector<std::string>& arguments) {
   app.require_subcommand(0, 1);
   int exitStatus = 0;
   RegisterLzssCommand(app, exitStatus);
+  RegisterBuildCommand(app, exitStatus);
 
   std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
   try {

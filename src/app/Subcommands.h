@@ -6,5 +6,6 @@
 namespace hoardwright::app {
 
 void RegisterLzssCommand(CLI::App& app, int& exitStatus);
+void RegisterBuildCommand(CLI::App& app, int& exitStatus);
 
 }  // namespace hoardwright::app

@@ -5,46 +5,46 @@
 namespace hoardwright {
 
 bool OutputCursor::SetPosition(std::size_t position) {
-  if (position > buffer_.size()) return false;
+  if (position > buffer_.size()) return Refuse();
   position_ = position;
   return true;
 }
 
 bool OutputCursor::Advance(std::size_t count) {
-  if (count > Remaining()) return false;
+  if (count > Remaining()) return Refuse();
   position_ += count;
   return true;
 }
 
 bool OutputCursor::PutByte(std::uint8_t value) {
-  if (Remaining() < 1) return false;
+  if (Remaining() < 1) return Refuse();
   buffer_[position_++] = value;
   return true;
 }
 
 bool OutputCursor::PutWord(std::uint16_t value) {
-  if (Remaining() < 2) return false;
+  if (Remaining() < 2) return Refuse();
   buffer_[position_++] = static_cast<std::uint8_t>(value >> 8);
   buffer_[position_++] = static_cast<std::uint8_t>(value & 0xFF);
   return true;
 }
 
 bool OutputCursor::PutBytes(std::span<const std::uint8_t> bytes) {
-  if (bytes.size() > Remaining()) return false;
+  if (bytes.size() > Remaining()) return Refuse();
   std::ranges::copy(bytes, buffer_.begin() + static_cast<std::ptrdiff_t>(position_));
   position_ += bytes.size();
   return true;
 }
 
 bool OutputCursor::PutString(std::string_view text) {
-  if (text.size() + 1 > Remaining()) return false;
+  if (text.size() + 1 > Remaining()) return Refuse();
   for (char c : text) buffer_[position_++] = static_cast<std::uint8_t>(c);
   buffer_[position_++] = 0;
   return true;
 }
 
 bool OutputCursor::SetByteAt(std::size_t offset, std::uint8_t value) {
-  if (offset >= buffer_.size()) return false;
+  if (offset >= buffer_.size()) return Refuse();
   buffer_[offset] = value;
   return true;
 }

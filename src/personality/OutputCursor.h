@@ -36,9 +36,20 @@ class OutputCursor {
   std::span<const std::uint8_t> Written() const { return buffer_.first(position_); }
   std::span<std::uint8_t> Buffer() const { return buffer_; }
 
+  // True once any write or move was refused for lack of room, so a caller can tell a record that
+  // did not fit from a reader's ordinary "not found". Stays set until ClearOverflow().
+  bool Overflowed() const { return overflowed_; }
+  void ClearOverflow() { overflowed_ = false; }
+
  private:
+  bool Refuse() {
+    overflowed_ = true;
+    return false;
+  }
+
   std::span<std::uint8_t> buffer_;
   std::size_t position_ = 0;
+  bool overflowed_ = false;
 };
 
 }  // namespace hoardwright

@@ -1,0 +1,351 @@
+#include "build/StandardBuild.h"
+
+#include <array>
+#include <memory>
+#include <new>
+#include <span>
+#include <string_view>
+#include <system_error>
+
+#include "build/CacheIndexTable.h"
+#include "build/CompressIntermediate.h"
+#include "build/InfoPersonality.h"
+#include "build/PersonalityCompiler.h"
+#include "build/StandardCacheLayout.h"
+#include "build/TemporaryDirectory.h"
+#include "personality/KeywordReaders.h"
+#include "personality/LineStream.h"
+#include "personality/OutputCursor.h"
+#include "personality/ShapeLibraryReader.h"
+#include "resources/EmbeddedResources.h"
+
+namespace hoardwright {
+namespace {
+
+namespace layout = standard_cache;
+
+constexpr const char* kIntermediateFileName = "QPFCOMP.DAT";
+constexpr const char* kCompressedFileName = "OMK01PER.TMP";
+constexpr const char* kShapeFileName = "SG.DAT";
+// The progress bar's range while compressing, per index record.
+constexpr std::uint32_t kCompressionStepsPerRecord = 530;
+
+std::string Text(const std::filesystem::path& path) { return path.string(); }
+
+std::string NoPersonalitiesMessage() {
+  return "No personalities to build! Personalities need to be added to the cache listbox first!";
+}
+std::string NotEnoughMemoryMessage() { return "Not enough memory to complete build!"; }
+std::string CannotOpenIntermediateMessage(const std::string& path) {
+  return "Unable to open output file " + path + ", cache file cannot be built!";
+}
+std::string CannotCreateMessage(const std::string& path) {
+  return "Unable to create " + path + ", cache cannot be built!";
+}
+std::string CannotOpenMessage(const std::string& path) {
+  return "Unable to open " + path + ", cache cannot be built!";
+}
+std::string TooManyMessage(std::size_t count) {
+  return "Too many personalities (" + std::to_string(count) +
+         "), Max: " + std::to_string(layout::kMaxEntries) + ". Cache file not created!";
+}
+std::string NoDeviceMessage(const std::string& path) {
+  return "keyword DEVICE not found in " + path +
+         ", this personality will NOT be added to the cahce!\n";
+}
+std::string CompileErrorMessage(const std::string& path) {
+  return "Error in file " + path + ", this personality will NOT be added to the cahce!";
+}
+std::string CannotCreateOutputMessage(const std::string& path) {
+  return "Unable to create output file " + path + ", cache file could not be created!";
+}
+// A write that failed on the way (disk full, say): the build never reports success then.
+std::string WriteErrorMessage(const std::string& path, const std::string& reason) {
+  return "Unable to write " + path + " (" + reason + "), cache file could not be created!";
+}
+std::string ShapeLibraryTooLargeMessage(const std::string& path) {
+  return "The shape library " + path + " is too large, cache cannot be built!";
+}
+
+// The working storage of one build.
+struct WorkingBuffers {
+  layout::CacheIndexTable indexTable;
+  std::vector<std::uint8_t> blockBuffer;
+};
+
+class StandardBuild {
+ public:
+  StandardBuild(const ui::BuildRequest& request, BuildHost& host,
+                const StandardBuildOptions& options)
+      : request_(request), host_(host), options_(options) {}
+
+  StandardBuildResult Run() {
+    Build();
+    // Whatever ended the build, the main window goes back to its idle look; the private
+    // directory and every file still open go with this object.
+    host_.SetStatusText(" ");
+    host_.ShowProgress(false);
+    return std::move(result_);
+  }
+
+ private:
+  void Build() {
+    const std::size_t entryCount = request_.entries.size();
+    if (entryCount == 0) {
+      host_.ShowMessage(NoPersonalitiesMessage());
+      return;
+    }
+    const CalendarTime time = options_.buildTime ? *options_.buildTime : BuildTimeFromEnvironment();
+
+    BuildDetails details;
+    details.cacheDate = FormatCacheDate(time);
+    details.fileCount = static_cast<std::int32_t>(entryCount);
+    details.createdBy = request_.createdBy;
+    details.outputDir = request_.outputDir;
+    details.outputFileName = options_.outputFileName;
+    if (request_.unattended) {
+      details.notes = request_.notes;
+    } else {
+      details.outputFileName = ui::kDefaultCacheFileName;
+      if (host_.ShowBuildDetails(details) != DialogResult::Ok) {
+        result_.cancelled = true;
+        return;
+      }
+      host_.StoreBuildDetails(details);
+    }
+
+    if (auto directory = TemporaryDirectory::Create()) temporary_.emplace(std::move(*directory));
+    if (!WriteInfo(details, entryCount)) return;
+    if (!Allocate()) return;
+    // No separator goes in between: the directory text ends with one when it names a directory.
+    const std::filesystem::path outputPath = details.outputDir + details.outputFileName;
+    host_.RepaintNow();
+
+    if (!OpenIntermediate()) return;
+    if (!CompileShapeLibrary()) return;
+
+    host_.SetProgressRange(static_cast<std::uint32_t>(entryCount));
+    host_.SetProgressPosition(0);
+    host_.ShowProgress(true);
+    if (entryCount > layout::kMaxEntries) {
+      host_.ShowMessage(TooManyMessage(entryCount));
+      return;
+    }
+
+    if (!infoPath_.empty() && !ProcessItem(Text(infoPath_), 0, /*isInfo=*/true)) return;
+    for (std::size_t index = 0; index < entryCount; ++index) {
+      if (!ProcessItem(request_.entries[index], index, /*isInfo=*/false)) return;
+    }
+
+    if (!CloseIntermediate()) return;
+    WriteCache(outputPath);
+  }
+
+  bool WriteInfo(const BuildDetails& details, std::size_t entryCount) {
+    // Without a private directory there is no info personality; the intermediate file reports
+    // the problem below.
+    if (!temporary_) return true;
+    const InfoPersonalityFile info = WriteInfoPersonality(
+        temporary_->Path(),
+        {details.cacheDate, details.createdBy, entryCount, details.notes}, options_.faults);
+    if (!info.writeError.empty()) {
+      host_.ShowMessage(WriteErrorMessage(Text(*temporary_ / kInfoPersonalityFileName),
+                                          info.writeError));
+      return false;
+    }
+    infoPath_ = info.path;
+    return true;
+  }
+
+  bool Allocate() {
+    try {
+      buffers_ = std::make_unique<WorkingBuffers>();
+      buffers_->blockBuffer.assign(layout::kBlockBufferSize, 0);
+    } catch (const std::bad_alloc&) {
+      buffers_.reset();
+      host_.ShowMessage(NotEnoughMemoryMessage());
+      return false;
+    }
+    return true;
+  }
+
+  std::filesystem::path TemporaryPath(const char* name) const {
+    if (temporary_) return *temporary_ / name;
+    std::error_code ignored;
+    return std::filesystem::temp_directory_path(ignored) / name;
+  }
+
+  bool OpenIntermediate() {
+    intermediatePath_ = TemporaryPath(kIntermediateFileName);
+    std::string error;
+    if (temporary_) intermediate_ = OutputFile::Create(intermediatePath_, &error, options_.faults);
+    if (!intermediate_) {
+      host_.ShowMessage(CannotOpenIntermediateMessage(Text(intermediatePath_)));
+      return false;
+    }
+    return true;
+  }
+
+  // Appends one compiled block to the intermediate file.
+  bool AppendBlock(std::span<const std::uint8_t> block) {
+    if (intermediate_->Write(block)) return true;
+    host_.ShowMessage(WriteErrorMessage(Text(intermediatePath_), intermediate_->Error()));
+    return false;
+  }
+
+  bool CompileShapeLibrary() {
+    const std::filesystem::path shapePath = *temporary_ / kShapeFileName;
+    {
+      std::string error;
+      auto shapeFile = OutputFile::Create(shapePath, &error, options_.faults);
+      if (!shapeFile) {
+        host_.ShowMessage(CannotCreateMessage(Text(shapePath)));
+        return false;
+      }
+      if (!shapeFile->Write(resources::ShapeLibraryText()) || !shapeFile->Close()) {
+        host_.ShowMessage(WriteErrorMessage(Text(shapePath), shapeFile->Error()));
+        return false;
+      }
+    }
+    auto shapeText = LineStream::Open(shapePath, LineMode::Text);
+    if (!shapeText) {
+      host_.ShowMessage(CannotOpenMessage(Text(shapePath)));
+      return false;
+    }
+    OutputCursor cursor(buffers_->blockBuffer);
+    // A library with errors still gives the block that was read up to the error.
+    ReadShapeLibrary(*shapeText, cursor, host_);
+    std::error_code ignored;
+    std::filesystem::remove(shapePath, ignored);
+    // The header holds the block's length minus 1 in 16 bits.
+    if (cursor.Overflowed() || cursor.Position() == 0 ||
+        cursor.Position() > layout::kMaxBlockLength + 1) {
+      host_.ShowMessage(ShapeLibraryTooLargeMessage(Text(shapePath)));
+      return false;
+    }
+    buffers_->indexTable.StartStream(cursor.Position());
+    return AppendBlock(cursor.Written());
+  }
+
+  // One personality: its index record and its block. False only when the whole build must end.
+  bool ProcessItem(const std::string& path, std::size_t listIndex, bool isInfo) {
+    host_.DispatchPendingMessages();
+    host_.SetProgressPosition(static_cast<std::uint32_t>(listIndex));
+    host_.SetStatusText(path);
+
+    auto stream = LineStream::Open(path, LineMode::Text);
+    if (!stream) {
+      LeaveOut(path, LeftOutReason::Unreadable, isInfo);
+      return true;
+    }
+
+    std::array<std::uint8_t, layout::kDeviceFieldSize> deviceField{};
+    OutputCursor deviceCursor(deviceField);
+    if (!ReadDevice(*stream, deviceCursor, host_)) {
+      host_.ShowMessage(NoDeviceMessage(path), path);
+      LeaveOut(path, LeftOutReason::NoDevice, isInfo);
+      return true;
+    }
+    const auto device = deviceCursor.Written();
+    // The written text ends with its NUL.
+    std::string deviceText(device.begin(), device.end() - (device.empty() ? 0 : 1));
+
+    OutputCursor cursor(buffers_->blockBuffer);
+    const TableOptions tables{request_.includePresetFocus, request_.includeRangeTables,
+                              request_.includeMacros};
+    if (!CompilePersonality(*stream, cursor, tables, host_)) {
+      host_.ShowMessage(CompileErrorMessage(path), path);
+      LeaveOut(path, LeftOutReason::CompileFailed, isInfo);
+      return true;
+    }
+    buffers_->indexTable.Add(layout::CodeForPath(path), std::move(deviceText),
+                             static_cast<std::uint16_t>(cursor.Position()));
+    if (isInfo) result_.infoIncluded = true;
+    return AppendBlock(cursor.Written());
+  }
+
+  void LeaveOut(const std::string& path, LeftOutReason reason, bool isInfo) {
+    if (!isInfo) result_.leftOut.push_back({path, reason});
+  }
+
+  bool CloseIntermediate() {
+    if (intermediate_->Close()) return true;
+    host_.ShowMessage(WriteErrorMessage(Text(intermediatePath_), intermediate_->Error()));
+    return false;
+  }
+
+  void WriteCache(const std::filesystem::path& outputPath) {
+    std::string error;
+    auto output = AtomicOutputFile::Create(outputPath, &error, options_.faults);
+    if (!output) {
+      host_.ShowMessage(CannotCreateOutputMessage(Text(outputPath)));
+      return;
+    }
+    const auto& records = buffers_->indexTable.Records();
+    bool written = output->Write(layout::EncodeHeader(buffers_->indexTable.MakeHeader()));
+    for (const auto& record : records) {
+      written = written && output->Write(layout::EncodeIndexRecord(record));
+    }
+    if (!written) {
+      host_.ShowMessage(WriteErrorMessage(Text(outputPath), output->File().Error()));
+      return;
+    }
+
+    host_.SetStatusText("Compressing...");
+    host_.SetProgressRange(static_cast<std::uint32_t>(records.size()) * kCompressionStepsPerRecord);
+    const std::filesystem::path compressedPath = TemporaryPath(kCompressedFileName);
+    const CompressionOutcome compression =
+        CompressIntermediate(intermediatePath_, compressedPath, options_.faults);
+    if (compression.failure != CompressionFailure::None) {
+      host_.ShowMessage(compression.failure == CompressionFailure::CannotRead
+                            ? CannotOpenMessage(compression.failedPath)
+                            : WriteErrorMessage(compression.failedPath, compression.reason));
+      return;
+    }
+    if (!AppendFile(compressedPath, *output)) return;
+
+    const auto size = static_cast<std::int64_t>(output->File().BytesWritten());
+    if (!output->Commit(&error)) {
+      host_.ShowMessage(WriteErrorMessage(Text(outputPath), error));
+      return;
+    }
+    result_.cacheWritten = true;
+    result_.outputPath = outputPath;
+    result_.recordCount = records.size();
+    result_.cacheSize = size;
+    host_.ShowResult(size, static_cast<std::int32_t>(request_.entries.size()));
+  }
+
+  bool AppendFile(const std::filesystem::path& path, AtomicOutputFile& output) {
+    const auto bytes = ReadWholeFile(path);
+    if (!bytes) {
+      host_.ShowMessage(CannotOpenMessage(Text(path)));
+      return false;
+    }
+    if (!output.Write(*bytes)) {
+      host_.ShowMessage(WriteErrorMessage(Text(output.Target()), output.File().Error()));
+      return false;
+    }
+    return true;
+  }
+
+  const ui::BuildRequest& request_;
+  BuildHost& host_;
+  const StandardBuildOptions& options_;
+  StandardBuildResult result_;
+
+  std::optional<TemporaryDirectory> temporary_;
+  std::unique_ptr<WorkingBuffers> buffers_;
+  std::filesystem::path infoPath_;
+  std::filesystem::path intermediatePath_;
+  std::optional<OutputFile> intermediate_;
+};
+
+}  // namespace
+
+StandardBuildResult BuildStandardCache(const ui::BuildRequest& request, BuildHost& host,
+                                       const StandardBuildOptions& options) {
+  return StandardBuild(request, host, options).Run();
+}
+
+}  // namespace hoardwright
