@@ -178,8 +178,9 @@ int RunDecompress(const fs::path& inputPath, const fs::path& outputPath) {
   std::cout << std::endl;
   // What was decoded is kept even when the unit turns out to be broken.
   errno = 0;
-  if (std::fwrite(decoded.data.data(), 1, decoded.data.size(), output.File()) !=
-      decoded.data.size()) {
+  if (!decoded.data.empty() &&
+      std::fwrite(decoded.data.data(), 1, decoded.data.size(), output.File()) !=
+          decoded.data.size()) {
     Complain("cannot write " + Quoted(outputPath) + ": " + Reason(errno));
     return 1;
   }

@@ -81,7 +81,10 @@ TEST(LzssCoder, TheSumWrapsModulo2To32) {
 TEST(LzssCoder, RoundTripsAcrossWindowWraps) {
   Bytes records;
   while (records.size() < 70000) {
-    for (const char* text : {"Spot 575\0", "Wash\0"}) records.insert(records.end(), text, text + 9);
+    // Short NUL-terminated names and a small count, as in compiled personality records.
+    for (const auto text : {std::string_view("Spot 575\0", 9), std::string_view("Wash\0", 5)}) {
+      records.insert(records.end(), text.begin(), text.end());
+    }
     records.push_back(static_cast<std::uint8_t>(records.size() % 7));
   }
   const struct {
