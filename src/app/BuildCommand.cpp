@@ -12,6 +12,7 @@
 #include "app/Subcommands.h"
 #include "build/BuildHost.h"
 #include "build/StandardBuild.h"
+#include "extended/ExtendedBuild.h"
 #include "personality/ManufacturerTable.h"
 #include "ui/BuildDetails.h"
 #include "ui/BuildRequest.h"
@@ -39,6 +40,8 @@ struct BuildOptions {
   bool noRangeTables = false;
   bool noMacros = false;
   std::vector<std::string> paths;
+  // Options given that only the standard cache uses.
+  std::vector<std::string> standardOnlyGiven;
 };
 
 // A message box becomes one line on standard error.
@@ -178,13 +181,34 @@ int RunStandardBuild(const BuildOptions& options, const CacheListing& listing) {
   return listing.unlisted.empty() && result.leftOut.empty() ? kAllBuilt : kSomeLeftOut;
 }
 
-// The extended build plugs in here, with the same cache list and options.
-int RunExtendedBuild(const BuildOptions&, const CacheListing&) {
-  std::cerr << "hoardwright build: --type extended is not available yet\n";
-  return kUsageError;
+// The extended cache has no info personality and always keeps every table.
+int RunExtendedBuild(const BuildOptions& options, const CacheListing& listing) {
+  ui::BuildRequest request;
+  request.cacheType = ui::CacheType::Extended;
+  request.entries = listing.cacheList.FilePaths();
+  request.unattended = true;
+  extended::ExtendedBuildOptions buildOptions;
+  SplitOutput(options.output, request, buildOptions.outputFileName);
+
+  StderrReporter reporter;
+  const extended::ExtendedBuildResult result =
+      extended::BuildExtendedCache(request, reporter, buildOptions);
+  if (!result.Written()) return kNotWritten;
+  std::cout << result.personalityCount << " personalities written to "
+            << result.outputPath.string() << '\n';
+  std::vector<std::string> leftOut = listing.unlisted;
+  leftOut.insert(leftOut.end(), result.leftOut.begin(), result.leftOut.end());
+  for (const std::string& path : leftOut) std::cerr << "Left out of the cache: " << path << '\n';
+  return leftOut.empty() ? kAllBuilt : kSomeLeftOut;
 }
 
 int RunBuild(const BuildOptions& options) {
+  if (options.type == "extended" && !options.standardOnlyGiven.empty()) {
+    std::cerr << "hoardwright build: " << options.standardOnlyGiven.front()
+              << " does not apply to --type extended (it has no info personality and keeps "
+                 "every table)\nRun with --help for more information.\n";
+    return kUsageError;
+  }
   try {
     const CacheListing listing = ListPaths(options.paths);
     if (options.type == "extended") return RunExtendedBuild(options, listing);
@@ -223,7 +247,13 @@ void RegisterBuildCommand(CLI::App& app, int& exitStatus) {
   build->add_option("PATH", options->paths, "Personality directories and files")
       ->required()
       ->check(CLI::ExistingPath);
-  build->callback([options, &exitStatus] { exitStatus = RunBuild(*options); });
+  build->callback([options, build, &exitStatus] {
+    for (const char* name :
+         {"--created-by", "--notes", "--no-preset-focus", "--no-range-tables", "--no-macros"}) {
+      if (build->count(name) > 0) options->standardOnlyGiven.push_back(name);
+    }
+    exitStatus = RunBuild(*options);
+  });
 }
 
 }  // namespace hoardwright::app

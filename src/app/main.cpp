@@ -5,11 +5,17 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/LegacyRun.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> arguments(argv + 1, argv + argc);
   if (hoardwright::app::IsModernCommandLine(arguments)) {
     return hoardwright::app::RunModernCommandLine(arguments);
+  }
+  // "-d" anywhere in the argument text: the unattended build, without a window.
+  if (hoardwright::app::IsLegacyCommandLine(arguments)) {
+    return hoardwright::app::RunLegacyCommandLine(hoardwright::app::JoinArguments(arguments),
+                                                  std::cerr);
   }
   return hoardwright::app::RunModernCommandLine({"--help"});
 }

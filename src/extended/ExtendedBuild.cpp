@@ -51,7 +51,7 @@ bool WriteShapeLibrary(const std::filesystem::path& path) {
 ExtendedBuildResult BuildExtendedCache(const ui::BuildRequest& request, Reporter& reporter,
                                        const ExtendedBuildOptions& options) {
   ExtendedBuildResult result;
-  result.outputPath = request.outputDir + std::string(kExtendedCacheFileName);
+  result.outputPath = request.outputDir + options.outputFileName;
   if (request.entries.empty()) {
     reporter.ShowMessage(
         "No personalities to build! Personalities need to be added to the cache listbox first!");
@@ -85,11 +85,17 @@ ExtendedBuildResult BuildExtendedCache(const ui::BuildRequest& request, Reporter
 
   CExtendedCache cache(options.console);
   cache.SetShapeFile(shapeFile);
-  for (const std::string& path : request.entries) {
+  // Per cache-list row, whether it ends up with a binary form in the file.
+  std::vector<bool> rowLeftOut(request.entries.size(), true);
+  std::vector<std::size_t> recordRows;
+  for (std::size_t row = 0; row < request.entries.size(); ++row) {
+    const std::string& path = request.entries[row];
     auto file = LineStream::Open(path, LineMode::Text);
     if (!file) continue;
     const PersonalityNames names = ReadNames(*file, reporter);
-    cache.AddPersonality(names.manufacturer, names.fixtureName, names.deviceName, path);
+    if (cache.AddPersonality(names.manufacturer, names.fixtureName, names.deviceName, path)) {
+      recordRows.push_back(row);
+    }
   }
 
   const CalendarTime time = options.time ? *options.time : BuildTimeFromEnvironment();
@@ -101,6 +107,12 @@ ExtendedBuildResult BuildExtendedCache(const ui::BuildRequest& request, Reporter
   }
   result.status = ExtendedBuildStatus::Written;
   result.personalityCount = cache.PersonalityCount();
+  for (int i = 0; i < cache.PersonalityCount(); ++i) {
+    if (cache.Personality(i).length > 0) rowLeftOut[recordRows[static_cast<std::size_t>(i)]] = false;
+  }
+  for (std::size_t row = 0; row < request.entries.size(); ++row) {
+    if (rowLeftOut[row]) result.leftOut.push_back(request.entries[row]);
+  }
   return result;
 }
 

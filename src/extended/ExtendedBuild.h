@@ -1,10 +1,12 @@
 #pragma once
 // The extended build: every personality of the cache list becomes one record of an extended cache
-// written to OutputDir + "OMK01PER.CMP". It shows no dialog; its messages go to the reporter.
+// written to OutputDir + "OMK01PER.CMP" (or the file name the options give). It shows no dialog; its messages go to the reporter.
 #include <filesystem>
 #include <optional>
 #include <ostream>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "build/BuildClock.h"
 #include "build/OutputFile.h"
@@ -28,12 +30,17 @@ struct ExtendedBuildResult {
   ExtendedBuildStatus status = ExtendedBuildStatus::OutputFailed;
   std::filesystem::path outputPath;
   int personalityCount = 0;  // records in the written file
+  // Cache-list files without a binary form in the file: not added (unreadable, no manufacturer
+  // or fixture name) or added without one (the conversion failed). In list order.
+  std::vector<std::string> leftOut;
   bool Written() const { return status == ExtendedBuildStatus::Written; }
 };
 
 struct ExtendedBuildOptions {
   // The time stamped into the file; the build time (SOURCE_DATE_EPOCH or the clock) when unset.
   std::optional<CalendarTime> time;
+  // The file written in the request's output directory.
+  std::string outputFileName = std::string(kExtendedCacheFileName);
   WriteFaults* faults = nullptr;  // tests make a write of the cache file fail
   std::ostream* console = nullptr;  // the coder's progress dots
 };

@@ -20,9 +20,11 @@ struct Build {
   std::vector<std::string> messages;
 };
 
-Build RunBuild(const ui::BuildRequest& request, WriteFaults* faults = nullptr) {
+Build RunBuild(const ui::BuildRequest& request, WriteFaults* faults = nullptr,
+               const std::string& fileName = "OMK01PER.CMP") {
   CollectingReporter reporter;
   ExtendedBuildOptions options;
+  options.outputFileName = fileName;
   options.time = CalendarTime{2026, 12, 5, 9, 15, 0};
   options.faults = faults;
   Build build;
@@ -63,6 +65,8 @@ TEST(ExtendedBuildTest, RecordsFollowTheCacheListAndTheNameAndDeviceLines) {
   ASSERT_TRUE(build.result.Written());
   EXPECT_EQ(build.result.personalityCount, 3);
   EXPECT_EQ(build.result.outputPath, dir.Path() / "OMK01PER.CMP");
+  EXPECT_EQ(build.result.leftOut, (std::vector<std::string>{single, deleted, deviceless}))
+      << "not added, or added without a binary form, in list order";
   EXPECT_EQ(build.messages, (std::vector<std::string>{
                                 "error - couldn't find keyword DEVICE",
                                 "error - couldn't find keyword DEVICEADDRESS"}));
@@ -137,6 +141,10 @@ TEST(ExtendedBuildTest, TheOutputDirectoryIsUsedAsGiven) {
   const Build build = RunBuild(request);
   EXPECT_TRUE(build.result.Written());
   EXPECT_TRUE(std::filesystem::exists(dir.Path() / "cacheOMK01PER.CMP"));
+
+  const Build named = RunBuild(Request(dir, {path}), nullptr, "MK2.CMP");
+  EXPECT_EQ(named.result.outputPath, dir.Path() / "MK2.CMP");
+  EXPECT_TRUE(std::filesystem::exists(dir.Path() / "MK2.CMP"));
 }
 
 }  // namespace
