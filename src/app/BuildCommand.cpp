@@ -139,6 +139,15 @@ std::string NotesFromArgument(std::string_view text) {
   return ui::CutNotes(std::move(notes));
 }
 
+// The details dialog's created-by field is a single line: a line break would start a line of
+// its own in the info personality.
+std::string CreatedByFromArgument(std::string text) {
+  for (char& c : text) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  return text;
+}
+
 // "--output" names the cache file; an existing directory (or a text ending in "/") gets the
 // default file name inside it.
 void SplitOutput(const std::string& output, ui::BuildRequest& request, std::string& fileName) {
@@ -161,7 +170,7 @@ int RunStandardBuild(const BuildOptions& options, const CacheListing& listing) {
   request.includePresetFocus = !options.noPresetFocus;
   request.includeRangeTables = !options.noRangeTables;
   request.includeMacros = !options.noMacros;
-  request.createdBy = options.createdBy;
+  request.createdBy = CreatedByFromArgument(options.createdBy);
   request.notes = NotesFromArgument(options.notes);
   request.unattended = true;
 
