@@ -25,11 +25,11 @@ inline std::vector<std::uint8_t> RandomBytes(std::size_t size = kDefaultInputSiz
 inline std::vector<std::uint8_t> EnglishLikeText(std::size_t size = kDefaultInputSize,
                                                  unsigned seed = 2) {
   static constexpr std::string_view kWords[] = {
-      "the",    "of",      "and",      "to",      "a",        "in",     "is",     "it",
-      "that",   "for",     "on",       "with",    "as",       "was",    "at",     "by",
-      "light",  "fixture", "channel",  "colour",  "position", "beam",   "lamp",   "stage",
-      "moving", "console", "operator", "between", "through",  "before", "after",  "show",
-      "focus",  "preset",  "shutter",  "intensity", "rotation", "wheel", "effect", "cue"};
+      "the",    "of",      "and",      "to",        "a",        "in",     "is",     "it",
+      "that",   "for",     "on",       "with",      "as",       "was",    "at",     "by",
+      "light",  "fixture", "channel",  "colour",    "position", "beam",   "lamp",   "stage",
+      "moving", "console", "operator", "between",   "through",  "before", "after",  "show",
+      "focus",  "preset",  "shutter",  "intensity", "rotation", "wheel",  "effect", "cue"};
   std::mt19937 random(seed);
   // Small word indexes far more often than large ones, roughly as in real text.
   std::geometric_distribution<std::size_t> pick(0.12);
@@ -67,7 +67,7 @@ inline std::vector<std::uint8_t> RecordLikeData(std::size_t size = kDefaultInput
                                                 unsigned seed = 3) {
   static constexpr std::string_view kNames[] = {"Spot 575", "Wash 1200", "Beam 5R", "Profile",
                                                 "Dimmer",   "Scroller",  "LED Par", "Strobe"};
-  static constexpr std::string_view kAttributes[] = {"Pan", "Tilt", "Colour", "Gobo", "Iris",
+  static constexpr std::string_view kAttributes[] = {"Pan",  "Tilt",  "Colour",  "Gobo", "Iris",
                                                      "Zoom", "Focus", "Shutter", "Dim"};
   std::mt19937 random(seed);
   std::vector<std::uint8_t> data;

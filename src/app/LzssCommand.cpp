@@ -29,9 +29,13 @@ std::string Reason(int error) {
   return std::error_code(error != 0 ? error : EIO, std::generic_category()).message();
 }
 
-std::string Quoted(const fs::path& path) { return "\"" + path.string() + "\""; }
+std::string Quoted(const fs::path& path) {
+  return "\"" + path.string() + "\"";
+}
 
-void Complain(const std::string& message) { std::cerr << "hoardwright lzss: " << message << '\n'; }
+void Complain(const std::string& message) {
+  std::cerr << "hoardwright lzss: " << message << '\n';
+}
 
 bool ReadWholeFile(const fs::path& path, std::vector<std::uint8_t>& bytes, std::string& reason) {
   errno = 0;
@@ -178,9 +182,8 @@ int RunDecompress(const fs::path& inputPath, const fs::path& outputPath) {
   std::cout << std::endl;
   // What was decoded is kept even when the unit turns out to be broken.
   errno = 0;
-  if (!decoded.data.empty() &&
-      std::fwrite(decoded.data.data(), 1, decoded.data.size(), output.File()) !=
-          decoded.data.size()) {
+  if (!decoded.data.empty() && std::fwrite(decoded.data.data(), 1, decoded.data.size(),
+                                           output.File()) != decoded.data.size()) {
     Complain("cannot write " + Quoted(outputPath) + ": " + Reason(errno));
     return 1;
   }
@@ -217,7 +220,8 @@ void AddFileCommand(CLI::App& parent, const char* name, const char* description,
   auto paths = std::make_shared<LzssPaths>();
   auto* command = parent.add_subcommand(name, description);
   command->add_option("IN", paths->input, "Input file")->required();
-  command->add_option("OUT", paths->output, "Output file (replaced only when complete)")->required();
+  command->add_option("OUT", paths->output, "Output file (replaced only when complete)")
+      ->required();
   command->callback([paths, run, &exitStatus] { exitStatus = run(paths->input, paths->output); });
 }
 

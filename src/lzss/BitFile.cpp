@@ -73,7 +73,8 @@ int BitFile::InputBit() {
 
 std::uint32_t BitFile::InputBits(int count) {
   std::uint32_t value = 0;
-  for (int bit = 0; bit < count; ++bit) value = (value << 1) | static_cast<std::uint32_t>(InputBit());
+  for (int bit = 0; bit < count; ++bit)
+    value = (value << 1) | static_cast<std::uint32_t>(InputBit());
   return value;
 }
 

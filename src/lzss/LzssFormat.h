@@ -19,6 +19,8 @@ inline constexpr int kStartPosition = 1;
 // Size of the sum that starts every compressed unit.
 inline constexpr std::size_t kUnitSumSize = 4;
 
-inline constexpr int WrapPosition(int position) { return position & kWindowMask; }
+inline constexpr int WrapPosition(int position) {
+  return position & kWindowMask;
+}
 
 }  // namespace hoardwright::lzss

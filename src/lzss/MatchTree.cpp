@@ -9,8 +9,7 @@ void MatchTree::Start(int node) {
 }
 
 bool MatchTree::SetNode(int index, const MatchNode& node) {
-  if (!IsIndex(index) || !IsIndex(node.parent) || !IsIndex(node.smaller) ||
-      !IsIndex(node.larger)) {
+  if (!IsIndex(index) || !IsIndex(node.parent) || !IsIndex(node.smaller) || !IsIndex(node.larger)) {
     return false;
   }
   nodes_[index] = node;

@@ -1,9 +1,9 @@
-#include "lzss/BitFile.h"
-
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <vector>
+
+#include "lzss/BitFile.h"
 
 namespace hoardwright::lzss {
 namespace {
@@ -21,10 +21,18 @@ TEST(BitFileWriter, PacksBitsMostSignificantFirst) {
       {"nothing", [](BitFile&) {}, {}},
       {"one bit", [](BitFile& f) { f.OutputBit(true); }, {0x80}},
       {"eight bits", [](BitFile& f) { f.OutputBits(0xA5, 8); }, {0xA5}},
-      {"bit then byte", [](BitFile& f) { f.OutputBit(true); f.OutputBits(0x41, 8); }, {0xA0, 0x80}},
+      {"bit then byte",
+       [](BitFile& f) {
+         f.OutputBit(true);
+         f.OutputBits(0x41, 8);
+       },
+       {0xA0, 0x80}},
       {"twelve bits", [](BitFile& f) { f.OutputBits(0xABC, 12); }, {0xAB, 0xC0}},
       {"only low bits of value", [](BitFile& f) { f.OutputBits(0xFF3, 4); }, {0x30}},
-      {"four nibbles", [](BitFile& f) { for (std::uint32_t n : {1u, 2u, 3u, 4u}) f.OutputBits(n, 4); },
+      {"four nibbles",
+       [](BitFile& f) {
+         for (std::uint32_t n : {1u, 2u, 3u, 4u}) f.OutputBits(n, 4);
+       },
        {0x12, 0x34}},
   };
   for (const auto& c : cases) {
@@ -97,8 +105,7 @@ TEST(BitFileReader, PastTheEndEveryBitIsOneAndEachFetchIsReported) {
   EXPECT_FALSE(file.AtEnd());
   EXPECT_EQ(file.InputBits(12), 0xFFFu);  // fetches past the end twice
   EXPECT_TRUE(file.AtEnd());
-  EXPECT_EQ(console.str(),
-            ".ERROR : Fatal error in InputBit!\nERROR : Fatal error in InputBit!\n");
+  EXPECT_EQ(console.str(), ".ERROR : Fatal error in InputBit!\nERROR : Fatal error in InputBit!\n");
   EXPECT_EQ(file.ByteCount(), 3u);
 }
 

@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "lzss/Lzss.h"
-#include "lzss/ReferenceLzssEncoder.h"
 #include "lzss/LzssTestInputs.h"
+#include "lzss/ReferenceLzssEncoder.h"
 
 namespace hoardwright::lzss {
 namespace {
@@ -23,7 +23,9 @@ using testing::TextLike;
 
 // Expected streams written as tokens: a literal is flag 1 and the byte, a copy flag 0, the
 // 12-bit position and the length minus 2 in 4 bits, the end flag 0 and position 0.
-std::string Literal(char c) { return "1" + std::bitset<8>(static_cast<unsigned char>(c)).to_string(); }
+std::string Literal(char c) {
+  return "1" + std::bitset<8>(static_cast<unsigned char>(c)).to_string();
+}
 std::string Copy(unsigned position, unsigned length) {
   return "0" + std::bitset<12>(position).to_string() + std::bitset<4>(length - 2).to_string();
 }
@@ -39,9 +41,13 @@ Bytes Unit(std::uint32_t sum, std::string bits) {
   return bytes;
 }
 
-Bytes Of(std::string_view text) { return Bytes(text.begin(), text.end()); }
+Bytes Of(std::string_view text) {
+  return Bytes(text.begin(), text.end());
+}
 
-Bytes Compress(const Bytes& data) { return CompressUnit(data, nullptr); }
+Bytes Compress(const Bytes& data) {
+  return CompressUnit(data, nullptr);
+}
 
 struct CodingCase {
   const char* name;
@@ -53,11 +59,13 @@ TEST(LzssCoder, CodesSmallInputsBitForBit) {
   const std::string a = Literal('A');
   const CodingCase cases[] = {
       {"empty", {}, {0, 0, 0, 0, 0x00, 0x00}},
-      {"five equal bytes, overlapping copy", Of("AAAAA"),
+      {"five equal bytes, overlapping copy",
+       Of("AAAAA"),
        {0x45, 0x01, 0x00, 0x00, 0xA0, 0x80, 0x04, 0x80, 0x00}},
       {"forty equal bytes: later copies point at the newest occurrence", Bytes(40, 'A'),
        Unit(40 * 0x41, a + Copy(1, 17) + Copy(18, 17) + Copy(35, 5) + kEnd)},
-      {"alternating pair", Of("ABABAB"), Unit(3 * (0x41 + 0x42), a + Literal('B') + Copy(1, 4) + kEnd)},
+      {"alternating pair", Of("ABABAB"),
+       Unit(3 * (0x41 + 0x42), a + Literal('B') + Copy(1, 4) + kEnd)},
       {"two equal bytes are two literals", Of("AA"), {0x82, 0, 0, 0, 0xA0, 0xD0, 0x40, 0x00}},
       {"a 2-byte repeat is a copy", Of("XYZXY"),
        Unit(2 * ('X' + 'Y') + 'Z', Literal('X') + Literal('Y') + Literal('Z') + Copy(1, 2) + kEnd)},
@@ -223,9 +231,10 @@ TEST(LzssCoder, AFailedWriteFailsTheCompressionAndStopsIt) {
 class TemporaryDirectory {
  public:
   TemporaryDirectory() {
-    path_ = std::filesystem::temp_directory_path() /
-            ("hoardwright-lzss-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    path_ =
+        std::filesystem::temp_directory_path() /
+        ("hoardwright-lzss-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+         "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
   }
@@ -237,8 +246,9 @@ class TemporaryDirectory {
 };
 
 void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
 }
 
 Bytes ReadFile(const std::filesystem::path& path) {

