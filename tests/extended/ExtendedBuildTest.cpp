@@ -127,7 +127,11 @@ TEST(ExtendedBuildTest, AnOutputThatCannotBeWrittenIsAFailure) {
                                 "Unable to create output file " + missing.outputDir +
                                 "OMK01PER.CMP, cache file could not be created!"});
 
-  WriteFaults faults = WriteFaults::FailAtWrite(1);
+  // The last write of a build is the cache file's; when it fails there is no file.
+  WriteFaults counting;
+  ASSERT_TRUE(RunBuild(Request(dir, {path}), &counting).result.Written());
+  std::filesystem::remove(dir.Path() / "OMK01PER.CMP");
+  WriteFaults faults = WriteFaults::FailAtWrite(counting.Writes());
   const Build failedWrite = RunBuild(Request(dir, {path}), &faults);
   EXPECT_EQ(failedWrite.result.status, ExtendedBuildStatus::OutputFailed);
   EXPECT_FALSE(std::filesystem::exists(dir.Path() / "OMK01PER.CMP"));
