@@ -22,8 +22,7 @@ std::uint32_t Position(const std::vector<std::uint8_t>& file) {
 
 }  // namespace
 
-CExtendedCache::CExtendedCache(std::ostream* console)
-    : header_(EncodeHeader()), console_(console) {
+CExtendedCache::CExtendedCache(std::ostream* console) : header_(EncodeHeader()), console_(console) {
   manufacturers_.reserve(kMaxManufacturers);
   personalities_.reserve(kMaxPersonalities);
 }
@@ -39,8 +38,10 @@ bool CExtendedCache::AddPersonality(std::string_view manufacturer, std::string_v
                                     std::string_view deviceName, const std::string& path) {
   if (manufacturer.empty() || fixtureName.empty() || path.empty()) return false;
   if (PersonalityCount() >= kMaxPersonalities) return false;
-  // Opened only to make sure it can be read when its group block is written.
-  if (!std::ifstream(path)) return false;
+  // Opened only to make sure it can be read when its group block is written (a directory opens
+  // but cannot be read).
+  std::error_code ec;
+  if (!std::ifstream(path) || std::filesystem::is_directory(path, ec)) return false;
 
   PersonalityRecord record;
   const int index = FindOrAddManufacturer(manufacturer);
@@ -103,8 +104,7 @@ GroupData CExtendedCache::CollectGroupData(int group, Reporter& reporter) const 
         ConvertPersonality(*input, data.bytes, reporter);
       }
     }
-    data.placements.push_back(
-        {i, start, static_cast<std::uint32_t>(data.bytes.size()) - start});
+    data.placements.push_back({i, start, static_cast<std::uint32_t>(data.bytes.size()) - start});
   }
   return data;
 }
@@ -132,8 +132,7 @@ std::vector<std::uint8_t> CExtendedCache::ComposeCacheFile(const CalendarTime& t
   // The offset table and the personality table are placeholders until the blocks are placed.
   Append(file, EncodeOffsetTable(offsets_));
 
-  info_ = MakeInfoRecord(MsDosDate(time), MsDosTime(time), ManufacturerCount(),
-                         PersonalityCount());
+  info_ = MakeInfoRecord(MsDosDate(time), MsDosTime(time), ManufacturerCount(), PersonalityCount());
   offsets_[kInfoSlot] = Position(file);
   Append(file, EncodeInfoRecord(info_));
 

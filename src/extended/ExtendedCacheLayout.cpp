@@ -21,8 +21,8 @@ constexpr std::size_t kRecordManufacturer = 0;
 constexpr std::size_t kRecordFixtureName = 2;
 constexpr std::size_t kRecordDeviceName = kRecordFixtureName + kFixtureNameFieldSize;  // 33
 constexpr std::size_t kRecordGroup = kRecordDeviceName + kDeviceNameFieldSize;         // 45
-constexpr std::size_t kRecordOffset = kRecordGroup + 1;                                 // 46
-constexpr std::size_t kRecordLength = kRecordOffset + 4;                                // 50
+constexpr std::size_t kRecordOffset = kRecordGroup + 1;                                // 46
+constexpr std::size_t kRecordLength = kRecordOffset + 4;                               // 50
 static_assert(kRecordLength + 4 == kPersonalityRecordSize);
 static_assert(kInfoConstantBField + 2 == kInfoRecordSize);
 static_assert(kInfoAuthor + kAuthorFieldSize == kInfoManufacturerCount);

@@ -33,9 +33,12 @@ Outcome CompilePattern(LineStream& input, std::string_view header, OutputCursor&
   bool firstRow = true;
   std::string_view line;
   while (input.ReadLine(line)) {
-    // PEND16 must be tested first: PEND is its prefix.
-    if (StartsWith(line, "PEND16")) return cursor.PutByte(kEndedByPend16) ? Outcome::Done : Outcome::Failed;
-    if (StartsWith(line, "PEND")) return cursor.PutByte(kEndedByPend) ? Outcome::Done : Outcome::Failed;
+    // A line starting with PEND ends the pattern; PEND16 marks it as 16-bit.
+    if (StartsWith(line, "PEND")) {
+      const bool pend16 = StartsWith(line, "PEND16");
+      return cursor.PutByte(pend16 ? kEndedByPend16 : kEndedByPend) ? Outcome::Done
+                                                                    : Outcome::Failed;
+    }
     std::size_t position = 0;
     for (;;) {
       const WordValue word = ReadHexWord(line, position);

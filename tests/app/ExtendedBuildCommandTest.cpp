@@ -35,8 +35,8 @@ class ExtendedBuildCommandTest : public ::testing::Test {
 };
 
 TEST_F(ExtendedBuildCommandTest, BuildsTheSameCacheAsTheUnattendedRun) {
-  const auto named = Hoardwright({"build", "--type", "extended", "--output", Dir("Out/MK2.CMP"),
-                                  Dir("Pers")});
+  const auto named =
+      Hoardwright({"build", "--type", "extended", "--output", Dir("Out/MK2.CMP"), Dir("Pers")});
   ASSERT_EQ(named.exitStatus, 0) << named.standardError;
   EXPECT_EQ(named.standardOutput, "12 personalities written to " + Dir("Out/MK2.CMP") + "\n");
   ASSERT_EQ(Hoardwright({"-d", Dir("Pers"), "-o", Dir("Out")}).exitStatus, 0);
@@ -47,7 +47,7 @@ TEST_F(ExtendedBuildCommandTest, BuildsTheSameCacheAsTheUnattendedRun) {
 
 TEST_F(ExtendedBuildCommandTest, StandardOnlyOptionsAreRefused) {
   const std::vector<std::vector<std::string>> refused = {
-      {"--created-by", "Sam"}, {"--created-by", ""}, {"--notes", "Rig A"},
+      {"--created-by", "Sam"}, {"--created-by", ""},  {"--notes", "Rig A"},
       {"--no-preset-focus"},   {"--no-range-tables"}, {"--no-macros"}};
   for (const auto& option : refused) {
     std::vector<std::string> arguments{"build", "--type", "extended", "--output", Dir("Out")};

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/LegacyRun.h"
 #include "LegacyTestSupport.h"
+#include "app/LegacyRun.h"
 #include "extended/ExtendedTestSupport.h"
 
 namespace hoardwright::app {
@@ -125,8 +125,8 @@ TEST_F(LegacyRunTest, AnExistingTmp1FileIsNeitherTruncatedNorRemoved) {
 
 TEST_F(LegacyRunTest, AnUnwritableDirectoryIsRefused) {
   if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
-  std::filesystem::permissions(Dir("Out"), std::filesystem::perms::owner_read |
-                                               std::filesystem::perms::owner_exec);
+  std::filesystem::permissions(
+      Dir("Out"), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   const LegacyOutcome run = RunText("-d " + Text("Pers") + " -o " + Text("Out"));
   std::filesystem::permissions(Dir("Out"), std::filesystem::perms::owner_all);
   EXPECT_EQ(run.status, kLegacyInvalidArguments);

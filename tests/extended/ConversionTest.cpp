@@ -66,16 +66,16 @@ TEST(CompileShapeLibraryTest, PatternsCountColumnsAndValuesAndKeepTheirEndKind) 
       "PEND16\n");
   ASSERT_TRUE(result.ok);
   Bytes expected = Cat({{0xFE, 8, 32}, Str("WAVE")});
-  for (std::uint16_t v : {0x0000, 0x0018, 0x0030, 0x0047, 0x005a, 0x006a, 0x0076, 0x007d,
-                          0x007f, 0x007d, 0x0076, 0x006a, 0x005a, 0x0047, 0x0030, 0x0018,
-                          0x0000, 0xffe8, 0xffd0, 0xffb9, 0xffa6, 0xff96, 0xff8a, 0xff83,
-                          0xff80, 0xff83, 0xff8a, 0xff96, 0xffa6, 0xffb9, 0xffd0, 0xffe8}) {
+  for (std::uint16_t v :
+       {0x0000, 0x0018, 0x0030, 0x0047, 0x005a, 0x006a, 0x0076, 0x007d, 0x007f, 0x007d, 0x0076,
+        0x006a, 0x005a, 0x0047, 0x0030, 0x0018, 0x0000, 0xffe8, 0xffd0, 0xffb9, 0xffa6, 0xff96,
+        0xff8a, 0xff83, 0xff80, 0xff83, 0xff8a, 0xff96, 0xffa6, 0xffb9, 0xffd0, 0xffe8}) {
     expected.push_back(static_cast<std::uint8_t>(v >> 8));
     expected.push_back(static_cast<std::uint8_t>(v));
   }
   expected.push_back(0x00);
-  expected = Cat({expected, {0xFE, 2, 3}, Str("WIDE"), {0x7F, 0xFF, 0x80, 0x00, 0x00, 0x01},
-                  {0x01}, {0xFF}});
+  expected = Cat(
+      {expected, {0xFE, 2, 3}, Str("WIDE"), {0x7F, 0xFF, 0x80, 0x00, 0x00, 0x01}, {0x01}, {0xFF}});
   EXPECT_EQ(result.bytes, expected);
 }
 
@@ -86,7 +86,9 @@ TEST(CompileShapeLibraryTest, StepLinesAreStoredAsTheirLow8Bits) {
       "6 256  64   0   0   1 285 360\n"
       "SEND\n");
   ASSERT_TRUE(result.ok);
-  EXPECT_EQ(result.bytes, Cat({{0xFD, 2}, Str("Circle 1"), Str("SIN"),
+  EXPECT_EQ(result.bytes, Cat({{0xFD, 2},
+                               Str("Circle 1"),
+                               Str("SIN"),
                                {0x05, 0x28, 0x40, 0x00, 0x00, 0x01, 0x00, 0x00},
                                {0x06, 0x00, 0x40, 0x00, 0x00, 0x01, 0x1D, 0x68},
                                {0xFF}}));
@@ -106,7 +108,8 @@ TEST(CompileShapeLibraryTest, UnclosedBlocksAndOddHeadersStillEndTheLibrary) {
   EXPECT_EQ(Compile("PATTERN \"SIN\"\n1 2\n").bytes,
             Cat({{0xFE, 2, 2}, Str("SIN"), {0x00, 0x01, 0x00, 0x02}, {0xFF}}));
   // A shape name without its closing quote leaves an empty pattern name.
-  EXPECT_EQ(Compile("SHAPE \"Open\nSEND\n").bytes, Cat({{0xFD, 0}, Str("Open\r"), Str(""), {0xFF}}));
+  EXPECT_EQ(Compile("SHAPE \"Open\nSEND\n").bytes,
+            Cat({{0xFD, 0}, Str("Open\r"), Str(""), {0xFF}}));
   // Text that is not a hexadecimal number ends a row instead of stalling the compiler.
   EXPECT_EQ(Compile("PATTERN \"P\"\n1 2 ; note\nPEND\n").bytes,
             Cat({{0xFE, 2, 2}, Str("P"), {0x00, 0x01, 0x00, 0x02, 0x00}, {0xFF}}));
@@ -228,20 +231,36 @@ TEST(ConvertPersonalityTest, WritesEveryFieldWithAnEmptyIndexAndAllTables) {
   EXPECT_TRUE(result.messages.empty());
   // Lines keep their carriage return: the file is read in binary mode.
   const Bytes expected = Cat({
-      {0x02},                                  // TYPE
-      {0x02, 0x01, 0x68, 0x01, 0x0E},          // MIRROR
-      {0x01}, Str("\"Handle  %2d\"h\r"),       // DEVICEADDRESS
-      {0x00, 0x01, 0x02, 0x00, 0x00, 0x01},    // DMX limits
+      {0x02},                          // TYPE
+      {0x02, 0x01, 0x68, 0x01, 0x0E},  // MIRROR
+      {0x01},
+      Str("\"Handle  %2d\"h\r"),             // DEVICEADDRESS
+      {0x00, 0x01, 0x02, 0x00, 0x00, 0x01},  // DMX limits
       {0x01, 0x01, 0x01, 'H', 0x01, 'N', 'H', 0x01, 0xFF, 0x00, 0xFF, 0x00, 0xFF},
-      Str("Dimmer"),                           // DMX table
-      {0x01}, Str("SPOT\r"),                   // TEXT
-      {0xFF},                                  // table index: its end byte only
-      {0x03}, Str("ATTR \"Position\"\r\n"), Str("Pan  1\r"), Str("END\r\n"),
-      {0xFF, 0x03}, Str("ATTR \"Beam\"\r\n"), Str("Zoom  2\r"), Str("END\r\n"),
-      {0xFF, 0x03}, Str("RANGE 3 \"Colour\"\r\n"), Str("0 10 \"Open\" "), Str("REND\r\n"),
-      {0xFF, 0x03}, Str("PFTABLE \"Positions\" 0 1\r\n"), Str("\"Centre\" 1 80\r"),
+      Str("Dimmer"),  // DMX table
+      {0x01},
+      Str("SPOT\r"),  // TEXT
+      {0xFF},         // table index: its end byte only
+      {0x03},
+      Str("ATTR \"Position\"\r\n"),
+      Str("Pan  1\r"),
+      Str("END\r\n"),
+      {0xFF, 0x03},
+      Str("ATTR \"Beam\"\r\n"),
+      Str("Zoom  2\r"),
+      Str("END\r\n"),
+      {0xFF, 0x03},
+      Str("RANGE 3 \"Colour\"\r\n"),
+      Str("0 10 \"Open\" "),
+      Str("REND\r\n"),
+      {0xFF, 0x03},
+      Str("PFTABLE \"Positions\" 0 1\r\n"),
+      Str("\"Centre\" 1 80\r"),
       Str("PFEND\r\n"),
-      {0xFF, 0x03}, Str("MACRO \"Reset\" 0 9\r\n"), Str("\"Go\" 1 ff\r"), Str("MEND\r\n"),
+      {0xFF, 0x03},
+      Str("MACRO \"Reset\" 0 9\r\n"),
+      Str("\"Go\" 1 ff\r"),
+      Str("MEND\r\n"),
       {0xFC},
   });
   EXPECT_EQ(result.bytes, expected);
@@ -285,7 +304,7 @@ TEST(ConvertPersonalityTest, AFormLargerThanItsBufferIsRefused) {
   std::string longText(kPersonality);
   std::string lines;
   for (int i = 0; i < 5000; ++i) lines += "twenty-two characters!\n";
-  longText.insert(longText.find("SPOT\nEND") , lines);
+  longText.insert(longText.find("SPOT\nEND"), lines);
   EXPECT_FALSE(Convert(longText).ok);
 }
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "extended/ExtendedBuild.h"
 #include "ExtendedTestSupport.h"
+#include "extended/ExtendedBuild.h"
 
 namespace hoardwright::extended {
 namespace {
@@ -44,8 +44,8 @@ ui::BuildRequest Request(const ScratchDirectory& out, std::vector<std::string> e
 
 TEST(ExtendedBuildTest, RecordsFollowTheCacheListAndTheNameAndDeviceLines) {
   ScratchDirectory dir;
-  const std::string wash = dir.Write("MTWASH.QPF",
-                                     PersonalityText("Meridian", "Wash 700", "MT.Wash700 Long Name"));
+  const std::string wash =
+      dir.Write("MTWASH.QPF", PersonalityText("Meridian", "Wash 700", "MT.Wash700 Long Name"));
   const std::string spot = dir.Write("mtspot.QPF", PersonalityText("meridian", "Spot", "MT.Spot"));
   // One quoted field only: no fixture name, so the personality is left out.
   std::string oneField = PersonalityText("Only", "x", "ZZ.One");
@@ -67,9 +67,9 @@ TEST(ExtendedBuildTest, RecordsFollowTheCacheListAndTheNameAndDeviceLines) {
   EXPECT_EQ(build.result.outputPath, dir.Path() / "OMK01PER.CMP");
   EXPECT_EQ(build.result.leftOut, (std::vector<std::string>{single, deleted, deviceless}))
       << "not added, or added without a binary form, in list order";
-  EXPECT_EQ(build.messages, (std::vector<std::string>{
-                                "error - couldn't find keyword DEVICE",
-                                "error - couldn't find keyword DEVICEADDRESS"}));
+  EXPECT_EQ(build.messages,
+            (std::vector<std::string>{"error - couldn't find keyword DEVICE",
+                                      "error - couldn't find keyword DEVICEADDRESS"}));
 
   const auto cache = DecodeCache(ReadFileBytes(build.result.outputPath));
   ASSERT_EQ(cache.personalities.size(), 3u);
@@ -94,9 +94,9 @@ TEST(ExtendedBuildTest, AnEmptyCacheListWritesNothing) {
   ScratchDirectory out;
   const Build build = RunBuild(Request(out, {}));
   EXPECT_EQ(build.result.status, ExtendedBuildStatus::NoPersonalities);
-  EXPECT_EQ(build.messages, std::vector<std::string>{
-                                "No personalities to build! Personalities need to be added to "
-                                "the cache listbox first!"});
+  EXPECT_EQ(build.messages,
+            std::vector<std::string>{"No personalities to build! Personalities need to be added to "
+                                     "the cache listbox first!"});
   EXPECT_FALSE(std::filesystem::exists(out.Path() / "OMK01PER.CMP"));
 }
 
@@ -105,9 +105,9 @@ TEST(ExtendedBuildTest, MoreThan2000PersonalitiesAreRefused) {
   const std::string path = dir.Write("A.QPF", PersonalityText("Maker", "Spot", "A.Spot"));
   const Build refused = RunBuild(Request(dir, std::vector<std::string>(2001, path)));
   EXPECT_EQ(refused.result.status, ExtendedBuildStatus::TooManyPersonalities);
-  EXPECT_EQ(refused.messages, std::vector<std::string>{
-                                  "Too many personalities (2001), Max: 2000. Cache file not "
-                                  "created!"});
+  EXPECT_EQ(refused.messages,
+            std::vector<std::string>{"Too many personalities (2001), Max: 2000. Cache file not "
+                                     "created!"});
   EXPECT_FALSE(std::filesystem::exists(dir.Path() / "OMK01PER.CMP"));
 
   const Build full = RunBuild(Request(dir, std::vector<std::string>(2000, path)));
@@ -123,9 +123,9 @@ TEST(ExtendedBuildTest, AnOutputThatCannotBeWrittenIsAFailure) {
   missing.outputDir = (dir.Path() / "missing").string() + "/";
   const Build noDir = RunBuild(missing);
   EXPECT_EQ(noDir.result.status, ExtendedBuildStatus::OutputFailed);
-  EXPECT_EQ(noDir.messages, std::vector<std::string>{
-                                "Unable to create output file " + missing.outputDir +
-                                "OMK01PER.CMP, cache file could not be created!"});
+  EXPECT_EQ(noDir.messages,
+            std::vector<std::string>{"Unable to create output file " + missing.outputDir +
+                                     "OMK01PER.CMP, cache file could not be created!"});
 
   // The last write of a build is the cache file's; when it fails there is no file.
   WriteFaults counting;

@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "ExtendedTestSupport.h"
 #include "build/BuildClock.h"
 #include "extended/ByteOrder.h"
 #include "extended/ExtendedCache.h"
 #include "extended/ExtendedCacheLayout.h"
 #include "extended/PersonalityConversion.h"
 #include "extended/ShapeConversion.h"
-#include "ExtendedTestSupport.h"
 #include "lzss/Lzss.h"
 #include "resources/EmbeddedResources.h"
 
@@ -113,9 +113,8 @@ TEST(ExtendedCacheTest, EmptyCacheHasTheFixedFrameAndFiveEmptyGroupBlocks) {
 TEST(ExtendedCacheTest, ShapeBlockHoldsTheCompiledLibraryLengthAndItsCompressedForm) {
   ScratchDirectory dir;
   const auto library = resources::ShapeLibraryText();
-  const std::string shapeFile =
-      dir.Write("SG.DAT", std::string_view(reinterpret_cast<const char*>(library.data()),
-                                           library.size()));
+  const std::string shapeFile = dir.Write(
+      "SG.DAT", std::string_view(reinterpret_cast<const char*>(library.data()), library.size()));
   CExtendedCache cache;
   cache.SetShapeFile(shapeFile);
   CollectingReporter reporter;
@@ -288,6 +287,7 @@ TEST(ExtendedCacheTest, AddPersonalityRefusesIncompleteOrUnreadableEntries) {
   EXPECT_FALSE(cache.AddPersonality("Maker", "", "Dev", path));
   EXPECT_FALSE(cache.AddPersonality("Maker", "Spot", "Dev", ""));
   EXPECT_FALSE(cache.AddPersonality("Maker", "Spot", "Dev", (dir.Path() / "gone.QPF").string()));
+  EXPECT_FALSE(cache.AddPersonality("Maker", "Spot", "Dev", dir.Path().string()));
   EXPECT_EQ(cache.PersonalityCount(), 0);
   EXPECT_EQ(cache.ManufacturerCount(), 0) << "a refused entry enters no manufacturer";
   EXPECT_TRUE(cache.AddPersonality("Maker", "Spot", "", path)) << "the device name may be empty";
@@ -303,8 +303,9 @@ TEST(ExtendedCacheTest, GroupDataIsTheConcatenationOfTheConvertedForms) {
   std::string noText = PersonalityText("Maker", "Wash", "N.Wash");
   noText = noText.substr(0, noText.find("TEXT"));
   const std::string bad = dir.Write("BAD.QPF", noText);
-  const std::string other = dir.Write(
-      "OTHER.QPF", PersonalityText("Maker", "Beam", "O.Beam", "ATTR \"Beam\"\r\nZoom 1\r\nEND\r\n"));
+  const std::string other =
+      dir.Write("OTHER.QPF",
+                PersonalityText("Maker", "Beam", "O.Beam", "ATTR \"Beam\"\r\nZoom 1\r\nEND\r\n"));
   const std::string removed = dir.Write("GONE.QPF", PersonalityText("Maker", "Gone", "X.Gone"));
 
   CExtendedCache cache;
@@ -340,24 +341,6 @@ TEST(ExtendedCacheTest, GroupDataIsTheConcatenationOfTheConvertedForms) {
   EXPECT_EQ(unit.data, expected);
 }
 
-TEST(ExtendedCacheTest, OnlyTheDateAndTimeDependOnTheClock) {
-  ScratchDirectory dir;
-  const std::string path = dir.Write("A.QPF", PersonalityText("Maker", "Spot", "A.Spot"));
-  const auto compose = [&](const CalendarTime& time) {
-    CExtendedCache cache;
-    cache.AddPersonality("Maker", "Spot", "A.Spot", path);
-    SilentReporter silent;
-    return cache.ComposeCacheFile(time, silent);
-  };
-  Bytes a = compose(kTime);
-  Bytes b = compose(CalendarTime{1999, 1, 2, 3, 4, 6});
-  ASSERT_EQ(a.size(), b.size());
-  EXPECT_NE(Slice(a, 142, 4), Slice(b, 142, 4));
-  std::fill_n(a.begin() + 142, 4, 0);
-  std::fill_n(b.begin() + 142, 4, 0);
-  EXPECT_EQ(a, b);
-}
-
 TEST(ExtendedCacheTest, WriteCacheFileIsAtomicAndReportsFailures) {
   ScratchDirectory dir;
   const std::string path = dir.Write("A.QPF", PersonalityText("Maker", "Spot", "A.Spot"));
@@ -387,8 +370,8 @@ TEST(ExtendedCacheTest, WriteCacheFileIsAtomicAndReportsFailures) {
   EXPECT_EQ(entries, 2u) << "A.QPF and the cache file only";
 
   CExtendedCache nowhere;
-  EXPECT_FALSE(nowhere.WriteCacheFile(dir.Path() / "missing" / "OMK01PER.CMP", kTime, silent,
-                                      &error));
+  EXPECT_FALSE(
+      nowhere.WriteCacheFile(dir.Path() / "missing" / "OMK01PER.CMP", kTime, silent, &error));
   EXPECT_FALSE(std::filesystem::exists(dir.Path() / "missing"));
 }
 
