@@ -9,7 +9,7 @@
 namespace hoardwright::app {
 namespace {
 
-constexpr const char* kSubcommands[] = {"lzss", "build"};
+constexpr const char* kSubcommands[] = {"lzss", "build", "inspect", "check"};
 
 }  // namespace
 
@@ -27,6 +27,8 @@ int RunModernCommandLine(const std::vector<std::string>& arguments) {
   int exitStatus = 0;
   RegisterLzssCommand(app, exitStatus);
   RegisterBuildCommand(app, exitStatus);
+  RegisterInspectCommand(app, exitStatus);
+  RegisterCheckCommand(app, exitStatus);
 
   std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
   try {

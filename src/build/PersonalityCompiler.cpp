@@ -4,14 +4,15 @@
 #include <string_view>
 
 #include "build/StandardCacheLayout.h"
+#include "personality/CompiledLayout.h"
 #include "personality/KeywordReaders.h"
 
 namespace hoardwright {
 namespace {
 
-constexpr std::uint8_t kNoMirror = 0xFF;
-constexpr std::size_t kMirrorFillerBytes = 4;
-constexpr std::uint8_t kEndOfRecord = 0xFC;
+using compiled::kEndOfRecord;
+using compiled::kMirrorFillerBytes;
+using compiled::kNoMirror;
 // Body lines of every block keep at most 121 characters.
 constexpr std::size_t kBlockLineLimit = 120;
 

@@ -4,6 +4,7 @@
 #include <new>
 #include <string_view>
 
+#include "personality/CompiledLayout.h"
 #include "personality/KeywordReaders.h"
 #include "personality/LineHelpers.h"
 #include "personality/OutputCursor.h"
@@ -11,8 +12,8 @@
 namespace hoardwright::extended {
 namespace {
 
-constexpr std::uint8_t kNoMirror = 0xFF;
-constexpr std::uint8_t kRecordEnd = 0xFC;
+using compiled::kNoMirror;
+constexpr std::uint8_t kRecordEnd = compiled::kEndOfRecord;
 constexpr std::size_t kBlockLineLimit = 120;
 
 using BlockReader = bool (*)(LineStream&, OutputCursor&, Reporter&, std::string_view,
@@ -39,7 +40,7 @@ bool Convert(LineStream& input, OutputCursor& cursor, Reporter& reporter) {
 
   const std::size_t mirrorAt = cursor.Position();
   if (!ReadMirror(input, cursor, reporter)) {
-    static constexpr std::array<std::uint8_t, 4> kFiller{};
+    static constexpr std::array<std::uint8_t, compiled::kMirrorFillerBytes> kFiller{};
     if (!cursor.SetPosition(mirrorAt) || !cursor.PutByte(kNoMirror) || !cursor.PutBytes(kFiller)) {
       return false;
     }

@@ -3,20 +3,21 @@
 #include <new>
 #include <string_view>
 
+#include "personality/CompiledLayout.h"
 #include "personality/LineHelpers.h"
 #include "personality/OutputCursor.h"
 
 namespace hoardwright::extended {
 namespace {
 
-constexpr std::uint8_t kPatternTag = 0xFE;
-constexpr std::uint8_t kShapeTag = 0xFD;
-constexpr std::uint8_t kLibraryEnd = 0xFF;
-constexpr std::uint8_t kEndedByPend = 0x00;
-constexpr std::uint8_t kEndedByPend16 = 0x01;
+using compiled::kEndedByPend;
+using compiled::kEndedByPend16;
+using compiled::kLibraryEnd;
+using compiled::kPatternTag;
+using compiled::kShapeTag;
 constexpr std::size_t kPatternNameLimit = 12;
 constexpr std::size_t kShapeNameLimit = 34;
-constexpr int kStepValues = 8;
+using compiled::kStepValues;
 
 enum class Outcome { Done, TextEnded, Failed };
 

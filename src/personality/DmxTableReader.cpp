@@ -1,3 +1,5 @@
+#include <array>
+
 #include "personality/KeywordReaders.h"
 #include "personality/NumberConversion.h"
 
@@ -8,9 +10,9 @@ namespace {
 constexpr std::size_t kShortestChannelLine = 9;
 constexpr std::size_t kChannelNameLimit = 12;
 
-// Encodes one channel line: 12 bytes, then the name. False when the line ends before a column or
-// the encoding does not fit.
-bool EncodeChannelLine(std::string_view line, OutputCursor& cursor) {
+// Encodes one channel line: 12 bytes, then the name. Returns 0, or the column (1 .. 13) at which
+// the line ends too early or the encoding no longer fits.
+int EncodeChannelLine(std::string_view line, OutputCursor& cursor) {
   std::size_t position = 0;
   const auto byteColumn = [&](bool store) {
     const ByteValue read = ReadByteValue(line, position);
@@ -29,17 +31,23 @@ bool EncodeChannelLine(std::string_view line, OutputCursor& cursor) {
     return cursor.PutWord(read.value);
   };
 
-  if (!byteColumn(true) || !byteColumn(true) || !characterColumn() || !byteColumn(true)) {
-    return false;
-  }
+  if (!byteColumn(true)) return 1;
+  if (!byteColumn(true)) return 2;
+  if (!characterColumn()) return 3;
+  if (!byteColumn(true)) return 4;
   // Columns 5 and 6 must be present but are not stored.
-  if (!byteColumn(false) || !byteColumn(false)) return false;
-  if (!characterColumn() || !characterColumn() || !byteColumn(true)) return false;
+  if (!byteColumn(false)) return 5;
+  if (!byteColumn(false)) return 6;
+  if (!characterColumn()) return 7;
+  if (!characterColumn()) return 8;
+  if (!byteColumn(true)) return 9;
   const Token name = CopyToken(line, position, kChannelNameLimit);
-  if (!name.next) return false;
+  if (!name.next) return 10;
   position = *name.next;
-  if (!byteColumn(true) || !wordColumn() || !wordColumn()) return false;
-  return cursor.PutString(name.text);
+  if (!byteColumn(true)) return 11;
+  if (!wordColumn()) return 12;
+  if (!wordColumn()) return 13;
+  return cursor.PutString(name.text) ? 0 : 10;
 }
 
 }  // namespace
@@ -54,9 +62,16 @@ bool ReadDmxTable(LineStream& stream, OutputCursor& cursor, Reporter& reporter) 
     if (StartsWith(line, "END")) break;
     if (line.size() < kShortestChannelLine || line.front() == ';') continue;
     cursor.SetByteAt(countAt, ++count);
-    if (!EncodeChannelLine(line, cursor)) return false;
+    if (EncodeChannelLine(line, cursor) != 0) return false;
   }
   return true;
+}
+
+int ChannelLineFaultColumn(std::string_view line) {
+  // Room for the largest entry: 12 bytes and a 12-character name with its NUL.
+  std::array<std::uint8_t, 32> scratch{};
+  OutputCursor cursor(scratch);
+  return EncodeChannelLine(line, cursor);
 }
 
 }  // namespace hoardwright

@@ -39,6 +39,10 @@ bool ReadDmxLimits(LineStream& stream, OutputCursor& cursor, Reporter& reporter)
 // channel line 12 bytes and its name (at most 12 characters) with its NUL.
 bool ReadDmxTable(LineStream& stream, OutputCursor& cursor, Reporter& reporter);
 
+// For a channel line that ReadDmxTable refuses: the column (1 .. 13) at which the line ends too
+// early (column 10 when the name has no closing quote), or 0 when the line reads whole.
+int ChannelLineFaultColumn(std::string_view line);
+
 enum class SectionMode {
   // One section, without its keyword lines; a missing start keyword is reported.
   Section,

@@ -1,10 +1,11 @@
+#include "personality/CompiledLayout.h"
 #include "personality/KeywordReaders.h"
 #include "personality/NumberConversion.h"
 
 namespace hoardwright {
 namespace {
 
-constexpr std::uint8_t kBlockSeparator = 0xFF;
+using compiled::kBlockSeparator;
 
 enum class LineForm { Verbatim, Compacted };
 

@@ -1,19 +1,20 @@
 #include "personality/ShapeLibraryReader.h"
 
+#include "personality/CompiledLayout.h"
 #include "personality/LineHelpers.h"
 #include "personality/NumberConversion.h"
 
 namespace hoardwright {
 namespace {
 
-constexpr std::uint8_t kPatternTag = 0xFE;
-constexpr std::uint8_t kShapeTag = 0xFD;
-constexpr std::uint8_t kLibraryEnd = 0xFF;
-constexpr std::uint8_t kPatternEnd = 0x00;
-constexpr std::uint8_t kPattern16End = 0x01;
+using compiled::kLibraryEnd;
+using compiled::kPatternTag;
+using compiled::kShapeTag;
+constexpr std::uint8_t kPatternEnd = compiled::kEndedByPend;
+constexpr std::uint8_t kPattern16End = compiled::kEndedByPend16;
 constexpr std::size_t kPatternNameLimit = 12;
 constexpr std::size_t kShapeNameLimit = 34;
-constexpr int kStepValues = 8;
+using compiled::kStepValues;
 
 enum class Outcome { Done, StepLineShort, CursorFull };
 

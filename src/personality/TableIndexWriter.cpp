@@ -1,3 +1,4 @@
+#include "personality/CompiledLayout.h"
 #include "personality/KeywordReaders.h"
 #include "personality/NumberConversion.h"
 
@@ -5,9 +6,9 @@ namespace hoardwright {
 namespace {
 
 constexpr std::size_t kIndexNameLimit = 12;
-constexpr std::uint8_t kMacroTag = 0xFD;
-constexpr std::uint8_t kPresetFocusTag = 0xFE;
-constexpr std::uint8_t kIndexEnd = 0xFF;
+using compiled::kMacroTag;
+using compiled::kPresetFocusTag;
+constexpr std::uint8_t kIndexEnd = compiled::kTableIndexEnd;
 
 struct TableFamily {
   std::string_view keyword;

@@ -1,0 +1,17 @@
+#pragma once
+// Small text helpers for what inspect and check print.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace hoardwright::inspect {
+
+// "0x1F", "0x0012AB34".
+std::string HexByte(std::uint8_t value);
+std::string HexWord32(std::uint32_t value);
+
+// The text with control characters and bytes above 0x7E shown as escapes (\r, \n, \t, \xHH), so
+// that a line of a record prints on one line and a damaged byte is visible.
+std::string Escaped(std::string_view text);
+
+}  // namespace hoardwright::inspect
