@@ -55,6 +55,15 @@ bool OutputFile::Close() {
 
 std::optional<AtomicOutputFile> AtomicOutputFile::Create(const std::filesystem::path& target,
                                                          std::string* error, WriteFaults* faults) {
+  // A device or a pipe (/dev/full, /dev/stdout) is written in place: renaming over it would
+  // replace the node itself with a plain file, and a write error would go unseen.
+  std::error_code statusError;
+  const auto status = std::filesystem::status(target, statusError);
+  if (!statusError && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    auto file = OutputFile::Create(target, error, faults);
+    if (!file) return std::nullopt;
+    return AtomicOutputFile(target, {}, std::move(*file), faults);
+  }
   const std::filesystem::path directory =
       target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
   std::string pattern = (directory / ("." + target.filename().string() + ".XXXXXX")).string();
@@ -82,6 +91,7 @@ AtomicOutputFile::AtomicOutputFile(AtomicOutputFile&& other) noexcept
 AtomicOutputFile::~AtomicOutputFile() {
   if (done_) return;
   if (file_) file_->Close();
+  if (temporary_.empty()) return;
   std::error_code ignored;
   std::filesystem::remove(temporary_, ignored);
 }
@@ -93,9 +103,10 @@ bool AtomicOutputFile::Commit(std::string* error) {
   const bool closed = file_->Close();
   if (!closed) {
     if (error) *error = file_->Error();
-    std::filesystem::remove(temporary_, ec);
+    if (!temporary_.empty()) std::filesystem::remove(temporary_, ec);
     return false;
   }
+  if (temporary_.empty()) return true;  // written in place
   if (faults_ && faults_->RenameFails()) {
     if (error) *error = "injected rename failure";
     std::filesystem::remove(temporary_, ec);

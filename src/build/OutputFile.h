@@ -73,7 +73,8 @@ class OutputFile {
 
 // A file that appears at its target path only when complete: written to a temporary file in the
 // same directory and renamed over the target by Commit(). Destroyed uncommitted, it removes the
-// temporary file and leaves any earlier target untouched.
+// temporary file and leaves any earlier target untouched. A target that exists and is not a
+// regular file (a device such as /dev/full, a pipe) is written in place and never replaced.
 class AtomicOutputFile {
  public:
   static std::optional<AtomicOutputFile> Create(const std::filesystem::path& target,
