@@ -40,9 +40,9 @@ PersonalityNames ReadNames(LineStream& file, Reporter& reporter) {
 }
 
 // The embedded shape library, byte for byte, as the file the cache compiles its shapes from.
-bool WriteShapeLibrary(const std::filesystem::path& path) {
+bool WriteShapeLibrary(const std::filesystem::path& path, WriteFaults* faults) {
   std::string error;
-  auto file = OutputFile::Create(path, &error);
+  auto file = OutputFile::Create(path, &error, faults);
   return file && file->Write(resources::ShapeLibraryText()) && file->Close();
 }
 
@@ -77,7 +77,7 @@ ExtendedBuildResult BuildExtendedCache(const ui::BuildRequest& request, Reporter
     std::error_code ignored;
     shapeFile = std::filesystem::temp_directory_path(ignored) / std::string(kShapeLibraryFileName);
   }
-  if (!workDir || !WriteShapeLibrary(shapeFile)) {
+  if (!workDir || !WriteShapeLibrary(shapeFile, options.faults)) {
     reporter.ShowMessage("Unable to create " + shapeFile.string() + ", cache cannot be built!");
     result.status = ExtendedBuildStatus::ShapeLibraryFailed;
     return result;

@@ -41,7 +41,7 @@ struct ExtendedBuildOptions {
   std::optional<CalendarTime> time;
   // The file written in the request's output directory.
   std::string outputFileName = std::string(kExtendedCacheFileName);
-  WriteFaults* faults = nullptr;  // tests make a write of the cache file fail
+  WriteFaults* faults = nullptr;  // tests make a write (working copy or cache file) fail
   std::ostream* console = nullptr;  // the coder's progress dots
 };
 
