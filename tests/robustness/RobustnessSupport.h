@@ -1,0 +1,143 @@
+#pragma once
+// What the robustness tests share: a private TMPDIR per test, directory listings, and the program
+// run as a child process with its own environment and, optionally, a file size limit (a disk
+// that fills up at a chosen byte).
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "build/TemporaryDirectory.h"
+
+namespace hoardwright::robustness {
+
+namespace fs = std::filesystem;
+
+inline std::string ReadText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteText(const fs::path& path, std::string_view text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// Every entry below `directory`, as paths relative to it, sorted.
+inline std::vector<std::string> TreeOf(const fs::path& directory) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::recursive_directory_iterator(directory)) {
+    names.push_back(fs::relative(entry.path(), directory).string());
+  }
+  std::ranges::sort(names);
+  return names;
+}
+
+// Points TMPDIR at a fresh directory for the lifetime of the object, so a test can see every
+// working file a build leaves behind.
+class PrivateTmpDir {
+ public:
+  PrivateTmpDir() : directory_(TemporaryDirectory::Create()) {
+    if (const char* old = std::getenv("TMPDIR")) previous_ = old;
+    if (directory_) setenv("TMPDIR", directory_->Path().c_str(), 1);
+  }
+  ~PrivateTmpDir() {
+    if (previous_) {
+      setenv("TMPDIR", previous_->c_str(), 1);
+    } else {
+      unsetenv("TMPDIR");
+    }
+  }
+  PrivateTmpDir(const PrivateTmpDir&) = delete;
+  PrivateTmpDir& operator=(const PrivateTmpDir&) = delete;
+
+  bool Ok() const { return directory_.has_value(); }
+  const fs::path& Path() const { return directory_->Path(); }
+
+ private:
+  std::optional<TemporaryDirectory> directory_;
+  std::optional<std::string> previous_;
+};
+
+// A scratch directory whose path has no hyphen: the legacy switches end a value at the next "-".
+class PlainDirectory {
+ public:
+  PlainDirectory() {
+    static int counter = 0;
+    path_ = fs::temp_directory_path() /
+            ("hwrobust_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
+    fs::remove_all(path_);
+    fs::create_directories(path_);
+  }
+  ~PlainDirectory() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  PlainDirectory(const PlainDirectory&) = delete;
+  PlainDirectory& operator=(const PlainDirectory&) = delete;
+  const fs::path& Path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+struct ProcessRun {
+  int status = -1;  // the exit status; -1 when the process did not exit normally (a signal)
+  std::string out;
+  std::string err;
+};
+
+// Runs the program with `arguments`. Its TMPDIR is `tmpDir`, SOURCE_DATE_EPOCH is fixed, and
+// with `fileSizeLimit` every file it writes fails past that many bytes (SIGXFSZ ignored, so a
+// write returns EFBIG just as it would return ENOSPC on a full disk).
+inline ProcessRun RunProgram(const std::vector<std::string>& arguments, const fs::path& tmpDir,
+                             const fs::path& scratch,
+                             std::optional<rlim_t> fileSizeLimit = std::nullopt) {
+  const fs::path outPath = scratch / "run.out";
+  const fs::path errPath = scratch / "run.err";
+  const pid_t child = fork();
+  if (child == 0) {
+    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (out < 0 || err < 0) _exit(126);
+    dup2(out, STDOUT_FILENO);
+    dup2(err, STDERR_FILENO);
+    setenv("TMPDIR", tmpDir.c_str(), 1);
+    setenv("SOURCE_DATE_EPOCH", "1796478358", 1);
+    if (fileSizeLimit) {
+      signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{*fileSizeLimit, *fileSizeLimit};
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
+    }
+    std::vector<char*> argv;
+    std::string program = HOARDWRIGHT_EXECUTABLE;
+    argv.push_back(program.data());
+    std::vector<std::string> copies = arguments;
+    for (std::string& argument : copies) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  int raw = 0;
+  if (child < 0 || waitpid(child, &raw, 0) != child) return {};
+  ProcessRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(outPath), ReadText(errPath)};
+  fs::remove(outPath);
+  fs::remove(errPath);
+  return run;
+}
+
+inline std::string ExamplesDir() {
+  return std::string(HOARDWRIGHT_SOURCE_DIR) + "/examples/personalities/";
+}
+
+}  // namespace hoardwright::robustness
