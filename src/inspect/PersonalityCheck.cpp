@@ -4,12 +4,14 @@
 #include <array>
 #include <filesystem>
 #include <set>
+#include <span>
 #include <system_error>
 
 #include "build/PersonalityCompiler.h"
 #include "build/StandardCacheLayout.h"
 #include "extended/PersonalityConversion.h"
 #include "inspect/LineNumbers.h"
+#include "inspect/RecordWalker.h"
 #include "personality/KeywordReaders.h"
 #include "personality/LineStream.h"
 #include "personality/OutputCursor.h"
@@ -29,6 +31,18 @@ constexpr std::size_t kMeasuringBufferSize = 16 * 1024 * 1024;
 bool HasLeftOut(const std::vector<Finding>& findings) {
   return std::ranges::any_of(
       findings, [](const Finding& f) { return f.severity == Finding::Severity::LeftOut; });
+}
+
+// A record the build writes but that does not read back: a count byte holds only the low 8 bits
+// of a section's line or channel count.
+void ReadBack(std::span<const std::uint8_t> record, std::vector<Finding>& findings) {
+  const RecordWalk walk = WalkPersonalityRecord(record);
+  if (!walk.fault) return;
+  findings.push_back(Finding{Finding::Severity::Warning, 0, 0,
+                             "the record the build writes does not read back (" +
+                                 walk.fault->field + " at record byte " +
+                                 std::to_string(walk.fault->offset) + ": " + walk.fault->message +
+                                 "); a count byte holds at most 255 lines or channels"});
 }
 
 void Add(FileCheck& check, Finding finding, bool standard, bool extended) {
@@ -53,6 +67,7 @@ std::vector<Finding> CheckStandard(LineStream& text, bool& built) {
   OutputCursor cursor(block);
   built = CompilePersonality(text, cursor, TableOptions{}, silent);
   std::vector<Finding> findings = DiagnoseRecord(text, start, true);
+  if (built) ReadBack(cursor.Written(), findings);
   if (!built && !HasLeftOut(findings)) {
     // Nothing is missing or malformed, so the record is too long: measure it.
     std::vector<std::uint8_t> large(kMeasuringBufferSize);
@@ -97,6 +112,7 @@ std::vector<Finding> CheckExtended(LineStream& text, LineStream& binary, bool& b
   binary.Rewind();
   const bool converted = extended::ConvertPersonality(binary, form, silent);
   std::vector<Finding> record = DiagnoseRecord(binary, 0, false);
+  if (converted) ReadBack(form, record);
   if (!converted && !HasLeftOut(record)) {
     record.push_back(Finding{Finding::Severity::LeftOut, 0, 0,
                              "the binary form would be over its " +
