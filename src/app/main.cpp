@@ -6,6 +6,9 @@
 
 #include "app/CommandLine.h"
 #include "app/LegacyRun.h"
+#ifdef HOARDWRIGHT_HAS_GUI
+#include "ui/qt/DesktopApplication.h"
+#endif
 
 int main(int argc, char** argv) {
   std::vector<std::string> arguments(argv + 1, argv + argc);
@@ -17,5 +20,9 @@ int main(int argc, char** argv) {
     return hoardwright::app::RunLegacyCommandLine(hoardwright::app::JoinArguments(arguments),
                                                   std::cerr);
   }
+#ifdef HOARDWRIGHT_HAS_GUI
+  return hoardwright::desktop::RunDesktopApplication(argc, argv);
+#else
   return hoardwright::app::RunModernCommandLine({"--help"});
+#endif
 }

@@ -1,0 +1,51 @@
+#pragma once
+// "Cache File": the size of the cache just written and, for each of the three console models,
+// a tick when the file fits its memory or a cross when it does not.
+#include <QDialog>
+#include <array>
+#include <cstdint>
+
+class QLabel;
+class QPushButton;
+
+namespace hoardwright::desktop {
+
+class CResultDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  // One row per console model, in the order Tiber, Ostra Mk1, Verdane Mk1.
+  static constexpr int kConsoleRows = 3;
+
+  explicit CResultDlg(QWidget* parent = nullptr);
+
+  // Set by the creator before the dialog is shown.
+  std::int32_t CacheSize = 0;
+  std::int32_t PersonalityCount = 0;
+
+  const QLabel& SizeLabel() const { return *sizeLabel_; }
+  const QLabel& ConsoleLabel(int row) const { return *rows_.at(row).name; }
+  const QLabel& LimitLabel(int row) const { return *rows_.at(row).limit; }
+  const QLabel& Tick(int row) const { return *rows_.at(row).tick; }
+  const QLabel& Cross(int row) const { return *rows_.at(row).cross; }
+  QPushButton& OkButton() { return *okButton_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void InitDialog();
+
+  struct ConsoleRow {
+    QLabel* name = nullptr;
+    QLabel* limit = nullptr;
+    QLabel* tick = nullptr;
+    QLabel* cross = nullptr;
+  };
+  QLabel* sizeLabel_;
+  std::array<ConsoleRow, kConsoleRows> rows_;
+  QPushButton* okButton_;
+  bool initialised_ = false;
+};
+
+}  // namespace hoardwright::desktop

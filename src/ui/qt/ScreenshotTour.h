@@ -1,0 +1,48 @@
+#pragma once
+// Pictures of the three dialogs for the documentation. When HOARDWRIGHT_SCREENSHOT_DIR names a
+// directory, the desktop application walks through one build by itself: it fills both lists,
+// enters build details, confirms the result, saves a PNG of each dialog as the screen shows it,
+// and closes.
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace hoardwright::desktop {
+
+class CBuildCacheDlg;
+
+inline constexpr const char* kScreenshotDirVariable = "HOARDWRIGHT_SCREENSHOT_DIR";
+
+class ScreenshotTour : public QObject {
+  Q_OBJECT
+
+ public:
+  // The tour for this process, owned by `dialog`, or null when none was asked for.
+  static ScreenshotTour* FromEnvironment(CBuildCacheDlg& dialog);
+
+  ScreenshotTour(CBuildCacheDlg& dialog, QString directory);
+
+  // Begins once the main dialog is on the screen.
+  void Start();
+  bool Succeeded() const { return succeeded_; }
+
+ private:
+  void FillLists();
+  void BuildCache();
+  // Calls `act` with the modal dialog of the given class once it is on the screen, settled.
+  void WhenModal(const char* className, std::function<void(QWidget&)> act, int attempts = 0);
+  void FillDetails(QWidget& details);
+  // Saves the window as the screen shows it, then goes on with `then`.
+  void Save(QWidget& window, const QString& fileName, std::function<void(QWidget&)> then,
+            int attempts = 0);
+  void Fail(const QString& reason);
+
+  CBuildCacheDlg& dialog_;
+  QString directory_;
+  bool succeeded_ = true;
+};
+
+}  // namespace hoardwright::desktop

@@ -1,0 +1,87 @@
+#pragma once
+// Answers the modal dialogs that code under test opens, from inside their own event loops: each
+// expected dialog gets its step (look at it, then close it). A modal dialog that no step expects
+// is recorded and rejected, so a test fails instead of waiting forever.
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+#include <deque>
+#include <functional>
+
+namespace hoardwright::desktop::testing {
+
+class ModalScript : public QObject {
+ public:
+  using Step = std::function<void(QWidget& modal)>;
+
+  ModalScript() {
+    timer_.setInterval(10);
+    connect(&timer_, &QTimer::timeout, this, &ModalScript::Poll);
+    timer_.start();
+  }
+
+  // The next modal dialog must be of class T (or derive from it); `step` receives it and closes it.
+  template <class T>
+  void Expect(std::function<void(T&)> step) {
+    steps_.push_back({T::staticMetaObject.className(), [step](QWidget& modal) {
+                        step(*qobject_cast<T*>(&modal));
+                      }});
+  }
+
+  // The next modal dialog must be a message box; its caption and text are recorded in Messages()
+  // and OK pressed.
+  void ExpectMessage() {
+    Expect<QMessageBox>([this](QMessageBox& box) {
+      messages_.push_back({box.windowTitle(), box.text(), box.buttons().size(),
+                           box.standardButtons()});
+      box.button(QMessageBox::Ok)->click();
+    });
+  }
+
+  struct Message {
+    QString caption;
+    QString text;
+    qsizetype buttonCount;
+    QMessageBox::StandardButtons buttons;
+  };
+  const std::vector<Message>& Messages() const { return messages_; }
+  bool Done() const { return steps_.empty(); }
+  // Modal dialogs that came when no step expected them: class name and title.
+  const QStringList& Unexpected() const { return unexpected_; }
+
+ private:
+  struct PendingStep {
+    const char* className;
+    Step step;
+  };
+
+  void Poll() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr || !modal->isVisible() || modal == handled_) return;
+    handled_ = modal;
+    if (!steps_.empty() && modal->inherits(steps_.front().className)) {
+      const Step step = std::move(steps_.front().step);
+      steps_.pop_front();
+      step(*modal);
+      return;
+    }
+    QString description = QString::fromLatin1(modal->metaObject()->className()) +
+                          QStringLiteral(" \"") + modal->windowTitle() + QStringLiteral("\"");
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) description += QStringLiteral(": ") + box->text();
+    unexpected_.push_back(description);
+    if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+  }
+
+  QTimer timer_;
+  std::deque<PendingStep> steps_;
+  std::vector<Message> messages_;
+  QStringList unexpected_;
+  // The dialog last answered; it may still be visible while it closes.
+  QPointer<QWidget> handled_;
+};
+
+}  // namespace hoardwright::desktop::testing
