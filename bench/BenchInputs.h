@@ -1,8 +1,9 @@
 #pragma once
 // Seeded benchmark inputs shaped like what the coder meets: random bytes (incompressible),
 // English-like text (notes, names), and record-like data (compiled personalities: short
-// NUL-terminated strings, small counts, runs of 12-byte table entries). The same seed always
-// gives the same bytes, so figures from different encoders compare.
+// NUL-terminated strings, small counts, runs of 12-byte table entries), plus degenerate inputs
+// that are hard on the search tree. The same seed always gives the same bytes, so figures from
+// different encoders compare.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -97,6 +98,45 @@ inline std::vector<std::uint8_t> RecordLikeData(std::size_t size = kDefaultInput
     data.push_back(0xFC);
   }
   data.resize(size);
+  return data;
+}
+
+// Degenerate inputs, the search tree's hard cases. One byte over and over: every string matches
+// the newest in full.
+inline std::vector<std::uint8_t> SingleByteRun(std::size_t size = kDefaultInputSize,
+                                               unsigned seed = 4) {
+  return std::vector<std::uint8_t>(size, static_cast<std::uint8_t>(seed));
+}
+
+// A short pattern repeated: a handful of strings, each replaced by its newest copy.
+inline std::vector<std::uint8_t> ShortPeriod(std::size_t size = kDefaultInputSize,
+                                             unsigned seed = 5) {
+  std::mt19937 random(seed);
+  std::vector<std::uint8_t> pattern(3 + random() % 5);
+  for (auto& byte : pattern) byte = static_cast<std::uint8_t>(random());
+  std::vector<std::uint8_t> data(size);
+  for (std::size_t i = 0; i < size; ++i) data[i] = pattern[i % pattern.size()];
+  return data;
+}
+
+// Ascending runs (0 0 0 ... 1 1 1 ... 255, then again): each new string sorts after the ones
+// before it, so the tree grows into a long chain that every search walks.
+inline std::vector<std::uint8_t> AscendingRuns(std::size_t size = kDefaultInputSize,
+                                               unsigned seed = 6) {
+  const std::size_t run = 4 + seed % 13;
+  std::vector<std::uint8_t> data(size);
+  for (std::size_t i = 0; i < size; ++i) data[i] = static_cast<std::uint8_t>(i / run);
+  return data;
+}
+
+// Mostly zeros with a random byte now and then, like sparse tables: long runs broken often.
+inline std::vector<std::uint8_t> SparseBytes(std::size_t size = kDefaultInputSize,
+                                             unsigned seed = 7) {
+  std::mt19937 random(seed);
+  std::vector<std::uint8_t> data(size, 0);
+  for (std::size_t i = random() % 64; i < size; i += 1 + random() % 64) {
+    data[i] = static_cast<std::uint8_t>(random());
+  }
   return data;
 }
 

@@ -2,9 +2,12 @@
 
 #include <memory>
 #include <numeric>
+#include <string>
 #include <system_error>
 
+#include "lzss/FastLzssEncoder.h"
 #include "lzss/ReferenceLzssEncoder.h"
+#include "lzss/StreamEncoder.h"
 
 namespace hoardwright::lzss {
 namespace {
@@ -21,15 +24,43 @@ bool PutSum(ByteSink& output, std::uint32_t sum) {
   return true;
 }
 
+// Reads up to `buffer.size()` bytes; fewer only at the end of the input.
+std::span<const std::uint8_t> ReadBlock(ByteSource& input, std::vector<std::uint8_t>& buffer) {
+  std::size_t size = 0;
+  for (int byte; size < buffer.size() && (byte = input.Get()) != kEndOfInput; ++size) {
+    buffer[size] = static_cast<std::uint8_t>(byte);
+  }
+  return std::span(buffer).first(size);
+}
+
 // The input is positioned at its first byte.
 bool WriteUnit(std::uint32_t sum, ByteSource& input, ByteSink& output, std::ostream* console) {
   if (!PutSum(output, sum)) return false;
-  // The coder's window and tree are too big to want on a small thread stack.
-  auto encoder = std::make_unique<ReferenceLzssEncoder>();
-  BitFile bitFile(output, console);
-  encoder->Encode(input, bitFile);
-  const bool closed = bitFile.CloseBitFile();
-  return closed && !input.ReadFailed();
+  StreamEncoder encoder(output, console);
+  std::vector<std::uint8_t> buffer(kEncoderBlockSize);
+  for (auto block = ReadBlock(input, buffer); !block.empty() && encoder.Feed(block);
+       block = ReadBlock(input, buffer)) {
+  }
+  return encoder.Finish() && !input.ReadFailed();
+}
+
+// The same unit from a `std::FILE`, read a block at a time.
+bool WriteFileUnit(std::FILE* input, std::FILE* output, std::ostream* console) {
+  std::vector<std::uint8_t> buffer(kEncoderBlockSize);
+  auto read = [&] {
+    return std::span(buffer).first(std::fread(buffer.data(), 1, buffer.size(), input));
+  };
+  std::rewind(input);
+  std::uint32_t sum = 0;
+  for (auto block = read(); !block.empty(); block = read()) sum += ByteSum(block);
+  if (std::ferror(input) != 0) return false;
+  std::rewind(input);
+  FileSink sink(output);
+  if (!PutSum(sink, sum)) return false;
+  StreamEncoder encoder(sink, console);
+  for (auto block = read(); !block.empty() && encoder.Feed(block); block = read()) {
+  }
+  return encoder.Finish() && std::ferror(input) == 0;
 }
 
 }  // namespace
@@ -47,14 +78,35 @@ std::vector<std::uint8_t> CompressUnit(std::span<const std::uint8_t> data, std::
   std::vector<std::uint8_t> unit;
   // Typical cache data compresses to about half; this saves most regrowth.
   unit.reserve(kUnitSumSize + data.size() / 2 + 16);
-  MemorySink sink(unit);
-  CompressUnit(data, sink, console);
+  MemorySink sumSink(unit);
+  PutSum(sumSink, ByteSum(data));
+  // Straight into the vector, which cannot refuse a byte; the dots follow at the end.
+  auto encoder = std::make_unique<FastLzssEncoder>(unit);
+  encoder->Feed(data);
+  const int lastBits = encoder->Finish();
+  if (console != nullptr) {
+    const std::size_t completed = unit.size() - kUnitSumSize - (lastBits > 0 ? 1 : 0);
+    *console << std::string((completed + 2047) / 2048, '.');
+  }
   return unit;
 }
 
 bool CompressUnit(std::span<const std::uint8_t> data, ByteSink& output, std::ostream* console) {
+  if (!PutSum(output, ByteSum(data))) return false;
+  StreamEncoder encoder(output, console);
+  encoder.Feed(data);
+  return encoder.Finish();
+}
+
+std::vector<std::uint8_t> ReferenceCompressUnit(std::span<const std::uint8_t> data) {
+  std::vector<std::uint8_t> unit;
+  MemorySink sink(unit);
+  PutSum(sink, ByteSum(data));
   MemorySource input(data);
-  return WriteUnit(ByteSum(data), input, output, console);
+  BitFile bitFile(sink, nullptr);
+  ReferenceLzssEncode(input, bitFile);
+  bitFile.CloseBitFile();
+  return unit;
 }
 
 DecodedUnit DecompressUnit(std::span<const std::uint8_t> unit) {
@@ -107,9 +159,7 @@ bool LzssCompressStream(ByteSource& input, ByteSink& output, std::ostream* conso
 
 bool LzssCompressStream(std::FILE* input, std::FILE* output, std::ostream* console) {
   if (input == nullptr || output == nullptr) return false;
-  FileSource source(input);
-  FileSink sink(output);
-  const bool written = LzssCompressStream(source, sink, console);
+  const bool written = WriteFileUnit(input, output, console);
   const bool flushed = std::fflush(output) == 0 && std::ferror(output) == 0;
   return written && flushed;
 }
@@ -143,6 +193,24 @@ bool LzssCompressFile(const std::filesystem::path& inputPath,
 }
 
 void LzssEncode(ByteSource& input, BitFile& bitFile) {
+  std::vector<std::uint8_t> stream;
+  auto encoder = std::make_unique<FastLzssEncoder>(stream);
+  std::vector<std::uint8_t> buffer(kEncoderBlockSize);
+  auto pass = [&](std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) bitFile.OutputBits(stream[i], 8);
+    stream.erase(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(count));
+  };
+  for (auto block = ReadBlock(input, buffer); !block.empty() && !bitFile.WriteFailed();
+       block = ReadBlock(input, buffer)) {
+    encoder->Feed(block);
+    pass(stream.size());
+  }
+  const int lastBits = encoder->Finish();
+  pass(stream.size() - (lastBits > 0 ? 1 : 0));
+  if (lastBits > 0) bitFile.OutputBits(stream.front() >> (8 - lastBits), lastBits);
+}
+
+void ReferenceLzssEncode(ByteSource& input, BitFile& bitFile) {
   auto encoder = std::make_unique<ReferenceLzssEncoder>();
   encoder->Encode(input, bitFile);
 }

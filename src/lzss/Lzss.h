@@ -82,8 +82,13 @@ bool LzssCompressStream(std::istream& input, std::ostream& output,
 bool LzssCompressFile(const std::filesystem::path& inputPath,
                       const std::filesystem::path& outputPath, std::ostream* console = &std::cout);
 
-// The bare coder over a BitFile, without the sum: a fresh reference encoder per call.
+// The bare coder over a BitFile, without the sum: a fresh encoder per call.
 void LzssEncode(ByteSource& input, BitFile& bitFile);
+
+// The same units and streams from the reference encoder, which follows the coder's steps one
+// byte at a time. Slow; kept as the yardstick the fast encoder is tested against.
+std::vector<std::uint8_t> ReferenceCompressUnit(std::span<const std::uint8_t> data);
+void ReferenceLzssEncode(ByteSource& input, BitFile& bitFile);
 DecodeResult LzssDecode(BitFile& bitFile, ByteSink& output);
 
 }  // namespace hoardwright::lzss

@@ -1,0 +1,317 @@
+#include "lzss/FastLzssEncoder.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace hoardwright::lzss {
+namespace {
+
+std::uint64_t Load8(const std::uint8_t* bytes) {
+  std::uint64_t value;
+  std::memcpy(&value, bytes, sizeof value);
+  return value;
+}
+
+}  // namespace
+
+FastLzssEncoder::FastLzssEncoder(std::vector<std::uint8_t>& output) : output_(output) {}
+
+MatchNode FastLzssEncoder::Node(int index) const {
+  if (index < 0 || index >= kNodeCount) return {};
+  return {parents_[index], children_[index].child[0], children_[index].child[1]};
+}
+
+void FastLzssEncoder::Feed(std::span<const std::uint8_t> input) {
+  if (!started_) {
+    input = input.subspan(Prime(input));
+    if (!started_) return;
+  }
+  if (carrySize_ > 0) {
+    // A token may need bytes from both the kept tail and the new block: code across the seam in
+    // a small joined buffer, then go on in the block itself.
+    std::array<std::uint8_t, kCarryCapacity + 64> joined;
+    const std::size_t take = std::min<std::size_t>(input.size(), 64);
+    std::copy_n(carry_.begin(), carrySize_, joined.begin());
+    std::copy_n(input.begin(), take, joined.begin() + static_cast<std::ptrdiff_t>(carrySize_));
+    const std::size_t size = carrySize_ + take;
+    const std::size_t used = Run(joined.data(), size, false);
+    if (used < carrySize_) {
+      // The block was too short to reach past the seam; all of it is now kept.
+      carrySize_ = size - used;
+      std::copy_n(joined.begin() + static_cast<std::ptrdiff_t>(used), carrySize_, carry_.begin());
+      return;
+    }
+    input = input.subspan(used - carrySize_);
+    carrySize_ = 0;
+  }
+  const std::size_t used = Run(input.data(), input.size(), false);
+  carrySize_ = input.size() - used;
+  std::copy_n(input.begin() + static_cast<std::ptrdiff_t>(used), carrySize_, carry_.begin());
+}
+
+std::size_t FastLzssEncoder::Prime(std::span<const std::uint8_t> input) {
+  std::size_t used = 0;
+  while (primed_ < kLookAheadSize && used < input.size()) {
+    Store(kStartPosition + primed_, input[used]);
+    ++primed_;
+    ++used;
+  }
+  if (primed_ == kLookAheadSize) {
+    started_ = true;
+    lookAhead_ = primed_;
+    SetChild(kRoot, 1, kStartPosition);
+    Link(kStartPosition, kRoot, 0, 0);
+  }
+  return used;
+}
+
+int FastLzssEncoder::Finish() {
+  if (!started_) {
+    started_ = true;
+    lookAhead_ = primed_;
+    if (lookAhead_ > 0) {
+      SetChild(kRoot, 1, kStartPosition);
+      Link(kStartPosition, kRoot, 0, 0);
+    }
+  }
+  Run(carry_.data(), carrySize_, true);
+  carrySize_ = 0;
+  PutBits(kEndOfStream, 1 + kPositionBits);
+  while (bitCount_ >= 8) {
+    bitCount_ -= 8;
+    output_.push_back(static_cast<std::uint8_t>(bits_ >> bitCount_));
+  }
+  const int lastBits = bitCount_;
+  if (lastBits > 0) output_.push_back(static_cast<std::uint8_t>(bits_ << (8 - lastBits)));
+  bitCount_ = 0;
+  return lastBits;
+}
+
+std::size_t FastLzssEncoder::Run(const std::uint8_t* input, std::size_t size, bool final) {
+  std::size_t position = 0;
+  while (lookAhead_ > 0) {
+    // Before the end of the input is known, a token starts only when all the bytes it may
+    // consume are at hand.
+    if (!final && size - position < static_cast<std::size_t>(kLookAheadSize)) break;
+    if (matchLength_ > lookAhead_) matchLength_ = lookAhead_;
+    int advance = 1;
+    if (matchLength_ <= kBreakEven) {
+      PutBits(0x100U | window_[current_], 9);
+    } else {
+      PutBits(static_cast<std::uint32_t>(matchPosition_ << kLengthBits) |
+                  static_cast<std::uint32_t>(matchLength_ - (kBreakEven + 1)),
+              1 + kPositionBits + kLengthBits);
+      advance = matchLength_;
+    }
+    for (int step = 0; step < advance; ++step) {
+      const int incoming = WrapPosition(current_ + kLookAheadSize);
+      Remove(incoming);
+      if (position < size) {
+        Store(incoming, input[position++]);
+      } else {
+        --lookAhead_;
+      }
+      current_ = WrapPosition(current_ + 1);
+      if (lookAhead_ != 0) matchLength_ = InsertAndMatch(current_);
+    }
+  }
+  return position;
+}
+
+std::uint64_t FastLzssEncoder::Key(int position) const {
+  const std::uint64_t bytes = Load8(window_.data() + position);
+  if constexpr (std::endian::native == std::endian::little) {
+    return __builtin_bswap64(bytes);
+  } else {
+    return bytes;
+  }
+}
+
+std::uint32_t FastLzssEncoder::ChildrenOf(int node) const {
+  std::uint32_t both;
+  std::memcpy(&both, &children_[node], sizeof both);
+  return both;
+}
+
+namespace {
+
+// One child out of the value ChildrenOf returns.
+int ChildOf(std::uint32_t both, int side) {
+  constexpr int kSmallerShift = std::endian::native == std::endian::little ? 0 : 16;
+  return static_cast<int>((both >> (side != 0 ? 16 - kSmallerShift : kSmallerShift)) & 0xFFFFU);
+}
+
+}  // namespace
+
+int FastLzssEncoder::InsertAndMatch(int newNode) {
+  if (newNode == 0) return 0;
+  // A long walk means a tree grown into chains (ascending or descending data), where the walk
+  // keeps turning the same way and a predicted branch beats waiting for every comparison.
+  return lastWalk_ > kLongWalk ? WalkChains(newNode) : WalkBushy(newNode);
+}
+
+int FastLzssEncoder::LongMatch(int newNode, int test, bool& goLarger) const {
+  const std::uint8_t* fresh = window_.data() + newNode;
+  const std::uint8_t* other = window_.data() + test;
+  int equal = 8;
+  while (equal < kLookAheadSize && fresh[equal] == other[equal]) ++equal;
+  goLarger = equal == kLookAheadSize || fresh[equal] > other[equal];
+  return equal;
+}
+
+int FastLzssEncoder::Settle(std::uint32_t bestScore, int steps) {
+  lastWalk_ = steps;
+  matchPosition_ = path_[bestScore & kStepMask];
+  return static_cast<int>(bestScore >> kStepBits);
+}
+
+int FastLzssEncoder::WalkBushy(int newNode) {
+  const std::uint64_t key = Key(newNode);
+  // The walk down the tree is a chain of dependent loads, and which way it turns is as good as
+  // random, so a branch on the turn would be mispredicted half the time. Instead the keys and
+  // children of both children are loaded while the turn is worked out, and the turn only
+  // selects among them, without a branch. The longest match is settled after the walk from the
+  // nodes it passed, which keeps the loop short of registers.
+  int test = ChildOf(ChildrenOf(kRoot), 1);
+  std::uint64_t testKey = Key(test);
+  std::uint32_t testChildren = ChildrenOf(test);
+  // The best match so far as (length << kStepBits | step): a longer match wins, and of two
+  // equally long ones the later step.
+  std::uint32_t bestScore = 0;
+  // A path never visits more nodes than the tree has; the bound only guards the loop, exactly
+  // where the reference's does.
+  int step = 0;
+  for (; step < kNodeCount; ++step) {
+    path_[step] = static_cast<std::uint16_t>(test);
+    const int smaller = ChildOf(testChildren, 0);
+    const int larger = ChildOf(testChildren, 1);
+    const std::uint64_t smallerKey = Key(smaller);
+    const std::uint64_t largerKey = Key(larger);
+    const std::uint32_t smallerChildren = ChildrenOf(smaller);
+    const std::uint32_t largerChildren = ChildrenOf(larger);
+
+    std::uint32_t equal;
+    std::uint64_t turn;  // all ones when the walk turns to the larger child
+    if (const std::uint64_t difference = testKey ^ key; difference != 0) [[likely]] {
+      equal = static_cast<std::uint32_t>(std::countl_zero(difference)) >> 3;
+      turn = std::uint64_t{0} - std::uint64_t{key > testKey};
+    } else {
+      bool goLarger;
+      equal = static_cast<std::uint32_t>(LongMatch(newNode, test, goLarger));
+      if (equal == kLookAheadSize) {
+        lastWalk_ = step + 1;
+        matchPosition_ = test;
+        Replace(test, newNode);
+        return kLookAheadSize;
+      }
+      turn = goLarger ? ~std::uint64_t{0} : 0;
+    }
+    bestScore = std::max(bestScore, equal << kStepBits | static_cast<std::uint32_t>(step));
+
+    const auto narrow = static_cast<std::uint32_t>(turn);
+    const int next = static_cast<int>((static_cast<std::uint32_t>(larger) & narrow) |
+                                      (static_cast<std::uint32_t>(smaller) & ~narrow));
+    if (next == 0) {
+      SetChild(test, narrow != 0 ? 1 : 0, newNode);
+      Link(newNode, test, 0, 0);
+      return Settle(bestScore, step + 1);
+    }
+    test = next;
+    testKey = (largerKey & turn) | (smallerKey & ~turn);
+    testChildren = (largerChildren & narrow) | (smallerChildren & ~narrow);
+  }
+  return Settle(bestScore, step);
+}
+
+int FastLzssEncoder::WalkChains(int newNode) {
+  const std::uint64_t key = Key(newNode);
+  int test = ChildOf(ChildrenOf(kRoot), 1);
+  std::uint32_t bestScore = 0;
+  int step = 0;
+  for (; step < kNodeCount; ++step) {
+    path_[step] = static_cast<std::uint16_t>(test);
+    const std::uint64_t testKey = Key(test);
+    std::uint32_t equal;
+    bool goLarger;
+    if (testKey != key) [[likely]] {
+      equal = static_cast<std::uint32_t>(std::countl_zero(testKey ^ key)) >> 3;
+      goLarger = key > testKey;
+    } else {
+      equal = static_cast<std::uint32_t>(LongMatch(newNode, test, goLarger));
+      if (equal == kLookAheadSize) {
+        lastWalk_ = step + 1;
+        matchPosition_ = test;
+        Replace(test, newNode);
+        return kLookAheadSize;
+      }
+    }
+    bestScore = std::max(bestScore, equal << kStepBits | static_cast<std::uint32_t>(step));
+    // A branch on purpose: here it is predicted right nearly every time, and the next loads
+    // need not wait for the comparison.
+    int next;
+    if (__builtin_expect(goLarger, 1)) {
+      next = children_[test].child[1];
+    } else {
+      next = children_[test].child[0];
+    }
+    if (next == 0) {
+      SetChild(test, goLarger ? 1 : 0, newNode);
+      Link(newNode, test, 0, 0);
+      return Settle(bestScore, step + 1);
+    }
+    test = next;
+  }
+  return Settle(bestScore, step);
+}
+
+void FastLzssEncoder::Remove(int node) {
+  if (parents_[node] == 0) return;
+  const int smaller = children_[node].child[0];
+  const int larger = children_[node].child[1];
+  if (larger == 0) {
+    Contract(node, smaller);
+  } else if (smaller == 0) {
+    Contract(node, larger);
+  } else {
+    int replacement = smaller;
+    for (int step = 0; step < kNodeCount && children_[replacement].child[1] != 0; ++step) {
+      replacement = children_[replacement].child[1];
+    }
+    if (children_[replacement].child[1] != 0) return;
+    Remove(replacement);
+    Replace(node, replacement);
+  }
+}
+
+void FastLzssEncoder::Contract(int oldNode, int newNode) {
+  const int parent = parents_[oldNode];
+  parents_[newNode] = static_cast<std::uint16_t>(parent);
+  SetChild(parent, children_[parent].child[1] == oldNode ? 1 : 0, newNode);
+  parents_[oldNode] = 0;
+}
+
+void FastLzssEncoder::Replace(int oldNode, int newNode) {
+  const int parent = parents_[oldNode];
+  SetChild(parent, children_[parent].child[0] == oldNode ? 0 : 1, newNode);
+  parents_[newNode] = parents_[oldNode];
+  children_[newNode] = children_[oldNode];
+  parents_[children_[newNode].child[0]] = static_cast<std::uint16_t>(newNode);
+  parents_[children_[newNode].child[1]] = static_cast<std::uint16_t>(newNode);
+  parents_[oldNode] = 0;
+}
+
+void FastLzssEncoder::PutBits(std::uint32_t value, int count) {
+  bits_ = (bits_ << count) | value;
+  bitCount_ += count;
+  if (bitCount_ >= 32) {
+    bitCount_ -= 32;
+    const auto word = static_cast<std::uint32_t>(bits_ >> bitCount_);
+    const std::uint8_t bytes[4] = {
+        static_cast<std::uint8_t>(word >> 24), static_cast<std::uint8_t>(word >> 16),
+        static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(word)};
+    output_.insert(output_.end(), bytes, bytes + 4);
+  }
+}
+
+}  // namespace hoardwright::lzss

@@ -1,0 +1,116 @@
+#pragma once
+// The production encoder: the same search-tree coder as ReferenceLzssEncoder, step for step and
+// node for node, so its bit stream is identical for every input, only cheaper per step:
+//   - input arrives in blocks (Feed), not one byte per virtual call;
+//   - the window carries a copy of its first bytes past its end, so the 17 bytes at any position
+//     are contiguous and two 8-byte loads plus one byte compare them (count-trailing-zeros finds
+//     the first difference);
+//   - tokens are gathered in a 64-bit register and stored four bytes at a time;
+//   - the tree is a flat array without range checks (every link it holds is 0 .. 4096 by
+//     construction).
+// The tree's shape, its tie-breaks and the writes through node 0 are those of MatchTree; nothing
+// is skipped or limited, since any of that would change which match wins.
+//
+// Usage: construct over the vector that receives the stream, Feed the input in blocks of any
+// size, then Finish. Whole bytes are appended to the vector as they complete, so a caller may
+// drain it between Feed calls; Finish adds the end-of-stream token and the partly filled last
+// byte, if any.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "lzss/LzssFormat.h"
+#include "lzss/MatchTree.h"
+
+namespace hoardwright::lzss {
+
+class FastLzssEncoder {
+ public:
+  explicit FastLzssEncoder(std::vector<std::uint8_t>& output);
+  FastLzssEncoder(const FastLzssEncoder&) = delete;
+  FastLzssEncoder& operator=(const FastLzssEncoder&) = delete;
+
+  // Codes as much of `input` as can be coded before more input (or Finish) is known; the rest
+  // is kept for the next call.
+  void Feed(std::span<const std::uint8_t> input);
+  // Codes what is left, the end-of-stream token, and the last partly filled byte (low bits 0).
+  // Returns how many bits of that last byte belong to the stream (1 .. 7), or 0 when the stream
+  // ended on a byte boundary and no such byte was added. Feed must not be called afterwards.
+  int Finish();
+
+  // The tree after the last step, in MatchTree's terms; for comparing with the reference.
+  MatchNode Node(int index) const;
+
+ private:
+  // Links fit 16 bits (0 .. 4096); small arrays keep the whole search in the first-level cache.
+  struct Children {
+    std::uint16_t child[2];  // [0] smaller, [1] larger
+  };
+  static constexpr int kRoot = kWindowSize;
+  static constexpr int kNodeCount = kWindowSize + 1;
+  // Copy of window positions 0 .. kMirror-1 kept after position 4095. Loads reach at most 16
+  // bytes past position 4096 (the root holder's index, never a string but harmless to read).
+  static constexpr int kMirror = 32;
+
+  std::size_t Prime(std::span<const std::uint8_t> input);
+  std::size_t Run(const std::uint8_t* input, std::size_t size, bool final);
+  void Store(int position, std::uint8_t byte) {
+    window_[position] = byte;
+    if (position < kMirror) window_[position + kWindowSize] = byte;
+  }
+  int InsertAndMatch(int newNode);
+  int WalkBushy(int newNode);
+  int WalkChains(int newNode);
+  // Bytes 8 .. 16 compared, for two positions whose first 8 bytes are equal: the number of equal
+  // bytes (8 .. 17) and which way the walk turns.
+  int LongMatch(int newNode, int test, bool& goLarger) const;
+  // The result of a walk of `steps` nodes from its best score.
+  int Settle(std::uint32_t bestScore, int steps);
+  // The first 8 bytes at `position`, as a number that orders like the bytes do.
+  std::uint64_t Key(int position) const;
+  // Both children of `node` in one value (see ChildOf).
+  std::uint32_t ChildrenOf(int node) const;
+  void SetChild(int node, int side, int child) {
+    children_[node].child[side] = static_cast<std::uint16_t>(child);
+  }
+  void Link(int node, int parent, int smaller, int larger) {
+    parents_[node] = static_cast<std::uint16_t>(parent);
+    SetChild(node, 0, smaller);
+    SetChild(node, 1, larger);
+  }
+  void Remove(int node);
+  void Contract(int oldNode, int newNode);
+  void Replace(int oldNode, int newNode);
+  void PutBits(std::uint32_t value, int count);
+
+  std::vector<std::uint8_t>& output_;
+  alignas(64) std::array<std::uint8_t, kWindowSize + kMirror> window_{};
+  std::array<Children, kNodeCount> children_{};
+  std::array<std::uint16_t, kNodeCount> parents_{};
+  // The nodes the current search passed, in order.
+  std::array<std::uint16_t, kNodeCount> path_{};
+  static constexpr int kStepBits = 13;  // a walk has at most 4097 steps
+  static constexpr std::uint32_t kStepMask = (1U << kStepBits) - 1;
+  // Walks longer than this take the branching walk next time.
+  static constexpr int kLongWalk = 48;
+  int lastWalk_ = 0;
+
+  // The tail of a block too short to start a token with (at most 16 bytes).
+  static constexpr std::size_t kCarryCapacity = kLookAheadSize - 1;
+  std::array<std::uint8_t, kCarryCapacity> carry_{};
+  std::size_t carrySize_ = 0;
+
+  bool started_ = false;
+  int primed_ = 0;  // look-ahead bytes read before the first token
+  int lookAhead_ = 0;
+  int current_ = kStartPosition;
+  int matchLength_ = 0;
+  int matchPosition_ = 0;
+
+  std::uint64_t bits_ = 0;
+  int bitCount_ = 0;
+};
+
+}  // namespace hoardwright::lzss
