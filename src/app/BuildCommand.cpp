@@ -41,6 +41,7 @@ struct BuildOptions {
   bool noRangeTables = false;
   bool noMacros = false;
   std::vector<std::string> paths;
+  unsigned jobs = 0;  // 0: the machine's hardware threads
   // Options given that only the standard cache uses.
   std::vector<std::string> standardOnlyGiven;
 };
@@ -191,6 +192,7 @@ int RunStandardBuild(const BuildOptions& options, const CacheListing& listing) {
 
   StandardBuildOptions buildOptions;
   SplitOutput(options.output, request, buildOptions.outputFileName);
+  buildOptions.jobs = options.jobs;
 
   CommandLineHost host;
   const StandardBuildResult result = BuildStandardCache(request, host, buildOptions);
@@ -213,6 +215,7 @@ int RunExtendedBuild(const BuildOptions& options, const CacheListing& listing) {
   request.unattended = true;
   extended::ExtendedBuildOptions buildOptions;
   SplitOutput(options.output, request, buildOptions.outputFileName);
+  buildOptions.jobs = options.jobs;
 
   StderrReporter reporter;
   const extended::ExtendedBuildResult result =
@@ -268,6 +271,10 @@ void RegisterBuildCommand(CLI::App& app, int& exitStatus) {
   build->add_flag("--no-preset-focus", options->noPresetFocus, "Leave preset focus tables out");
   build->add_flag("--no-range-tables", options->noRangeTables, "Leave range tables out");
   build->add_flag("--no-macros", options->noMacros, "Leave macros out");
+  build->add_option("--jobs,-j", options->jobs,
+                    "Threads to build with (default: the machine's hardware threads); the cache "
+                    "file is the same for any number")
+      ->check(CLI::Range(1U, 256U));
   build->add_option("PATH", options->paths, "Personality directories and files")
       ->required()
       ->check(CLI::ExistingPath);

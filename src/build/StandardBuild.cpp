@@ -1,6 +1,7 @@
 #include "build/StandardBuild.h"
 
 #include <array>
+#include <fstream>
 #include <memory>
 #include <new>
 #include <span>
@@ -8,11 +9,12 @@
 #include <system_error>
 
 #include "build/CacheIndexTable.h"
-#include "build/CompressIntermediate.h"
 #include "build/InfoPersonality.h"
+#include "build/OrderedWork.h"
 #include "build/PersonalityCompiler.h"
 #include "build/StandardCacheLayout.h"
 #include "build/TemporaryDirectory.h"
+#include "lzss/StreamEncoder.h"
 #include "personality/KeywordReaders.h"
 #include "personality/LineStream.h"
 #include "personality/OutputCursor.h"
@@ -73,6 +75,46 @@ struct WorkingBuffers {
   std::vector<std::uint8_t> blockBuffer;
 };
 
+// One personality read and compiled, possibly on another thread, with the messages its readers
+// would have shown; the build shows them, and takes the block, in list order.
+struct CompiledItem {
+  enum class Outcome { Unreadable, NoDevice, CompileFailed, Compiled };
+  Outcome outcome = Outcome::Unreadable;
+  std::vector<ReportedMessage> messages;
+  std::string deviceText;
+  std::vector<std::uint8_t> block;
+};
+
+CompiledItem CompileItem(const std::string& path, const TableOptions& tables) {
+  CompiledItem item;
+  auto stream = LineStream::Open(path, LineMode::Text);
+  if (!stream) return item;
+
+  CollectingReporter reporter;
+  std::array<std::uint8_t, layout::kDeviceFieldSize> deviceField{};
+  OutputCursor deviceCursor(deviceField);
+  if (!ReadDevice(*stream, deviceCursor, reporter)) {
+    item.outcome = CompiledItem::Outcome::NoDevice;
+    item.messages = std::move(reporter.messages);
+    return item;
+  }
+  const auto device = deviceCursor.Written();
+  // The written text ends with its NUL.
+  item.deviceText.assign(device.begin(), device.end() - (device.empty() ? 0 : 1));
+
+  // A block buffer of the build's size; left uninitialised, only the written part is read.
+  const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(layout::kBlockBufferSize);
+  OutputCursor cursor(std::span(buffer.get(), layout::kBlockBufferSize));
+  if (CompilePersonality(*stream, cursor, tables, reporter)) {
+    item.outcome = CompiledItem::Outcome::Compiled;
+    item.block.assign(cursor.Written().begin(), cursor.Written().end());
+  } else {
+    item.outcome = CompiledItem::Outcome::CompileFailed;
+  }
+  item.messages = std::move(reporter.messages);
+  return item;
+}
+
 class StandardBuild {
  public:
   StandardBuild(const ui::BuildRequest& request, BuildHost& host,
@@ -132,10 +174,22 @@ class StandardBuild {
       return;
     }
 
-    if (!infoPath_.empty() && !ProcessItem(Text(infoPath_), 0, /*isInfo=*/true)) return;
-    for (std::size_t index = 0; index < entryCount; ++index) {
-      if (!ProcessItem(request_.entries[index], index, /*isInfo=*/false)) return;
-    }
+    // The info personality first, when it was written, then the cache list in order.
+    const std::size_t first = infoPath_.empty() ? 1 : 0;
+    const auto path = [&](std::size_t item) {
+      return item == 0 ? Text(infoPath_) : request_.entries[item - 1];
+    };
+    const TableOptions tables{request_.includePresetFocus, request_.includeRangeTables,
+                              request_.includeMacros};
+    const unsigned threads = EffectiveJobs(options_.jobs);
+    const bool completed = RunInOrder<CompiledItem>(
+        entryCount + 1 - first, threads - 1, 8 * static_cast<std::size_t>(threads),
+        [&](std::size_t item) { return CompileItem(path(item + first), tables); },
+        [&](std::size_t item, CompiledItem& compiled) {
+          const std::size_t index = item + first;
+          return ProcessItem(path(index), index == 0 ? 0 : index - 1, index == 0, compiled);
+        });
+    if (!completed) return;
 
     if (!CloseIntermediate()) return;
     WriteCache(outputPath);
@@ -183,13 +237,34 @@ class StandardBuild {
       host_.ShowMessage(CannotOpenIntermediateMessage(Text(intermediatePath_)));
       return false;
     }
+    // The blocks are compressed as they are appended, so the stream is coded while later
+    // personalities are still being compiled.
+    compressedPath_ = TemporaryPath(kCompressedFileName);
+    compressed_ = OutputFile::Create(compressedPath_, &error, options_.faults);
+    if (!compressed_) {
+      host_.ShowMessage(WriteErrorMessage(Text(compressedPath_), error));
+      return false;
+    }
+    encoder_ = std::make_unique<lzss::StreamEncoder>(encodedSink_, nullptr);
     return true;
   }
 
-  // Appends one compiled block to the intermediate file.
+  // Appends one compiled block to the intermediate file and to the compressed stream.
   bool AppendBlock(std::span<const std::uint8_t> block) {
-    if (intermediate_->Write(block)) return true;
-    host_.ShowMessage(WriteErrorMessage(Text(intermediatePath_), intermediate_->Error()));
+    if (!intermediate_->Write(block)) {
+      host_.ShowMessage(WriteErrorMessage(Text(intermediatePath_), intermediate_->Error()));
+      return false;
+    }
+    encoder_->Feed(block);
+    return WriteEncoded();
+  }
+
+  // Moves the stream bytes the encoder has finished into the compressed file.
+  bool WriteEncoded() {
+    const bool written = encoded_.empty() || compressed_->Write(encoded_);
+    encoded_.clear();
+    if (written) return true;
+    host_.ShowMessage(WriteErrorMessage(Text(compressedPath_), compressed_->Error()));
     return false;
   }
 
@@ -227,41 +302,35 @@ class StandardBuild {
     return AppendBlock(cursor.Written());
   }
 
-  // One personality: its index record and its block. False only when the whole build must end.
-  bool ProcessItem(const std::string& path, std::size_t listIndex, bool isInfo) {
+  // One compiled personality taken in list order: what its reading showed, its index record
+  // and its block. False only when the whole build must end.
+  bool ProcessItem(const std::string& path, std::size_t listIndex, bool isInfo,
+                   CompiledItem& item) {
     host_.DispatchPendingMessages();
     host_.SetProgressPosition(static_cast<std::uint32_t>(listIndex));
     host_.SetStatusText(path);
-
-    auto stream = LineStream::Open(path, LineMode::Text);
-    if (!stream) {
-      LeaveOut(path, LeftOutReason::Unreadable, isInfo);
-      return true;
+    for (const ReportedMessage& message : item.messages) {
+      host_.ShowMessage(message.text, message.caption);
     }
-
-    std::array<std::uint8_t, layout::kDeviceFieldSize> deviceField{};
-    OutputCursor deviceCursor(deviceField);
-    if (!ReadDevice(*stream, deviceCursor, host_)) {
-      host_.ShowMessage(NoDeviceMessage(path), path);
-      LeaveOut(path, LeftOutReason::NoDevice, isInfo);
-      return true;
+    switch (item.outcome) {
+      case CompiledItem::Outcome::Unreadable:
+        LeaveOut(path, LeftOutReason::Unreadable, isInfo);
+        return true;
+      case CompiledItem::Outcome::NoDevice:
+        host_.ShowMessage(NoDeviceMessage(path), path);
+        LeaveOut(path, LeftOutReason::NoDevice, isInfo);
+        return true;
+      case CompiledItem::Outcome::CompileFailed:
+        host_.ShowMessage(CompileErrorMessage(path), path);
+        LeaveOut(path, LeftOutReason::CompileFailed, isInfo);
+        return true;
+      case CompiledItem::Outcome::Compiled:
+        break;
     }
-    const auto device = deviceCursor.Written();
-    // The written text ends with its NUL.
-    std::string deviceText(device.begin(), device.end() - (device.empty() ? 0 : 1));
-
-    OutputCursor cursor(buffers_->blockBuffer);
-    const TableOptions tables{request_.includePresetFocus, request_.includeRangeTables,
-                              request_.includeMacros};
-    if (!CompilePersonality(*stream, cursor, tables, host_)) {
-      host_.ShowMessage(CompileErrorMessage(path), path);
-      LeaveOut(path, LeftOutReason::CompileFailed, isInfo);
-      return true;
-    }
-    buffers_->indexTable.Add(layout::CodeForPath(path), std::move(deviceText),
-                             static_cast<std::uint16_t>(cursor.Position()));
+    buffers_->indexTable.Add(layout::CodeForPath(path), std::move(item.deviceText),
+                             static_cast<std::uint16_t>(item.block.size()));
     if (isInfo) result_.infoIncluded = true;
-    return AppendBlock(cursor.Written());
+    return AppendBlock(item.block);
   }
 
   void LeaveOut(const std::string& path, LeftOutReason reason, bool isInfo) {
@@ -293,16 +362,23 @@ class StandardBuild {
 
     host_.SetStatusText("Compressing...");
     host_.SetProgressRange(static_cast<std::uint32_t>(records.size()) * kCompressionStepsPerRecord);
-    const std::filesystem::path compressedPath = TemporaryPath(kCompressedFileName);
-    const CompressionOutcome compression =
-        CompressIntermediate(intermediatePath_, compressedPath, options_.faults);
-    if (compression.failure != CompressionFailure::None) {
-      host_.ShowMessage(compression.failure == CompressionFailure::CannotRead
-                            ? CannotOpenMessage(compression.failedPath)
-                            : WriteErrorMessage(compression.failedPath, compression.reason));
+    // Most of the stream is coded already; the end of it goes out now. The unit's sum comes
+    // first in the cache and is known only here, so the file holds the bit stream alone.
+    encoder_->Finish();
+    if (!WriteEncoded()) return;
+    if (!compressed_->Close()) {
+      host_.ShowMessage(WriteErrorMessage(Text(compressedPath_), compressed_->Error()));
       return;
     }
-    if (!AppendFile(compressedPath, *output)) return;
+    std::array<std::uint8_t, lzss::kUnitSumSize> sum{};
+    for (std::size_t i = 0; i < sum.size(); ++i) {
+      sum[i] = static_cast<std::uint8_t>(encoder_->Sum() >> (8 * i));
+    }
+    if (!output->Write(sum)) {
+      host_.ShowMessage(WriteErrorMessage(Text(outputPath), output->File().Error()));
+      return;
+    }
+    if (!AppendFile(compressedPath_, *output)) return;
 
     const auto size = static_cast<std::int64_t>(output->File().BytesWritten());
     if (!output->Commit(&error)) {
@@ -316,14 +392,21 @@ class StandardBuild {
     host_.ShowResult(size, static_cast<std::int32_t>(request_.entries.size()));
   }
 
+  // Copies the file a block at a time, so memory does not grow with the cache.
   bool AppendFile(const std::filesystem::path& path, AtomicOutputFile& output) {
-    const auto bytes = ReadWholeFile(path);
-    if (!bytes) {
-      host_.ShowMessage(CannotOpenMessage(Text(path)));
-      return false;
+    std::ifstream input(path, std::ios::binary);
+    std::vector<char> block(lzss::kEncoderBlockSize);
+    while (input) {
+      input.read(block.data(), static_cast<std::streamsize>(block.size()));
+      const auto read = static_cast<std::size_t>(input.gcount());
+      if (read == 0) break;
+      if (!output.Write(std::span(reinterpret_cast<const std::uint8_t*>(block.data()), read))) {
+        host_.ShowMessage(WriteErrorMessage(Text(output.Target()), output.File().Error()));
+        return false;
+      }
     }
-    if (!output.Write(*bytes)) {
-      host_.ShowMessage(WriteErrorMessage(Text(output.Target()), output.File().Error()));
+    if (input.bad() || !input.eof()) {
+      host_.ShowMessage(CannotOpenMessage(Text(path)));
       return false;
     }
     return true;
@@ -339,6 +422,11 @@ class StandardBuild {
   std::filesystem::path infoPath_;
   std::filesystem::path intermediatePath_;
   std::optional<OutputFile> intermediate_;
+  std::filesystem::path compressedPath_;
+  std::optional<OutputFile> compressed_;
+  std::vector<std::uint8_t> encoded_;
+  lzss::MemorySink encodedSink_{encoded_};
+  std::unique_ptr<lzss::StreamEncoder> encoder_;
 };
 
 }  // namespace

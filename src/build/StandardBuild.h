@@ -26,6 +26,10 @@ struct StandardBuildOptions {
   std::string outputFileName = std::string(ui::kDefaultCacheFileName);
   // Tests make one of the build's writes fail through this plan.
   WriteFaults* faults = nullptr;
+  // Threads for the build: personalities are compiled on all but one while the calling thread
+  // shows their messages and feeds their blocks, in list order, to the encoder. 0: the machine's
+  // hardware threads. The cache file and the messages are the same for any number.
+  unsigned jobs = 0;
 };
 
 enum class LeftOutReason {

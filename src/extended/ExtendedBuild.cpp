@@ -99,7 +99,8 @@ ExtendedBuildResult BuildExtendedCache(const ui::BuildRequest& request, Reporter
   }
 
   const CalendarTime time = options.time ? *options.time : BuildTimeFromEnvironment();
-  if (!cache.WriteCacheFile(result.outputPath, time, reporter, &error, options.faults)) {
+  if (!cache.WriteCacheFile(result.outputPath, time, reporter, &error, options.faults,
+                            options.jobs)) {
     reporter.ShowMessage("Unable to create output file " + result.outputPath.string() +
                          ", cache file could not be created!");
     result.status = ExtendedBuildStatus::OutputFailed;

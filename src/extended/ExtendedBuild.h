@@ -43,6 +43,9 @@ struct ExtendedBuildOptions {
   std::string outputFileName = std::string(kExtendedCacheFileName);
   WriteFaults* faults = nullptr;  // tests make a write (working copy or cache file) fail
   std::ostream* console = nullptr;  // the coder's progress dots
+  // Threads that convert and compress the group blocks; 0: the machine's hardware threads. The
+  // file and the messages are the same for any number.
+  unsigned jobs = 0;
 };
 
 // Reads the NAME and DEVICE lines of each cache-list file in list order, adds the personalities

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <fstream>
+#include <sstream>
 
+#include "build/OrderedWork.h"
 #include "extended/ByteOrder.h"
 #include "extended/PersonalityConversion.h"
 #include "extended/ShapeConversion.h"
@@ -79,16 +81,22 @@ void CExtendedCache::AssignGroups() {
 }
 
 void CExtendedCache::WriteShapeBlock(std::vector<std::uint8_t>& file) {
-  if (shapeFile_.empty()) return;
+  Append(file, ShapeBlock(console_));
+}
+
+std::vector<std::uint8_t> CExtendedCache::ShapeBlock(std::ostream* console) const {
+  std::vector<std::uint8_t> block;
+  if (shapeFile_.empty()) return block;
   auto text = LineStream::Open(shapeFile_, LineMode::Binary);
-  if (!text) return;
+  if (!text) return block;
   // A library that does not compile leaves the block with an empty compiled library.
   std::vector<std::uint8_t> compiled;
   CompileShapeLibrary(*text, compiled);
   std::array<std::uint8_t, kShapeLengthSize> length{};
   StoreBigEndian32(length, static_cast<std::uint32_t>(compiled.size()));
-  Append(file, length);
-  Append(file, lzss::CompressUnit(compiled, console_));
+  Append(block, length);
+  Append(block, lzss::CompressUnit(compiled, console));
+  return block;
 }
 
 GroupData CExtendedCache::CollectGroupData(int group, Reporter& reporter) const {
@@ -123,8 +131,20 @@ void CExtendedCache::WriteGroupBlock(std::vector<std::uint8_t>& file, int group,
   Append(file, lzss::CompressUnit(data.bytes, console_));
 }
 
+namespace {
+
+// One block made on a worker thread, with what it would have shown while being made.
+struct MadeBlock {
+  std::vector<std::uint8_t> bytes;
+  GroupData placements;  // group blocks only; its bytes are dropped once compressed
+  std::vector<ReportedMessage> messages;
+  std::string dots;
+};
+
+}  // namespace
+
 std::vector<std::uint8_t> CExtendedCache::ComposeCacheFile(const CalendarTime& time,
-                                                           Reporter& reporter) {
+                                                           Reporter& reporter, unsigned jobs) {
   AssignGroups();
   offsets_ = {};
   std::vector<std::uint8_t> file;
@@ -145,13 +165,43 @@ std::vector<std::uint8_t> CExtendedCache::ComposeCacheFile(const CalendarTime& t
   offsets_[kPersonalitySlot] = Position(file);
   file.resize(file.size() + kPersonalityRecordSize * personalities_.size());
 
-  offsets_[kShapeSlot] = Position(file);
-  WriteShapeBlock(file);
-  offsets_[kGroupsStartSlot] = Position(file);
-  for (int group = kFirstGroup; group < groupCounter_ + kFirstGroup; ++group) {
-    offsets_[static_cast<std::size_t>(group)] = Position(file);
-    WriteGroupBlock(file, group, reporter);
-  }
+  // Item 0 is the shape block, item k the group block of group kFirstGroup + k - 1. Each is
+  // converted and compressed apart; they are placed, and their messages and dots shown, in order.
+  const auto produce = [&](std::size_t item) {
+    MadeBlock made;
+    std::ostringstream dots;
+    std::ostream* console = console_ != nullptr ? &dots : nullptr;
+    if (item == 0) {
+      made.bytes = ShapeBlock(console);
+    } else {
+      CollectingReporter messages;
+      made.placements = CollectGroupData(kFirstGroup + static_cast<int>(item) - 1, messages);
+      made.bytes = lzss::CompressUnit(made.placements.bytes, console);
+      made.placements.bytes = {};
+      made.messages = std::move(messages.messages);
+    }
+    made.dots = dots.str();
+    return made;
+  };
+  const auto consume = [&](std::size_t item, MadeBlock& made) {
+    for (const ReportedMessage& message : made.messages) {
+      reporter.ShowMessage(message.text, message.caption);
+    }
+    if (console_ != nullptr) *console_ << made.dots;
+    if (item == 0) {
+      offsets_[kShapeSlot] = Position(file);
+      Append(file, made.bytes);
+      offsets_[kGroupsStartSlot] = Position(file);
+    } else {
+      offsets_[static_cast<std::size_t>(kFirstGroup) + item - 1] = Position(file);
+      PlaceGroup(made.placements);
+      Append(file, made.bytes);
+    }
+    return true;
+  };
+  const unsigned threads = EffectiveJobs(jobs);
+  RunInOrder<MadeBlock>(static_cast<std::size_t>(groupCounter_) + 1, threads > 1 ? threads : 0,
+                        2 * static_cast<std::size_t>(threads), produce, consume);
   offsets_[FileLengthSlot(groupCounter_)] = Position(file);
 
   auto records = file.begin() + offsets_[kPersonalitySlot];
@@ -163,11 +213,12 @@ std::vector<std::uint8_t> CExtendedCache::ComposeCacheFile(const CalendarTime& t
 }
 
 bool CExtendedCache::WriteCacheFile(const std::filesystem::path& path, const CalendarTime& time,
-                                    Reporter& reporter, std::string* error, WriteFaults* faults) {
+                                    Reporter& reporter, std::string* error, WriteFaults* faults,
+                                    unsigned jobs) {
   // An output that cannot be created is found before any personality is converted.
   auto output = AtomicOutputFile::Create(path, error, faults);
   if (!output) return false;
-  const std::vector<std::uint8_t> bytes = ComposeCacheFile(time, reporter);
+  const std::vector<std::uint8_t> bytes = ComposeCacheFile(time, reporter, jobs);
   if (!output->Write(bytes)) {
     if (error) *error = output->File().Error();
     return false;

@@ -56,17 +56,22 @@ class CExtendedCache {
 
   // The whole file in memory, stamped with `time`. The tables are final afterwards (group
   // numbers, offsets, lengths); call it once per object. Conversion messages go to `reporter`.
-  std::vector<std::uint8_t> ComposeCacheFile(const CalendarTime& time, Reporter& reporter);
+  // The shape block and the group blocks are converted and compressed on `jobs` threads (0: the
+  // machine's hardware threads); the bytes, the messages and their order do not depend on it.
+  std::vector<std::uint8_t> ComposeCacheFile(const CalendarTime& time, Reporter& reporter,
+                                             unsigned jobs = 1);
 
   // Composes the file and writes it to `path` atomically: it appears complete or not at all.
   // False, with the reason in `error`, when it cannot be created or written.
   bool WriteCacheFile(const std::filesystem::path& path, const CalendarTime& time,
                       Reporter& reporter, std::string* error = nullptr,
-                      WriteFaults* faults = nullptr);
+                      WriteFaults* faults = nullptr, unsigned jobs = 1);
 
   // Appends the shape block: the compiled library's length and its compressed form; nothing when
   // no shape file is set or it cannot be read.
   void WriteShapeBlock(std::vector<std::uint8_t>& file);
+  // The shape block's bytes; the coder's dots go to `console`.
+  std::vector<std::uint8_t> ShapeBlock(std::ostream* console) const;
 
   // Appends the compressed block of group `group` and records where each of its personalities
   // lies inside the block's uncompressed data. Collecting the data and compressing it are

@@ -1,0 +1,104 @@
+#pragma once
+// Work items done on several threads and taken back in their own order: `produce(i)` runs on a
+// worker for each i in 0 .. count-1, and `consume(i, result)` runs on the calling thread for i =
+// 0, 1, 2, ... as soon as that result is there. So whatever the consumer does (show messages,
+// write a file, feed an encoder) happens in exactly the order of a single-threaded loop, and the
+// output cannot depend on the number of threads. At most `window` results wait at a time, which
+// bounds the memory held. `consume` returning false stops the work: no further item is consumed
+// and the workers stop after the item they are on.
+//
+// With fewer than one worker thread it is the plain loop: produce(i), consume(i), on the caller.
+#include <algorithm>
+#include <condition_variable>
+#include <cstddef>
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace hoardwright {
+
+// The number of threads a build uses for `requested` (0 means the machine's hardware threads).
+inline unsigned EffectiveJobs(unsigned requested) {
+  if (requested > 0) return requested;
+  return std::max(1U, std::thread::hardware_concurrency());
+}
+
+template <typename Result, typename Produce, typename Consume>
+bool RunInOrder(std::size_t count, unsigned workers, std::size_t window, Produce produce,
+                Consume consume) {
+  if (workers == 0 || count <= 1) {
+    for (std::size_t i = 0; i < count; ++i) {
+      Result result = produce(i);
+      if (!consume(i, result)) return false;
+    }
+    return true;
+  }
+  window = std::max<std::size_t>(window, 1);
+  workers = static_cast<unsigned>(std::min<std::size_t>(workers, count));
+
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::vector<std::optional<Result>> slots(window);
+  std::size_t claimed = 0;   // next item a worker takes
+  std::size_t consumed = 0;  // next item the caller takes
+  bool stop = false;
+  std::exception_ptr failure;
+
+  auto work = [&] {
+    std::unique_lock lock(mutex);
+    while (true) {
+      // An item may start only when its slot is free: at most `window` items ahead.
+      changed.wait(lock, [&] { return stop || claimed >= count || claimed < consumed + window; });
+      if (stop || claimed >= count) return;
+      const std::size_t item = claimed++;
+      lock.unlock();
+      std::optional<Result> result;
+      try {
+        result.emplace(produce(item));
+      } catch (...) {
+        lock.lock();
+        if (!failure) failure = std::current_exception();
+        stop = true;
+        changed.notify_all();
+        return;
+      }
+      lock.lock();
+      slots[item % window] = std::move(result);
+      changed.notify_all();
+    }
+  };
+
+  std::vector<std::thread> threads;
+  threads.reserve(workers);
+  for (unsigned i = 0; i < workers; ++i) threads.emplace_back(work);
+
+  bool completed = true;
+  for (std::size_t item = 0; item < count; ++item) {
+    std::optional<Result> result;
+    {
+      std::unique_lock lock(mutex);
+      changed.wait(lock, [&] { return stop || slots[item % window].has_value(); });
+      if (!slots[item % window]) break;  // a worker failed
+      result = std::move(slots[item % window]);
+      slots[item % window].reset();
+      ++consumed;
+      changed.notify_all();
+    }
+    if (!consume(item, *result)) {
+      completed = false;
+      break;
+    }
+  }
+  {
+    std::lock_guard lock(mutex);
+    stop = true;
+    changed.notify_all();
+  }
+  for (auto& thread : threads) thread.join();
+  if (failure) std::rethrow_exception(failure);
+  return completed;
+}
+
+}  // namespace hoardwright

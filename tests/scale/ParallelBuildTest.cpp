@@ -1,0 +1,147 @@
+// Builds on several threads: the cache file, every message and the order of everything the host
+// is told are those of the single-threaded build, whatever the number of threads.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "PersonalityGenerator.h"
+#include "build/BuildTestSupport.h"
+#include "build/StandardBuild.h"
+#include "build/TemporaryDirectory.h"
+#include "extended/ExtendedBuild.h"
+
+namespace hoardwright {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+const CalendarTime kFixedTime{2026, 12, 7, 9, 30, 12};
+constexpr unsigned kJobCounts[] = {1, 2, 4, 7};
+
+Bytes ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class ParallelBuildTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(personalities_ && output_);
+    // Generated personalities with broken ones among them, so that the readers and the builds
+    // have messages to show: no DEVICE line, no DMX table, and a path that is no file.
+    const auto generated = tools::WritePersonalities(personalities_->Path(), 240, 21);
+    for (std::size_t i = 0; i < generated.size(); ++i) {
+      entries_.push_back(generated[i].string());
+      if (i % 37 == 5) entries_.push_back(Write("NODEV" + std::to_string(i) + ".QPF", NoDevice(i)));
+      if (i % 53 == 9) entries_.push_back(Write("NODMX" + std::to_string(i) + ".QPF", NoDmx(i)));
+      if (i == 100) entries_.push_back((personalities_->Path() / "missing.QPF").string());
+    }
+  }
+
+  static std::string NoDevice(std::size_t i) {
+    return "NAME \"Broken\" \"No device " + std::to_string(i) + "\"\r\nTYPE 1\r\n";
+  }
+  static std::string NoDmx(std::size_t i) {
+    return "NAME \"Broken\" \"No DMX " + std::to_string(i) + "\"\r\nDEVICE NoDmx" +
+           std::to_string(i) + "\r\nTYPE 1\r\n";
+  }
+
+  std::string Write(const std::string& name, const std::string& text) const {
+    const fs::path path = personalities_->Path() / name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path.string();
+  }
+
+  ui::BuildRequest Request(unsigned jobs) const {
+    ui::BuildRequest request;
+    request.entries = entries_;
+    request.outputDir = (output_->Path() / std::to_string(jobs)).string() + "/";
+    fs::create_directories(request.outputDir);
+    request.createdBy = "Threads";
+    request.unattended = true;
+    return request;
+  }
+
+  std::vector<std::string> entries_;
+  std::optional<TemporaryDirectory> personalities_ = TemporaryDirectory::Create();
+  std::optional<TemporaryDirectory> output_ = TemporaryDirectory::Create();
+};
+
+TEST_F(ParallelBuildTest, StandardCacheAndMessagesDoNotDependOnThreads) {
+  std::optional<Bytes> expectedFile;
+  std::optional<std::vector<std::string>> expectedCalls;
+  for (const unsigned jobs : kJobCounts) {
+    testing::RecordingHost host;
+    StandardBuildOptions options;
+    options.buildTime = kFixedTime;
+    options.jobs = jobs;
+    const StandardBuildResult result = BuildStandardCache(Request(jobs), host, options);
+    ASSERT_TRUE(result.cacheWritten) << jobs;
+    EXPECT_EQ(result.leftOut.size(), 13u) << jobs;
+    // Each build writes its info personality into a private directory of its own name.
+    std::vector<std::string> calls = host.calls;
+    for (std::string& call : calls) {
+      if (call.starts_with("SetStatusText|") && call.ends_with("/1_INFO.QPF")) call = "info";
+    }
+    const Bytes file = ReadBytes(result.outputPath);
+    if (!expectedFile) {
+      expectedFile = file;
+      expectedCalls = calls;
+      EXPECT_GT(host.Count("ShowMessage"), 13u);
+      continue;
+    }
+    EXPECT_TRUE(file == *expectedFile) << jobs << " threads";
+    EXPECT_EQ(calls, *expectedCalls) << jobs << " threads";
+  }
+}
+
+TEST_F(ParallelBuildTest, ExtendedCacheMessagesAndDotsDoNotDependOnThreads) {
+  std::optional<Bytes> expectedFile;
+  std::optional<std::vector<ReportedMessage>> expectedMessages;
+  std::optional<std::string> expectedDots;
+  for (const unsigned jobs : kJobCounts) {
+    CollectingReporter reporter;
+    std::ostringstream dots;
+    extended::ExtendedBuildOptions options;
+    options.time = kFixedTime;
+    options.jobs = jobs;
+    options.console = &dots;
+    const extended::ExtendedBuildResult result =
+        extended::BuildExtendedCache(Request(jobs), reporter, options);
+    ASSERT_TRUE(result.Written()) << jobs;
+    const Bytes file = ReadBytes(result.outputPath);
+    if (!expectedFile) {
+      expectedFile = file;
+      expectedMessages = reporter.messages;
+      expectedDots = dots.str();
+      EXPECT_FALSE(reporter.messages.empty());
+      EXPECT_FALSE(dots.str().empty());
+      continue;
+    }
+    EXPECT_TRUE(file == *expectedFile) << jobs << " threads";
+    EXPECT_EQ(reporter.messages, *expectedMessages) << jobs << " threads";
+    EXPECT_EQ(dots.str(), *expectedDots) << jobs << " threads";
+  }
+}
+
+// A write that fails half-way stops the workers and leaves no cache, with any number of threads.
+TEST_F(ParallelBuildTest, AFailedWriteEndsAThreadedBuild) {
+  for (const unsigned jobs : {1U, 4U}) {
+    testing::RecordingHost host;
+    WriteFaults faults = WriteFaults::FailAtWrite(60);
+    StandardBuildOptions options;
+    options.buildTime = kFixedTime;
+    options.jobs = jobs;
+    options.faults = &faults;
+    const ui::BuildRequest request = Request(100 + jobs);
+    EXPECT_FALSE(BuildStandardCache(request, host, options).cacheWritten) << jobs;
+    EXPECT_EQ(host.Count("ShowResult"), 0u);
+    EXPECT_FALSE(fs::exists(request.outputDir + "OMK01PER.CMP"));
+  }
+}
+
+}  // namespace
+}  // namespace hoardwright
