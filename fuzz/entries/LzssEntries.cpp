@@ -1,4 +1,5 @@
-// The LZSS decoder over arbitrary units, and the coder's round trip.
+// The LZSS decoder over arbitrary units, and the coder's round trip, its units checked against
+// the reference encoder's.
 #include <vector>
 
 #include "FuzzEntries.h"
@@ -24,6 +25,8 @@ void LzssRoundTrip(Bytes data) {
         "decode(encode(x)) == x");
   // The coder is deterministic: a second run gives the same unit.
   Check(lzss::CompressUnit(data, nullptr) == unit, "compressing twice gives the same unit");
+  // The production encoder takes shortcuts of its own; the reference follows the coder's steps.
+  Check(lzss::ReferenceCompressUnit(data) == unit, "the fast encoder's unit is the reference's");
 }
 
 }  // namespace hoardwright::fuzz
