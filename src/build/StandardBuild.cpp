@@ -9,11 +9,13 @@
 #include <system_error>
 
 #include "build/CacheIndexTable.h"
+#include "build/CompressIntermediate.h"
 #include "build/InfoPersonality.h"
 #include "build/OrderedWork.h"
 #include "build/PersonalityCompiler.h"
 #include "build/StandardCacheLayout.h"
 #include "build/TemporaryDirectory.h"
+#include "lzss/Lzss.h"
 #include "lzss/StreamEncoder.h"
 #include "personality/KeywordReaders.h"
 #include "personality/LineStream.h"
@@ -255,7 +257,22 @@ class StandardBuild {
       host_.ShowMessage(WriteErrorMessage(Text(intermediatePath_), intermediate_->Error()));
       return false;
     }
+    if (options_.referenceEncoder) return true;
     encoder_->Feed(block);
+    streamSum_ = encoder_->Sum();
+    return WriteEncoded();
+  }
+
+  // The whole intermediate file coded by the reference encoder into the compressed file.
+  bool EncodeWithReference() {
+    const auto stream = ReadWholeFile(intermediatePath_);
+    if (!stream) {
+      host_.ShowMessage(CannotOpenMessage(Text(intermediatePath_)));
+      return false;
+    }
+    const std::vector<std::uint8_t> unit = lzss::ReferenceCompressUnit(*stream);
+    streamSum_ = lzss::ByteSum(*stream);
+    encoded_.assign(unit.begin() + lzss::kUnitSumSize, unit.end());
     return WriteEncoded();
   }
 
@@ -364,15 +381,19 @@ class StandardBuild {
     host_.SetProgressRange(static_cast<std::uint32_t>(records.size()) * kCompressionStepsPerRecord);
     // Most of the stream is coded already; the end of it goes out now. The unit's sum comes
     // first in the cache and is known only here, so the file holds the bit stream alone.
-    encoder_->Finish();
-    if (!WriteEncoded()) return;
+    if (options_.referenceEncoder) {
+      if (!EncodeWithReference()) return;
+    } else {
+      encoder_->Finish();
+      if (!WriteEncoded()) return;
+    }
     if (!compressed_->Close()) {
       host_.ShowMessage(WriteErrorMessage(Text(compressedPath_), compressed_->Error()));
       return;
     }
     std::array<std::uint8_t, lzss::kUnitSumSize> sum{};
     for (std::size_t i = 0; i < sum.size(); ++i) {
-      sum[i] = static_cast<std::uint8_t>(encoder_->Sum() >> (8 * i));
+      sum[i] = static_cast<std::uint8_t>(streamSum_ >> (8 * i));
     }
     if (!output->Write(sum)) {
       host_.ShowMessage(WriteErrorMessage(Text(outputPath), output->File().Error()));
@@ -427,6 +448,7 @@ class StandardBuild {
   std::vector<std::uint8_t> encoded_;
   lzss::MemorySink encodedSink_{encoded_};
   std::unique_ptr<lzss::StreamEncoder> encoder_;
+  std::uint32_t streamSum_ = 0;
 };
 
 }  // namespace

@@ -30,6 +30,9 @@ struct StandardBuildOptions {
   // shows their messages and feeds their blocks, in list order, to the encoder. 0: the machine's
   // hardware threads. The cache file and the messages are the same for any number.
   unsigned jobs = 0;
+  // Codes the stream with the slow reference encoder after all blocks are compiled, as the
+  // build once did; the bytes are the same. For benchmarks that compare the two.
+  bool referenceEncoder = false;
 };
 
 enum class LeftOutReason {

@@ -98,6 +98,23 @@ TEST_F(ParallelBuildTest, StandardCacheAndMessagesDoNotDependOnThreads) {
   }
 }
 
+// The benchmarks' yardstick: the same build coded by the reference encoder at the end.
+TEST_F(ParallelBuildTest, TheReferenceEncoderBuildsTheSameFile) {
+  Bytes files[2];
+  for (const bool reference : {false, true}) {
+    testing::RecordingHost host;
+    StandardBuildOptions options;
+    options.buildTime = kFixedTime;
+    options.jobs = reference ? 1 : 2;
+    options.referenceEncoder = reference;
+    const StandardBuildResult result =
+        BuildStandardCache(Request(reference ? 11 : 12), host, options);
+    ASSERT_TRUE(result.cacheWritten);
+    files[reference ? 1 : 0] = ReadBytes(result.outputPath);
+  }
+  EXPECT_TRUE(files[0] == files[1]);
+}
+
 TEST_F(ParallelBuildTest, ExtendedCacheMessagesAndDotsDoNotDependOnThreads) {
   std::optional<Bytes> expectedFile;
   std::optional<std::vector<ReportedMessage>> expectedMessages;
