@@ -27,6 +27,10 @@ void LzssDecode(Bytes data);
 void LzssRoundTrip(Bytes data);
 // The legacy "-d" / "-o" command-line grammar over arbitrary argument text.
 void LegacyArguments(Bytes data);
+// `inspect` (text and JSON report) over a file read as a standard cache.
+void InspectStandard(Bytes data);
+// `inspect` over a file read as an extended cache: the magic "QenCache", then the input.
+void InspectExtended(Bytes data);
 
 struct Entry {
   std::string_view name;  // the target's name: fuzz_<name>, fuzz/corpus/<name>, fuzz/regressions/<name>
