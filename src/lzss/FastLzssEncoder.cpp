@@ -152,12 +152,16 @@ int FastLzssEncoder::InsertAndMatch(int newNode) {
 }
 
 int FastLzssEncoder::LongMatch(int newNode, int test, bool& goLarger) const {
-  const std::uint8_t* fresh = window_.data() + newNode;
-  const std::uint8_t* other = window_.data() + test;
-  int equal = 8;
-  while (equal < kLookAheadSize && fresh[equal] == other[equal]) ++equal;
-  goLarger = equal == kLookAheadSize || fresh[equal] > other[equal];
-  return equal;
+  const std::uint64_t fresh = Key(newNode + 8);
+  const std::uint64_t other = Key(test + 8);
+  if (fresh != other) {
+    goLarger = fresh > other;
+    return 8 + (std::countl_zero(fresh ^ other) >> 3);
+  }
+  const std::uint8_t freshLast = window_[newNode + 16];
+  const std::uint8_t otherLast = window_[test + 16];
+  goLarger = freshLast >= otherLast;
+  return freshLast == otherLast ? kLookAheadSize : 16;
 }
 
 int FastLzssEncoder::Settle(std::uint32_t bestScore, int steps) {
