@@ -142,6 +142,41 @@ int ChildOf(std::uint32_t both, int side) {
   return static_cast<int>((both >> (side != 0 ? 16 - kSmallerShift : kSmallerShift)) & 0xFFFFU);
 }
 
+// The node a walk goes on to, with what was loaded for it.
+struct Turn {
+  std::uint32_t children;
+  std::uint64_t key;
+  std::uint32_t next;
+  std::uint32_t side;  // 1 for the larger child
+};
+
+// Takes the larger child when `key` > `testKey`, without a branch: the turn is as good as random,
+// and the next loads wait only for this selection. Compilers turn the plain form into a branch.
+inline void TurnLargerIfAbove(std::uint64_t key, std::uint64_t testKey, Turn& turn,
+                              std::uint32_t largerChildren, std::uint64_t largerKey,
+                              std::uint32_t larger) {
+#if defined(__x86_64__) && defined(__GNUC__)
+  const std::uint32_t one = 1;
+  asm("cmp %[testKey], %[key]\n\t"
+      "cmova %[largerChildren], %[children]\n\t"
+      "cmova %[largerKey], %[nextKey]\n\t"
+      "cmova %[larger], %[next]\n\t"
+      "cmova %[one], %[side]"
+      : [children] "+r"(turn.children), [nextKey] "+r"(turn.key), [next] "+r"(turn.next),
+        [side] "+r"(turn.side)
+      : [key] "r"(key), [testKey] "r"(testKey), [largerChildren] "r"(largerChildren),
+        [largerKey] "r"(largerKey), [larger] "r"(larger), [one] "r"(one)
+      : "cc");
+#else
+  const std::uint64_t wide = std::uint64_t{0} - std::uint64_t{key > testKey};
+  const auto narrow = static_cast<std::uint32_t>(wide);
+  turn.children = (largerChildren & narrow) | (turn.children & ~narrow);
+  turn.key = (largerKey & wide) | (turn.key & ~wide);
+  turn.next = (larger & narrow) | (turn.next & ~narrow);
+  turn.side = narrow & 1U;
+#endif
+}
+
 }  // namespace
 
 int FastLzssEncoder::InsertAndMatch(int newNode) {
@@ -196,10 +231,11 @@ int FastLzssEncoder::WalkBushy(int newNode) {
     const std::uint32_t largerChildren = ChildrenOf(larger);
 
     std::uint32_t equal;
-    std::uint64_t turn;  // all ones when the walk turns to the larger child
+    Turn turn{smallerChildren, smallerKey, static_cast<std::uint32_t>(smaller), 0};
     if (const std::uint64_t difference = testKey ^ key; difference != 0) [[likely]] {
       equal = static_cast<std::uint32_t>(std::countl_zero(difference)) >> 3;
-      turn = std::uint64_t{0} - std::uint64_t{key > testKey};
+      TurnLargerIfAbove(key, testKey, turn, largerChildren, largerKey,
+                        static_cast<std::uint32_t>(larger));
     } else {
       bool goLarger;
       equal = static_cast<std::uint32_t>(LongMatch(newNode, test, goLarger));
@@ -209,21 +245,17 @@ int FastLzssEncoder::WalkBushy(int newNode) {
         Replace(test, newNode);
         return kLookAheadSize;
       }
-      turn = goLarger ? ~std::uint64_t{0} : 0;
+      if (goLarger) turn = {largerChildren, largerKey, static_cast<std::uint32_t>(larger), 1};
     }
     bestScore = std::max(bestScore, equal << kStepBits | static_cast<std::uint32_t>(step));
-
-    const auto narrow = static_cast<std::uint32_t>(turn);
-    const int next = static_cast<int>((static_cast<std::uint32_t>(larger) & narrow) |
-                                      (static_cast<std::uint32_t>(smaller) & ~narrow));
-    if (next == 0) {
-      SetChild(test, narrow != 0 ? 1 : 0, newNode);
+    if (turn.next == 0) {
+      SetChild(test, static_cast<int>(turn.side), newNode);
       Link(newNode, test, 0, 0);
       return Settle(bestScore, step + 1);
     }
-    test = next;
-    testKey = (largerKey & turn) | (smallerKey & ~turn);
-    testChildren = (largerChildren & narrow) | (smallerChildren & ~narrow);
+    test = static_cast<int>(turn.next);
+    testKey = turn.key;
+    testChildren = turn.children;
   }
   return Settle(bestScore, step);
 }
