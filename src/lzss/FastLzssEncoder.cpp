@@ -315,7 +315,8 @@ void FastLzssEncoder::Remove(int node) {
       replacement = children_[replacement].child[1];
     }
     if (children_[replacement].child[1] != 0) return;
-    Remove(replacement);
+    // Removing the replacement, which has no larger child: it is contracted.
+    if (parents_[replacement] != 0) Contract(replacement, children_[replacement].child[0]);
     Replace(node, replacement);
   }
 }
