@@ -39,10 +39,15 @@ bool RunInOrder(std::size_t count, unsigned workers, std::size_t window, Produce
   workers = static_cast<unsigned>(std::min<std::size_t>(workers, count));
 
   std::mutex mutex;
-  std::condition_variable changed;
+  // Separate wake-ups, and only for a thread that is waiting: with thousands of small items the
+  // hand-over must not cost a system call each.
+  std::condition_variable slotFree;   // workers wait for room
+  std::condition_variable itemReady;  // the caller waits for its next item
   std::vector<std::optional<Result>> slots(window);
   std::size_t claimed = 0;   // next item a worker takes
   std::size_t consumed = 0;  // next item the caller takes
+  std::size_t waitingWorkers = 0;
+  bool callerWaiting = false;
   bool stop = false;
   std::exception_ptr failure;
 
@@ -50,7 +55,11 @@ bool RunInOrder(std::size_t count, unsigned workers, std::size_t window, Produce
     std::unique_lock lock(mutex);
     while (true) {
       // An item may start only when its slot is free: at most `window` items ahead.
-      changed.wait(lock, [&] { return stop || claimed >= count || claimed < consumed + window; });
+      while (!(stop || claimed >= count || claimed < consumed + window)) {
+        ++waitingWorkers;
+        slotFree.wait(lock);
+        --waitingWorkers;
+      }
       if (stop || claimed >= count) return;
       const std::size_t item = claimed++;
       lock.unlock();
@@ -61,12 +70,13 @@ bool RunInOrder(std::size_t count, unsigned workers, std::size_t window, Produce
         lock.lock();
         if (!failure) failure = std::current_exception();
         stop = true;
-        changed.notify_all();
+        slotFree.notify_all();
+        itemReady.notify_all();
         return;
       }
       lock.lock();
       slots[item % window] = std::move(result);
-      changed.notify_all();
+      if (callerWaiting && item == consumed) itemReady.notify_one();
     }
   };
 
@@ -79,12 +89,16 @@ bool RunInOrder(std::size_t count, unsigned workers, std::size_t window, Produce
     std::optional<Result> result;
     {
       std::unique_lock lock(mutex);
-      changed.wait(lock, [&] { return stop || slots[item % window].has_value(); });
+      while (!(stop || slots[item % window].has_value())) {
+        callerWaiting = true;
+        itemReady.wait(lock);
+        callerWaiting = false;
+      }
       if (!slots[item % window]) break;  // a worker failed
       result = std::move(slots[item % window]);
       slots[item % window].reset();
       ++consumed;
-      changed.notify_all();
+      if (waitingWorkers > 0) slotFree.notify_one();
     }
     if (!consume(item, *result)) {
       completed = false;
@@ -94,7 +108,7 @@ bool RunInOrder(std::size_t count, unsigned workers, std::size_t window, Produce
   {
     std::lock_guard lock(mutex);
     stop = true;
-    changed.notify_all();
+    slotFree.notify_all();
   }
   for (auto& thread : threads) thread.join();
   if (failure) std::rethrow_exception(failure);

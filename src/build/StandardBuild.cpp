@@ -185,7 +185,7 @@ class StandardBuild {
                               request_.includeMacros};
     const unsigned threads = EffectiveJobs(options_.jobs);
     const bool completed = RunInOrder<CompiledItem>(
-        entryCount + 1 - first, threads - 1, 8 * static_cast<std::size_t>(threads),
+        entryCount + 1 - first, threads - 1, 64 * static_cast<std::size_t>(threads),
         [&](std::size_t item) { return CompileItem(path(item + first), tables); },
         [&](std::size_t item, CompiledItem& compiled) {
           const std::size_t index = item + first;
