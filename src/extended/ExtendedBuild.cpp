@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "build/OrderedWork.h"
 #include "build/TemporaryDirectory.h"
 #include "extended/ExtendedCache.h"
 #include "personality/KeywordReaders.h"
@@ -88,15 +89,36 @@ ExtendedBuildResult BuildExtendedCache(const ui::BuildRequest& request, Reporter
   // Per cache-list row, whether it ends up with a binary form in the file.
   std::vector<bool> rowLeftOut(request.entries.size(), true);
   std::vector<std::size_t> recordRows;
-  for (std::size_t row = 0; row < request.entries.size(); ++row) {
-    const std::string& path = request.entries[row];
-    auto file = LineStream::Open(path, LineMode::Text);
-    if (!file) continue;
-    const PersonalityNames names = ReadNames(*file, reporter);
-    if (cache.AddPersonality(names.manufacturer, names.fixtureName, names.deviceName, path)) {
-      recordRows.push_back(row);
-    }
-  }
+  // The names are read on the build's threads and added in list order, their readers' messages
+  // with them.
+  struct RowNames {
+    bool readable = false;
+    PersonalityNames names;
+    std::vector<ReportedMessage> messages;
+  };
+  const unsigned threads = EffectiveJobs(options.jobs);
+  RunInOrder<RowNames>(
+      request.entries.size(), threads > 1 ? threads : 0, 64 * static_cast<std::size_t>(threads),
+      [&](std::size_t row) {
+        RowNames read;
+        auto file = LineStream::Open(request.entries[row], LineMode::Text);
+        if (!file) return read;
+        CollectingReporter messages;
+        read.readable = true;
+        read.names = ReadNames(*file, messages);
+        read.messages = std::move(messages.messages);
+        return read;
+      },
+      [&](std::size_t row, RowNames& read) {
+        for (const ReportedMessage& message : read.messages) {
+          reporter.ShowMessage(message.text, message.caption);
+        }
+        if (read.readable && cache.AddPersonality(read.names.manufacturer, read.names.fixtureName,
+                                                  read.names.deviceName, request.entries[row])) {
+          recordRows.push_back(row);
+        }
+        return true;
+      });
 
   const CalendarTime time = options.time ? *options.time : BuildTimeFromEnvironment();
   if (!cache.WriteCacheFile(result.outputPath, time, reporter, &error, options.faults,
