@@ -25,18 +25,9 @@ namespace fs = std::filesystem;
 constexpr std::uint64_t kSeed = 1;
 const CalendarTime kFixedTime{2026, 12, 7, 12, 0, 0};
 
-class QuietHost : public BuildHost {
+class QuietHost : public WindowlessBuildHost {
  public:
   void ShowMessage(std::string_view, std::string_view) override {}
-  DialogResult ShowBuildDetails(BuildDetails&) override { return DialogResult::Cancel; }
-  void StoreBuildDetails(const BuildDetails&) override {}
-  void RepaintNow() override {}
-  void DispatchPendingMessages() override {}
-  void SetProgressRange(std::uint32_t) override {}
-  void SetProgressPosition(std::uint32_t) override {}
-  void ShowProgress(bool) override {}
-  void SetStatusText(std::string_view) override {}
-  void ShowResult(std::int64_t, std::int32_t) override {}
 };
 
 // The scratch directory and one generated set per size, made on first use.

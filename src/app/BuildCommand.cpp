@@ -65,18 +65,9 @@ class StderrReporter : public Reporter {
   void ShowMessage(std::string_view text, std::string_view) override { PrintMessageLine(text); }
 };
 
-class CommandLineHost : public BuildHost {
+class CommandLineHost : public WindowlessBuildHost {
  public:
   void ShowMessage(std::string_view text, std::string_view) override { PrintMessageLine(text); }
-  // The build is unattended: no details dialog, and nothing stored.
-  DialogResult ShowBuildDetails(BuildDetails&) override { return DialogResult::Cancel; }
-  void StoreBuildDetails(const BuildDetails&) override {}
-  void RepaintNow() override {}
-  void DispatchPendingMessages() override {}
-  void SetProgressRange(std::uint32_t) override {}
-  void SetProgressPosition(std::uint32_t) override {}
-  void ShowProgress(bool) override {}
-  void SetStatusText(std::string_view) override {}
 
   void ShowResult(std::int64_t cacheSize, std::int32_t personalityCount) override {
     const ui::CacheResult result = ui::DecideCacheResult(cacheSize, personalityCount);

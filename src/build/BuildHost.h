@@ -47,4 +47,19 @@ class BuildHost : public Reporter {
   virtual void ShowResult(std::int64_t cacheSize, std::int32_t personalityCount) = 0;
 };
 
+// A host without a window (the command line, tests, benchmarks): no details dialog, nothing
+// stored, no progress display and no result dialog. Where messages go is the derived class's.
+class WindowlessBuildHost : public BuildHost {
+ public:
+  DialogResult ShowBuildDetails(BuildDetails&) override { return DialogResult::Cancel; }
+  void StoreBuildDetails(const BuildDetails&) override {}
+  void RepaintNow() override {}
+  void DispatchPendingMessages() override {}
+  void SetProgressRange(std::uint32_t) override {}
+  void SetProgressPosition(std::uint32_t) override {}
+  void ShowProgress(bool) override {}
+  void SetStatusText(std::string_view) override {}
+  void ShowResult(std::int64_t, std::int32_t) override {}
+};
+
 }  // namespace hoardwright

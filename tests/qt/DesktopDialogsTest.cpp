@@ -89,7 +89,7 @@ int IndexRecordCount(const QByteArray& cache) {
 }
 
 // A build without dialogs, for comparing the desktop's output with the core's.
-class QuietHost : public hoardwright::BuildHost {
+class QuietHost : public hoardwright::WindowlessBuildHost {
  public:
   void ShowMessage(std::string_view text, std::string_view) override {
     messages.emplace_back(text);
@@ -97,14 +97,6 @@ class QuietHost : public hoardwright::BuildHost {
   hoardwright::DialogResult ShowBuildDetails(hoardwright::BuildDetails&) override {
     return hoardwright::DialogResult::Ok;
   }
-  void StoreBuildDetails(const hoardwright::BuildDetails&) override {}
-  void RepaintNow() override {}
-  void DispatchPendingMessages() override {}
-  void SetProgressRange(std::uint32_t) override {}
-  void SetProgressPosition(std::uint32_t) override {}
-  void ShowProgress(bool) override {}
-  void SetStatusText(std::string_view) override {}
-  void ShowResult(std::int64_t, std::int32_t) override {}
   std::vector<std::string> messages;
 };
 

@@ -33,18 +33,9 @@ Bytes ReadBytes(const fs::path& path) {
 }
 
 // Messages are counted, not shown; a scale build should have none.
-class QuietHost : public BuildHost {
+class QuietHost : public WindowlessBuildHost {
  public:
   void ShowMessage(std::string_view text, std::string_view) override { messages.emplace_back(text); }
-  DialogResult ShowBuildDetails(BuildDetails&) override { return DialogResult::Cancel; }
-  void StoreBuildDetails(const BuildDetails&) override {}
-  void RepaintNow() override {}
-  void DispatchPendingMessages() override {}
-  void SetProgressRange(std::uint32_t) override {}
-  void SetProgressPosition(std::uint32_t) override {}
-  void ShowProgress(bool) override {}
-  void SetStatusText(std::string_view) override {}
-  void ShowResult(std::int64_t, std::int32_t) override {}
   std::vector<std::string> messages;
 };
 
