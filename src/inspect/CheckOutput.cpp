@@ -1,4 +1,5 @@
 #include "inspect/CheckOutput.h"
+#include "inspect/TextFormat.h"
 
 #include <algorithm>
 
@@ -20,20 +21,6 @@ std::vector<std::string> Caches(const CheckItem& item) {
   return caches;
 }
 
-// Bytes above 0x7F kept as one code point each, so the document is valid UTF-8.
-std::string Latin1(std::string_view text) {
-  std::string out;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x80) {
-      out.push_back(c);
-    } else {
-      out.push_back(static_cast<char>(0xC0 | (byte >> 6)));
-      out.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
-    }
-  }
-  return out;
-}
 
 }  // namespace
 

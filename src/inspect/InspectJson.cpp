@@ -1,27 +1,13 @@
 #include "inspect/InspectJson.h"
 
 #include "inspect/InspectText.h"
+#include "inspect/TextFormat.h"
 
 namespace hoardwright::inspect {
 namespace {
 
 using Json = nlohmann::ordered_json;
 
-// Text from the caches is 8-bit and may not be UTF-8; each byte becomes one code point, so the
-// document is always valid and the bytes can be recovered.
-std::string Latin1(std::string_view text) {
-  std::string out;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x80) {
-      out.push_back(c);
-    } else {
-      out.push_back(static_cast<char>(0xC0 | (byte >> 6)));
-      out.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
-    }
-  }
-  return out;
-}
 
 Json Strings(const std::vector<std::string>& lines) {
   Json array = Json::array();

@@ -14,4 +14,9 @@ std::string HexWord32(std::uint32_t value);
 // that a line of a record prints on one line and a damaged byte is visible.
 std::string Escaped(std::string_view text);
 
+// Text from personalities and caches is 8-bit and need not be UTF-8; for a JSON document each
+// byte becomes one code point (Latin-1), so the document is always valid and the bytes can be
+// recovered.
+std::string Latin1(std::string_view text);
+
 }  // namespace hoardwright::inspect
