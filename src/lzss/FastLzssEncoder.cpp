@@ -147,7 +147,6 @@ struct Turn {
   std::uint32_t children;
   std::uint64_t key;
   std::uint32_t next;
-  std::uint32_t side;  // 1 for the larger child
 };
 
 // Takes the larger child when `key` > `testKey`, without a branch: the turn is as good as random,
@@ -156,16 +155,13 @@ inline void TurnLargerIfAbove(std::uint64_t key, std::uint64_t testKey, Turn& tu
                               std::uint32_t largerChildren, std::uint64_t largerKey,
                               std::uint32_t larger) {
 #if defined(__x86_64__) && defined(__GNUC__)
-  const std::uint32_t one = 1;
   asm("cmp %[testKey], %[key]\n\t"
       "cmova %[largerChildren], %[children]\n\t"
       "cmova %[largerKey], %[nextKey]\n\t"
-      "cmova %[larger], %[next]\n\t"
-      "cmova %[one], %[side]"
-      : [children] "+r"(turn.children), [nextKey] "+r"(turn.key), [next] "+r"(turn.next),
-        [side] "+r"(turn.side)
+      "cmova %[larger], %[next]"
+      : [children] "+r"(turn.children), [nextKey] "+r"(turn.key), [next] "+r"(turn.next)
       : [key] "r"(key), [testKey] "r"(testKey), [largerChildren] "r"(largerChildren),
-        [largerKey] "r"(largerKey), [larger] "r"(larger), [one] "r"(one)
+        [largerKey] "r"(largerKey), [larger] "r"(larger)
       : "cc");
 #else
   const std::uint64_t wide = std::uint64_t{0} - std::uint64_t{key > testKey};
@@ -173,7 +169,6 @@ inline void TurnLargerIfAbove(std::uint64_t key, std::uint64_t testKey, Turn& tu
   turn.children = (largerChildren & narrow) | (turn.children & ~narrow);
   turn.key = (largerKey & wide) | (turn.key & ~wide);
   turn.next = (larger & narrow) | (turn.next & ~narrow);
-  turn.side = narrow & 1U;
 #endif
 }
 
@@ -186,7 +181,9 @@ int FastLzssEncoder::InsertAndMatch(int newNode) {
   return lastWalk_ > kLongWalk ? WalkChains(newNode) : WalkBushy(newNode);
 }
 
-int FastLzssEncoder::LongMatch(int newNode, int test, bool& goLarger) const {
+// Inlined: a call in the middle of the walk would make the loop save its registers around it.
+[[gnu::always_inline]] inline int FastLzssEncoder::LongMatch(int newNode, int test,
+                                                             bool& goLarger) const {
   const std::uint64_t fresh = Key(newNode + 8);
   const std::uint64_t other = Key(test + 8);
   if (fresh != other) {
@@ -231,7 +228,7 @@ int FastLzssEncoder::WalkBushy(int newNode) {
     const std::uint32_t largerChildren = ChildrenOf(larger);
 
     std::uint32_t equal;
-    Turn turn{smallerChildren, smallerKey, static_cast<std::uint32_t>(smaller), 0};
+    Turn turn{smallerChildren, smallerKey, static_cast<std::uint32_t>(smaller)};
     if (const std::uint64_t difference = testKey ^ key; difference != 0) [[likely]] {
       equal = static_cast<std::uint32_t>(std::countl_zero(difference)) >> 3;
       TurnLargerIfAbove(key, testKey, turn, largerChildren, largerKey,
@@ -245,11 +242,14 @@ int FastLzssEncoder::WalkBushy(int newNode) {
         Replace(test, newNode);
         return kLookAheadSize;
       }
-      if (goLarger) turn = {largerChildren, largerKey, static_cast<std::uint32_t>(larger), 1};
+      if (goLarger) turn = {largerChildren, largerKey, static_cast<std::uint32_t>(larger)};
     }
     bestScore = std::max(bestScore, equal << kStepBits | static_cast<std::uint32_t>(step));
     if (turn.next == 0) {
-      SetChild(test, static_cast<int>(turn.side), newNode);
+      // The turn once more, off the loop's path: the child slot it took.
+      bool goLarger = key > testKey;
+      if (testKey == key) LongMatch(newNode, test, goLarger);
+      SetChild(test, goLarger ? 1 : 0, newNode);
       Link(newNode, test, 0, 0);
       return Settle(bestScore, step + 1);
     }
