@@ -24,6 +24,13 @@ int RunModernCommandLine(const std::vector<std::string>& arguments) {
   CLI::App app{"Hoardwright builds personality cache files for lighting consoles.", "hoardwright"};
   app.set_version_flag("--version", std::string("hoardwright ") + HOARDWRIGHT_VERSION);
   app.require_subcommand(0, 1);
+  app.footer(
+      "Without a subcommand:\n"
+      "  hoardwright                      opens the desktop application\n"
+      "  hoardwright -d DIR [-o OUTDIR]   unattended extended build of every personality in DIR\n"
+      "                                   into OUTDIR/OMK01PER.CMP (OUTDIR defaults to DIR);\n"
+      "                                   exit status 0 written, 1 invalid directories,\n"
+      "                                   2 no cache written");
   int exitStatus = 0;
   RegisterLzssCommand(app, exitStatus);
   RegisterBuildCommand(app, exitStatus);
