@@ -7,12 +7,13 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
-#include <random>
+#include <span>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "app/Subcommands.h"
+#include "build/OutputFile.h"
 #include "lzss/Lzss.h"
 
 namespace hoardwright::app {
@@ -56,83 +57,22 @@ bool ReadWholeFile(const fs::path& path, std::vector<std::uint8_t>& bytes, std::
   return true;
 }
 
-// Writes beside the final path and renames into place on Commit, so a failed run leaves no
-// partial file. A path that exists but is not a regular file (a device such as /dev/null) is
-// written directly, since replacing it would be wrong.
-class ReplacingOutput {
- public:
-  explicit ReplacingOutput(fs::path path) : path_(std::move(path)) {}
-  ReplacingOutput(const ReplacingOutput&) = delete;
-  ReplacingOutput& operator=(const ReplacingOutput&) = delete;
-  ~ReplacingOutput() { Discard(); }
-
-  bool Open(std::string& reason) {
-    std::error_code error;
-    const fs::file_status status = fs::status(path_, error);
-    if (fs::is_directory(status)) {
-      reason = Reason(EISDIR);
-      return false;
-    }
-    if (fs::exists(status) && !fs::is_regular_file(status)) {
-      errno = 0;
-      file_.reset(std::fopen(path_.c_str(), "wb"));
-      if (!file_) reason = Reason(errno);
-      return static_cast<bool>(file_);
-    }
-    std::random_device random;
-    for (int attempt = 0; attempt < 16; ++attempt) {
-      char suffix[16];
-      std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(random()));
-      temporary_ = path_.parent_path() / ("." + path_.filename().string() + suffix);
-      errno = 0;
-      // "x": never reuse a file someone else created meanwhile.
-      file_.reset(std::fopen(temporary_.c_str(), "wbx"));
-      if (file_) return true;
-      if (errno != EEXIST) break;
-    }
-    reason = Reason(errno);
-    temporary_.clear();
+// OUT appears only once complete (written beside it and renamed into place); a device such as
+// /dev/null is written in place. False, with the message given, when it could not be written.
+bool WriteOutput(const fs::path& outputPath, std::span<const std::uint8_t> bytes) {
+  std::string reason;
+  auto output = AtomicOutputFile::Create(outputPath, &reason);
+  if (!output) {
+    Complain("cannot create " + Quoted(outputPath) + ": " + reason);
     return false;
   }
-
-  std::FILE* File() const { return file_.get(); }
-
-  bool Commit(std::string& reason) {
-    errno = 0;
-    const bool flushed = std::fflush(file_.get()) == 0 && std::ferror(file_.get()) == 0;
-    const int flushError = errno;
-    const bool closed = std::fclose(file_.release()) == 0;
-    if (!flushed || !closed) {
-      reason = Reason(flushError != 0 ? flushError : errno);
-      Discard();
-      return false;
-    }
-    if (temporary_.empty()) return true;
-    std::error_code error;
-    fs::rename(temporary_, path_, error);
-    if (error) {
-      reason = error.message();
-      Discard();
-      return false;
-    }
-    temporary_.clear();
-    return true;
+  if (!output->Write(bytes) || !output->Commit(&reason)) {
+    if (reason.empty()) reason = output->File().Error();
+    Complain("cannot write " + Quoted(outputPath) + ": " + reason);
+    return false;
   }
-
- private:
-  void Discard() {
-    file_.reset();
-    if (!temporary_.empty()) {
-      std::error_code ignored;
-      fs::remove(temporary_, ignored);
-      temporary_.clear();
-    }
-  }
-
-  fs::path path_;
-  fs::path temporary_;
-  FilePointer file_;
-};
+  return true;
+}
 
 int RunCompress(const fs::path& inputPath, const fs::path& outputPath) {
   std::vector<std::uint8_t> data;
@@ -141,22 +81,9 @@ int RunCompress(const fs::path& inputPath, const fs::path& outputPath) {
     Complain("cannot read " + Quoted(inputPath) + ": " + reason);
     return 1;
   }
-  ReplacingOutput output(outputPath);
-  if (!output.Open(reason)) {
-    Complain("cannot create " + Quoted(outputPath) + ": " + reason);
-    return 1;
-  }
-  lzss::FileSink sink(output.File());
-  const bool written = lzss::CompressUnit(data, sink, &std::cout);
+  const std::vector<std::uint8_t> compressed = lzss::CompressUnit(data, &std::cout);
   std::cout << std::endl;
-  if (!written) {
-    Complain("cannot write " + Quoted(outputPath) + ": " + Reason(sink.Error()));
-    return 1;
-  }
-  if (!output.Commit(reason)) {
-    Complain("cannot write " + Quoted(outputPath) + ": " + reason);
-    return 1;
-  }
+  if (!WriteOutput(outputPath, compressed)) return 1;
   return 0;
 }
 
@@ -173,24 +100,10 @@ int RunDecompress(const fs::path& inputPath, const fs::path& outputPath) {
     Complain("cannot read " + Quoted(inputPath) + ": " + reason);
     return 1;
   }
-  ReplacingOutput output(outputPath);
-  if (!output.Open(reason)) {
-    Complain("cannot create " + Quoted(outputPath) + ": " + reason);
-    return 1;
-  }
   const lzss::DecodedUnit decoded = lzss::DecompressUnit(unit, &std::cout);
   std::cout << std::endl;
   // What was decoded is kept even when the unit turns out to be broken.
-  errno = 0;
-  if (!decoded.data.empty() && std::fwrite(decoded.data.data(), 1, decoded.data.size(),
-                                           output.File()) != decoded.data.size()) {
-    Complain("cannot write " + Quoted(outputPath) + ": " + Reason(errno));
-    return 1;
-  }
-  if (!output.Commit(reason)) {
-    Complain("cannot write " + Quoted(outputPath) + ": " + reason);
-    return 1;
-  }
+  if (!WriteOutput(outputPath, decoded.data)) return 1;
 
   int status = 0;
   if (unit.size() < lzss::kUnitSumSize) {
