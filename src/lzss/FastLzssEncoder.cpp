@@ -60,20 +60,22 @@ std::size_t FastLzssEncoder::Prime(std::span<const std::uint8_t> input) {
   if (primed_ == kLookAheadSize) {
     started_ = true;
     lookAhead_ = primed_;
-    SetChild(kRoot, 1, kStartPosition);
-    Link(kStartPosition, kRoot, 0, 0);
+    StartTree();
   }
   return used;
+}
+
+void FastLzssEncoder::StartTree() {
+  SetChild(kRoot, 1, kStartPosition);
+  Link(kStartPosition, kRoot, 0, 0);
+  sortedNodes_.InsertBetween(kStartPosition, 0, 0);
 }
 
 int FastLzssEncoder::Finish() {
   if (!started_) {
     started_ = true;
     lookAhead_ = primed_;
-    if (lookAhead_ > 0) {
-      SetChild(kRoot, 1, kStartPosition);
-      Link(kStartPosition, kRoot, 0, 0);
-    }
+    if (lookAhead_ > 0) StartTree();
   }
   Run(carry_.data(), carrySize_, true);
   carrySize_ = 0;
@@ -175,10 +177,139 @@ inline void TurnLargerIfAbove(std::uint64_t key, std::uint64_t testKey, Turn& tu
 }  // namespace
 
 int FastLzssEncoder::InsertAndMatch(int newNode) {
-  if (newNode == 0) return 0;
+  if (newNode == 0) {
+    previousLength_ = 0;
+    return 0;
+  }
+  if (!ordered_ && --recheckIn_ <= 0) CheckOrder();
+  int length = 0;
+  // After a match of two bytes or more, the string one further on from the match shares all
+  // but the first of those bytes with the new one, so the new string's place is near it.
+  if (ordered_ && previousLength_ >= 2 &&
+      PlaceFromList(newNode, WrapPosition(matchPosition_ + 1), length)) {
+    ++counts_.listPlacements;
+    previousLength_ = length;
+    return length;
+  }
+  // An empty tree would make the walk test node 0 as if it were a string.
+  if (ordered_ && ChildOf(ChildrenOf(kRoot), 1) == 0) ordered_ = false;
+  ++counts_.walks;
+  attachParent_ = -1;
   // A long walk means a tree grown into chains (ascending or descending data), where the walk
   // keeps turning the same way and a predicted branch beats waiting for every comparison.
-  return lastWalk_ > kLongWalk ? WalkChains(newNode) : WalkBushy(newNode);
+  length = lastWalk_ > kLongWalk ? WalkChains(newNode) : WalkBushy(newNode);
+  if (ordered_) {
+    if (attachParent_ < 0) {
+      ordered_ = false;
+    } else if (attachParent_ == 0) {
+      sortedNodes_.TakePlace(matchPosition_, newNode);
+    } else if (attachSide_ != 0) {
+      sortedNodes_.InsertBetween(newNode, attachParent_, sortedNodes_.Next(attachParent_));
+    } else {
+      sortedNodes_.InsertBetween(newNode, sortedNodes_.Previous(attachParent_), attachParent_);
+    }
+  }
+  previousLength_ = length;
+  return length;
+}
+
+inline FastLzssEncoder::Comparison FastLzssEncoder::Compare(int newNode, std::uint64_t key,
+                                                     int node) const {
+  const std::uint64_t nodeKey = Key(node);
+  if (key != nodeKey) {
+    return {std::countl_zero(key ^ nodeKey) >> 3, key > nodeKey};
+  }
+  bool larger = false;
+  const int equal = LongMatch(newNode, node, larger);
+  return {equal, larger};
+}
+
+bool FastLzssEncoder::PlaceFromList(int newNode, int start, int& length) {
+  if (!sortedNodes_.Listed(start)) return false;
+  const std::uint64_t key = Key(newNode);
+  // The list neighbours the new string goes between (0: none), and the bytes it shares with each.
+  int below = 0;
+  int above = 0;
+  int belowEqual = 0;
+  int aboveEqual = 0;
+  // In an ordered tree the walk meets a string equal to the new one on its way down and stops.
+  const auto replaceEqual = [&](int node) {
+    matchPosition_ = node;
+    Replace(node, newNode);
+    sortedNodes_.TakePlace(node, newNode);
+    length = kLookAheadSize;
+    return true;
+  };
+  Comparison comparison = Compare(newNode, key, start);
+  if (comparison.equal == kLookAheadSize) return replaceEqual(start);
+  if (comparison.larger) {
+    below = start;
+    belowEqual = comparison.equal;
+    for (int step = 0;; ++step) {
+      above = sortedNodes_.Next(below);
+      if (above == 0) break;
+      if (step == kListReach) return false;
+      comparison = Compare(newNode, key, above);
+      if (comparison.equal == kLookAheadSize) return replaceEqual(above);
+      if (!comparison.larger) {
+        aboveEqual = comparison.equal;
+        break;
+      }
+      below = above;
+      belowEqual = comparison.equal;
+    }
+  } else {
+    above = start;
+    aboveEqual = comparison.equal;
+    for (int step = 0;; ++step) {
+      below = sortedNodes_.Previous(above);
+      if (below == 0) break;
+      if (step == kListReach) return false;
+      comparison = Compare(newNode, key, below);
+      if (comparison.equal == kLookAheadSize) return replaceEqual(below);
+      if (comparison.larger) {
+        belowEqual = comparison.equal;
+        break;
+      }
+      above = below;
+      aboveEqual = comparison.equal;
+    }
+  }
+
+  // Of two neighbours in an ordered tree one is the other's descendant, and the deeper one has
+  // no child on the new string's side: that is where the walk would end.
+  int parent;
+  int side;
+  int other;
+  int parentEqual;
+  int otherEqual;
+  if (below != 0 && children_[below].child[1] == 0) {
+    parent = below;
+    side = 1;
+    parentEqual = belowEqual;
+    other = above;
+    otherEqual = aboveEqual;
+  } else if (above != 0 && children_[above].child[0] == 0) {
+    parent = above;
+    side = 0;
+    parentEqual = aboveEqual;
+    other = below;
+    otherEqual = belowEqual;
+  } else {
+    return false;
+  }
+  // The walk passes both neighbours, the other one first; a tie goes to the later node.
+  if (other == 0 || parentEqual >= otherEqual) {
+    matchPosition_ = parent;
+    length = parentEqual;
+  } else {
+    matchPosition_ = other;
+    length = otherEqual;
+  }
+  SetChild(parent, side, newNode);
+  Link(newNode, parent, 0, 0);
+  sortedNodes_.InsertBetween(newNode, below, above);
+  return true;
 }
 
 // Inlined: a call in the middle of the walk would make the loop save its registers around it.
@@ -239,6 +370,7 @@ int FastLzssEncoder::WalkBushy(int newNode) {
       if (equal == kLookAheadSize) {
         lastWalk_ = step + 1;
         matchPosition_ = test;
+        attachParent_ = 0;
         Replace(test, newNode);
         return kLookAheadSize;
       }
@@ -249,7 +381,9 @@ int FastLzssEncoder::WalkBushy(int newNode) {
       // The turn once more, off the loop's path: the child slot it took.
       bool goLarger = key > testKey;
       if (testKey == key) LongMatch(newNode, test, goLarger);
-      SetChild(test, goLarger ? 1 : 0, newNode);
+      attachParent_ = test;
+      attachSide_ = goLarger ? 1 : 0;
+      SetChild(test, attachSide_, newNode);
       Link(newNode, test, 0, 0);
       return Settle(bestScore, step + 1);
     }
@@ -278,6 +412,7 @@ int FastLzssEncoder::WalkChains(int newNode) {
       if (equal == kLookAheadSize) {
         lastWalk_ = step + 1;
         matchPosition_ = test;
+        attachParent_ = 0;
         Replace(test, newNode);
         return kLookAheadSize;
       }
@@ -292,7 +427,9 @@ int FastLzssEncoder::WalkChains(int newNode) {
       next = children_[test].child[0];
     }
     if (next == 0) {
-      SetChild(test, goLarger ? 1 : 0, newNode);
+      attachParent_ = test;
+      attachSide_ = goLarger ? 1 : 0;
+      SetChild(test, attachSide_, newNode);
       Link(newNode, test, 0, 0);
       return Settle(bestScore, step + 1);
     }
@@ -303,6 +440,134 @@ int FastLzssEncoder::WalkChains(int newNode) {
 
 void FastLzssEncoder::Remove(int node) {
   if (parents_[node] == 0) return;
+  if (!ordered_) {
+    RemoveFromTree(node);
+    return;
+  }
+  if (sortedNodes_.Listed(node)) {
+    // A reachable node: the tree stays in order without it. With two children it gives way to
+    // the largest node below its smaller child, which is the node before it in the list.
+    const int smaller = children_[node].child[0];
+    const int larger = children_[node].child[1];
+    if (larger == 0) {
+      Contract(node, smaller);
+    } else if (smaller == 0) {
+      Contract(node, larger);
+    } else {
+      const int replacement = sortedNodes_.Previous(node);
+      Contract(replacement, children_[replacement].child[0]);
+      Replace(node, replacement);
+    }
+    sortedNodes_.Unlink(node);
+    return;
+  }
+  if (node == 0) {
+    // Node 0 never has children, so removing it writes null into a child slot of the node
+    // recorded as its parent: the larger slot when that is empty, else the smaller one, which
+    // cuts off whatever hangs there.
+    const int parent = parents_[0];
+    const int cut = children_[parent].child[0];
+    if (children_[0].child[0] == 0 && children_[0].child[1] == 0) {
+      if (children_[parent].child[1] != 0 && cut != 0 && TouchesOrder(parent)) {
+        ++counts_.cuts;
+        UnlistSubtree(cut);
+      }
+      RemoveFromTree(0);
+      return;
+    }
+  }
+  // A node no longer reachable from the root. Its removal rewrites links of its parent, its
+  // children and, with two children, of the node that takes its place; when any of those is
+  // in the ordered tree, the tree has to be checked again.
+  const int smaller = children_[node].child[0];
+  const int larger = children_[node].child[1];
+  bool touches = TouchesOrder(parents_[node]) || TouchesOrder(smaller) || TouchesOrder(larger);
+  if (smaller != 0 && larger != 0) {
+    int replacement = smaller;
+    for (int step = 0; step < kNodeCount && children_[replacement].child[1] != 0; ++step) {
+      replacement = children_[replacement].child[1];
+    }
+    touches = touches || TouchesOrder(replacement) || TouchesOrder(parents_[replacement]) ||
+              TouchesOrder(children_[replacement].child[0]);
+  }
+  RemoveFromTree(node);
+  if (touches) CheckOrder();
+}
+
+void FastLzssEncoder::UnlistSubtree(int top) {
+  int pending = 0;
+  path_[pending++] = static_cast<std::uint16_t>(top);
+  while (pending > 0) {
+    const int node = path_[--pending];
+    if (node == 0 || !sortedNodes_.Listed(node)) continue;
+    sortedNodes_.Unlink(node);
+    // Each listed node is unlisted once, so the pending nodes never outnumber the listed ones.
+    path_[pending++] = children_[node].child[0];
+    path_[pending++] = children_[node].child[1];
+  }
+}
+
+void FastLzssEncoder::CheckOrder() {
+  ++counts_.orderChecks;
+  ordered_ = false;
+  recheckIn_ = kOrderRecheck;
+  sortedNodes_.Clear();
+  const int top = children_[kRoot].child[1];
+  if (top == 0 || children_[kRoot].child[0] != 0 || parents_[top] != kRoot) {
+    ++counts_.orderLost;
+    return;
+  }
+  // An in-order walk of the reachable tree with its own stack. Each node is listed when its
+  // turn comes, so a node met twice (a cycle, or two links to one node) shows as listed.
+  std::vector<std::uint16_t> stack;
+  stack.reserve(64);
+  int previous = 0;
+  int node = top;
+  bool inOrder = true;
+  std::vector<std::uint8_t> seen(kNodeCount, 0);
+  while (inOrder && (node != 0 || !stack.empty())) {
+    while (node != 0) {
+      if (seen[node] != 0 || node == kRoot) {
+        inOrder = false;
+        break;
+      }
+      seen[node] = 1;
+      stack.push_back(static_cast<std::uint16_t>(node));
+      const int smaller = children_[node].child[0];
+      if (smaller != 0 && parents_[smaller] != node) {
+        inOrder = false;
+        break;
+      }
+      node = smaller;
+    }
+    if (!inOrder) break;
+    node = stack.back();
+    stack.pop_back();
+    if (previous != 0) {
+      const Comparison comparison = Compare(node, Key(node), previous);
+      if (!comparison.larger || comparison.equal == kLookAheadSize) {
+        inOrder = false;
+        break;
+      }
+    }
+    sortedNodes_.InsertBetween(node, previous, 0);
+    previous = node;
+    const int larger = children_[node].child[1];
+    if (larger != 0 && parents_[larger] != node) {
+      inOrder = false;
+      break;
+    }
+    node = larger;
+  }
+  if (!inOrder) {
+    sortedNodes_.Clear();
+    ++counts_.orderLost;
+    return;
+  }
+  ordered_ = true;
+}
+
+void FastLzssEncoder::RemoveFromTree(int node) {
   const int smaller = children_[node].child[0];
   const int larger = children_[node].child[1];
   if (larger == 0) {

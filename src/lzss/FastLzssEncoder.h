@@ -7,7 +7,15 @@
 //     the first difference);
 //   - tokens are gathered in a 64-bit register and stored four bytes at a time;
 //   - the tree is a flat array without range checks (every link it holds is 0 .. 4096 by
-//     construction).
+//     construction);
+//   - while the tree is in order (every reachable node's strings sorted in the in-order walk, all
+//     parent links consistent), its nodes are also kept in a sorted list, and a new string is
+//     placed by stepping through that list from the position after the previous match instead of
+//     walking down from the root. In an ordered tree the walk would end at the new string's list
+//     neighbour that lacks the child on its side, and the longest match on its path is one of
+//     the two neighbours (the deeper one on a tie), so the tree gets the same links. The writes
+//     through node 0 can cut a subtree off or hang one in a wrong place; the list follows a cut,
+//     and anything else sends the encoder back to walking until the tree checks out in order.
 // The tree's shape, its tie-breaks and the writes through node 0 are those of MatchTree; nothing
 // is skipped or limited, since any of that would change which match wins.
 //
@@ -23,6 +31,7 @@
 
 #include "lzss/LzssFormat.h"
 #include "lzss/MatchTree.h"
+#include "lzss/SortedNodeList.h"
 
 namespace hoardwright::lzss {
 
@@ -43,6 +52,16 @@ class FastLzssEncoder {
   // The tree after the last step, in MatchTree's terms; for comparing with the reference.
   MatchNode Node(int index) const;
 
+  // How the strings were placed; for tests and benchmarks.
+  struct Counts {
+    std::uint64_t listPlacements = 0;  // placed by stepping through the sorted list
+    std::uint64_t walks = 0;           // placed by walking down from the root
+    std::uint64_t cuts = 0;            // subtrees cut off by a write through node 0
+    std::uint64_t orderChecks = 0;     // whole-tree checks after an irregular change
+    std::uint64_t orderLost = 0;       // checks that found the tree out of order
+  };
+  const Counts& Statistics() const { return counts_; }
+
  private:
   // Links fit 16 bits (0 .. 4096); small arrays keep the whole search in the first-level cache.
   struct Children {
@@ -60,7 +79,25 @@ class FastLzssEncoder {
     window_[position] = byte;
     if (position < kMirror) window_[position + kWindowSize] = byte;
   }
+  void StartTree();
   int InsertAndMatch(int newNode);
+  // Places `newNode` by stepping through the sorted list from `start`; false when the place is
+  // not within reach (nothing is changed then).
+  bool PlaceFromList(int newNode, int start, int& length);
+  // Where the string at `newNode` stands against the one at `node`.
+  struct Comparison {
+    int equal;  // leading bytes in common, 0 .. 17
+    bool larger;
+  };
+  Comparison Compare(int newNode, std::uint64_t key, int node) const;
+  // Checks the reachable tree and, when it is in order, lists its nodes again.
+  void CheckOrder();
+  // Takes the nodes of the subtree under `top` off the sorted list.
+  void UnlistSubtree(int top);
+  bool TouchesOrder(int node) const {
+    return node == kRoot || (node != 0 && sortedNodes_.Listed(node));
+  }
+  void RemoveFromTree(int node);
   int WalkBushy(int newNode);
   int WalkChains(int newNode);
   // Bytes 8 .. 16 compared, for two positions whose first 8 bytes are equal: the number of equal
@@ -96,6 +133,21 @@ class FastLzssEncoder {
   // Walks longer than this take the branching walk next time.
   static constexpr int kLongWalk = 48;
   int lastWalk_ = 0;
+  // Where the last walk hung the new node: under attachParent_ on side attachSide_, or in place
+  // of the 17-byte match (attachParent_ 0). -1 when it did neither.
+  int attachParent_ = 0;
+  int attachSide_ = 0;
+
+  SortedNodeList sortedNodes_;
+  bool ordered_ = true;
+  // Placements to wait, after the tree was found out of order, before checking it again.
+  static constexpr int kOrderRecheck = kWindowSize;
+  int recheckIn_ = 0;
+  // List steps tried before falling back to the walk.
+  static constexpr int kListReach = 16;
+  // The previous placement's match: its successor is where the next string's search starts.
+  int previousLength_ = 0;
+  Counts counts_;
 
   // The tail of a block too short to start a token with (at most 16 bytes).
   static constexpr std::size_t kCarryCapacity = kLookAheadSize - 1;
