@@ -130,6 +130,11 @@ std::uint64_t FastLzssEncoder::Key(int position) const {
   }
 }
 
+std::size_t FastLzssEncoder::PrefixSlot(int position) const {
+  const auto prefix = static_cast<std::uint32_t>(Key(position) >> 40);
+  return (prefix * 2654435761U) >> (32 - kPrefixSlotBits);
+}
+
 std::uint32_t FastLzssEncoder::ChildrenOf(int node) const {
   std::uint32_t both;
   std::memcpy(&both, &children_[node], sizeof both);
@@ -185,12 +190,20 @@ int FastLzssEncoder::InsertAndMatch(int newNode) {
   int length = 0;
   // After a match of two bytes or more, the string one further on from the match shares all
   // but the first of those bytes with the new one, so the new string's place is near it.
-  if (ordered_ && previousLength_ >= 2 &&
-      PlaceFromList(newNode, WrapPosition(matchPosition_ + 1), length)) {
-    ++counts_.listPlacements;
-    previousLength_ = length;
-    return length;
+  // Otherwise the latest string with the same first three bytes is a place to start from.
+  const std::size_t prefixSlot = PrefixSlot(newNode);
+  if (ordered_) {
+    const bool afterMatch = previousLength_ >= 2;
+    const int start = afterMatch ? WrapPosition(matchPosition_ + 1) : latestWithPrefix_[prefixSlot];
+    latestWithPrefix_[prefixSlot] = static_cast<std::uint16_t>(newNode);
+    if (PlaceFromList(newNode, start, afterMatch ? 0 : 3, length)) {
+      ++counts_.listPlacements;
+      previousLength_ = length;
+      return length;
+    }
+    ++counts_.farWalks;
   }
+  if (!ordered_) ++counts_.unorderedWalks;
   // An empty tree would make the walk test node 0 as if it were a string.
   if (ordered_ && ChildOf(ChildrenOf(kRoot), 1) == 0) ordered_ = false;
   ++counts_.walks;
@@ -213,34 +226,36 @@ int FastLzssEncoder::InsertAndMatch(int newNode) {
   return length;
 }
 
-inline FastLzssEncoder::Comparison FastLzssEncoder::Compare(int newNode, std::uint64_t key,
-                                                     int node) const {
-  const std::uint64_t nodeKey = Key(node);
-  if (key != nodeKey) {
-    return {std::countl_zero(key ^ nodeKey) >> 3, key > nodeKey};
-  }
-  bool larger = false;
-  const int equal = LongMatch(newNode, node, larger);
-  return {equal, larger};
+FastLzssEncoder::StringKey FastLzssEncoder::WholeKey(int position) const {
+  return {Key(position), Key(position + 8), window_[position + 16]};
 }
 
-bool FastLzssEncoder::PlaceFromList(int newNode, int start, int& length) {
+inline FastLzssEncoder::Comparison FastLzssEncoder::Compare(const StringKey& key,
+                                                            int node) const {
+  const std::uint64_t high = Key(node);
+  const std::uint64_t low = Key(node + 8);
+  // Selects rather than branches: which way a comparison goes is as good as random.
+  const bool highDiffers = key.high != high;
+  const std::uint64_t fresh = highDiffers ? key.high : key.low;
+  const std::uint64_t other = highDiffers ? high : low;
+  if (fresh != other) [[likely]] {
+    return {(highDiffers ? 0 : 8) + (std::countl_zero(fresh ^ other) >> 3), fresh > other};
+  }
+  const std::uint8_t last = window_[node + 16];
+  return {key.last == last ? kLookAheadSize : 16, key.last >= last};
+}
+
+bool FastLzssEncoder::PlaceFromList(int newNode, int start, int minimumEqual, int& length) {
   if (!sortedNodes_.Listed(start)) return false;
-  const std::uint64_t key = Key(newNode);
+  const StringKey key = WholeKey(newNode);
+  const auto replaceEqual = [&](int node) { return ReplaceEqual(node, newNode, length); };
   // The list neighbours the new string goes between (0: none), and the bytes it shares with each.
   int below = 0;
   int above = 0;
   int belowEqual = 0;
   int aboveEqual = 0;
-  // In an ordered tree the walk meets a string equal to the new one on its way down and stops.
-  const auto replaceEqual = [&](int node) {
-    matchPosition_ = node;
-    Replace(node, newNode);
-    sortedNodes_.TakePlace(node, newNode);
-    length = kLookAheadSize;
-    return true;
-  };
-  Comparison comparison = Compare(newNode, key, start);
+  Comparison comparison = Compare(key, start);
+  if (comparison.equal < minimumEqual) return false;
   if (comparison.equal == kLookAheadSize) return replaceEqual(start);
   if (comparison.larger) {
     below = start;
@@ -249,7 +264,7 @@ bool FastLzssEncoder::PlaceFromList(int newNode, int start, int& length) {
       above = sortedNodes_.Next(below);
       if (above == 0) break;
       if (step == kListReach) return false;
-      comparison = Compare(newNode, key, above);
+      comparison = Compare(key, above);
       if (comparison.equal == kLookAheadSize) return replaceEqual(above);
       if (!comparison.larger) {
         aboveEqual = comparison.equal;
@@ -265,7 +280,7 @@ bool FastLzssEncoder::PlaceFromList(int newNode, int start, int& length) {
       below = sortedNodes_.Previous(above);
       if (below == 0) break;
       if (step == kListReach) return false;
-      comparison = Compare(newNode, key, below);
+      comparison = Compare(key, below);
       if (comparison.equal == kLookAheadSize) return replaceEqual(below);
       if (comparison.larger) {
         belowEqual = comparison.equal;
@@ -276,39 +291,36 @@ bool FastLzssEncoder::PlaceFromList(int newNode, int start, int& length) {
     }
   }
 
+  return AttachBetween(newNode, below, above, belowEqual, aboveEqual, length);
+}
+
+bool FastLzssEncoder::AttachBetween(int newNode, int below, int above, int belowEqual,
+                                    int aboveEqual, int& length) {
   // Of two neighbours in an ordered tree one is the other's descendant, and the deeper one has
-  // no child on the new string's side: that is where the walk would end.
-  int parent;
-  int side;
-  int other;
-  int parentEqual;
-  int otherEqual;
-  if (below != 0 && children_[below].child[1] == 0) {
-    parent = below;
-    side = 1;
-    parentEqual = belowEqual;
-    other = above;
-    otherEqual = aboveEqual;
-  } else if (above != 0 && children_[above].child[0] == 0) {
-    parent = above;
-    side = 0;
-    parentEqual = aboveEqual;
-    other = below;
-    otherEqual = belowEqual;
-  } else {
-    return false;
-  }
-  // The walk passes both neighbours, the other one first; a tie goes to the later node.
-  if (other == 0 || parentEqual >= otherEqual) {
-    matchPosition_ = parent;
-    length = parentEqual;
-  } else {
-    matchPosition_ = other;
-    length = otherEqual;
-  }
+  // no child on the new string's side: that is where the walk would end. The walk passes both,
+  // the other one first, and a tie goes to the later node.
+  const bool belowIsParent = below != 0 && children_[below].child[1] == 0;
+  if (!belowIsParent && (above == 0 || children_[above].child[0] != 0)) return false;
+  const int parent = belowIsParent ? below : above;
+  const int side = belowIsParent ? 1 : 0;
+  const int other = belowIsParent ? above : below;
+  const int parentEqual = belowIsParent ? belowEqual : aboveEqual;
+  const int otherEqual = belowIsParent ? aboveEqual : belowEqual;
+  const bool parentWins = other == 0 || parentEqual >= otherEqual;
+  matchPosition_ = parentWins ? parent : other;
+  length = parentWins ? parentEqual : otherEqual;
   SetChild(parent, side, newNode);
   Link(newNode, parent, 0, 0);
   sortedNodes_.InsertBetween(newNode, below, above);
+  return true;
+}
+
+bool FastLzssEncoder::ReplaceEqual(int node, int newNode, int& length) {
+  // In an ordered tree the walk meets a string equal to the new one on its way down and stops.
+  matchPosition_ = node;
+  Replace(node, newNode);
+  sortedNodes_.TakePlace(node, newNode);
+  length = kLookAheadSize;
   return true;
 }
 
@@ -544,7 +556,7 @@ void FastLzssEncoder::CheckOrder() {
     node = stack.back();
     stack.pop_back();
     if (previous != 0) {
-      const Comparison comparison = Compare(node, Key(node), previous);
+      const Comparison comparison = Compare(WholeKey(node), previous);
       if (!comparison.larger || comparison.equal == kLookAheadSize) {
         inOrder = false;
         break;

@@ -56,6 +56,8 @@ class FastLzssEncoder {
   struct Counts {
     std::uint64_t listPlacements = 0;  // placed by stepping through the sorted list
     std::uint64_t walks = 0;           // placed by walking down from the root
+    std::uint64_t unorderedWalks = 0;  // walks while the tree was out of order
+    std::uint64_t farWalks = 0;        // walks after the list search gave up
     std::uint64_t cuts = 0;            // subtrees cut off by a write through node 0
     std::uint64_t orderChecks = 0;     // whole-tree checks after an irregular change
     std::uint64_t orderLost = 0;       // checks that found the tree out of order
@@ -82,14 +84,30 @@ class FastLzssEncoder {
   void StartTree();
   int InsertAndMatch(int newNode);
   // Places `newNode` by stepping through the sorted list from `start`; false when the place is
-  // not within reach (nothing is changed then).
-  bool PlaceFromList(int newNode, int start, int& length);
+  // not within reach, or `start` shares fewer than `minimumEqual` bytes with it (nothing is
+  // changed then).
+  bool PlaceFromList(int newNode, int start, int minimumEqual, int& length);
+  // A hash of the first three bytes at `position`.
+  std::size_t PrefixSlot(int position) const;
   // Where the string at `newNode` stands against the one at `node`.
   struct Comparison {
     int equal;  // leading bytes in common, 0 .. 17
     bool larger;
   };
-  Comparison Compare(int newNode, std::uint64_t key, int node) const;
+  // The 17 bytes at a position, as numbers that order like the bytes do.
+  struct StringKey {
+    std::uint64_t high;
+    std::uint64_t low;
+    std::uint8_t last;
+  };
+  StringKey WholeKey(int position) const;
+  Comparison Compare(const StringKey& key, int node) const;
+  // Hangs `newNode` between its list neighbours `below` and `above` (0: none), with which it
+  // shares `belowEqual` and `aboveEqual` bytes; false when neither has room.
+  bool AttachBetween(int newNode, int below, int above, int belowEqual, int aboveEqual,
+                     int& length);
+  // `newNode` takes the place of `node`, whose 17 bytes are the same.
+  bool ReplaceEqual(int node, int newNode, int& length);
   // Checks the reachable tree and, when it is in order, lists its nodes again.
   void CheckOrder();
   // Takes the nodes of the subtree under `top` off the sorted list.
@@ -147,6 +165,9 @@ class FastLzssEncoder {
   static constexpr int kListReach = 16;
   // The previous placement's match: its successor is where the next string's search starts.
   int previousLength_ = 0;
+  // The latest string placed for each hash of a three-byte prefix.
+  static constexpr int kPrefixSlotBits = 12;
+  std::array<std::uint16_t, std::size_t{1} << kPrefixSlotBits> latestWithPrefix_{};
   Counts counts_;
 
   // The tail of a block too short to start a token with (at most 16 bytes).

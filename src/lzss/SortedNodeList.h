@@ -14,40 +14,44 @@ class SortedNodeList {
  public:
   static constexpr int kSize = kWindowSize + 1;
 
-  void Clear() {
-    listed_.fill(0);
-    next_.fill(0);
-    previous_.fill(0);
-  }
-  bool Listed(int node) const { return listed_[node] != 0; }
-  int Next(int node) const { return next_[node]; }
-  int Previous(int node) const { return previous_[node]; }
+  void Clear() { links_.fill(kUnlisted); }
+  bool Listed(int node) const { return links_[node].previous != kUnlisted.previous; }
+  int Next(int node) const { return links_[node].next; }
+  int Previous(int node) const { return links_[node].previous; }
 
   // Puts `node` between the neighbours `below` and `above` (either may be 0).
   void InsertBetween(int node, int below, int above) {
-    listed_[node] = 1;
-    previous_[node] = static_cast<std::uint16_t>(below);
-    next_[node] = static_cast<std::uint16_t>(above);
-    if (below != 0) next_[below] = static_cast<std::uint16_t>(node);
-    if (above != 0) previous_[above] = static_cast<std::uint16_t>(node);
+    links_[node] = {static_cast<std::uint16_t>(below), static_cast<std::uint16_t>(above)};
+    if (below != 0) links_[below].next = static_cast<std::uint16_t>(node);
+    if (above != 0) links_[above].previous = static_cast<std::uint16_t>(node);
   }
   // `newNode` takes the place of `oldNode`, whose string is the same.
   void TakePlace(int oldNode, int newNode) {
-    InsertBetween(newNode, previous_[oldNode], next_[oldNode]);
-    listed_[oldNode] = 0;
+    InsertBetween(newNode, links_[oldNode].previous, links_[oldNode].next);
+    links_[oldNode] = kUnlisted;
   }
   void Unlink(int node) {
-    const int below = previous_[node];
-    const int above = next_[node];
-    if (below != 0) next_[below] = static_cast<std::uint16_t>(above);
-    if (above != 0) previous_[above] = static_cast<std::uint16_t>(below);
-    listed_[node] = 0;
+    const Links links = links_[node];
+    if (links.previous != 0) links_[links.previous].next = links.next;
+    if (links.next != 0) links_[links.next].previous = links.previous;
+    links_[node] = kUnlisted;
   }
 
  private:
-  std::array<std::uint8_t, kSize> listed_{};
-  std::array<std::uint16_t, kSize> next_{};
-  std::array<std::uint16_t, kSize> previous_{};
+  // Both neighbours together: a node's list step reads one small slot.
+  struct Links {
+    std::uint16_t previous;
+    std::uint16_t next;
+  };
+  // Node numbers stop at 4096, so this never names a neighbour.
+  static constexpr Links kUnlisted{0xFFFF, 0xFFFF};
+  std::array<Links, kSize> links_ = MakeUnlisted();
+
+  static std::array<Links, kSize> MakeUnlisted() {
+    std::array<Links, kSize> links;
+    links.fill(kUnlisted);
+    return links;
+  }
 };
 
 }  // namespace hoardwright::lzss

@@ -128,6 +128,44 @@ TEST(FastEncoder, ReproducesTheWritesThroughNodeZero) {
   EXPECT_EQ(unit, ReferenceCompressUnit(testing::NodeZeroInput(1, 1000)));
 }
 
+// The sorted list stands in for the walk only while the tree is in order. These inputs make the
+// writes through node 0 cut subtrees off and hang them back in wrong places; the encoder has to
+// follow the cuts, fall back to walking, and take up the list again once the tree checks out,
+// and the stream and the tree must still be the reference's.
+TEST(FastEncoder, FollowsTheTreeOutOfOrderAndBack) {
+  FastLzssEncoder::Counts total;
+  for (unsigned seed = 1; seed <= 8; ++seed) {
+    const Bytes data = testing::NodeZeroInput(seed, 1000);
+    ExpectSameAsReference(data, "node-zero input " + std::to_string(seed));
+    Bytes stream;
+    FastLzssEncoder encoder(stream);
+    encoder.Feed(data);
+    encoder.Finish();
+    const auto& counts = encoder.Statistics();
+    total.listPlacements += counts.listPlacements;
+    total.cuts += counts.cuts;
+    total.orderChecks += counts.orderChecks;
+    total.orderLost += counts.orderLost;
+  }
+  EXPECT_GT(total.listPlacements, 0u);
+  EXPECT_GT(total.cuts, 0u);
+  EXPECT_GT(total.orderLost, 0u);
+  EXPECT_GT(total.orderChecks, total.orderLost) << "the tree never came back in order";
+}
+
+TEST(FastEncoder, PlacesMostStringsFromTheList) {
+  // Not a speed test: a tree wrongly taken to be out of order would still give the right bytes,
+  // only slowly, and nothing else would notice.
+  for (const auto& data : {bench::EnglishLikeText(200000, 1), bench::RecordLikeData(200000, 1),
+                           bench::AscendingRuns(200000, 6)}) {
+    Bytes stream;
+    FastLzssEncoder encoder(stream);
+    encoder.Feed(data);
+    encoder.Finish();
+    EXPECT_GT(encoder.Statistics().listPlacements, 4 * encoder.Statistics().walks);
+  }
+}
+
 TEST(FastEncoder, BlockBoundariesDoNotMatter) {
   const Bytes data = bench::RecordLikeData(30000, 9);
   const Bytes whole = ReferenceCompressUnit(data);
