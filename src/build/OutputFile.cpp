@@ -36,6 +36,22 @@ bool OutputFile::Write(std::span<const std::uint8_t> bytes) {
   return true;
 }
 
+bool OutputFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+  if (failed_ || !file_) return false;
+  if (faults_ && faults_->NextWriteFails()) {
+    Fail("injected write failure");
+    return false;
+  }
+  std::FILE* file = file_.get();
+  if (fseeko(file, static_cast<off_t>(offset), SEEK_SET) != 0 ||
+      (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) ||
+      fseeko(file, 0, SEEK_END) != 0) {
+    Fail(std::strerror(errno));
+    return false;
+  }
+  return true;
+}
+
 bool OutputFile::Write(std::string_view text) {
   return Write(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }

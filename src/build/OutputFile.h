@@ -46,6 +46,9 @@ class OutputFile {
 
   bool Write(std::span<const std::uint8_t> bytes);
   bool Write(std::string_view text);
+  // Writes over bytes already written, from `offset` on, and goes back to the end. Counts as a
+  // write for a WriteFaults plan.
+  bool WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
   // Flushes and closes; false when anything written could not reach the file.
   bool Close();
 
@@ -85,6 +88,8 @@ class AtomicOutputFile {
 
   OutputFile& File() { return *file_; }
   bool Write(std::span<const std::uint8_t> bytes) { return file_->Write(bytes); }
+  // Whether bytes already written can be written over (not so for a device written in place).
+  bool Seekable() const { return !temporary_.empty(); }
   // Closes and renames over the target; false (temporary removed) on any failure.
   bool Commit(std::string* error);
   const std::filesystem::path& Target() const { return target_; }

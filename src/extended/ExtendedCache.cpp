@@ -18,10 +18,6 @@ void Append(std::vector<std::uint8_t>& file, std::span<const std::uint8_t> bytes
   file.insert(file.end(), bytes.begin(), bytes.end());
 }
 
-std::uint32_t Position(const std::vector<std::uint8_t>& file) {
-  return static_cast<std::uint32_t>(file.size());
-}
-
 }  // namespace
 
 CExtendedCache::CExtendedCache(std::ostream* console) : header_(EncodeHeader()), console_(console) {
@@ -145,25 +141,37 @@ struct MadeBlock {
 
 std::vector<std::uint8_t> CExtendedCache::ComposeCacheFile(const CalendarTime& time,
                                                            Reporter& reporter, unsigned jobs) {
+  std::vector<std::uint8_t> file;
+  CacheSink sink(file);
+  Compose(sink, time, reporter, jobs);
+  return file;
+}
+
+bool CExtendedCache::Compose(CacheSink& file, const CalendarTime& time, Reporter& reporter,
+                             unsigned jobs) {
   AssignGroups();
   offsets_ = {};
-  std::vector<std::uint8_t> file;
-  Append(file, header_);
+  bool written = file.Append(header_);
   // The offset table and the personality table are placeholders until the blocks are placed.
-  Append(file, EncodeOffsetTable(offsets_));
+  written = written && file.Append(EncodeOffsetTable(offsets_));
 
   info_ = MakeInfoRecord(MsDosDate(time), MsDosTime(time), ManufacturerCount(), PersonalityCount());
-  offsets_[kInfoSlot] = Position(file);
-  Append(file, EncodeInfoRecord(info_));
+  offsets_[kInfoSlot] = file.Position();
+  written = written && file.Append(EncodeInfoRecord(info_));
 
-  offsets_[kManufacturerSlot] = Position(file);
+  offsets_[kManufacturerSlot] = file.Position();
   for (const ManufacturerRecord& record : manufacturers_) {
-    Append(file, EncodeManufacturerRecord(record));
+    written = written && file.Append(EncodeManufacturerRecord(record));
   }
-  if (ManufacturerCount() % 2 != 0) file.push_back(kPadByte);
+  if (ManufacturerCount() % 2 != 0) {
+    const std::uint8_t pad = kPadByte;
+    written = written && file.Append(std::span(&pad, 1));
+  }
 
-  offsets_[kPersonalitySlot] = Position(file);
-  file.resize(file.size() + kPersonalityRecordSize * personalities_.size());
+  offsets_[kPersonalitySlot] = file.Position();
+  std::vector<std::uint8_t> records(kPersonalityRecordSize * personalities_.size());
+  written = written && file.Append(records);
+  if (!written) return false;
 
   // Item 0 is the shape block, item k the group block of group kFirstGroup + k - 1. Each is
   // converted and compressed apart; they are placed, and their messages and dots shown, in order.
@@ -189,27 +197,30 @@ std::vector<std::uint8_t> CExtendedCache::ComposeCacheFile(const CalendarTime& t
     }
     if (console_ != nullptr) *console_ << made.dots;
     if (item == 0) {
-      offsets_[kShapeSlot] = Position(file);
-      Append(file, made.bytes);
-      offsets_[kGroupsStartSlot] = Position(file);
+      offsets_[kShapeSlot] = file.Position();
+      if (!file.Append(made.bytes)) return false;
+      offsets_[kGroupsStartSlot] = file.Position();
     } else {
-      offsets_[static_cast<std::size_t>(kFirstGroup) + item - 1] = Position(file);
+      offsets_[static_cast<std::size_t>(kFirstGroup) + item - 1] = file.Position();
       PlaceGroup(made.placements);
-      Append(file, made.bytes);
+      if (!file.Append(made.bytes)) return false;
     }
     return true;
   };
   const unsigned threads = EffectiveJobs(jobs);
-  RunInOrder<MadeBlock>(static_cast<std::size_t>(groupCounter_) + 1, threads > 1 ? threads : 0,
-                        2 * static_cast<std::size_t>(threads), produce, consume);
-  offsets_[FileLengthSlot(groupCounter_)] = Position(file);
-
-  auto records = file.begin() + offsets_[kPersonalitySlot];
-  for (const PersonalityRecord& record : personalities_) {
-    records = std::ranges::copy(EncodePersonalityRecord(record), records).out;
+  if (!RunInOrder<MadeBlock>(static_cast<std::size_t>(groupCounter_) + 1,
+                             threads > 1 ? threads : 0, 2 * static_cast<std::size_t>(threads),
+                             produce, consume)) {
+    return false;
   }
-  std::ranges::copy(EncodeOffsetTable(offsets_), file.begin() + kOffsetTableOffset);
-  return file;
+  offsets_[FileLengthSlot(groupCounter_)] = file.Position();
+
+  auto record = records.begin();
+  for (const PersonalityRecord& personality : personalities_) {
+    record = std::ranges::copy(EncodePersonalityRecord(personality), record).out;
+  }
+  return file.Overwrite(offsets_[kPersonalitySlot], records) &&
+         file.Overwrite(kOffsetTableOffset, EncodeOffsetTable(offsets_));
 }
 
 bool CExtendedCache::WriteCacheFile(const std::filesystem::path& path, const CalendarTime& time,
@@ -218,8 +229,16 @@ bool CExtendedCache::WriteCacheFile(const std::filesystem::path& path, const Cal
   // An output that cannot be created is found before any personality is converted.
   auto output = AtomicOutputFile::Create(path, error, faults);
   if (!output) return false;
-  const std::vector<std::uint8_t> bytes = ComposeCacheFile(time, reporter, jobs);
-  if (!output->Write(bytes)) {
+  // The file is composed straight into the output, the tables filled in at the end; a device
+  // written in place cannot be written over, so its file is composed in memory first.
+  bool written;
+  if (output->Seekable()) {
+    CacheSink sink(output->File());
+    written = Compose(sink, time, reporter, jobs);
+  } else {
+    written = output->Write(ComposeCacheFile(time, reporter, jobs));
+  }
+  if (!written) {
     if (error) *error = output->File().Error();
     return false;
   }

@@ -13,6 +13,7 @@
 
 #include "build/BuildClock.h"
 #include "build/OutputFile.h"
+#include "extended/CacheSink.h"
 #include "extended/ExtendedCacheLayout.h"
 #include "personality/Reporter.h"
 
@@ -61,7 +62,8 @@ class CExtendedCache {
   std::vector<std::uint8_t> ComposeCacheFile(const CalendarTime& time, Reporter& reporter,
                                              unsigned jobs = 1);
 
-  // Composes the file and writes it to `path` atomically: it appears complete or not at all.
+  // Writes the file to `path` atomically: it appears complete or not at all. Only the tables
+  // are held in memory; the blocks go to the file as they are made.
   // False, with the reason in `error`, when it cannot be created or written.
   bool WriteCacheFile(const std::filesystem::path& path, const CalendarTime& time,
                       Reporter& reporter, std::string* error = nullptr,
@@ -90,6 +92,9 @@ class CExtendedCache {
   const OffsetTable& Offsets() const { return offsets_; }
 
  private:
+  // Composes the file into `file`; false as soon as a write fails.
+  bool Compose(CacheSink& file, const CalendarTime& time, Reporter& reporter, unsigned jobs);
+
   std::array<std::uint8_t, kHeaderSize> header_;
   OffsetTable offsets_{};
   CacheInfoRecord info_{};

@@ -35,6 +35,35 @@ TEST(AtomicOutputFile, TargetAppearsOnlyOnCommit) {
   EXPECT_EQ(EntriesIn(dir->Path()), 1u);
 }
 
+TEST(AtomicOutputFile, WritesOverEarlierBytesAndGoesOnAtTheEnd) {
+  auto dir = TemporaryDirectory::Create();
+  ASSERT_TRUE(dir);
+  const auto target = *dir / "OMK01PER.CMP";
+  std::string error;
+  auto file = AtomicOutputFile::Create(target, &error);
+  ASSERT_TRUE(file) << error;
+  ASSERT_TRUE(file->Seekable());
+  const auto bytes = [](std::string_view text) {
+    return std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+  };
+  ASSERT_TRUE(file->Write(bytes("abcdef")));
+  ASSERT_TRUE(file->File().WriteAt(2, bytes("XY")));
+  ASSERT_TRUE(file->Write(bytes("gh")));
+  ASSERT_TRUE(file->File().WriteAt(0, bytes("A")));
+  EXPECT_EQ(file->File().BytesWritten(), 8u);
+  ASSERT_TRUE(file->Commit(&error)) << error;
+  EXPECT_EQ(ReadAll(target), "AbXYefgh");
+
+  // A write over counts as a write point, and failing it fails the file.
+  WriteFaults faults = WriteFaults::FailAtWrite(2);
+  auto failing = AtomicOutputFile::Create(target, &error, &faults);
+  ASSERT_TRUE(failing);
+  EXPECT_TRUE(failing->Write(bytes("abc")));
+  EXPECT_FALSE(failing->File().WriteAt(0, bytes("X")));
+  EXPECT_FALSE(failing->Commit(&error));
+  EXPECT_EQ(ReadAll(target), "AbXYefgh");
+}
+
 // Each way a write can fail leaves an earlier cache as it was and no temporary file behind.
 TEST(AtomicOutputFile, FailuresKeepTheEarlierFileAndLeaveNothingBehind) {
   struct Case {

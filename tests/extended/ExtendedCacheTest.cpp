@@ -1,5 +1,8 @@
 // The container's byte layout as the console reads it.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <thread>
 
 #include <string>
 #include <vector>
@@ -368,6 +371,19 @@ TEST(ExtendedCacheTest, WriteCacheFileIsAtomicAndReportsFailures) {
     ++entries;
   }
   EXPECT_EQ(entries, 2u) << "A.QPF and the cache file only";
+
+  // A pipe cannot be written over: its file is composed whole and written once, same bytes.
+  const auto pipe = dir.Path() / "pipe";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  Bytes received;
+  std::thread reader([&] { received = testing::ReadFileBytes(pipe); });
+  CExtendedCache piped;
+  piped.AddPersonality("Maker", "Spot", "A.Spot", path);
+  const bool pipedOk = piped.WriteCacheFile(pipe, kTime, silent, &error);
+  reader.join();
+  EXPECT_TRUE(pipedOk) << error;
+  EXPECT_EQ(received, expected);
+  std::filesystem::remove(pipe);
 
   CExtendedCache nowhere;
   EXPECT_FALSE(
