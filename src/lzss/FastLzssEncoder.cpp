@@ -202,26 +202,19 @@ int FastLzssEncoder::InsertAndMatch(int newNode) {
       return length;
     }
     ++counts_.farWalks;
+    ++counts_.walks;
+    if (WalkOrdered(newNode, length)) {
+      previousLength_ = length;
+      return length;
+    }
+    ordered_ = false;
+  } else {
+    ++counts_.unorderedWalks;
+    ++counts_.walks;
   }
-  if (!ordered_) ++counts_.unorderedWalks;
-  // An empty tree would make the walk test node 0 as if it were a string.
-  if (ordered_ && ChildOf(ChildrenOf(kRoot), 1) == 0) ordered_ = false;
-  ++counts_.walks;
-  attachParent_ = -1;
   // A long walk means a tree grown into chains (ascending or descending data), where the walk
   // keeps turning the same way and a predicted branch beats waiting for every comparison.
   length = lastWalk_ > kLongWalk ? WalkChains(newNode) : WalkBushy(newNode);
-  if (ordered_) {
-    if (attachParent_ < 0) {
-      ordered_ = false;
-    } else if (attachParent_ == 0) {
-      sortedNodes_.TakePlace(matchPosition_, newNode);
-    } else if (attachSide_ != 0) {
-      sortedNodes_.InsertBetween(newNode, attachParent_, sortedNodes_.Next(attachParent_));
-    } else {
-      sortedNodes_.InsertBetween(newNode, sortedNodes_.Previous(attachParent_), attachParent_);
-    }
-  }
   previousLength_ = length;
   return length;
 }
@@ -315,6 +308,48 @@ bool FastLzssEncoder::AttachBetween(int newNode, int below, int above, int below
   return true;
 }
 
+bool FastLzssEncoder::WalkOrdered(int newNode, int& length) {
+  // The walk from the root, as WalkBushy does it (see there), but only to find where the new
+  // string hangs: in an ordered tree the match is settled from the list neighbours after.
+  const StringKey key = WholeKey(newNode);
+  int test = ChildOf(ChildrenOf(kRoot), 1);
+  // An empty tree would make the walk test node 0 as if it were a string.
+  if (test == 0) return false;
+  std::uint64_t testKey = Key(test);
+  std::uint32_t testChildren = ChildrenOf(test);
+  for (int step = 0; step < kNodeCount; ++step) {
+    const int smaller = ChildOf(testChildren, 0);
+    const int larger = ChildOf(testChildren, 1);
+    const std::uint64_t smallerKey = Key(smaller);
+    const std::uint64_t largerKey = Key(larger);
+    const std::uint32_t smallerChildren = ChildrenOf(smaller);
+    const std::uint32_t largerChildren = ChildrenOf(larger);
+    Turn turn{smallerChildren, smallerKey, static_cast<std::uint32_t>(smaller)};
+    bool goLarger = false;
+    if (testKey != key.high) [[likely]] {
+      TurnLargerIfAbove(key.high, testKey, turn, largerChildren, largerKey,
+                        static_cast<std::uint32_t>(larger));
+    } else {
+      const Comparison comparison = Compare(key, test);
+      if (comparison.equal == kLookAheadSize) return ReplaceEqual(test, newNode, length);
+      goLarger = comparison.larger;
+      if (goLarger) turn = {largerChildren, largerKey, static_cast<std::uint32_t>(larger)};
+    }
+    if (turn.next == 0) {
+      if (testKey != key.high) goLarger = key.high > testKey;
+      const int below = goLarger ? test : sortedNodes_.Previous(test);
+      const int above = goLarger ? sortedNodes_.Next(test) : test;
+      const int belowEqual = below != 0 ? Compare(key, below).equal : 0;
+      const int aboveEqual = above != 0 ? Compare(key, above).equal : 0;
+      return AttachBetween(newNode, below, above, belowEqual, aboveEqual, length);
+    }
+    test = static_cast<int>(turn.next);
+    testKey = turn.key;
+    testChildren = turn.children;
+  }
+  return false;
+}
+
 bool FastLzssEncoder::ReplaceEqual(int node, int newNode, int& length) {
   // In an ordered tree the walk meets a string equal to the new one on its way down and stops.
   matchPosition_ = node;
@@ -382,7 +417,6 @@ int FastLzssEncoder::WalkBushy(int newNode) {
       if (equal == kLookAheadSize) {
         lastWalk_ = step + 1;
         matchPosition_ = test;
-        attachParent_ = 0;
         Replace(test, newNode);
         return kLookAheadSize;
       }
@@ -393,9 +427,7 @@ int FastLzssEncoder::WalkBushy(int newNode) {
       // The turn once more, off the loop's path: the child slot it took.
       bool goLarger = key > testKey;
       if (testKey == key) LongMatch(newNode, test, goLarger);
-      attachParent_ = test;
-      attachSide_ = goLarger ? 1 : 0;
-      SetChild(test, attachSide_, newNode);
+      SetChild(test, goLarger ? 1 : 0, newNode);
       Link(newNode, test, 0, 0);
       return Settle(bestScore, step + 1);
     }
@@ -424,7 +456,6 @@ int FastLzssEncoder::WalkChains(int newNode) {
       if (equal == kLookAheadSize) {
         lastWalk_ = step + 1;
         matchPosition_ = test;
-        attachParent_ = 0;
         Replace(test, newNode);
         return kLookAheadSize;
       }
@@ -439,9 +470,7 @@ int FastLzssEncoder::WalkChains(int newNode) {
       next = children_[test].child[0];
     }
     if (next == 0) {
-      attachParent_ = test;
-      attachSide_ = goLarger ? 1 : 0;
-      SetChild(test, attachSide_, newNode);
+      SetChild(test, goLarger ? 1 : 0, newNode);
       Link(newNode, test, 0, 0);
       return Settle(bestScore, step + 1);
     }

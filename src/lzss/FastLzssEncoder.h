@@ -106,6 +106,9 @@ class FastLzssEncoder {
   // shares `belowEqual` and `aboveEqual` bytes; false when neither has room.
   bool AttachBetween(int newNode, int below, int above, int belowEqual, int aboveEqual,
                      int& length);
+  // Places `newNode` in an ordered tree by walking down from the root; false, changing
+  // nothing, when the walk finds no place.
+  bool WalkOrdered(int newNode, int& length);
   // `newNode` takes the place of `node`, whose 17 bytes are the same.
   bool ReplaceEqual(int node, int newNode, int& length);
   // Checks the reachable tree and, when it is in order, lists its nodes again.
@@ -151,10 +154,6 @@ class FastLzssEncoder {
   // Walks longer than this take the branching walk next time.
   static constexpr int kLongWalk = 48;
   int lastWalk_ = 0;
-  // Where the last walk hung the new node: under attachParent_ on side attachSide_, or in place
-  // of the 17-byte match (attachParent_ 0). -1 when it did neither.
-  int attachParent_ = 0;
-  int attachSide_ = 0;
 
   SortedNodeList sortedNodes_;
   bool ordered_ = true;
