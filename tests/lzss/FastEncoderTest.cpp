@@ -153,6 +153,42 @@ TEST(FastEncoder, FollowsTheTreeOutOfOrderAndBack) {
   EXPECT_GT(total.orderChecks, total.orderLost) << "the tree never came back in order";
 }
 
+// Seeded inputs made of literals and copies of their own earlier pieces, of varied lengths and
+// mixes, well past the window's wrap-around: long matches, replaced strings, two-byte prefixes
+// nobody else has, and now and then a tree that goes out of order.
+TEST(FastEncoder, AgreesOnInputsBuiltFromCopiesOfThemselves) {
+  FastLzssEncoder::Counts total;
+  for (unsigned seed = 1; seed <= 60; ++seed) {
+    std::mt19937 random(seed);
+    const std::size_t size = 6000 + random() % 30000;
+    const unsigned literalShare = random() % 100;
+    const unsigned alphabet = 2 + random() % 255;
+    Bytes data;
+    while (data.size() < size) {
+      if (data.size() < 64 || random() % 100 < literalShare) {
+        data.push_back(static_cast<std::uint8_t>(random() % alphabet));
+        continue;
+      }
+      const std::size_t from = data.size() - 1 - random() % std::min<std::size_t>(data.size(), 6000);
+      const std::size_t length = 1 + random() % 60;
+      for (std::size_t i = 0; i < length; ++i) data.push_back(data[from + i]);
+      if (random() % 4 == 0) data.back() = static_cast<std::uint8_t>(random());
+    }
+    ExpectSameAsReference(data, "copies, seed " + std::to_string(seed));
+    Bytes stream;
+    FastLzssEncoder encoder(stream);
+    encoder.Feed(data);
+    encoder.Finish();
+    total.listPlacements += encoder.Statistics().listPlacements;
+    total.walks += encoder.Statistics().walks;
+    total.cuts += encoder.Statistics().cuts;
+  }
+  // Both ways of placing a string, and the cuts, were met.
+  EXPECT_GT(total.listPlacements, 0u);
+  EXPECT_GT(total.walks, 0u);
+  EXPECT_GT(total.cuts, 0u);
+}
+
 TEST(FastEncoder, PlacesMostStringsFromTheList) {
   // Not a speed test: a tree wrongly taken to be out of order would still give the right bytes,
   // only slowly, and nothing else would notice.
