@@ -481,11 +481,11 @@ int FastLzssEncoder::WalkChains(int newNode) {
 
 void FastLzssEncoder::Remove(int node) {
   if (parents_[node] == 0) return;
-  if (!ordered_) {
+  if (!ordered_) [[unlikely]] {
     RemoveFromTree(node);
     return;
   }
-  if (sortedNodes_.Listed(node)) {
+  if (sortedNodes_.Listed(node)) [[likely]] {
     // A reachable node: the tree stays in order without it. With two children it gives way to
     // the largest node below its smaller child, which is the node before it in the list.
     const int smaller = children_[node].child[0];
@@ -502,6 +502,10 @@ void FastLzssEncoder::Remove(int node) {
     sortedNodes_.Unlink(node);
     return;
   }
+  RemoveUnlisted(node);
+}
+
+void FastLzssEncoder::RemoveUnlisted(int node) {
   if (node == 0) {
     // Node 0 never has children, so removing it writes null into a child slot of the node
     // recorded as its parent: the larger slot when that is empty, else the smaller one, which

@@ -112,13 +112,15 @@ class FastLzssEncoder {
   // `newNode` takes the place of `node`, whose 17 bytes are the same.
   bool ReplaceEqual(int node, int newNode, int& length);
   // Checks the reachable tree and, when it is in order, lists its nodes again.
-  void CheckOrder();
+  [[gnu::cold]] void CheckOrder();
   // Takes the nodes of the subtree under `top` off the sorted list.
   void UnlistSubtree(int top);
   bool TouchesOrder(int node) const {
     return node == kRoot || (node != 0 && sortedNodes_.Listed(node));
   }
   void RemoveFromTree(int node);
+  // Removes a node that is in the tree but not on the sorted list: node 0, or one cut off.
+  [[gnu::cold]] void RemoveUnlisted(int node);
   int WalkBushy(int newNode);
   int WalkChains(int newNode);
   // Bytes 8 .. 16 compared, for two positions whose first 8 bytes are equal: the number of equal
