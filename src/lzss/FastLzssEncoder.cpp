@@ -130,8 +130,8 @@ std::uint64_t FastLzssEncoder::Key(int position) const {
   }
 }
 
-std::size_t FastLzssEncoder::PrefixSlot(int position) const {
-  const auto prefix = static_cast<std::uint32_t>(Key(position) >> 40);
+std::size_t FastLzssEncoder::PrefixSlot(std::uint64_t key) {
+  const auto prefix = static_cast<std::uint32_t>(key >> 40);
   return (prefix * 2654435761U) >> (32 - kPrefixSlotBits);
 }
 
@@ -191,12 +191,13 @@ int FastLzssEncoder::InsertAndMatch(int newNode) {
   // After a match of two bytes or more, the string one further on from the match shares all
   // but the first of those bytes with the new one, so the new string's place is near it.
   // Otherwise the latest string with the same first three bytes is a place to start from.
-  const std::size_t prefixSlot = PrefixSlot(newNode);
   if (ordered_) {
+    const StringKey key = WholeKey(newNode);
+    const std::size_t prefixSlot = PrefixSlot(key.high);
     const bool afterMatch = previousLength_ >= 2;
     const int start = afterMatch ? WrapPosition(matchPosition_ + 1) : latestWithPrefix_[prefixSlot];
     latestWithPrefix_[prefixSlot] = static_cast<std::uint16_t>(newNode);
-    if (PlaceFromList(newNode, start, afterMatch ? 0 : 3, length)) {
+    if (PlaceFromList(newNode, key, start, afterMatch ? 0 : 3, length)) {
       ++counts_.listPlacements;
       previousLength_ = length;
       return length;
@@ -238,9 +239,9 @@ inline FastLzssEncoder::Comparison FastLzssEncoder::Compare(const StringKey& key
   return {key.last == last ? kLookAheadSize : 16, key.last >= last};
 }
 
-bool FastLzssEncoder::PlaceFromList(int newNode, int start, int minimumEqual, int& length) {
+bool FastLzssEncoder::PlaceFromList(int newNode, const StringKey& key, int start,
+                                    int minimumEqual, int& length) {
   if (!sortedNodes_.Listed(start)) return false;
-  const StringKey key = WholeKey(newNode);
   const auto replaceEqual = [&](int node) { return ReplaceEqual(node, newNode, length); };
   // The list neighbours the new string goes between (0: none), and the bytes it shares with each.
   int below = 0;

@@ -83,12 +83,8 @@ class FastLzssEncoder {
   }
   void StartTree();
   int InsertAndMatch(int newNode);
-  // Places `newNode` by stepping through the sorted list from `start`; false when the place is
-  // not within reach, or `start` shares fewer than `minimumEqual` bytes with it (nothing is
-  // changed then).
-  bool PlaceFromList(int newNode, int start, int minimumEqual, int& length);
-  // A hash of the first three bytes at `position`.
-  std::size_t PrefixSlot(int position) const;
+  // A hash of the first three bytes of a string, from its first eight as a Key.
+  static std::size_t PrefixSlot(std::uint64_t key);
   // Where the string at `newNode` stands against the one at `node`.
   struct Comparison {
     int equal;  // leading bytes in common, 0 .. 17
@@ -102,6 +98,11 @@ class FastLzssEncoder {
   };
   StringKey WholeKey(int position) const;
   Comparison Compare(const StringKey& key, int node) const;
+  // Places `newNode` by stepping through the sorted list from `start`; false when the place is
+  // not within reach, or `start` shares fewer than `minimumEqual` bytes with it (nothing is
+  // changed then).
+  bool PlaceFromList(int newNode, const StringKey& key, int start, int minimumEqual,
+                     int& length);
   // Hangs `newNode` between its list neighbours `below` and `above` (0: none), with which it
   // shares `belowEqual` and `aboveEqual` bytes; false when neither has room.
   bool AttachBetween(int newNode, int below, int above, int belowEqual, int aboveEqual,
