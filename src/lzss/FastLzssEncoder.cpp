@@ -190,14 +190,19 @@ int FastLzssEncoder::InsertAndMatch(int newNode) {
   int length = 0;
   // After a match of two bytes or more, the string one further on from the match shares all
   // but the first of those bytes with the new one, so the new string's place is near it.
-  // Otherwise the latest string with the same first three bytes is a place to start from.
+  // Otherwise the latest string with the same first three bytes is a place to start from, and
+  // failing that the latest with the same first byte.
   if (ordered_) {
     const StringKey key = WholeKey(newNode);
     const std::size_t prefixSlot = PrefixSlot(key.high);
     const bool afterMatch = previousLength_ >= 2;
     const int start = afterMatch ? WrapPosition(matchPosition_ + 1) : latestWithPrefix_[prefixSlot];
     latestWithPrefix_[prefixSlot] = static_cast<std::uint16_t>(newNode);
-    if (PlaceFromList(newNode, key, start, afterMatch ? 0 : 3, length)) {
+    const auto firstByte = static_cast<std::size_t>(key.high >> 56);
+    const int startOfByte = latestWithFirstByte_[firstByte];
+    latestWithFirstByte_[firstByte] = static_cast<std::uint16_t>(newNode);
+    if (PlaceFromList(newNode, key, start, afterMatch ? 0 : 3, length) ||
+        (!afterMatch && PlaceFromList(newNode, key, startOfByte, 1, length))) {
       ++counts_.listPlacements;
       previousLength_ = length;
       return length;

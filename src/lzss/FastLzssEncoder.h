@@ -167,9 +167,10 @@ class FastLzssEncoder {
   static constexpr int kListReach = 16;
   // The previous placement's match: its successor is where the next string's search starts.
   int previousLength_ = 0;
-  // The latest string placed for each hash of a three-byte prefix.
+  // The latest string placed for each hash of a three-byte prefix, and for each first byte.
   static constexpr int kPrefixSlotBits = 12;
   std::array<std::uint16_t, std::size_t{1} << kPrefixSlotBits> latestWithPrefix_{};
+  std::array<std::uint16_t, 256> latestWithFirstByte_{};
   Counts counts_;
 
   // The tail of a block too short to start a token with (at most 16 bytes).
