@@ -16,8 +16,8 @@ std::span<const Entry> AllEntries() {
       Entry{"lzss_decode", LzssDecode},
       Entry{"lzss_round_trip", LzssRoundTrip},
       Entry{"legacy_arguments", LegacyArguments},
-      Entry{"inspect_standard", InspectStandard},
-      Entry{"inspect_extended", InspectExtended},
+      Entry{"examine_standard", ExamineStandard},
+      Entry{"examine_extended", ExamineExtended},
   };
   return kEntries;
 }

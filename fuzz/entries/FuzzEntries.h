@@ -28,9 +28,9 @@ void LzssRoundTrip(Bytes data);
 // The legacy "-d" / "-o" command-line grammar over arbitrary argument text.
 void LegacyArguments(Bytes data);
 // `inspect` (text and JSON report) over a file read as a standard cache.
-void InspectStandard(Bytes data);
+void ExamineStandard(Bytes data);
 // `inspect` over a file read as an extended cache: the magic "QenCache", then the input.
-void InspectExtended(Bytes data);
+void ExamineExtended(Bytes data);
 
 struct Entry {
   std::string_view name;  // the target's name: fuzz_<name>, fuzz/corpus/<name>, fuzz/regressions/<name>

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "app/Subcommands.h"
-#include "inspect/CheckOutput.h"
-#include "inspect/PersonalityCheck.h"
+#include "examine/CheckOutput.h"
+#include "examine/PersonalityCheck.h"
 
 namespace hoardwright::app {
 namespace {
@@ -22,11 +22,11 @@ struct CheckOptions {
 };
 
 int RunCheck(const CheckOptions& options) {
-  const std::vector<inspect::FileCheck> checks = inspect::CheckPaths(options.paths);
+  const std::vector<examine::FileCheck> checks = examine::CheckPaths(options.paths);
   if (options.json) {
-    std::cout << inspect::CheckJson(checks).dump(2) << '\n';
+    std::cout << examine::CheckJson(checks).dump(2) << '\n';
   } else {
-    inspect::WriteCheckText(checks, std::cout);
+    examine::WriteCheckText(checks, std::cout);
   }
   const bool leftOut = std::ranges::any_of(checks, [](const auto& c) { return c.LeftOut(); });
   return leftOut ? kSomeLeftOut : kAllBuilt;

@@ -34,7 +34,7 @@ int RunModernCommandLine(const std::vector<std::string>& arguments) {
   int exitStatus = 0;
   RegisterLzssCommand(app, exitStatus);
   RegisterBuildCommand(app, exitStatus);
-  RegisterInspectCommand(app, exitStatus);
+  RegisterExamineCommand(app, exitStatus);
   RegisterCheckCommand(app, exitStatus);
 
   std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());

@@ -7,7 +7,7 @@ namespace hoardwright::app {
 
 void RegisterLzssCommand(CLI::App& app, int& exitStatus);
 void RegisterBuildCommand(CLI::App& app, int& exitStatus);
-void RegisterInspectCommand(CLI::App& app, int& exitStatus);
+void RegisterExamineCommand(CLI::App& app, int& exitStatus);
 void RegisterCheckCommand(CLI::App& app, int& exitStatus);
 
 }  // namespace hoardwright::app

@@ -19,7 +19,7 @@ class ReferenceLzssEncoder {
   // `output` has failed a write, since such a stream is unusable anyway.
   void Encode(ByteSource& input, BitFile& output);
 
-  // State after the last run, for inspection.
+  // State after the last run, for examination.
   const MatchTree& Tree() const { return tree_; }
   const std::array<std::uint8_t, kWindowSize>& Window() const { return window_; }
 

@@ -1,0 +1,38 @@
+// `hoardwright inspect` over damaged caches of both kinds: the examination and both of its
+// renderings, as the command prints them.
+#include <sstream>
+#include <vector>
+
+#include "FuzzEntries.h"
+#include "extended/ExtendedCacheLayout.h"
+#include "examine/CacheExaminer.h"
+#include "examine/ExamineJson.h"
+#include "examine/ExamineText.h"
+
+namespace hoardwright::fuzz {
+namespace {
+
+void ExamineAndRender(Bytes file) {
+  const examine::ExamineReport report = examine::ExamineCache(file, "fuzz.CMP");
+  Check(report.fileSize == file.size(), "the report gives the file's size");
+  std::ostringstream text;
+  examine::WriteExamineText(report, text);
+  Check(!text.str().empty(), "the text report says something");
+  const std::string json = examine::ExamineJson(report).dump(2);
+  Check(!json.empty(), "the JSON report says something");
+}
+
+}  // namespace
+
+void ExamineStandard(Bytes data) {
+  if (examine::IsExtendedCache(data)) return;  // that file is read as the other kind
+  ExamineAndRender(data);
+}
+
+void ExamineExtended(Bytes data) {
+  std::vector<std::uint8_t> file(extended::kMagic.begin(), extended::kMagic.end());
+  file.insert(file.end(), data.begin(), data.end());
+  ExamineAndRender(file);
+}
+
+}  // namespace hoardwright::fuzz

@@ -1,0 +1,62 @@
+#pragma once
+// A bounded reader over bytes that may be damaged: every read checks the room left first, and a
+// read that does not fit returns nothing and leaves the position where it was. Nothing reads
+// outside the span it was given.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace hoardwright::examine {
+
+class ByteReader {
+ public:
+  explicit ByteReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+
+  std::size_t Position() const { return position_; }
+  std::size_t Size() const { return bytes_.size(); }
+  std::size_t Remaining() const { return bytes_.size() - position_; }
+  bool AtEnd() const { return position_ >= bytes_.size(); }
+
+  std::optional<std::uint8_t> Peek() const {
+    if (AtEnd()) return std::nullopt;
+    return bytes_[position_];
+  }
+  std::optional<std::uint8_t> Byte() {
+    const auto byte = Peek();
+    if (byte) ++position_;
+    return byte;
+  }
+  // Most significant byte first.
+  std::optional<std::uint16_t> Word() {
+    if (Remaining() < 2) return std::nullopt;
+    const auto value = static_cast<std::uint16_t>((bytes_[position_] << 8) | bytes_[position_ + 1]);
+    position_ += 2;
+    return value;
+  }
+  std::optional<std::span<const std::uint8_t>> Bytes(std::size_t count) {
+    if (Remaining() < count) return std::nullopt;
+    const auto bytes = bytes_.subspan(position_, count);
+    position_ += count;
+    return bytes;
+  }
+  // The characters up to a NUL, which is consumed; nothing when no NUL comes before the end.
+  std::optional<std::string> String() {
+    for (std::size_t i = position_; i < bytes_.size(); ++i) {
+      if (bytes_[i] == 0) {
+        std::string text(bytes_.begin() + static_cast<std::ptrdiff_t>(position_),
+                         bytes_.begin() + static_cast<std::ptrdiff_t>(i));
+        position_ = i + 1;
+        return text;
+      }
+    }
+    return std::nullopt;
+  }
+
+ private:
+  std::span<const std::uint8_t> bytes_;
+  std::size_t position_ = 0;
+};
+
+}  // namespace hoardwright::examine

@@ -1,0 +1,235 @@
+#include "examine/PersonalityCheck.h"
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <set>
+#include <span>
+#include <system_error>
+
+#include "build/PersonalityCompiler.h"
+#include "build/StandardCacheLayout.h"
+#include "extended/PersonalityConversion.h"
+#include "examine/LineNumbers.h"
+#include "examine/RecordWalker.h"
+#include "personality/KeywordReaders.h"
+#include "personality/LineStream.h"
+#include "personality/OutputCursor.h"
+#include "ui/DirectoryText.h"
+#include "ui/ListOrder.h"
+#include "ui/MainDialogModel.h"
+#include "ui/PersonalityListModel.h"
+#include "ui/PersonalityScan.h"
+
+namespace hoardwright::examine {
+namespace {
+
+constexpr std::string_view kUnknownManufacturer = "Unknown";
+// Big enough to measure a record that does not fit the build's buffer.
+constexpr std::size_t kMeasuringBufferSize = 16 * 1024 * 1024;
+
+bool HasLeftOut(const std::vector<Finding>& findings) {
+  return std::ranges::any_of(
+      findings, [](const Finding& f) { return f.severity == Finding::Severity::LeftOut; });
+}
+
+// A record the build writes but that does not read back: a count byte holds only the low 8 bits
+// of a section's line or channel count.
+void ReadBack(std::span<const std::uint8_t> record, std::vector<Finding>& findings) {
+  const RecordWalk walk = WalkPersonalityRecord(record);
+  if (!walk.fault) return;
+  findings.push_back(Finding{Finding::Severity::Warning, 0, 0,
+                             "the record the build writes does not read back (" +
+                                 walk.fault->field + " at record byte " +
+                                 std::to_string(walk.fault->offset) + ": " + walk.fault->message +
+                                 "); a count byte holds at most 255 lines or channels"});
+}
+
+void Add(FileCheck& check, Finding finding, bool standard, bool extended) {
+  check.items.push_back(CheckItem{std::move(finding), standard, extended});
+}
+
+std::size_t DeviceLine(LineStream& text) {
+  const auto at = LocateKeyword(text, 0, "DEVICE");
+  return at ? LineNumbers(text.Content()).LineAt(*at) : 0;
+}
+
+// The standard build: DEVICE, then CompilePersonality with every table included.
+std::vector<Finding> CheckStandard(LineStream& text, bool& built) {
+  text.Rewind();
+  std::array<std::uint8_t, standard_cache::kMaxDeviceTextLength + 1> device{};
+  OutputCursor deviceCursor(device);
+  SilentReporter silent;
+  ReadDevice(text, deviceCursor, silent);
+  const std::size_t start = text.Tell();
+
+  std::vector<std::uint8_t> block(standard_cache::kBlockBufferSize);
+  OutputCursor cursor(block);
+  built = CompilePersonality(text, cursor, TableOptions{}, silent);
+  std::vector<Finding> findings = DiagnoseRecord(text, start, true);
+  if (built) ReadBack(cursor.Written(), findings);
+  if (!built && !HasLeftOut(findings)) {
+    // Nothing is missing or malformed, so the record is too long: measure it.
+    std::vector<std::uint8_t> large(kMeasuringBufferSize);
+    OutputCursor measuring(large);
+    text.Seek(start);
+    CompilePersonality(text, measuring, TableOptions{}, silent);
+    const std::string size = measuring.Overflowed() ? "over " + std::to_string(kMeasuringBufferSize)
+                                                    : std::to_string(measuring.Position());
+    findings.push_back(Finding{Finding::Severity::LeftOut, 0, 0,
+                               "the compiled record would be " + size +
+                                   " bytes, over the 65,535 bytes an index record can describe"});
+  }
+  return findings;
+}
+
+// The extended build: the NAME fields, then ConvertPersonality on the file read in binary mode.
+std::vector<Finding> CheckExtended(LineStream& text, LineStream& binary, bool& built) {
+  std::vector<Finding> findings;
+  SilentReporter silent;
+  text.Rewind();
+  const auto manufacturer = ReadNameFirst(text, silent);
+  text.Rewind();
+  const auto fixture = ReadNameSecond(text, silent);
+  bool named = false;
+  if (!manufacturer) {
+    findings.push_back(Finding{Finding::Severity::LeftOut, 0, 0,
+                               MissingKeywordMessage("NAME") + ": no line starts with it"});
+  } else {
+    const auto at = LocateKeyword(text, 0, "NAME");
+    const std::size_t line = at ? LineNumbers(text.Content()).LineAt(*at) : 0;
+    if (manufacturer->empty() || !fixture || fixture->empty()) {
+      findings.push_back(Finding{Finding::Severity::LeftOut, line, 0,
+                                 "NAME line " + std::to_string(line) +
+                                     " does not hold two fields, the manufacturer and the "
+                                     "fixture name"});
+    } else {
+      named = true;
+    }
+  }
+
+  std::vector<std::uint8_t> form;
+  binary.Rewind();
+  const bool converted = extended::ConvertPersonality(binary, form, silent);
+  std::vector<Finding> record = DiagnoseRecord(binary, 0, false);
+  if (converted) ReadBack(form, record);
+  if (!converted && !HasLeftOut(record)) {
+    record.push_back(Finding{Finding::Severity::LeftOut, 0, 0,
+                             "the binary form would be over its " +
+                                 std::to_string(extended::kPersonalityWorkBufferSize) +
+                                 "-byte work buffer"});
+  }
+  findings.insert(findings.end(), record.begin(), record.end());
+  built = named && converted;
+  return findings;
+}
+
+}  // namespace
+
+FileCheck CheckPersonalityFile(const std::string& path, const ManufacturerMap& manufacturers) {
+  FileCheck check;
+  check.path = path;
+  std::string error;
+  auto text = LineStream::Open(path, LineMode::Text, &error);
+  auto binary = text ? LineStream::Open(path, LineMode::Binary, &error) : std::nullopt;
+  if (!text || !binary) {
+    Add(check, Finding{Finding::Severity::LeftOut, 0, 0, "cannot be read: " + error}, true, true);
+    return check;
+  }
+
+  const std::string fileName = std::filesystem::path(path).filename().string();
+  check.manufacturer = ManufacturerNameForFile(manufacturers, fileName);
+  if (check.manufacturer == kUnknownManufacturer) {
+    Add(check,
+        Finding{Finding::Severity::Warning, 0, 0,
+                "the file name \"" + fileName +
+                    "\" starts with no known manufacturer code: the list shows \"Unknown\""},
+        false, false);
+  }
+
+  SilentReporter silent;
+  const auto entry = ui::ReadPersonalityEntry(path, manufacturers, silent);
+  if (!entry) {
+    Add(check,
+        Finding{Finding::Severity::LeftOut, 0, 0,
+                MissingKeywordMessage("DEVICE") + ": no line starts with it, so no list shows it"},
+        true, true);
+    return check;
+  }
+  check.device = entry->deviceName;
+  const std::size_t deviceLine = DeviceLine(*text);
+  const auto deviceAt = LocateKeyword(*text, 0, "DEVICE");
+  if (deviceAt && LocateKeyword(*text, 0, "DEVICEADDRESS") == deviceAt) {
+    Add(check,
+        Finding{Finding::Severity::Warning, deviceLine, 0,
+                "the first line starting with DEVICE is the DEVICEADDRESS line " +
+                    std::to_string(deviceLine) + ": the device name is \"" + check.device + "\""},
+        true, true);
+  }
+
+  const std::vector<Finding> standard = CheckStandard(*text, check.standard);
+  const std::vector<Finding> extended = CheckExtended(*text, *binary, check.extended);
+  for (const Finding& finding : standard) {
+    Add(check, finding, true, std::ranges::find(extended, finding) != extended.end());
+  }
+  for (const Finding& finding : extended) {
+    if (std::ranges::find(standard, finding) == standard.end()) Add(check, finding, false, true);
+  }
+  return check;
+}
+
+std::vector<FileCheck> CheckPaths(const std::vector<std::string>& paths) {
+  const ManufacturerMap manufacturers = LoadManufacturerMap();
+  SilentReporter silent;
+  ui::PersonalityListModel cacheList;
+  std::vector<std::string> files;
+  std::set<std::string> seen;
+  const auto addFile = [&](const std::string& file) {
+    if (seen.insert(file).second) files.push_back(file);
+  };
+  for (const std::string& path : paths) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+      const ui::PersonalityScan scan = ui::ScanPersonalityDirectory(
+          ui::WithTrailingSeparator(path), manufacturers, silent, ui::SortState{});
+      for (const auto& entry : scan.entries) ui::CopyToCacheList(entry, cacheList);
+      for (const std::string& name : ui::ListPersonalityFiles(scan.personalityDir)) {
+        addFile(scan.personalityDir + name);
+      }
+    } else {
+      if (const auto entry = ui::ReadPersonalityEntry(path, manufacturers, silent)) {
+        ui::CopyToCacheList(*entry, cacheList);
+      }
+      addFile(path);
+    }
+    cacheList.SortByState();
+  }
+
+  const std::vector<std::string> kept = cacheList.FilePaths();
+  std::vector<FileCheck> checks;
+  for (const std::string& file : files) {
+    FileCheck check = CheckPersonalityFile(file, manufacturers);
+    if (!check.device.empty() && std::ranges::find(kept, file) == kept.end()) {
+      std::string winner;
+      for (std::size_t row = 0; row < cacheList.RowCount(); ++row) {
+        if (ui::EqualIgnoringAsciiCase(cacheList.Row(row).deviceName, check.device)) {
+          winner = cacheList.Row(row).filePath;
+        }
+      }
+      auto text = LineStream::Open(file, LineMode::Text);
+      const std::size_t line = text ? DeviceLine(*text) : 0;
+      check.items.insert(
+          check.items.begin(),
+          CheckItem{Finding{Finding::Severity::LeftOut, line, 0,
+                            "the device name \"" + check.device + "\" collides with " + winner +
+                                ", which the cache list keeps"},
+                    true, true});
+      check.standard = false;
+      check.extended = false;
+    }
+    checks.push_back(std::move(check));
+  }
+  return checks;
+}
+
+}  // namespace hoardwright::examine
