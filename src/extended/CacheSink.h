@@ -2,6 +2,8 @@
 // Where a cache file is composed: bytes are appended in file order, and tables written first as
 // placeholders are written over once their contents are known. Either a vector in memory or an
 // output file that can be written over, so the file need not be held whole in memory.
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>

@@ -182,20 +182,18 @@ inline void TurnLargerIfAbove(std::uint64_t key, std::uint64_t testKey, Turn& tu
 }  // namespace
 
 int FastLzssEncoder::InsertAndMatch(int newNode) {
-  if (newNode == 0) {
-    previousLength_ = 0;
-    return 0;
-  }
+  if (newNode == 0) return 0;
   if (!ordered_ && --recheckIn_ <= 0) CheckOrder();
   int length = 0;
   // After a match of two bytes or more, the string one further on from the match shares all
   // but the first of those bytes with the new one, so the new string's place is near it.
   // Otherwise the latest string with the same first three bytes is a place to start from, and
-  // failing that the latest with the same first byte.
+  // failing that the latest with the same first byte. (matchLength_ is still the previous
+  // string's match here.)
   if (ordered_) {
     const StringKey key = WholeKey(newNode);
     const std::size_t prefixSlot = PrefixSlot(key.high);
-    const bool afterMatch = previousLength_ >= 2;
+    const bool afterMatch = matchLength_ >= 2;
     const int start = afterMatch ? WrapPosition(matchPosition_ + 1) : latestWithPrefix_[prefixSlot];
     latestWithPrefix_[prefixSlot] = static_cast<std::uint16_t>(newNode);
     const auto firstByte = static_cast<std::size_t>(key.high >> 56);
@@ -204,25 +202,17 @@ int FastLzssEncoder::InsertAndMatch(int newNode) {
     if (PlaceFromList(newNode, key, start, afterMatch ? 0 : 3, length) ||
         (!afterMatch && PlaceFromList(newNode, key, startOfByte, 1, length))) {
       ++counts_.listPlacements;
-      previousLength_ = length;
       return length;
     }
-    ++counts_.farWalks;
     ++counts_.walks;
-    if (WalkOrdered(newNode, length)) {
-      previousLength_ = length;
-      return length;
-    }
+    if (WalkOrdered(newNode, length)) return length;
     ordered_ = false;
   } else {
-    ++counts_.unorderedWalks;
     ++counts_.walks;
   }
   // A long walk means a tree grown into chains (ascending or descending data), where the walk
   // keeps turning the same way and a predicted branch beats waiting for every comparison.
-  length = lastWalk_ > kLongWalk ? WalkChains(newNode) : WalkBushy(newNode);
-  previousLength_ = length;
-  return length;
+  return lastWalk_ > kLongWalk ? WalkChains(newNode) : WalkBushy(newNode);
 }
 
 FastLzssEncoder::StringKey FastLzssEncoder::WholeKey(int position) const {
@@ -247,15 +237,16 @@ inline FastLzssEncoder::Comparison FastLzssEncoder::Compare(const StringKey& key
 bool FastLzssEncoder::PlaceFromList(int newNode, const StringKey& key, int start,
                                     int minimumEqual, int& length) {
   if (!sortedNodes_.Listed(start)) return false;
-  const auto replaceEqual = [&](int node) { return ReplaceEqual(node, newNode, length); };
-  // The list neighbours the new string goes between (0: none), and the bytes it shares with each.
+  Comparison comparison = Compare(key, start);
+  if (comparison.equal < minimumEqual) return false;
+  if (comparison.equal == kLookAheadSize) return ReplaceEqual(start, newNode, length);
+  // The list neighbours the new string goes between (0: none), and the bytes it shares with
+  // each. Each direction has its own loop: one loop choosing its step each time measured
+  // 1.5 % slower on record-like data.
   int below = 0;
   int above = 0;
   int belowEqual = 0;
   int aboveEqual = 0;
-  Comparison comparison = Compare(key, start);
-  if (comparison.equal < minimumEqual) return false;
-  if (comparison.equal == kLookAheadSize) return replaceEqual(start);
   if (comparison.larger) {
     below = start;
     belowEqual = comparison.equal;
@@ -264,7 +255,7 @@ bool FastLzssEncoder::PlaceFromList(int newNode, const StringKey& key, int start
       if (above == 0) break;
       if (step == kListReach) return false;
       comparison = Compare(key, above);
-      if (comparison.equal == kLookAheadSize) return replaceEqual(above);
+      if (comparison.equal == kLookAheadSize) return ReplaceEqual(above, newNode, length);
       if (!comparison.larger) {
         aboveEqual = comparison.equal;
         break;
@@ -280,7 +271,7 @@ bool FastLzssEncoder::PlaceFromList(int newNode, const StringKey& key, int start
       if (below == 0) break;
       if (step == kListReach) return false;
       comparison = Compare(key, below);
-      if (comparison.equal == kLookAheadSize) return replaceEqual(below);
+      if (comparison.equal == kLookAheadSize) return ReplaceEqual(below, newNode, length);
       if (comparison.larger) {
         belowEqual = comparison.equal;
         break;
@@ -289,7 +280,6 @@ bool FastLzssEncoder::PlaceFromList(int newNode, const StringKey& key, int start
       aboveEqual = comparison.equal;
     }
   }
-
   return AttachBetween(newNode, below, above, belowEqual, aboveEqual, length);
 }
 

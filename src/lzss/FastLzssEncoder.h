@@ -56,8 +56,6 @@ class FastLzssEncoder {
   struct Counts {
     std::uint64_t listPlacements = 0;  // placed by stepping through the sorted list
     std::uint64_t walks = 0;           // placed by walking down from the root
-    std::uint64_t unorderedWalks = 0;  // walks while the tree was out of order
-    std::uint64_t farWalks = 0;        // walks after the list search gave up
     std::uint64_t cuts = 0;            // subtrees cut off by a write through node 0
     std::uint64_t orderChecks = 0;     // whole-tree checks after an irregular change
     std::uint64_t orderLost = 0;       // checks that found the tree out of order
@@ -165,8 +163,6 @@ class FastLzssEncoder {
   int recheckIn_ = 0;
   // List steps tried before falling back to the walk.
   static constexpr int kListReach = 16;
-  // The previous placement's match: its successor is where the next string's search starts.
-  int previousLength_ = 0;
   // The latest string placed for each hash of a three-byte prefix, and for each first byte.
   static constexpr int kPrefixSlotBits = 12;
   std::array<std::uint16_t, std::size_t{1} << kPrefixSlotBits> latestWithPrefix_{};
