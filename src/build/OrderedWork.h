@@ -14,6 +14,7 @@
 #include <exception>
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -80,37 +81,62 @@ bool RunInOrder(std::size_t count, unsigned workers, std::size_t window, Produce
     }
   };
 
-  std::vector<std::thread> threads;
-  threads.reserve(workers);
-  for (unsigned i = 0; i < workers; ++i) threads.emplace_back(work);
-
   bool completed = true;
-  for (std::size_t item = 0; item < count; ++item) {
-    std::optional<Result> result;
-    {
-      std::unique_lock lock(mutex);
-      while (!(stop || slots[item % window].has_value())) {
-        callerWaiting = true;
-        itemReady.wait(lock);
-        callerWaiting = false;
-      }
-      if (!slots[item % window]) break;  // a worker failed
-      result = std::move(slots[item % window]);
-      slots[item % window].reset();
-      ++consumed;
-      if (waitingWorkers > 0) slotFree.notify_one();
-    }
-    if (!consume(item, *result)) {
-      completed = false;
-      break;
-    }
-  }
   {
-    std::lock_guard lock(mutex);
-    stop = true;
-    slotFree.notify_all();
+    std::vector<std::thread> threads;
+    // However this block is left (a consumer that throws, a thread that cannot be started), the
+    // workers are stopped and joined: a std::thread destroyed while it runs ends the program.
+    struct JoinWorkers {
+      std::vector<std::thread>& threads;
+      std::mutex& mutex;
+      bool& stop;
+      std::condition_variable& slotFree;
+      ~JoinWorkers() {
+        {
+          std::lock_guard lock(mutex);
+          stop = true;
+        }
+        slotFree.notify_all();
+        for (auto& thread : threads) thread.join();
+      }
+    } joinWorkers{threads, mutex, stop, slotFree};
+
+    threads.reserve(workers);
+    try {
+      for (unsigned i = 0; i < workers; ++i) threads.emplace_back(work);
+    } catch (const std::system_error&) {
+      // No more threads to be had: the ones started do the work, or the caller alone.
+      if (threads.empty()) {
+        for (std::size_t i = 0; i < count; ++i) {
+          Result result = produce(i);
+          if (!consume(i, result)) return false;
+        }
+        return true;
+      }
+    }
+
+    for (std::size_t item = 0; item < count; ++item) {
+      std::optional<Result> result;
+      {
+        std::unique_lock lock(mutex);
+        while (!(stop || slots[item % window].has_value())) {
+          callerWaiting = true;
+          itemReady.wait(lock);
+          callerWaiting = false;
+        }
+        if (!slots[item % window]) break;  // a worker failed
+        result = std::move(slots[item % window]);
+        slots[item % window].reset();
+        ++consumed;
+        if (waitingWorkers > 0) slotFree.notify_one();
+      }
+      if (!consume(item, *result)) {
+        completed = false;
+        break;
+      }
+    }
   }
-  for (auto& thread : threads) thread.join();
+  // A failure inside a worker comes back to the caller as the exception it was.
   if (failure) std::rethrow_exception(failure);
   return completed;
 }
