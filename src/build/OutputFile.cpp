@@ -82,8 +82,14 @@ std::optional<AtomicOutputFile> AtomicOutputFile::Create(const std::filesystem::
   }
   const std::filesystem::path directory =
       target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+  // The working name tells whose it is; where that is longer than the file system takes (a
+  // target name near its length limit), a short one does.
   std::string pattern = (directory / ("." + target.filename().string() + ".XXXXXX")).string();
-  const int descriptor = mkstemp(pattern.data());
+  int descriptor = mkstemp(pattern.data());
+  if (descriptor < 0 && errno == ENAMETOOLONG) {
+    pattern = (directory / ".hoardwright.XXXXXX").string();
+    descriptor = mkstemp(pattern.data());
+  }
   if (descriptor < 0) {
     if (error) *error = std::strerror(errno);
     return std::nullopt;

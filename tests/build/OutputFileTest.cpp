@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 
 #include "build/TemporaryDirectory.h"
@@ -94,6 +96,25 @@ TEST(AtomicOutputFile, FailuresKeepTheEarlierFileAndLeaveNothingBehind) {
   }
 }
 
+// The working file beside the target must not make a long name fail that the file system takes:
+// names up to 255 bytes.
+TEST(AtomicOutputFile, AnyNameTheFileSystemTakesCanBeWritten) {
+  auto dir = TemporaryDirectory::Create();
+  ASSERT_TRUE(dir);
+  for (const std::size_t length : {12U, 247U, 248U, 255U}) {
+    SCOPED_TRACE(::testing::Message() << "name of " << length << " bytes");
+    const auto target = *dir / (std::string(length - 4, 'C') + ".CMP");
+    std::string error;
+    auto file = AtomicOutputFile::Create(target, &error);
+    ASSERT_TRUE(file) << error;
+    ASSERT_TRUE(file->File().Write(std::string_view("cache")));
+    ASSERT_TRUE(file->Commit(&error)) << error;
+    EXPECT_EQ(ReadAll(target), "cache");
+    EXPECT_EQ(EntriesIn(dir->Path()), 1u) << "nothing beside it";
+    std::filesystem::remove(target);
+  }
+}
+
 TEST(OutputFile, DiskFullIsReportedAsAFailure) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   std::string error;
@@ -115,6 +136,47 @@ TEST(TemporaryDirectory, IsRemovedWithItsFilesAndHonoursTmpdir) {
     EXPECT_EQ(kept.parent_path(), std::filesystem::temp_directory_path());
   }
   EXPECT_FALSE(std::filesystem::exists(kept));
+}
+
+// TMPDIR as the C library reads it: used when set, not empty and usable; otherwise /tmp.
+TEST(TemporaryDirectory, AnEmptyOrUnusableTmpdirFallsBackToTmp) {
+  auto scratch = TemporaryDirectory::Create();
+  ASSERT_TRUE(scratch);
+  const std::filesystem::path usable = *scratch / "tmp";
+  const std::filesystem::path file = *scratch / "a-file";
+  std::filesystem::create_directory(usable);
+  std::ofstream(file) << "x";
+  const std::optional<std::string> saved =
+      std::getenv("TMPDIR") ? std::optional<std::string>(std::getenv("TMPDIR")) : std::nullopt;
+
+  const struct {
+    std::optional<std::string> tmpdir;
+    std::filesystem::path expectedBase;
+  } cases[] = {
+      {std::nullopt, "/tmp"},
+      {"", "/tmp"},
+      {(*scratch / "missing").string(), "/tmp"},
+      {file.string(), "/tmp"},
+      {usable.string(), usable},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE("TMPDIR=" + c.tmpdir.value_or("(unset)"));
+    if (c.tmpdir) {
+      setenv("TMPDIR", c.tmpdir->c_str(), 1);
+    } else {
+      unsetenv("TMPDIR");
+    }
+    std::string error;
+    const auto dir = TemporaryDirectory::Create(&error);
+    ASSERT_TRUE(dir) << error;
+    EXPECT_EQ(dir->Path().parent_path(), c.expectedBase);
+    EXPECT_TRUE(dir->Path().filename().string().starts_with("hoardwright-"));
+  }
+  if (saved) {
+    setenv("TMPDIR", saved->c_str(), 1);
+  } else {
+    unsetenv("TMPDIR");
+  }
 }
 
 }  // namespace
