@@ -36,6 +36,12 @@ constexpr std::uint32_t kCompressionStepsPerRecord = 530;
 
 std::string Text(const std::filesystem::path& path) { return path.string(); }
 
+// The fixed text of a message, and on a line of its own why the system refused.
+std::string WithReason(std::string message, const std::string& reason) {
+  if (!reason.empty()) message += "\n" + reason;
+  return message;
+}
+
 std::string NoPersonalitiesMessage() {
   return "No personalities to build! Personalities need to be added to the cache listbox first!";
 }
@@ -158,7 +164,9 @@ class StandardBuild {
       host_.StoreBuildDetails(details);
     }
 
-    if (auto directory = TemporaryDirectory::Create()) temporary_.emplace(std::move(*directory));
+    if (auto directory = TemporaryDirectory::Create(&temporaryError_)) {
+      temporary_.emplace(std::move(*directory));
+    }
     if (!WriteInfo(details, entryCount)) return;
     if (!Allocate()) return;
     // No separator goes in between: the directory text ends with one when it names a directory.
@@ -225,18 +233,18 @@ class StandardBuild {
     return true;
   }
 
+  // Without a private directory, the place it would have been made in.
   std::filesystem::path TemporaryPath(const char* name) const {
     if (temporary_) return *temporary_ / name;
-    std::error_code ignored;
-    return std::filesystem::temp_directory_path(ignored) / name;
+    return TemporaryBases().front() / name;
   }
 
   bool OpenIntermediate() {
     intermediatePath_ = TemporaryPath(kIntermediateFileName);
-    std::string error;
+    std::string error = temporaryError_;
     if (temporary_) intermediate_ = OutputFile::Create(intermediatePath_, &error, options_.faults);
     if (!intermediate_) {
-      host_.ShowMessage(CannotOpenIntermediateMessage(Text(intermediatePath_)));
+      host_.ShowMessage(WithReason(CannotOpenIntermediateMessage(Text(intermediatePath_)), error));
       return false;
     }
     // The blocks are compressed as they are appended, so the stream is coded while later
@@ -291,7 +299,7 @@ class StandardBuild {
       std::string error;
       auto shapeFile = OutputFile::Create(shapePath, &error, options_.faults);
       if (!shapeFile) {
-        host_.ShowMessage(CannotCreateMessage(Text(shapePath)));
+        host_.ShowMessage(WithReason(CannotCreateMessage(Text(shapePath)), error));
         return false;
       }
       if (!shapeFile->Write(resources::ShapeLibraryText()) || !shapeFile->Close()) {
@@ -364,7 +372,7 @@ class StandardBuild {
     std::string error;
     auto output = AtomicOutputFile::Create(outputPath, &error, options_.faults);
     if (!output) {
-      host_.ShowMessage(CannotCreateOutputMessage(Text(outputPath)));
+      host_.ShowMessage(WithReason(CannotCreateOutputMessage(Text(outputPath)), error));
       return;
     }
     const auto& records = buffers_->indexTable.Records();
@@ -439,6 +447,7 @@ class StandardBuild {
   StandardBuildResult result_;
 
   std::optional<TemporaryDirectory> temporary_;
+  std::string temporaryError_;  // why there is no private directory
   std::unique_ptr<WorkingBuffers> buffers_;
   std::filesystem::path infoPath_;
   std::filesystem::path intermediatePath_;

@@ -41,10 +41,20 @@ PersonalityNames ReadNames(LineStream& file, Reporter& reporter) {
 }
 
 // The embedded shape library, byte for byte, as the file the cache compiles its shapes from.
-bool WriteShapeLibrary(const std::filesystem::path& path, WriteFaults* faults) {
-  std::string error;
+// False, with the reason in `error`, when it could not be written.
+bool WriteShapeLibrary(const std::filesystem::path& path, WriteFaults* faults,
+                       std::string& error) {
   auto file = OutputFile::Create(path, &error, faults);
-  return file && file->Write(resources::ShapeLibraryText()) && file->Close();
+  if (!file) return false;
+  if (file->Write(resources::ShapeLibraryText()) && file->Close()) return true;
+  error = file->Error();
+  return false;
+}
+
+// The fixed text of a message, and on a line of its own why the system refused.
+std::string WithReason(std::string message, const std::string& reason) {
+  if (!reason.empty()) message += "\n" + reason;
+  return message;
 }
 
 }  // namespace
@@ -75,11 +85,12 @@ ExtendedBuildResult BuildExtendedCache(const ui::BuildRequest& request, Reporter
   if (workDir) {
     shapeFile = *workDir / std::string(kShapeLibraryFileName);
   } else {
-    std::error_code ignored;
-    shapeFile = std::filesystem::temp_directory_path(ignored) / std::string(kShapeLibraryFileName);
+    // Where the private directory would have been.
+    shapeFile = TemporaryBases().front() / std::string(kShapeLibraryFileName);
   }
-  if (!workDir || !WriteShapeLibrary(shapeFile, options.faults)) {
-    reporter.ShowMessage("Unable to create " + shapeFile.string() + ", cache cannot be built!");
+  if (!workDir || !WriteShapeLibrary(shapeFile, options.faults, error)) {
+    reporter.ShowMessage(
+        WithReason("Unable to create " + shapeFile.string() + ", cache cannot be built!", error));
     result.status = ExtendedBuildStatus::ShapeLibraryFailed;
     return result;
   }
@@ -121,12 +132,24 @@ ExtendedBuildResult BuildExtendedCache(const ui::BuildRequest& request, Reporter
       });
 
   const CalendarTime time = options.time ? *options.time : BuildTimeFromEnvironment();
-  if (!cache.WriteCacheFile(result.outputPath, time, reporter, &error, options.faults,
-                            options.jobs)) {
-    reporter.ShowMessage("Unable to create output file " + result.outputPath.string() +
-                         ", cache file could not be created!");
-    result.status = ExtendedBuildStatus::OutputFailed;
-    return result;
+  const CacheFileOutcome outcome = cache.WriteCacheFile(result.outputPath, time, reporter, &error,
+                                                        options.faults, options.jobs);
+  switch (outcome) {
+    case CacheFileOutcome::Written:
+      break;
+    case CacheFileOutcome::NotCreated:
+      reporter.ShowMessage(WithReason("Unable to create output file " +
+                                          result.outputPath.string() +
+                                          ", cache file could not be created!",
+                                      error));
+      result.status = ExtendedBuildStatus::OutputFailed;
+      return result;
+    case CacheFileOutcome::NotWritten:
+      // As the standard build says it: the file could be created, but not filled.
+      reporter.ShowMessage("Unable to write " + result.outputPath.string() + " (" + error +
+                           "), cache file could not be created!");
+      result.status = ExtendedBuildStatus::OutputFailed;
+      return result;
   }
   result.status = ExtendedBuildStatus::Written;
   result.personalityCount = cache.PersonalityCount();

@@ -223,12 +223,13 @@ bool CExtendedCache::Compose(CacheSink& file, const CalendarTime& time, Reporter
          file.Overwrite(kOffsetTableOffset, EncodeOffsetTable(offsets_));
 }
 
-bool CExtendedCache::WriteCacheFile(const std::filesystem::path& path, const CalendarTime& time,
-                                    Reporter& reporter, std::string* error, WriteFaults* faults,
-                                    unsigned jobs) {
+CacheFileOutcome CExtendedCache::WriteCacheFile(const std::filesystem::path& path,
+                                                const CalendarTime& time, Reporter& reporter,
+                                                std::string* error, WriteFaults* faults,
+                                                unsigned jobs) {
   // An output that cannot be created is found before any personality is converted.
   auto output = AtomicOutputFile::Create(path, error, faults);
-  if (!output) return false;
+  if (!output) return CacheFileOutcome::NotCreated;
   // The file is composed straight into the output, the tables filled in at the end; a device
   // written in place cannot be written over, so its file is composed in memory first.
   bool written;
@@ -240,9 +241,9 @@ bool CExtendedCache::WriteCacheFile(const std::filesystem::path& path, const Cal
   }
   if (!written) {
     if (error) *error = output->File().Error();
-    return false;
+    return CacheFileOutcome::NotWritten;
   }
-  return output->Commit(error);
+  return output->Commit(error) ? CacheFileOutcome::Written : CacheFileOutcome::NotWritten;
 }
 
 }  // namespace hoardwright::extended

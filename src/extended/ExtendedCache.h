@@ -30,6 +30,13 @@ struct GroupData {
   std::vector<Placement> placements;
 };
 
+// How WriteCacheFile went.
+enum class CacheFileOutcome {
+  Written,
+  NotCreated,  // the output (or its working file beside it) could not be created
+  NotWritten,  // a write failed on the way
+};
+
 class CExtendedCache {
  public:
   // `console` receives the coder's progress dots (none when null).
@@ -63,11 +70,11 @@ class CExtendedCache {
                                              unsigned jobs = 1);
 
   // Writes the file to `path` atomically: it appears complete or not at all. Only the tables
-  // are held in memory; the blocks go to the file as they are made.
-  // False, with the reason in `error`, when it cannot be created or written.
-  bool WriteCacheFile(const std::filesystem::path& path, const CalendarTime& time,
-                      Reporter& reporter, std::string* error = nullptr,
-                      WriteFaults* faults = nullptr, unsigned jobs = 1);
+  // are held in memory; the blocks go to the file as they are made. When it could not be
+  // created or written, `error` holds the reason.
+  CacheFileOutcome WriteCacheFile(const std::filesystem::path& path, const CalendarTime& time,
+                                  Reporter& reporter, std::string* error = nullptr,
+                                  WriteFaults* faults = nullptr, unsigned jobs = 1);
 
   // Appends the shape block: the compiled library's length and its compressed form; nothing when
   // no shape file is set or it cannot be read.

@@ -203,7 +203,8 @@ TEST_F(BuildCommandTest, NoCacheWrittenGivesStatus2) {
       {"build", "--output", DirText(*output_) + "missing/X.CMP", DirText(*personalities_)});
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.err, "Unable to create output file " + DirText(*output_) +
-                         "missing/X.CMP, cache file could not be created!\n");
+                         "missing/X.CMP, cache file could not be created! No such file or "
+                         "directory\n");
   EXPECT_EQ(run.out, "");
 }
 

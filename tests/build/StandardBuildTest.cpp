@@ -303,9 +303,11 @@ TEST_F(StandardBuildTest, UnusableOutputPathIsReported) {
   request_.unattended = true;
   request_.outputDir = DirText(*output_) + "missing/";
   EXPECT_FALSE(Build().cacheWritten);
+  // The fixed text, then the system's reason.
   EXPECT_EQ(host_.MessageTexts(),
             std::vector<std::string>{"Unable to create output file " + request_.outputDir +
-                                     "OMK01PER.CMP, cache file could not be created!"});
+                                     "OMK01PER.CMP, cache file could not be created!\n"
+                                     "No such file or directory"});
   EXPECT_EQ(host_.Count("ShowResult"), 0u);
 }
 

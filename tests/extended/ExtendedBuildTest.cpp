@@ -123,9 +123,11 @@ TEST(ExtendedBuildTest, AnOutputThatCannotBeWrittenIsAFailure) {
   missing.outputDir = (dir.Path() / "missing").string() + "/";
   const Build noDir = RunBuild(missing);
   EXPECT_EQ(noDir.result.status, ExtendedBuildStatus::OutputFailed);
+  // The fixed text, then the system's reason.
   EXPECT_EQ(noDir.messages,
             std::vector<std::string>{"Unable to create output file " + missing.outputDir +
-                                     "OMK01PER.CMP, cache file could not be created!"});
+                                     "OMK01PER.CMP, cache file could not be created!\n"
+                                     "No such file or directory"});
 
   // The last write of a build is the cache file's; when it fails there is no file.
   WriteFaults counting;
@@ -134,6 +136,11 @@ TEST(ExtendedBuildTest, AnOutputThatCannotBeWrittenIsAFailure) {
   WriteFaults faults = WriteFaults::FailAtWrite(counting.Writes());
   const Build failedWrite = RunBuild(Request(dir, {path}), &faults);
   EXPECT_EQ(failedWrite.result.status, ExtendedBuildStatus::OutputFailed);
+  // The file was created; a write failed, and the message says so.
+  EXPECT_EQ(failedWrite.messages,
+            std::vector<std::string>{"Unable to write " + (dir.Path() / "OMK01PER.CMP").string() +
+                                     " (injected write failure), cache file could not be "
+                                     "created!"});
   EXPECT_FALSE(std::filesystem::exists(dir.Path() / "OMK01PER.CMP"));
 }
 

@@ -357,14 +357,16 @@ TEST(ExtendedCacheTest, WriteCacheFileIsAtomicAndReportsFailures) {
   CExtendedCache written;
   written.AddPersonality("Maker", "Spot", "A.Spot", path);
   std::string error;
-  ASSERT_TRUE(written.WriteCacheFile(target, kTime, silent, &error)) << error;
+  ASSERT_EQ(written.WriteCacheFile(target, kTime, silent, &error), CacheFileOutcome::Written)
+      << error;
   EXPECT_EQ(testing::ReadFileBytes(target), expected);
 
   // A failed write leaves the earlier file as it was and no temporary file behind.
   CExtendedCache failing;
   failing.AddPersonality("Maker", "Spot", "A.Spot", path);
   WriteFaults faults = WriteFaults::FailAtWrite(1);
-  EXPECT_FALSE(failing.WriteCacheFile(target, CalendarTime{}, silent, &error, &faults));
+  EXPECT_EQ(failing.WriteCacheFile(target, CalendarTime{}, silent, &error, &faults),
+            CacheFileOutcome::NotWritten);
   EXPECT_EQ(testing::ReadFileBytes(target), expected);
   std::size_t entries = 0;
   for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
@@ -379,15 +381,16 @@ TEST(ExtendedCacheTest, WriteCacheFileIsAtomicAndReportsFailures) {
   std::thread reader([&] { received = testing::ReadFileBytes(pipe); });
   CExtendedCache piped;
   piped.AddPersonality("Maker", "Spot", "A.Spot", path);
-  const bool pipedOk = piped.WriteCacheFile(pipe, kTime, silent, &error);
+  const bool pipedOk =
+      piped.WriteCacheFile(pipe, kTime, silent, &error) == CacheFileOutcome::Written;
   reader.join();
   EXPECT_TRUE(pipedOk) << error;
   EXPECT_EQ(received, expected);
   std::filesystem::remove(pipe);
 
   CExtendedCache nowhere;
-  EXPECT_FALSE(
-      nowhere.WriteCacheFile(dir.Path() / "missing" / "OMK01PER.CMP", kTime, silent, &error));
+  EXPECT_EQ(nowhere.WriteCacheFile(dir.Path() / "missing" / "OMK01PER.CMP", kTime, silent, &error),
+            CacheFileOutcome::NotCreated);
   EXPECT_FALSE(std::filesystem::exists(dir.Path() / "missing"));
 }
 
