@@ -332,6 +332,8 @@ class StandardBuild {
   bool ProcessItem(const std::string& path, std::size_t listIndex, bool isInfo,
                    CompiledItem& item) {
     host_.DispatchPendingMessages();
+    // The window may have been closed meanwhile.
+    if (CancelRequested()) return false;
     host_.SetProgressPosition(static_cast<std::uint32_t>(listIndex));
     host_.SetStatusText(path);
     for (const ReportedMessage& message : item.messages) {
@@ -358,6 +360,13 @@ class StandardBuild {
     return AppendBlock(item.block);
   }
 
+  // True, and the build counted as cancelled, once the token is cancelled.
+  bool CancelRequested() {
+    if (!Cancelled(options_.cancel)) return false;
+    result_.cancelled = true;
+    return true;
+  }
+
   void LeaveOut(const std::string& path, LeftOutReason reason, bool isInfo) {
     if (!isInfo) result_.leftOut.push_back({path, reason});
   }
@@ -369,6 +378,7 @@ class StandardBuild {
   }
 
   void WriteCache(const std::filesystem::path& outputPath) {
+    if (CancelRequested()) return;
     std::string error;
     auto output = AtomicOutputFile::Create(outputPath, &error, options_.faults);
     if (!output) {
@@ -409,6 +419,8 @@ class StandardBuild {
     }
     if (!AppendFile(compressedPath_, *output)) return;
 
+    // Up to here the earlier cache is untouched; the partial one goes with `output`.
+    if (CancelRequested()) return;
     const auto size = static_cast<std::int64_t>(output->File().BytesWritten());
     if (!output->Commit(&error)) {
       host_.ShowMessage(WriteErrorMessage(Text(outputPath), error));
@@ -426,6 +438,7 @@ class StandardBuild {
     std::ifstream input(path, std::ios::binary);
     std::vector<char> block(lzss::kEncoderBlockSize);
     while (input) {
+      if (CancelRequested()) return false;
       input.read(block.data(), static_cast<std::streamsize>(block.size()));
       const auto read = static_cast<std::size_t>(input.gcount());
       if (read == 0) break;

@@ -12,6 +12,7 @@
 #include "build/BuildClock.h"
 #include "build/BuildHost.h"
 #include "build/OutputFile.h"
+#include "core/CancelToken.h"
 #include "ui/BuildDetails.h"
 #include "ui/BuildRequest.h"
 
@@ -33,6 +34,9 @@ struct StandardBuildOptions {
   // Codes the stream with the slow reference encoder after all blocks are compiled, as the
   // build once did; the bytes are the same. For benchmarks that compare the two.
   bool referenceEncoder = false;
+  // Looked at before each personality and while the stream is coded and written: once it is
+  // cancelled the build stops, writes no cache and removes its working files.
+  const CancelToken* cancel = nullptr;
 };
 
 enum class LeftOutReason {
@@ -49,7 +53,9 @@ struct LeftOutPersonality {
 
 struct StandardBuildResult {
   bool cacheWritten = false;
-  bool cancelled = false;  // the details dialog was cancelled; nothing was written
+  // The details dialog was cancelled, or the cancel token stopped the build; no cache was
+  // written and no message shown.
+  bool cancelled = false;
   std::filesystem::path outputPath;
   std::size_t recordCount = 0;  // N, the index records written (the info personality included)
   bool infoIncluded = false;

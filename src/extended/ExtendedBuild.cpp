@@ -97,6 +97,7 @@ ExtendedBuildResult BuildExtendedCache(const ui::BuildRequest& request, Reporter
 
   CExtendedCache cache(options.console);
   cache.SetShapeFile(shapeFile);
+  cache.SetCancelToken(options.cancel);
   // Per cache-list row, whether it ends up with a binary form in the file.
   std::vector<bool> rowLeftOut(request.entries.size(), true);
   std::vector<std::size_t> recordRows;
@@ -121,6 +122,7 @@ ExtendedBuildResult BuildExtendedCache(const ui::BuildRequest& request, Reporter
         return read;
       },
       [&](std::size_t row, RowNames& read) {
+        if (Cancelled(options.cancel)) return false;
         for (const ReportedMessage& message : read.messages) {
           reporter.ShowMessage(message.text, message.caption);
         }
@@ -132,11 +134,17 @@ ExtendedBuildResult BuildExtendedCache(const ui::BuildRequest& request, Reporter
       });
 
   const CalendarTime time = options.time ? *options.time : BuildTimeFromEnvironment();
-  const CacheFileOutcome outcome = cache.WriteCacheFile(result.outputPath, time, reporter, &error,
-                                                        options.faults, options.jobs);
+  const CacheFileOutcome outcome =
+      Cancelled(options.cancel)
+          ? CacheFileOutcome::Cancelled
+          : cache.WriteCacheFile(result.outputPath, time, reporter, &error, options.faults,
+                                 options.jobs);
   switch (outcome) {
     case CacheFileOutcome::Written:
       break;
+    case CacheFileOutcome::Cancelled:
+      result.status = ExtendedBuildStatus::Cancelled;
+      return result;
     case CacheFileOutcome::NotCreated:
       reporter.ShowMessage(WithReason("Unable to create output file " +
                                           result.outputPath.string() +

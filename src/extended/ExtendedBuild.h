@@ -10,6 +10,7 @@
 
 #include "build/BuildClock.h"
 #include "build/OutputFile.h"
+#include "core/CancelToken.h"
 #include "personality/Reporter.h"
 #include "ui/BuildRequest.h"
 
@@ -24,6 +25,7 @@ enum class ExtendedBuildStatus {
   TooManyPersonalities,  // more rows than the personality table holds
   ShapeLibraryFailed,    // the working copy of the shape library could not be written
   OutputFailed,          // the cache file could not be created or written
+  Cancelled,             // the cancel token stopped the build; nothing was written
 };
 
 struct ExtendedBuildResult {
@@ -46,6 +48,9 @@ struct ExtendedBuildOptions {
   // Threads that convert and compress the group blocks; 0: the machine's hardware threads. The
   // file and the messages are the same for any number.
   unsigned jobs = 0;
+  // Looked at before each personality and between and within the blocks: once it is cancelled
+  // the build stops without a message, writes no cache and removes its working files.
+  const CancelToken* cancel = nullptr;
 };
 
 // Reads the NAME and DEVICE lines of each cache-list file in list order, adds the personalities

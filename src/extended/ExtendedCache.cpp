@@ -135,6 +135,7 @@ struct MadeBlock {
   GroupData placements;  // group blocks only; its bytes are dropped once compressed
   std::vector<ReportedMessage> messages;
   std::string dots;
+  bool cancelled = false;
 };
 
 }  // namespace
@@ -177,6 +178,10 @@ bool CExtendedCache::Compose(CacheSink& file, const CalendarTime& time, Reporter
   // converted and compressed apart; they are placed, and their messages and dots shown, in order.
   const auto produce = [&](std::size_t item) {
     MadeBlock made;
+    if (Cancelled(cancel_)) {
+      made.cancelled = true;
+      return made;
+    }
     std::ostringstream dots;
     std::ostream* console = console_ != nullptr ? &dots : nullptr;
     if (item == 0) {
@@ -184,7 +189,13 @@ bool CExtendedCache::Compose(CacheSink& file, const CalendarTime& time, Reporter
     } else {
       CollectingReporter messages;
       made.placements = CollectGroupData(kFirstGroup + static_cast<int>(item) - 1, messages);
-      made.bytes = lzss::CompressUnit(made.placements.bytes, console);
+      if (cancel_ == nullptr) {
+        made.bytes = lzss::CompressUnit(made.placements.bytes, console);
+      } else if (auto unit = lzss::CompressUnit(made.placements.bytes, console, *cancel_)) {
+        made.bytes = std::move(*unit);
+      } else {
+        made.cancelled = true;
+      }
       made.placements.bytes = {};
       made.messages = std::move(messages.messages);
     }
@@ -192,6 +203,7 @@ bool CExtendedCache::Compose(CacheSink& file, const CalendarTime& time, Reporter
     return made;
   };
   const auto consume = [&](std::size_t item, MadeBlock& made) {
+    if (made.cancelled || Cancelled(cancel_)) return false;
     for (const ReportedMessage& message : made.messages) {
       reporter.ShowMessage(message.text, message.caption);
     }
@@ -237,8 +249,12 @@ CacheFileOutcome CExtendedCache::WriteCacheFile(const std::filesystem::path& pat
     CacheSink sink(output->File());
     written = Compose(sink, time, reporter, jobs);
   } else {
-    written = output->Write(ComposeCacheFile(time, reporter, jobs));
+    const std::vector<std::uint8_t> file = ComposeCacheFile(time, reporter, jobs);
+    if (Cancelled(cancel_)) return CacheFileOutcome::Cancelled;
+    written = output->Write(file);
   }
+  // Until the commit, the earlier file is untouched; a partial one goes with `output`.
+  if (Cancelled(cancel_)) return CacheFileOutcome::Cancelled;
   if (!written) {
     if (error) *error = output->File().Error();
     return CacheFileOutcome::NotWritten;

@@ -13,6 +13,7 @@
 
 #include "build/BuildClock.h"
 #include "build/OutputFile.h"
+#include "core/CancelToken.h"
 #include "extended/CacheSink.h"
 #include "extended/ExtendedCacheLayout.h"
 #include "personality/Reporter.h"
@@ -35,6 +36,7 @@ enum class CacheFileOutcome {
   Written,
   NotCreated,  // the output (or its working file beside it) could not be created
   NotWritten,  // a write failed on the way
+  Cancelled,   // the cancel token stopped it; nothing was written
 };
 
 class CExtendedCache {
@@ -47,6 +49,9 @@ class CExtendedCache {
 
   // The shape library text compiled into the shape block; without one the block is empty.
   bool SetShapeFile(std::filesystem::path path);
+
+  // Looked at between blocks and while each is compressed; once cancelled, composing stops.
+  void SetCancelToken(const CancelToken* cancel) { cancel_ = cancel; }
 
   // Appends one personality record. False, adding nothing, when the manufacturer, the fixture
   // name or the path is empty, when the file cannot be opened, or when the table already holds
@@ -111,6 +116,7 @@ class CExtendedCache {
   std::filesystem::path shapeFile_;
   int groupCounter_ = kFirstGroup;
   std::ostream* console_ = nullptr;
+  const CancelToken* cancel_ = nullptr;
 };
 
 }  // namespace hoardwright::extended

@@ -1,5 +1,6 @@
 #include "lzss/Lzss.h"
 
+#include <algorithm>
 #include <memory>
 #include <numeric>
 #include <string>
@@ -63,6 +64,30 @@ bool WriteFileUnit(std::FILE* input, std::FILE* output, std::ostream* console) {
   return encoder.Finish() && std::ferror(input) == 0;
 }
 
+// The input goes to the coder a block at a time, so that a cancellation is seen within one
+// block; the stream does not depend on how the input is split.
+std::optional<std::vector<std::uint8_t>> CompressUnitUnless(std::span<const std::uint8_t> data,
+                                                            std::ostream* console,
+                                                            const CancelToken* cancel) {
+  std::vector<std::uint8_t> unit;
+  // Typical cache data compresses to about half; this saves most regrowth.
+  unit.reserve(kUnitSumSize + data.size() / 2 + 16);
+  MemorySink sumSink(unit);
+  PutSum(sumSink, ByteSum(data));
+  // Straight into the vector, which cannot refuse a byte; the dots follow at the end.
+  auto encoder = std::make_unique<FastLzssEncoder>(unit);
+  for (std::size_t at = 0; at < data.size(); at += kEncoderBlockSize) {
+    if (Cancelled(cancel)) return std::nullopt;
+    encoder->Feed(data.subspan(at, std::min(kEncoderBlockSize, data.size() - at)));
+  }
+  const int lastBits = encoder->Finish();
+  if (console != nullptr) {
+    const std::size_t completed = unit.size() - kUnitSumSize - (lastBits > 0 ? 1 : 0);
+    *console << std::string((completed + 2047) / 2048, '.');
+  }
+  return unit;
+}
+
 }  // namespace
 
 std::uint32_t ByteSum(std::span<const std::uint8_t> data) {
@@ -75,20 +100,13 @@ std::vector<std::uint8_t> CompressUnit(std::span<const std::uint8_t> data) {
 }
 
 std::vector<std::uint8_t> CompressUnit(std::span<const std::uint8_t> data, std::ostream* console) {
-  std::vector<std::uint8_t> unit;
-  // Typical cache data compresses to about half; this saves most regrowth.
-  unit.reserve(kUnitSumSize + data.size() / 2 + 16);
-  MemorySink sumSink(unit);
-  PutSum(sumSink, ByteSum(data));
-  // Straight into the vector, which cannot refuse a byte; the dots follow at the end.
-  auto encoder = std::make_unique<FastLzssEncoder>(unit);
-  encoder->Feed(data);
-  const int lastBits = encoder->Finish();
-  if (console != nullptr) {
-    const std::size_t completed = unit.size() - kUnitSumSize - (lastBits > 0 ? 1 : 0);
-    *console << std::string((completed + 2047) / 2048, '.');
-  }
-  return unit;
+  return *CompressUnitUnless(data, console, nullptr);
+}
+
+std::optional<std::vector<std::uint8_t>> CompressUnit(std::span<const std::uint8_t> data,
+                                                      std::ostream* console,
+                                                      const CancelToken& cancel) {
+  return CompressUnitUnless(data, console, &cancel);
 }
 
 bool CompressUnit(std::span<const std::uint8_t> data, ByteSink& output, std::ostream* console) {

@@ -28,9 +28,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <span>
 #include <vector>
 
+#include "core/CancelToken.h"
 #include "lzss/BitFile.h"
 #include "lzss/ByteStream.h"
 #include "lzss/LzssDecoder.h"
@@ -42,6 +44,11 @@ std::uint32_t ByteSum(std::span<const std::uint8_t> data);
 
 std::vector<std::uint8_t> CompressUnit(std::span<const std::uint8_t> data);
 std::vector<std::uint8_t> CompressUnit(std::span<const std::uint8_t> data, std::ostream* console);
+// The same unit, or nullopt when `cancel` is cancelled before it is done (it is looked at between
+// blocks of kEncoderBlockSize input bytes). No dots are printed for a unit given up.
+std::optional<std::vector<std::uint8_t>> CompressUnit(std::span<const std::uint8_t> data,
+                                                      std::ostream* console,
+                                                      const CancelToken& cancel);
 bool CompressUnit(std::span<const std::uint8_t> data, ByteSink& output,
                   std::ostream* console = &std::cout);
 

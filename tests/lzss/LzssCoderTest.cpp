@@ -12,6 +12,7 @@
 #include "lzss/Lzss.h"
 #include "lzss/LzssTestInputs.h"
 #include "lzss/ReferenceLzssEncoder.h"
+#include "lzss/StreamEncoder.h"
 
 namespace hoardwright::lzss {
 namespace {
@@ -213,6 +214,23 @@ TEST(LzssCoder, PrintsProgressDotsPerOutputByteOnly) {
   ASSERT_GT(unit.size(), 4u + 2048u);
   ASSERT_LE(unit.size(), 4u + 4096u);
   EXPECT_EQ(console.str(), "..");  // the sum is written straight, not counted
+}
+
+// A unit that may be given up: the same bytes while it is not, nothing once it is.
+TEST(LzssCoder, ACancelledUnitIsGivenUp) {
+  const Bytes input = TextLike(5 * kEncoderBlockSize + 17, 12);
+  CancelToken token;
+  std::ostringstream console;
+  const auto unit = CompressUnit(input, &console, token);
+  ASSERT_TRUE(unit.has_value());
+  std::ostringstream plainConsole;
+  EXPECT_EQ(*unit, CompressUnit(input, &plainConsole));
+  EXPECT_EQ(console.str(), plainConsole.str());
+
+  token.Cancel();
+  std::ostringstream cancelledConsole;
+  EXPECT_FALSE(CompressUnit(input, &cancelledConsole, token).has_value());
+  EXPECT_EQ(cancelledConsole.str(), "");
 }
 
 TEST(LzssCoder, AFailedWriteFailsTheCompressionAndStopsIt) {
