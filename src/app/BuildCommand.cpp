@@ -42,6 +42,7 @@ struct BuildOptions {
   bool noMacros = false;
   std::vector<std::string> paths;
   unsigned jobs = 0;  // 0: the machine's hardware threads
+  const CancelToken* cancel = nullptr;  // a signal stops the build
   // Options given that only the standard cache uses.
   std::vector<std::string> standardOnlyGiven;
 };
@@ -184,6 +185,7 @@ int RunStandardBuild(const BuildOptions& options, const CacheListing& listing) {
   StandardBuildOptions buildOptions;
   SplitOutput(options.output, request, buildOptions.outputFileName);
   buildOptions.jobs = options.jobs;
+  buildOptions.cancel = options.cancel;
 
   CommandLineHost host;
   const StandardBuildResult result = BuildStandardCache(request, host, buildOptions);
@@ -207,6 +209,7 @@ int RunExtendedBuild(const BuildOptions& options, const CacheListing& listing) {
   extended::ExtendedBuildOptions buildOptions;
   SplitOutput(options.output, request, buildOptions.outputFileName);
   buildOptions.jobs = options.jobs;
+  buildOptions.cancel = options.cancel;
 
   StderrReporter reporter;
   const extended::ExtendedBuildResult result =
@@ -239,8 +242,9 @@ int RunBuild(const BuildOptions& options) {
 
 }  // namespace
 
-void RegisterBuildCommand(CLI::App& app, int& exitStatus) {
+void RegisterBuildCommand(CLI::App& app, int& exitStatus, const CancelToken* cancel) {
   auto options = std::make_shared<BuildOptions>();
+  options->cancel = cancel;
   auto* build = app.add_subcommand(
       "build",
       "Build a cache file from personality files.\n"

@@ -10,6 +10,9 @@ namespace hoardwright::app {
 namespace {
 
 constexpr const char* kSubcommands[] = {"lzss", "build", "inspect", "check"};
+constexpr const char* kFileWritingSubcommands[] = {"lzss", "build"};
+
+constexpr int kUsageError = 1;
 
 }  // namespace
 
@@ -20,7 +23,13 @@ bool IsModernCommandLine(const std::vector<std::string>& arguments) {
   return std::ranges::find(kSubcommands, first) != std::end(kSubcommands);
 }
 
-int RunModernCommandLine(const std::vector<std::string>& arguments) {
+bool WritesFiles(const std::vector<std::string>& arguments) {
+  return !arguments.empty() &&
+         std::ranges::find(kFileWritingSubcommands, arguments.front()) !=
+             std::end(kFileWritingSubcommands);
+}
+
+int RunModernCommandLine(const std::vector<std::string>& arguments, const CancelToken* cancel) {
   CLI::App app{"Hoardwright builds personality cache files for lighting consoles.", "hoardwright"};
   app.set_version_flag("--version", std::string("hoardwright ") + HOARDWRIGHT_VERSION);
   app.require_subcommand(0, 1);
@@ -30,10 +39,12 @@ int RunModernCommandLine(const std::vector<std::string>& arguments) {
       "  hoardwright -d DIR [-o OUTDIR]   unattended extended build of every personality in DIR\n"
       "                                   into OUTDIR/OMK01PER.CMP (OUTDIR defaults to DIR);\n"
       "                                   exit status 0 written, 1 invalid directories,\n"
-      "                                   2 no cache written");
+      "                                   2 no cache written\n"
+      "SIGINT, SIGTERM or SIGHUP during build, lzss or -d removes the working files and any\n"
+      "partial output, keeps an earlier cache and ends with status 128 + the signal's number.");
   int exitStatus = 0;
-  RegisterLzssCommand(app, exitStatus);
-  RegisterBuildCommand(app, exitStatus);
+  RegisterLzssCommand(app, exitStatus, cancel);
+  RegisterBuildCommand(app, exitStatus, cancel);
   RegisterExamineCommand(app, exitStatus);
   RegisterCheckCommand(app, exitStatus);
 
@@ -43,7 +54,7 @@ int RunModernCommandLine(const std::vector<std::string>& arguments) {
   } catch (const CLI::ParseError& error) {
     const int status = app.exit(error);
     // CLI11 reports --help and --version as "errors" with status 0.
-    return status == 0 ? 0 : 1;
+    return status == 0 ? 0 : kUsageError;
   }
   if (app.get_subcommands().empty()) {
     std::cout << app.help();

@@ -61,7 +61,8 @@ bool IsLegacyCommandLine(const std::vector<std::string>& arguments) {
   return JoinArguments(arguments).find("-d") != std::string::npos;
 }
 
-int RunLegacyCommandLine(std::string_view argumentText, std::ostream& messages) {
+int RunLegacyCommandLine(std::string_view argumentText, std::ostream& messages,
+                         const CancelToken* cancel) {
   StreamReporter reporter(messages);
   const LegacyArguments arguments = ParseLegacyArguments(argumentText);
 
@@ -84,7 +85,10 @@ int RunLegacyCommandLine(std::string_view argumentText, std::ostream& messages) 
   dialog.AddAll();
   // Normal is not checked yet at this point, so Build Cache runs the extended build.
   const ui::BuildRequest request = dialog.MakeBuildRequest();
-  const extended::ExtendedBuildResult result = extended::BuildExtendedCache(request, reporter);
+  extended::ExtendedBuildOptions options;
+  options.cancel = cancel;
+  const extended::ExtendedBuildResult result =
+      extended::BuildExtendedCache(request, reporter, options);
   return result.Written() ? kLegacyCacheWritten : kLegacyNoCacheWritten;
 }
 

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/CancelToken.h"
+
 namespace hoardwright::app {
 
 // Exit statuses of the unattended run.
@@ -22,7 +24,9 @@ bool IsLegacyCommandLine(const std::vector<std::string>& arguments);
 
 // Runs the build for an argument text. Messages go to `messages`, one per line. Returns
 // kLegacyInvalidArguments when a directory is empty, missing or not writable, kLegacyCacheWritten
-// when the cache file was written and kLegacyNoCacheWritten otherwise.
-int RunLegacyCommandLine(std::string_view argumentText, std::ostream& messages);
+// when the cache file was written and kLegacyNoCacheWritten otherwise (also when `cancel` stopped
+// the build: then nothing was written and the working files are gone).
+int RunLegacyCommandLine(std::string_view argumentText, std::ostream& messages,
+                         const CancelToken* cancel = nullptr);
 
 }  // namespace hoardwright::app

@@ -57,16 +57,37 @@ bool ReadWholeFile(const fs::path& path, std::vector<std::uint8_t>& bytes, std::
   return true;
 }
 
+// Appends to a vector, and refuses the next byte once `cancel` is cancelled (looked at every
+// 64 KiB), which ends the decoding.
+class CancellableSink final : public lzss::ByteSink {
+ public:
+  CancellableSink(std::vector<std::uint8_t>& bytes, const CancelToken* cancel)
+      : bytes_(bytes), cancel_(cancel) {}
+  bool Put(std::uint8_t byte) override {
+    if ((bytes_.size() & 0xFFFF) == 0 && Cancelled(cancel_)) return false;
+    bytes_.push_back(byte);
+    return true;
+  }
+
+ private:
+  std::vector<std::uint8_t>& bytes_;
+  const CancelToken* cancel_;
+};
+
 // OUT appears only once complete (written beside it and renamed into place); a device such as
-// /dev/null is written in place. False, with the message given, when it could not be written.
-bool WriteOutput(const fs::path& outputPath, std::span<const std::uint8_t> bytes) {
+// /dev/null is written in place. False, with the message given, when it could not be written;
+// false without one when `cancel` was cancelled, the partial file removed.
+bool WriteOutput(const fs::path& outputPath, std::span<const std::uint8_t> bytes,
+                 const CancelToken* cancel) {
   std::string reason;
   auto output = AtomicOutputFile::Create(outputPath, &reason);
   if (!output) {
     Complain("cannot create " + Quoted(outputPath) + ": " + reason);
     return false;
   }
-  if (!output->Write(bytes) || !output->Commit(&reason)) {
+  const bool written = output->Write(bytes);
+  if (Cancelled(cancel)) return false;
+  if (!written || !output->Commit(&reason)) {
     if (reason.empty()) reason = output->File().Error();
     Complain("cannot write " + Quoted(outputPath) + ": " + reason);
     return false;
@@ -74,16 +95,18 @@ bool WriteOutput(const fs::path& outputPath, std::span<const std::uint8_t> bytes
   return true;
 }
 
-int RunCompress(const fs::path& inputPath, const fs::path& outputPath) {
+int RunCompress(const fs::path& inputPath, const fs::path& outputPath,
+                const CancelToken* cancel) {
   std::vector<std::uint8_t> data;
   std::string reason;
   if (!ReadWholeFile(inputPath, data, reason)) {
     Complain("cannot read " + Quoted(inputPath) + ": " + reason);
     return 1;
   }
-  const std::vector<std::uint8_t> compressed = lzss::CompressUnit(data, &std::cout);
+  const CancelToken never;
+  const auto compressed = lzss::CompressUnit(data, &std::cout, cancel ? *cancel : never);
   std::cout << std::endl;
-  if (!WriteOutput(outputPath, compressed)) return 1;
+  if (!compressed || !WriteOutput(outputPath, *compressed, cancel)) return 1;
   return 0;
 }
 
@@ -93,17 +116,22 @@ std::string Hex(std::uint32_t value) {
   return text;
 }
 
-int RunDecompress(const fs::path& inputPath, const fs::path& outputPath) {
+int RunDecompress(const fs::path& inputPath, const fs::path& outputPath,
+                  const CancelToken* cancel) {
   std::vector<std::uint8_t> unit;
   std::string reason;
   if (!ReadWholeFile(inputPath, unit, reason)) {
     Complain("cannot read " + Quoted(inputPath) + ": " + reason);
     return 1;
   }
-  const lzss::DecodedUnit decoded = lzss::DecompressUnit(unit, &std::cout);
+  std::vector<std::uint8_t> data;
+  lzss::MemorySource source(unit);
+  CancellableSink sink(data, cancel);
+  const lzss::UnitDecodeResult decoded = lzss::DecompressUnit(source, sink, &std::cout);
   std::cout << std::endl;
+  if (Cancelled(cancel)) return 1;
   // What was decoded is kept even when the unit turns out to be broken.
-  if (!WriteOutput(outputPath, decoded.data)) return 1;
+  if (!WriteOutput(outputPath, data, cancel)) return 1;
 
   int status = 0;
   if (unit.size() < lzss::kUnitSumSize) {
@@ -112,7 +140,7 @@ int RunDecompress(const fs::path& inputPath, const fs::path& outputPath) {
   }
   if (!decoded.complete) {
     Complain(Quoted(inputPath) + ": the compressed stream ends before its end-of-stream token (" +
-             std::to_string(decoded.data.size()) + " bytes decoded)");
+             std::to_string(data.size()) + " bytes decoded)");
     status = 1;
   }
   if (!decoded.sumMatches) {
@@ -129,25 +157,28 @@ struct LzssPaths {
 };
 
 void AddFileCommand(CLI::App& parent, const char* name, const char* description, int& exitStatus,
-                    int (*run)(const fs::path&, const fs::path&)) {
+                    const CancelToken* cancel,
+                    int (*run)(const fs::path&, const fs::path&, const CancelToken*)) {
   auto paths = std::make_shared<LzssPaths>();
   auto* command = parent.add_subcommand(name, description);
   command->add_option("IN", paths->input, "Input file")->required();
   command->add_option("OUT", paths->output, "Output file (replaced only when complete)")
       ->required();
-  command->callback([paths, run, &exitStatus] { exitStatus = run(paths->input, paths->output); });
+  command->callback([paths, run, cancel, &exitStatus] {
+    exitStatus = run(paths->input, paths->output, cancel);
+  });
 }
 
 }  // namespace
 
-void RegisterLzssCommand(CLI::App& app, int& exitStatus) {
+void RegisterLzssCommand(CLI::App& app, int& exitStatus, const CancelToken* cancel) {
   auto* lzss = app.add_subcommand("lzss", "Compress or decompress one file with the cache coder");
   lzss->require_subcommand(1);
   AddFileCommand(*lzss, "compress", "Write the compressed unit (sum and bit stream) of IN to OUT",
-                 exitStatus, RunCompress);
+                 exitStatus, cancel, RunCompress);
   AddFileCommand(*lzss, "decompress",
                  "Decode the compressed unit IN into OUT; fails on a bad sum or a cut-off stream",
-                 exitStatus, RunDecompress);
+                 exitStatus, cancel, RunDecompress);
 }
 
 }  // namespace hoardwright::app
