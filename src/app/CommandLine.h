@@ -1,4 +1,7 @@
 #pragma once
+#include <functional>
+#include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -19,5 +22,14 @@ bool WritesFiles(const std::vector<std::string>& arguments);
 // stop, writing nothing, once `cancel` is cancelled.
 int RunModernCommandLine(const std::vector<std::string>& arguments,
                          const CancelToken* cancel = nullptr);
+
+// For arguments that open the desktop application: the usage error to show, naming the first
+// argument that is neither a Qt option (-platform NAME, -style NAME, ...) nor the legacy "-o"
+// switch with its value, and the known command nearest to it. nullopt when all are known.
+std::optional<std::string> DesktopUsageError(const std::vector<std::string>& arguments);
+
+// Runs `run` and returns its status; an exception that escapes it becomes a message on `errors`
+// and status 2, so that none ends the program with an abort.
+int RunGuarded(const std::function<int()>& run, std::ostream& errors);
 
 }  // namespace hoardwright::app

@@ -1,5 +1,10 @@
 // Entry point: the modern command line when a subcommand or option is given, otherwise the
-// legacy unattended switches or the desktop application.
+// legacy unattended switches or the desktop application. Whatever happens below, the program
+// ends with a message and a status, never with an abort.
+#include <unistd.h>
+
+#include <cstdlib>
+#include <exception>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -15,6 +20,17 @@
 namespace {
 
 using namespace hoardwright::app;
+
+constexpr int kUsageError = 1;
+constexpr int kFailed = 2;
+
+// The last resort for an exception that reached std::terminate (thrown through a noexcept
+// function, say): a message and status 2 instead of an abort.
+[[noreturn]] void TerminateWithMessage() {
+  constexpr char kText[] = "hoardwright: stopped by an unexpected internal error\n";
+  [[maybe_unused]] const auto written = ::write(STDERR_FILENO, kText, sizeof kText - 1);
+  std::_Exit(kFailed);
+}
 
 int Run(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
@@ -33,6 +49,11 @@ int Run(int argc, char** argv) {
     watch.EndIfSignalled();
     return status;
   }
+  // A mistyped switch or command must not open a window instead.
+  if (const auto error = DesktopUsageError(arguments)) {
+    std::cerr << *error;
+    return kUsageError;
+  }
 #ifdef HOARDWRIGHT_HAS_GUI
   return hoardwright::desktop::RunDesktopApplication(argc, argv);
 #else
@@ -42,4 +63,7 @@ int Run(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) { return Run(argc, argv); }
+int main(int argc, char** argv) {
+  std::set_terminate(TerminateWithMessage);
+  return RunGuarded([&] { return Run(argc, argv); }, std::cerr);
+}
