@@ -15,6 +15,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <array>
 #include <memory>
@@ -134,6 +135,7 @@ class DesktopDialogsTest : public QObject {
   void buildWithAnEmptyCacheListOnlyReports();
   void acceptedBuildWritesTheCacheAndSettings();
   void cancelledBuildWritesNothing();
+  void closingTheWindowStopsTheBuild();
   void failingPersonalityIsReportedUnderItsPath();
   void detailsDialogFieldsNotesAndBrowse();
   void resultDialogShowsTicksAndCrosses_data();
@@ -511,6 +513,52 @@ void DesktopDialogsTest::cancelledBuildWritesNothing() {
   QCOMPARE(dialog.Model().CreatedBy(), std::string("Stage crew"));
   QVERIFY(dialog.BuildCacheButton().isEnabled());
   QVERIFY(!dialog.ProgressBar().isVisible());
+}
+
+// Closed while the build runs (it takes input between two personalities), the window waits for
+// the build to stop, which writes no cache and removes its working directory, and then closes.
+void DesktopDialogsTest::closingTheWindowStopsTheBuild() {
+  QTemporaryDir tmp;
+  QVERIFY(tmp.isValid());
+  const QByteArray savedTmpdir = qgetenv("TMPDIR");
+  qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+  const QString cachePath = outputDir_ + QStringLiteral("OMK01PER.CMP");
+  {
+    QFile earlier(cachePath);
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.write("earlier");
+  }
+
+  CBuildCacheDlg dialog;
+  Show(dialog);
+  QTest::mouseClick(&dialog.AddAllButton(), Qt::LeftButton);
+  // Closes the window once the build has made its working directory.
+  bool closedDuringBuild = false;
+  QTimer closer;
+  closer.setInterval(0);
+  connect(&closer, &QTimer::timeout, &dialog, [&] {
+    if (QDir(tmp.path()).isEmpty()) return;
+    closer.stop();
+    closedDuringBuild = dialog.Building();
+    dialog.close();
+  });
+  ModalScript modals;
+  modals.Expect<CBuildDetailsDlg>([&](CBuildDetailsDlg& details) {
+    closer.start();
+    QTest::mouseClick(&details.OkButton(), Qt::LeftButton);
+  });
+  QTest::mouseClick(&dialog.BuildCacheButton(), Qt::LeftButton);
+  qputenv("TMPDIR", savedTmpdir);
+
+  QVERIFY(modals.Done());
+  QCOMPARE(modals.Unexpected(), QStringList());  // no result dialog, no message
+  QVERIFY(closedDuringBuild);
+  QVERIFY(!dialog.isVisible());
+  QCOMPARE(dialog.result(), int(QDialog::Rejected));
+  QCOMPARE(ReadFile(cachePath), QByteArray("earlier"));
+  QCOMPARE(QDir(outputDir_).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+           QStringList{QStringLiteral("OMK01PER.CMP")});
+  QVERIFY(QDir(tmp.path()).isEmpty());
 }
 
 void DesktopDialogsTest::failingPersonalityIsReportedUnderItsPath() {

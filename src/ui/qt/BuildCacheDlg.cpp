@@ -12,7 +12,10 @@
 #include <QRadioButton>
 #include <algorithm>
 #include <climits>
+#include <exception>
 #include <initializer_list>
+#include <new>
+#include <string>
 
 #include "build/StandardBuild.h"
 #include "extended/ExtendedBuild.h"
@@ -267,14 +270,37 @@ void CBuildCacheDlg::ShowOptions() {
 void CBuildCacheDlg::OnBuildCache() {
   if (building_) return;
   const ui::BuildRequest request = model_.MakeBuildRequest();
+  CancelToken cancel;
+  buildCancel_ = &cancel;
   SetBuilding(true);
-  if (request.cacheType == ui::CacheType::Standard) {
-    DesktopBuildHost host(*this);
-    BuildStandardCache(request, host);
-  } else {
-    extended::BuildExtendedCache(request, reporter_);
+  // Nothing may leave a slot by an exception; the build's files are gone by the time it gets
+  // here.
+  try {
+    if (request.cacheType == ui::CacheType::Standard) {
+      DesktopBuildHost host(*this);
+      StandardBuildOptions options;
+      options.cancel = &cancel;
+      BuildStandardCache(request, host, options);
+    } else {
+      extended::ExtendedBuildOptions options;
+      options.cancel = &cancel;
+      extended::BuildExtendedCache(request, reporter_, options);
+    }
+  } catch (const std::bad_alloc&) {
+    reporter_.ShowMessage("Not enough memory to complete build!");
+  } catch (const std::exception& error) {
+    reporter_.ShowMessage(std::string("The build stopped: ") + error.what());
   }
+  buildCancel_ = nullptr;
   SetBuilding(false);
+  if (closeAfterBuild_) {
+    closeAfterBuild_ = false;
+    QDialog::reject();
+  }
+}
+
+void CBuildCacheDlg::CancelBuild() {
+  if (buildCancel_ != nullptr) buildCancel_->Cancel();
 }
 
 void CBuildCacheDlg::SetBuilding(bool building) {
@@ -293,7 +319,11 @@ void CBuildCacheDlg::reject() {
 }
 
 void CBuildCacheDlg::closeEvent(QCloseEvent* event) {
+  // Closed during a build (it lets the window take input between two personalities): the build
+  // stops and cleans up first, then the window closes.
   if (building_) {
+    CancelBuild();
+    closeAfterBuild_ = true;
     event->ignore();
     return;
   }

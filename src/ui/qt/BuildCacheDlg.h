@@ -10,6 +10,7 @@
 #include <functional>
 #include <string_view>
 
+#include "core/CancelToken.h"
 #include "ui/MainDialogModel.h"
 #include "ui/qt/MessageBoxReporter.h"
 
@@ -59,6 +60,8 @@ class CBuildCacheDlg : public QDialog {
 
   // The Build Cache command: the standard build when Normal is checked, otherwise the extended.
   void OnBuildCache();
+  // Asks the running build, if any, to stop: it writes no cache and removes its working files.
+  void CancelBuild();
 
   PersonalityListView& PersonalityListWidget() { return *personalityView_; }
   PersonalityListView& CacheListWidget() { return *cacheView_; }
@@ -80,7 +83,7 @@ class CBuildCacheDlg : public QDialog {
   QGroupBox& CacheTypeGroup() { return *cacheTypeGroup_; }
 
  public slots:
-  // Closing ends the program, but not while a build runs.
+  // Escape and Close end the program, but not while a build runs.
   void reject() override;
 
  protected:
@@ -107,6 +110,8 @@ class CBuildCacheDlg : public QDialog {
   MessageBoxReporter reporter_;
   FolderPicker folderPicker_;
   bool building_ = false;
+  CancelToken* buildCancel_ = nullptr;  // the running build's
+  bool closeAfterBuild_ = false;        // the window was closed during the build
 
   QLineEdit* currentDirEdit_ = nullptr;
   QPushButton* browseButton_ = nullptr;
