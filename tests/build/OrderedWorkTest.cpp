@@ -2,7 +2,6 @@
 // as an exception, with every worker joined, never as an end of the program.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <new>
 #include <stdexcept>
@@ -14,21 +13,6 @@ namespace hoardwright {
 namespace {
 
 constexpr std::size_t kItems = 200;
-
-TEST(OrderedWorkTest, ResultsComeInOrderForAnyNumberOfWorkers) {
-  for (const unsigned workers : {0U, 1U, 3U}) {
-    std::vector<std::size_t> seen;
-    EXPECT_TRUE(RunInOrder<std::size_t>(
-        kItems, workers, 4, [](std::size_t i) { return i * i; },
-        [&](std::size_t i, std::size_t& square) {
-          EXPECT_EQ(square, i * i);
-          seen.push_back(i);
-          return true;
-        }));
-    EXPECT_EQ(seen.size(), kItems) << workers << " workers";
-    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
-  }
-}
 
 // A worker that runs out of memory, and a consumer that throws while the workers still run:
 // both reach the caller as the exception they were.
