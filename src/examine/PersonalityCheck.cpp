@@ -33,8 +33,8 @@ bool HasLeftOut(const std::vector<Finding>& findings) {
       findings, [](const Finding& f) { return f.severity == Finding::Severity::LeftOut; });
 }
 
-// A record the build writes but that does not read back: a count byte holds only the low 8 bits
-// of a section's line or channel count.
+// A record the build would write but that does not read back: the compilers refuse every record
+// they cannot represent, so this names a fault of the program, not of the file.
 void ReadBack(std::span<const std::uint8_t> record, std::vector<Finding>& findings) {
   const RecordWalk walk = WalkPersonalityRecord(record);
   if (!walk.fault) return;
@@ -42,7 +42,7 @@ void ReadBack(std::span<const std::uint8_t> record, std::vector<Finding>& findin
                              "the record the build writes does not read back (" +
                                  walk.fault->field + " at record byte " +
                                  std::to_string(walk.fault->offset) + ": " + walk.fault->message +
-                                 "); a count byte holds at most 255 lines or channels"});
+                                 ")"});
 }
 
 void Add(FileCheck& check, Finding finding, bool standard, bool extended) {

@@ -105,7 +105,12 @@ GroupData CExtendedCache::CollectGroupData(int group, Reporter& reporter) const 
     const auto path = paths_.find(i);
     if (path != paths_.end()) {
       if (auto input = LineStream::Open(path->second, LineMode::Binary)) {
-        ConvertPersonality(*input, data.bytes, reporter);
+        RecordRefusal refusal;
+        if (!ConvertPersonality(*input, data.bytes, reporter, &refusal) &&
+            !refusal.reason.empty()) {
+          reporter.ShowMessage("Error in file " + path->second + ": " + refusal.reason,
+                               path->second);
+        }
       }
     }
     data.placements.push_back({i, start, static_cast<std::uint32_t>(data.bytes.size()) - start});

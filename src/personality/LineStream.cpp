@@ -1,5 +1,6 @@
 #include "personality/LineStream.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -43,6 +44,11 @@ std::optional<LineStream> LineStream::Open(const std::filesystem::path& path, Li
     return std::nullopt;
   }
   return LineStream(std::move(bytes), mode);
+}
+
+std::size_t LineStream::LineNumberAt(std::size_t position) const {
+  const auto end = content_.begin() + static_cast<std::ptrdiff_t>(std::min(position, content_.size()));
+  return static_cast<std::size_t>(std::count(content_.begin(), end, '\n')) + 1;
 }
 
 bool LineStream::ReadLine(std::string_view& line) {

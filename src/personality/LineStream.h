@@ -34,6 +34,10 @@ class LineStream {
   void Seek(std::size_t position) { position_ = position < content_.size() ? position : content_.size(); }
   void Rewind() { position_ = 0; }
 
+  // The 1-based line, counted by newlines as an editor counts them, that holds the byte at
+  // `position` (the last line for positions past the end).
+  std::size_t LineNumberAt(std::size_t position) const;
+
   // The content as the lines see it (after CR LF folding in text mode).
   std::string_view Content() const { return content_; }
   LineMode Mode() const { return mode_; }
