@@ -97,20 +97,6 @@ void CollectUnlisted(const ui::PersonalityScan& scan, const ManufacturerMap& man
     SilentReporter silent;
     if (!ui::ReadPersonalityEntry(path, manufacturers, silent)) unlisted.push_back(path);
   }
-  // Names like a personality's that are no readable file (a directory, a dangling link): the
-  // scan passes over them, but the user still hears that they are not in the cache.
-  std::vector<std::string> notFiles;
-  std::error_code error;
-  for (std::filesystem::directory_iterator it(scan.personalityDir, error);
-       !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-    std::string name = it->path().filename().string();
-    std::error_code typeError;
-    if (ui::HasPersonalityExtension(name) && !it->is_regular_file(typeError)) {
-      notFiles.push_back(std::move(name));
-    }
-  }
-  std::ranges::sort(notFiles);
-  for (const std::string& name : notFiles) unlisted.push_back(scan.personalityDir + name);
 }
 
 CacheListing ListPaths(const std::vector<std::string>& paths) {

@@ -21,7 +21,8 @@ class LineStream {
 
   LineStream(std::string bytes, LineMode mode);
 
-  // Reads the whole file; nullopt (with the reason in `error`) when it cannot be read.
+  // Reads the whole file through ReadInputFile (a regular file of at most
+  // kMaxPersonalityFileSize bytes); nullopt, with the reason in `error`, when it is refused.
   static std::optional<LineStream> Open(const std::filesystem::path& path, LineMode mode,
                                         std::string* error = nullptr);
 

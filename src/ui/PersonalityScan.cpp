@@ -48,17 +48,18 @@ bool HasPersonalityExtension(std::string_view fileName) {
          EqualIgnoringAsciiCase(fileName.substr(fileName.size() - kExtension.size()), kExtension);
 }
 
-std::vector<std::string> ListPersonalityFiles(std::string_view directory) {
+std::vector<std::string> ListPersonalityFiles(std::string_view directory, std::string* error) {
   namespace fs = std::filesystem;
   std::vector<std::string> names;
-  std::error_code error;
-  fs::directory_iterator it(fs::path(directory), error);
-  for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+  std::error_code failure;
+  fs::directory_iterator it(fs::path(directory), failure);
+  for (; !failure && it != fs::directory_iterator(); it.increment(failure)) {
     std::string name = it->path().filename().string();
-    std::error_code typeError;
-    if (HasPersonalityExtension(name) && it->is_regular_file(typeError)) {
-      names.push_back(std::move(name));
-    }
+    if (HasPersonalityExtension(name)) names.push_back(std::move(name));
+  }
+  if (failure) {
+    if (error) *error = failure.message();
+    return {};
   }
   // Each key is computed once; directories may hold thousands of personalities.
   std::vector<std::pair<std::string, std::string>> keyed;
@@ -73,11 +74,11 @@ std::vector<std::string> ListPersonalityFiles(std::string_view directory) {
 PersonalityScan ScanPersonalityDirectory(std::string_view personalityDir,
                                          const ManufacturerMap& manufacturers, Reporter& reporter,
                                          SortState sort) {
-  PersonalityScan scan{WithTrailingSeparator(std::string(personalityDir)), {}};
+  PersonalityScan scan{WithTrailingSeparator(std::string(personalityDir)), {}, {}};
   if (scan.personalityDir.empty()) return scan;
 
   std::set<std::string> listedDevices;
-  for (const std::string& fileName : ListPersonalityFiles(scan.personalityDir)) {
+  for (const std::string& fileName : ListPersonalityFiles(scan.personalityDir, &scan.error)) {
     std::optional<PersonalityEntry> entry = ReadEntry(scan.personalityDir + fileName, fileName,
                                                       manufacturers, reporter, nullptr);
     // The first file with a device name wins; later ones are left out without a word.

@@ -16,20 +16,25 @@ namespace hoardwright::ui {
 struct PersonalityScan {
   std::string personalityDir;  // the directory text as given, ending with "/"
   std::vector<PersonalityEntry> entries;  // sorted by the given sort state
+  std::string error;  // why the directory could not be read; empty when it was
 };
 
 // Lists the personalities of one directory. A directory that cannot be read gives no rows;
-// files that cannot be opened are skipped silently, files without a DEVICE line after
-// ReadDevice's message to `reporter`, and later files repeating a device name silently.
-// The process's current directory is not touched.
+// files that cannot be read (not a regular file, too large, no permission: see ReadInputFile)
+// are skipped silently, files without a DEVICE line after ReadDevice's message to `reporter`,
+// and later files repeating a device name silently. The process's current directory is not
+// touched.
 PersonalityScan ScanPersonalityDirectory(std::string_view personalityDir,
                                          const ManufacturerMap& manufacturers, Reporter& reporter,
                                          SortState sort);
 
-// The names of a directory's regular files whose extension is "QPF" in any letter case, ordered
-// by their names with ASCII letters upper-cased (ties: the names as given), so that a result
-// never depends on the file system's order. Empty when the directory cannot be read.
-std::vector<std::string> ListPersonalityFiles(std::string_view directory);
+// The names of a directory's entries whose extension is "QPF" in any letter case, whatever they
+// are (a directory, a FIFO or a dangling link named so is refused when it is read), ordered by
+// their names with ASCII letters upper-cased (ties: the names as given), so that a result never
+// depends on the file system's order. Empty, with the reason in `error`, when the directory
+// cannot be read.
+std::vector<std::string> ListPersonalityFiles(std::string_view directory,
+                                              std::string* error = nullptr);
 
 // True for a file name ending in ".QPF" in any letter case.
 bool HasPersonalityExtension(std::string_view fileName);
