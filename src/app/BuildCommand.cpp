@@ -1,11 +1,9 @@
 // `hoardwright build`: lists the personalities of the given directories and files as the main
 // dialog's scan and Add All do, builds the cache unattended, and prints the result dialog's
 // content. Never reads or writes the stored settings.
-#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <iostream>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,11 +15,9 @@
 #include "personality/ManufacturerTable.h"
 #include "ui/BuildDetails.h"
 #include "ui/BuildRequest.h"
+#include "ui/CacheListing.h"
 #include "ui/CacheResult.h"
 #include "ui/DirectoryText.h"
-#include "ui/MainDialogModel.h"
-#include "ui/PersonalityListModel.h"
-#include "ui/PersonalityScan.h"
 
 namespace hoardwright::app {
 namespace {
@@ -79,49 +75,6 @@ class CommandLineHost : public WindowlessBuildHost {
   }
 };
 
-// The cache list that the given paths make, and the personality files that could not be listed.
-struct CacheListing {
-  ui::PersonalityListModel cacheList;
-  std::vector<std::string> unlisted;
-};
-
-// Files of a directory that the scan dropped because they could not be read or have no DEVICE
-// line (not those that repeat a device name, which the scan leaves out on purpose).
-void CollectUnlisted(const ui::PersonalityScan& scan, const ManufacturerMap& manufacturers,
-                     std::vector<std::string>& unlisted) {
-  std::set<std::string> listed;
-  for (const auto& entry : scan.entries) listed.insert(entry.filePath);
-  for (const std::string& name : ui::ListPersonalityFiles(scan.personalityDir)) {
-    const std::string path = scan.personalityDir + name;
-    if (listed.contains(path)) continue;
-    SilentReporter silent;
-    if (!ui::ReadPersonalityEntry(path, manufacturers, silent)) unlisted.push_back(path);
-  }
-}
-
-CacheListing ListPaths(const std::vector<std::string>& paths) {
-  const ManufacturerMap manufacturers = LoadManufacturerMap();
-  StderrReporter reporter;
-  CacheListing listing;
-  for (const std::string& path : paths) {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
-      const ui::PersonalityScan scan =
-          ui::ScanPersonalityDirectory(ui::WithTrailingSeparator(path), manufacturers, reporter,
-                                       ui::SortState{});
-      for (const auto& entry : scan.entries) ui::CopyToCacheList(entry, listing.cacheList);
-      CollectUnlisted(scan, manufacturers, listing.unlisted);
-    } else if (auto entry = ui::ReadPersonalityEntry(path, manufacturers, reporter)) {
-      ui::CopyToCacheList(*entry, listing.cacheList);
-    } else {
-      listing.unlisted.push_back(path);
-    }
-    // As Add All does after each batch.
-    listing.cacheList.SortByState();
-  }
-  return listing;
-}
-
 // The details dialog's notes field holds CR LF line ends; a shell argument has LF.
 std::string NotesFromArgument(std::string_view text) {
   std::string notes;
@@ -156,7 +109,7 @@ void SplitOutput(const std::string& output, ui::BuildRequest& request, std::stri
   fileName = path.filename().string();
 }
 
-int RunStandardBuild(const BuildOptions& options, const CacheListing& listing) {
+int RunStandardBuild(const BuildOptions& options, const ui::CacheListing& listing) {
   ui::BuildRequest request;
   request.cacheType = ui::CacheType::Standard;
   request.entries = listing.cacheList.FilePaths();
@@ -175,8 +128,8 @@ int RunStandardBuild(const BuildOptions& options, const CacheListing& listing) {
   const StandardBuildResult result = BuildStandardCache(request, host, buildOptions);
   if (!result.cacheWritten) return kNotWritten;
 
-  for (const std::string& path : listing.unlisted) {
-    std::cerr << "Left out of the cache: " << path << '\n';
+  for (const ui::UnlistedPath& unlisted : listing.unlisted) {
+    std::cerr << "Left out of the cache: " << unlisted.path << '\n';
   }
   for (const LeftOutPersonality& leftOut : result.leftOut) {
     std::cerr << "Left out of the cache: " << leftOut.path << '\n';
@@ -185,7 +138,7 @@ int RunStandardBuild(const BuildOptions& options, const CacheListing& listing) {
 }
 
 // The extended cache has no info personality and always keeps every table.
-int RunExtendedBuild(const BuildOptions& options, const CacheListing& listing) {
+int RunExtendedBuild(const BuildOptions& options, const ui::CacheListing& listing) {
   ui::BuildRequest request;
   request.cacheType = ui::CacheType::Extended;
   request.entries = listing.cacheList.FilePaths();
@@ -200,7 +153,8 @@ int RunExtendedBuild(const BuildOptions& options, const CacheListing& listing) {
   if (!result.Written()) return kNotWritten;
   std::cout << result.personalityCount << " personalities written to "
             << result.outputPath.string() << '\n';
-  std::vector<std::string> leftOut = listing.unlisted;
+  std::vector<std::string> leftOut;
+  for (const ui::UnlistedPath& unlisted : listing.unlisted) leftOut.push_back(unlisted.path);
   leftOut.insert(leftOut.end(), result.leftOut.begin(), result.leftOut.end());
   for (const std::string& path : leftOut) std::cerr << "Left out of the cache: " << path << '\n';
   return leftOut.empty() ? kAllBuilt : kSomeLeftOut;
@@ -214,7 +168,9 @@ int RunBuild(const BuildOptions& options) {
     return kUsageError;
   }
   try {
-    const CacheListing listing = ListPaths(options.paths);
+    StderrReporter reporter;
+    const ui::CacheListing listing =
+        ui::ListCacheEntries(options.paths, LoadManufacturerMap(), reporter);
     if (options.type == "extended") return RunExtendedBuild(options, listing);
     return RunStandardBuild(options, listing);
   } catch (const std::exception& error) {

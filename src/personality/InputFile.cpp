@@ -47,7 +47,7 @@ InputFile ReadInputFile(const std::filesystem::path& path, std::size_t maxSize) 
   if (std::string refusal = InputFileRefusal(path); !refusal.empty()) return Refused(refusal);
   std::error_code error;
   if (std::filesystem::file_size(path, error) > maxSize || error) {
-    return Refused(error ? error.message() : TooLarge(maxSize));
+    return Refused(error ? "cannot be opened: " + error.message() : TooLarge(maxSize));
   }
   std::ifstream file(path, std::ios::binary);
   if (!file) return Refused("cannot be opened");
@@ -59,14 +59,14 @@ InputFile ReadInputFile(const std::filesystem::path& path, std::size_t maxSize) 
     if (input.bytes.size() + count > maxSize) return Refused(TooLarge(maxSize));
     input.bytes.append(chunk.data(), count);
   }
-  if (file.bad()) return Refused("read error");
+  if (file.bad()) return Refused("cannot be read");
   return input;
 }
 
 std::string InputFileRefusal(const std::filesystem::path& path) {
   std::error_code error;
   const auto status = std::filesystem::status(path, error);
-  if (error) return error.message();
+  if (error) return "cannot be opened: " + error.message();
   if (!std::filesystem::is_regular_file(status)) return "not a regular file";
   return {};
 }
@@ -75,7 +75,12 @@ std::string InputFileRefusal(const std::filesystem::path& path) {
 
 namespace {
 
-std::string ErrorText(int error) { return std::generic_category().message(error); }
+std::string CannotOpen(int error) {
+  return "cannot be opened: " + std::generic_category().message(error);
+}
+std::string CannotRead(int error) {
+  return "cannot be read: " + std::generic_category().message(error);
+}
 
 std::string NotRegular(mode_t mode) {
   std::string text = "not a regular file";
@@ -105,11 +110,11 @@ class Descriptor {
 // path may have been replaced in between. Non-blocking, so a FIFO put there cannot hang the open.
 std::string OpenRegular(const std::filesystem::path& path, int& fd, struct stat& status) {
   // Checked before opening, so no device is ever opened.
-  if (::stat(path.c_str(), &status) != 0) return ErrorText(errno);
+  if (::stat(path.c_str(), &status) != 0) return CannotOpen(errno);
   if (!S_ISREG(status.st_mode)) return NotRegular(status.st_mode);
   fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return ErrorText(errno);
-  if (::fstat(fd, &status) != 0) return ErrorText(errno);
+  if (fd < 0) return CannotOpen(errno);
+  if (::fstat(fd, &status) != 0) return CannotRead(errno);
   if (!S_ISREG(status.st_mode)) return NotRegular(status.st_mode);
   return {};
 }
@@ -135,7 +140,7 @@ InputFile ReadInputFile(const std::filesystem::path& path, std::size_t maxSize) 
     if (count == 0) break;
     if (count < 0) {
       if (errno == EINTR) continue;
-      return Refused(ErrorText(errno));
+      return Refused(CannotRead(errno));
     }
     if (input.bytes.size() + static_cast<std::size_t>(count) > maxSize) {
       return Refused(TooLarge(maxSize));

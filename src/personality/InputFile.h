@@ -16,8 +16,9 @@ inline constexpr std::size_t kMaxPersonalityFileSize = 16 * 1024 * 1024;
 
 struct InputFile {
   std::string bytes;
-  // Empty when the file was read; otherwise why not: "not a regular file (a FIFO)", "larger
-  // than 16 MB (16,777,216 bytes), the most read from one file", "Permission denied", ...
+  // Empty when the file was read; otherwise why not: "not a regular file (a FIFO or pipe)",
+  // "larger than 16 MB (16,777,216 bytes), the most read from one file", "cannot be opened:
+  // Permission denied", ...
   std::string refusal;
 
   bool Read() const { return refusal.empty(); }

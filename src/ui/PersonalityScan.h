@@ -1,17 +1,25 @@
 #pragma once
 // The directory scan behind the personality list: one row per usable *.QPF file, read through
 // its DEVICE line, with the manufacturer taken from the file's name.
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "personality/InputFile.h"
 #include "personality/ManufacturerTable.h"
 #include "personality/Reporter.h"
 #include "ui/ListOrder.h"
 #include "ui/PersonalityEntry.h"
 
 namespace hoardwright::ui {
+
+// Sees each personality file as it is read: its bytes or why they could not be read, and the
+// entry made of them (null without a DEVICE line), whether or not the scan then lists it, so that
+// whoever looks further at a file works on the very bytes its row was made of.
+using FileObserver = std::function<void(const std::string& path, const InputFile& file,
+                                        const PersonalityEntry* entry)>;
 
 struct PersonalityScan {
   std::string personalityDir;  // the directory text as given, ending with "/"
@@ -26,7 +34,7 @@ struct PersonalityScan {
 // touched.
 PersonalityScan ScanPersonalityDirectory(std::string_view personalityDir,
                                          const ManufacturerMap& manufacturers, Reporter& reporter,
-                                         SortState sort);
+                                         SortState sort, const FileObserver& observe = {});
 
 // The names of a directory's entries whose extension is "QPF" in any letter case, whatever they
 // are (a directory, a FIFO or a dangling link named so is refused when it is read), ordered by
@@ -45,6 +53,12 @@ bool HasPersonalityExtension(std::string_view fileName);
 std::optional<PersonalityEntry> ReadPersonalityEntry(const std::string& filePath,
                                                      const ManufacturerMap& manufacturers,
                                                      Reporter& reporter,
-                                                     std::string* readError = nullptr);
+                                                     std::string* readError = nullptr,
+                                                     const FileObserver& observe = {});
+
+// The entry the scan makes of a file's bytes, read already; nullopt without a DEVICE line.
+std::optional<PersonalityEntry> EntryFromBytes(const std::string& filePath, std::string_view bytes,
+                                               const ManufacturerMap& manufacturers,
+                                               Reporter& reporter);
 
 }  // namespace hoardwright::ui

@@ -56,8 +56,8 @@ TEST_F(InputFileTest, RefusesWhatIsNotARegularFileWithoutReadingIt) {
       {"FIFO.QPF", "not a regular file (a FIFO or pipe)"},
       {"TOFIFO.QPF", "not a regular file (a FIFO or pipe)"},
       {"ZERO.QPF", "not a regular file (a character device)"},
-      {"DANGLING.QPF", "No such file or directory"},
-      {"LOOP.QPF", "Too many levels of symbolic links"},
+      {"DANGLING.QPF", "cannot be opened: No such file or directory"},
+      {"LOOP.QPF", "cannot be opened: Too many levels of symbolic links"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
