@@ -11,6 +11,7 @@
 #include "app/Subcommands.h"
 #include "build/BuildHost.h"
 #include "build/StandardBuild.h"
+#include "examine/TextFormat.h"
 #include "extended/ExtendedBuild.h"
 #include "personality/ManufacturerTable.h"
 #include "ui/BuildDetails.h"
@@ -42,18 +43,12 @@ struct BuildOptions {
   std::vector<std::string> standardOnlyGiven;
 };
 
-// A message box becomes one line on standard error.
+// A message box becomes one line on standard error: the line end a message text closes with is
+// dropped, and every other control character (of a file name, say) is shown escaped, so that
+// nothing a file is named can move the cursor, ring the bell or start a line of its own.
 void PrintMessageLine(std::string_view text) {
-  std::string line;
-  for (const char c : text) {
-    if (c == '\r' || c == '\n') {
-      if (!line.empty() && line.back() != ' ') line.push_back(' ');
-    } else {
-      line.push_back(c);
-    }
-  }
-  while (!line.empty() && line.back() == ' ') line.pop_back();
-  std::cerr << line << '\n';
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
+  std::cerr << examine::Escaped(text) << '\n';
 }
 
 class StderrReporter : public Reporter {
@@ -129,10 +124,10 @@ int RunStandardBuild(const BuildOptions& options, const ui::CacheListing& listin
   if (!result.cacheWritten) return kNotWritten;
 
   for (const ui::UnlistedPath& unlisted : listing.unlisted) {
-    std::cerr << "Left out of the cache: " << unlisted.path << '\n';
+    std::cerr << "Left out of the cache: " << examine::Escaped(unlisted.path) << '\n';
   }
   for (const LeftOutPersonality& leftOut : result.leftOut) {
-    std::cerr << "Left out of the cache: " << leftOut.path << '\n';
+    std::cerr << "Left out of the cache: " << examine::Escaped(leftOut.path) << '\n';
   }
   return listing.unlisted.empty() && result.leftOut.empty() ? kAllBuilt : kSomeLeftOut;
 }
@@ -156,7 +151,9 @@ int RunExtendedBuild(const BuildOptions& options, const ui::CacheListing& listin
   std::vector<std::string> leftOut;
   for (const ui::UnlistedPath& unlisted : listing.unlisted) leftOut.push_back(unlisted.path);
   leftOut.insert(leftOut.end(), result.leftOut.begin(), result.leftOut.end());
-  for (const std::string& path : leftOut) std::cerr << "Left out of the cache: " << path << '\n';
+  for (const std::string& path : leftOut) {
+    std::cerr << "Left out of the cache: " << examine::Escaped(path) << '\n';
+  }
   return leftOut.empty() ? kAllBuilt : kSomeLeftOut;
 }
 
