@@ -83,8 +83,8 @@ std::vector<Finding> CheckStandard(LineStream& text, bool& built) {
 }
 
 // What the builds refuse for the cache list as a whole: each file it holds hears of it.
-void ApplyListLimits(const std::vector<std::string>& kept, std::vector<FileCheck>& checks) {
-  const std::size_t rows = kept.size();
+void ApplyListLimits(std::size_t rows, const std::set<std::string>& kept,
+                     std::vector<FileCheck>& checks) {
   const std::string holds = "the cache list holds " + std::to_string(rows) + " personalities, ";
   std::vector<CheckItem> items;
   if (rows > standard_cache::kMaxEntries) {
@@ -108,7 +108,7 @@ void ApplyListLimits(const std::vector<std::string>& kept, std::vector<FileCheck
   }
   if (items.empty()) return;
   for (FileCheck& check : checks) {
-    if (std::ranges::find(kept, check.path) == kept.end()) continue;
+    if (!kept.contains(check.path)) continue;
     for (const CheckItem& item : items) {
       check.items.push_back(item);
       if (item.finding.severity != Finding::Severity::LeftOut) continue;
@@ -230,9 +230,10 @@ std::vector<FileCheck> CheckPaths(const std::vector<std::string>& paths) {
   };
   const ui::CacheListing listing = ui::ListCacheEntries(paths, manufacturers, silent, check);
   const ui::PersonalityListModel& cacheList = listing.cacheList;
-  const std::vector<std::string> kept = cacheList.FilePaths();
+  const std::vector<std::string> rows = cacheList.FilePaths();
+  const std::set<std::string> kept(rows.begin(), rows.end());
   for (FileCheck& check : checks) {
-    if (check.device.empty() || std::ranges::find(kept, check.path) != kept.end()) continue;
+    if (check.device.empty() || kept.contains(check.path)) continue;
     std::string winner;
     for (std::size_t row = 0; row < cacheList.RowCount(); ++row) {
       if (ui::EqualIgnoringAsciiCase(cacheList.Row(row).deviceName, check.device)) {
@@ -248,7 +249,7 @@ std::vector<FileCheck> CheckPaths(const std::vector<std::string>& paths) {
     check.standard = false;
     check.extended = false;
   }
-  ApplyListLimits(kept, checks);
+  ApplyListLimits(cacheList.RowCount(), kept, checks);
   return checks;
 }
 
