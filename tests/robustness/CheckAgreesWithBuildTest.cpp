@@ -1,7 +1,8 @@
 // `check` and the two builds run on the same hostile directory: for every file, check's verdict
 // for each cache is what that build did with it, read back from the written cache by the
 // examiner; every file check leaves out (but for device names another file takes) is named on
-// the build's standard error; both caches examine intact.
+// the build's standard error; both caches examine intact. Nothing named like a personality (a
+// FIFO, a link to a device) makes any of them wait or read without end.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -225,6 +226,30 @@ TEST_F(CheckAgreesWithBuildTest, OnAHostileDirectory) {
   for (const std::string& path : others_) verdicts_[path] = neither;
 
   ExpectAgreement(kSomeLeftOut, kSomeLeftOut);
+}
+
+// A FIFO and a link to a device given on their own: refused with their kind, never waited on.
+TEST_F(CheckAgreesWithBuildTest, OnPathsThatAreNoRegularFile) {
+  ASSERT_EQ(::mkfifo((Dir() + "X.QPF").c_str(), 0644), 0);
+  fs::create_symlink("/dev/zero", Dir() + "LINK.QPF");
+  for (const auto& [name, reason] : {std::pair{"X.QPF", "not a regular file (a FIFO or pipe)"},
+                                     {"LINK.QPF", "not a regular file (a character device)"}}) {
+    SCOPED_TRACE(name);
+    const std::string path = Dir() + name;
+    const ProcessRun check = Run({"check", path});
+    ASSERT_NE(check.status, kHung);
+    EXPECT_EQ(check.status, kSomeLeftOut);
+    EXPECT_EQ(check.out, path + ": LEFT OUT of both caches\n  LEFT OUT: " + reason +
+                             " [standard, extended]\nChecked 1 file: 0 built into both caches, 1 "
+                             "left out of one or both\n");
+    for (const char* type : {"standard", "extended"}) {
+      const ProcessRun build = Run({"build", "--type", type, "--output",
+                                    (output_->Path() / "X.CMP").string(), path});
+      ASSERT_NE(build.status, kHung);
+      EXPECT_EQ(build.status, kNotWritten);
+      EXPECT_TRUE(build.err.starts_with(path + ": " + reason + "\n")) << build.err;
+    }
+  }
 }
 
 // A directory that cannot be listed: check says so instead of checking nothing, and a build
