@@ -18,6 +18,9 @@ std::span<const Entry> AllEntries() {
       Entry{"legacy_arguments", LegacyArguments},
       Entry{"examine_standard", ExamineStandard},
       Entry{"examine_extended", ExamineExtended},
+      Entry{"check_personality", CheckPersonality},
+      Entry{"build_standard", BuildStandard},
+      Entry{"build_extended", BuildExtended},
   };
   return kEntries;
 }

@@ -32,6 +32,15 @@ void ExamineStandard(Bytes data);
 // `inspect` over a file read as an extended cache: the magic "QenCache", then the input.
 void ExamineExtended(Bytes data);
 
+// `check`'s diagnosis of one personality file: its verdicts are the compilers', a record it
+// calls built reads back, and its report prints no raw control character.
+void CheckPersonality(Bytes data);
+// The standard build of a small directory of personality files made of the input (split at
+// "\n====\n"); a cache it reports written examines intact and holds what `check` says.
+void BuildStandard(Bytes data);
+// The same for the extended build.
+void BuildExtended(Bytes data);
+
 struct Entry {
   std::string_view name;  // the target's name: fuzz_<name>, fuzz/corpus/<name>, fuzz/regressions/<name>
   void (*run)(Bytes);

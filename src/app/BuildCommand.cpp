@@ -1,11 +1,9 @@
 // `hoardwright build`: lists the personalities of the given directories and files as the main
 // dialog's scan and Add All do, builds the cache unattended, and prints the result dialog's
 // content. Never reads or writes the stored settings.
-#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <iostream>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,15 +11,14 @@
 #include "app/Subcommands.h"
 #include "build/BuildHost.h"
 #include "build/StandardBuild.h"
+#include "examine/TextFormat.h"
 #include "extended/ExtendedBuild.h"
 #include "personality/ManufacturerTable.h"
 #include "ui/BuildDetails.h"
 #include "ui/BuildRequest.h"
+#include "ui/CacheListing.h"
 #include "ui/CacheResult.h"
 #include "ui/DirectoryText.h"
-#include "ui/MainDialogModel.h"
-#include "ui/PersonalityListModel.h"
-#include "ui/PersonalityScan.h"
 
 namespace hoardwright::app {
 namespace {
@@ -47,18 +44,12 @@ struct BuildOptions {
   std::vector<std::string> standardOnlyGiven;
 };
 
-// A message box becomes one line on standard error.
+// A message box becomes one line on standard error: the line end a message text closes with is
+// dropped, and every other control character (of a file name, say) is shown escaped, so that
+// nothing a file is named can move the cursor, ring the bell or start a line of its own.
 void PrintMessageLine(std::string_view text) {
-  std::string line;
-  for (const char c : text) {
-    if (c == '\r' || c == '\n') {
-      if (!line.empty() && line.back() != ' ') line.push_back(' ');
-    } else {
-      line.push_back(c);
-    }
-  }
-  while (!line.empty() && line.back() == ' ') line.pop_back();
-  std::cerr << line << '\n';
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
+  std::cerr << examine::Escaped(text) << '\n';
 }
 
 class StderrReporter : public Reporter {
@@ -79,63 +70,6 @@ class CommandLineHost : public WindowlessBuildHost {
     }
   }
 };
-
-// The cache list that the given paths make, and the personality files that could not be listed.
-struct CacheListing {
-  ui::PersonalityListModel cacheList;
-  std::vector<std::string> unlisted;
-};
-
-// Files of a directory that the scan dropped because they could not be read or have no DEVICE
-// line (not those that repeat a device name, which the scan leaves out on purpose).
-void CollectUnlisted(const ui::PersonalityScan& scan, const ManufacturerMap& manufacturers,
-                     std::vector<std::string>& unlisted) {
-  std::set<std::string> listed;
-  for (const auto& entry : scan.entries) listed.insert(entry.filePath);
-  for (const std::string& name : ui::ListPersonalityFiles(scan.personalityDir)) {
-    const std::string path = scan.personalityDir + name;
-    if (listed.contains(path)) continue;
-    SilentReporter silent;
-    if (!ui::ReadPersonalityEntry(path, manufacturers, silent)) unlisted.push_back(path);
-  }
-  // Names like a personality's that are no readable file (a directory, a dangling link): the
-  // scan passes over them, but the user still hears that they are not in the cache.
-  std::vector<std::string> notFiles;
-  std::error_code error;
-  for (std::filesystem::directory_iterator it(scan.personalityDir, error);
-       !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-    std::string name = it->path().filename().string();
-    std::error_code typeError;
-    if (ui::HasPersonalityExtension(name) && !it->is_regular_file(typeError)) {
-      notFiles.push_back(std::move(name));
-    }
-  }
-  std::ranges::sort(notFiles);
-  for (const std::string& name : notFiles) unlisted.push_back(scan.personalityDir + name);
-}
-
-CacheListing ListPaths(const std::vector<std::string>& paths) {
-  const ManufacturerMap manufacturers = LoadManufacturerMap();
-  StderrReporter reporter;
-  CacheListing listing;
-  for (const std::string& path : paths) {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
-      const ui::PersonalityScan scan =
-          ui::ScanPersonalityDirectory(ui::WithTrailingSeparator(path), manufacturers, reporter,
-                                       ui::SortState{});
-      for (const auto& entry : scan.entries) ui::CopyToCacheList(entry, listing.cacheList);
-      CollectUnlisted(scan, manufacturers, listing.unlisted);
-    } else if (auto entry = ui::ReadPersonalityEntry(path, manufacturers, reporter)) {
-      ui::CopyToCacheList(*entry, listing.cacheList);
-    } else {
-      listing.unlisted.push_back(path);
-    }
-    // As Add All does after each batch.
-    listing.cacheList.SortByState();
-  }
-  return listing;
-}
 
 // The details dialog's notes field holds CR LF line ends; a shell argument has LF.
 std::string NotesFromArgument(std::string_view text) {
@@ -171,7 +105,7 @@ void SplitOutput(const std::string& output, ui::BuildRequest& request, std::stri
   fileName = path.filename().string();
 }
 
-int RunStandardBuild(const BuildOptions& options, const CacheListing& listing) {
+int RunStandardBuild(const BuildOptions& options, const ui::CacheListing& listing) {
   ui::BuildRequest request;
   request.cacheType = ui::CacheType::Standard;
   request.entries = listing.cacheList.FilePaths();
@@ -191,17 +125,17 @@ int RunStandardBuild(const BuildOptions& options, const CacheListing& listing) {
   const StandardBuildResult result = BuildStandardCache(request, host, buildOptions);
   if (!result.cacheWritten) return kNotWritten;
 
-  for (const std::string& path : listing.unlisted) {
-    std::cerr << "Left out of the cache: " << path << '\n';
+  for (const ui::UnlistedPath& unlisted : listing.unlisted) {
+    std::cerr << "Left out of the cache: " << examine::Escaped(unlisted.path) << '\n';
   }
   for (const LeftOutPersonality& leftOut : result.leftOut) {
-    std::cerr << "Left out of the cache: " << leftOut.path << '\n';
+    std::cerr << "Left out of the cache: " << examine::Escaped(leftOut.path) << '\n';
   }
   return listing.unlisted.empty() && result.leftOut.empty() ? kAllBuilt : kSomeLeftOut;
 }
 
 // The extended cache has no info personality and always keeps every table.
-int RunExtendedBuild(const BuildOptions& options, const CacheListing& listing) {
+int RunExtendedBuild(const BuildOptions& options, const ui::CacheListing& listing) {
   ui::BuildRequest request;
   request.cacheType = ui::CacheType::Extended;
   request.entries = listing.cacheList.FilePaths();
@@ -217,9 +151,12 @@ int RunExtendedBuild(const BuildOptions& options, const CacheListing& listing) {
   if (!result.Written()) return kNotWritten;
   std::cout << result.personalityCount << " personalities written to "
             << result.outputPath.string() << '\n';
-  std::vector<std::string> leftOut = listing.unlisted;
+  std::vector<std::string> leftOut;
+  for (const ui::UnlistedPath& unlisted : listing.unlisted) leftOut.push_back(unlisted.path);
   leftOut.insert(leftOut.end(), result.leftOut.begin(), result.leftOut.end());
-  for (const std::string& path : leftOut) std::cerr << "Left out of the cache: " << path << '\n';
+  for (const std::string& path : leftOut) {
+    std::cerr << "Left out of the cache: " << examine::Escaped(path) << '\n';
+  }
   return leftOut.empty() ? kAllBuilt : kSomeLeftOut;
 }
 
@@ -231,7 +168,9 @@ int RunBuild(const BuildOptions& options) {
     return kUsageError;
   }
   try {
-    const CacheListing listing = ListPaths(options.paths);
+    StderrReporter reporter;
+    const ui::CacheListing listing =
+        ui::ListCacheEntries(options.paths, LoadManufacturerMap(), reporter);
     if (options.type == "extended") return RunExtendedBuild(options, listing);
     return RunStandardBuild(options, listing);
   } catch (const std::exception& error) {

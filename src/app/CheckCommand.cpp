@@ -40,11 +40,14 @@ void RegisterCheckCommand(CLI::App& app, int& exitStatus) {
       "check",
       "Check personality files: what the standard and the extended build would do with each.\n"
       "Each PATH is a directory (its *.QPF files, listed as `build` lists them) or one "
-      "personality file. Every file goes through the builds' own readers and compilers; each "
-      "finding names its line (and, for a DMX channel line, its column): a missing keyword, a "
-      "malformed DMX channel line, a section without its end keyword, a preset focus row "
-      "without its closing quote, a record over 65,535 bytes, a device name that another file "
-      "takes, an unknown manufacturer code, a NAME line without two fields.\n"
+      "personality file. Every file is read once, through the builds' own listing, readers and "
+      "compilers; each finding names its line (and, for a DMX channel line, its column): a file "
+      "that is not a regular file or is larger than 16 MB, a directory that cannot be listed, a "
+      "missing keyword, a malformed DMX channel line, a section without its end keyword, a "
+      "preset focus row without its closing quote, a section, block or table of more than 255 "
+      "lines, channels or rows, a record over 65,535 bytes, a device name that another file "
+      "takes, more personalities than a build takes, an unknown manufacturer code, a NAME line "
+      "without two fields.\n"
       "Exit status: 0 every file would be built into both caches, 3 some would be left out, "
       "1 usage error.");
   check->add_option("PATH", options->paths, "Personality directories and files")

@@ -1,6 +1,7 @@
 #include "build/PersonalityCompiler.h"
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "build/StandardCacheLayout.h"
@@ -27,12 +28,13 @@ void ReadFamily(LineStream& stream, OutputCursor& cursor, Reporter& reporter, Bl
   stream.Seek(start);
 }
 
-}  // namespace
+std::string RecordTooLongReason(const std::string& length) {
+  return "the compiled record would be " + length +
+         " bytes, over the 65,535 bytes an index record can describe";
+}
 
-bool CompilePersonality(LineStream& stream, OutputCursor& cursor, const TableOptions& options,
-                        Reporter& reporter) {
-  const std::size_t recordStart = cursor.Position();
-  cursor.ClearOverflow();
+bool Compile(LineStream& stream, OutputCursor& cursor, const TableOptions& options,
+             Reporter& reporter) {
   if (!ReadType(stream, cursor, reporter)) return false;
   // Everything after the TYPE line is searched from here.
   const std::size_t afterType = stream.Tell();
@@ -68,11 +70,28 @@ bool CompilePersonality(LineStream& stream, OutputCursor& cursor, const TableOpt
   }
   cursor.PutByte(kEndOfRecord);
   stream.Seek(afterType);
+  return true;
+}
 
-  // A reader that ran out of room stops like a family that has ended, so the room is checked
-  // once for the whole record.
-  if (cursor.Overflowed()) return false;
-  return cursor.Position() - recordStart <= standard_cache::kMaxBlockLength;
+}  // namespace
+
+bool CompilePersonality(LineStream& stream, OutputCursor& cursor, const TableOptions& options,
+                        Reporter& reporter) {
+  const std::size_t recordStart = cursor.Position();
+  cursor.ClearOverflow();
+  const bool compiled = Compile(stream, cursor, options, reporter);
+  // A reader that ran out of room, or refused a count, stops like a family that has ended, so
+  // the record is checked once as a whole; a count's reason is kept.
+  if (cursor.Overflowed()) {
+    return cursor.RefuseRecord(RecordTooLongReason(
+        "over " + std::to_string(cursor.Capacity() - recordStart)));
+  }
+  if (!compiled) return false;
+  const std::size_t length = cursor.Position() - recordStart;
+  if (length > standard_cache::kMaxBlockLength) {
+    return cursor.RefuseRecord(RecordTooLongReason(std::to_string(length)));
+  }
+  return true;
 }
 
 }  // namespace hoardwright

@@ -18,8 +18,9 @@ struct TableOptions {
 
 // Compiles the personality whose DEVICE line has just been read from `stream` into a record at
 // `cursor`. Returns false when a required section is missing or malformed (the reader has shown
-// its message, if it has one), or when the record does not fit the cursor's buffer or is longer
-// than the 65,535 bytes an index record can describe; the bytes already written are then to be
+// its message, if it has one), or when the record cannot be represented: a count past its byte,
+// a record that does not fit the cursor's buffer or is longer than the 65,535 bytes an index
+// record can describe (cursor.Refusal() then says why). The bytes already written are then to be
 // discarded. The stream is left just after the TYPE line.
 bool CompilePersonality(LineStream& stream, OutputCursor& cursor, const TableOptions& options,
                         Reporter& reporter);

@@ -63,6 +63,10 @@ std::string NoDeviceMessage(const std::string& path) {
   return "keyword DEVICE not found in " + path +
          ", this personality will NOT be added to the cahce!\n";
 }
+// Why a compiled record was refused, before the compile error itself.
+std::string RefusalMessage(const std::string& path, const std::string& reason) {
+  return "Error in file " + path + ": " + reason;
+}
 std::string CompileErrorMessage(const std::string& path) {
   return "Error in file " + path + ", this personality will NOT be added to the cahce!";
 }
@@ -91,6 +95,7 @@ struct CompiledItem {
   std::vector<ReportedMessage> messages;
   std::string deviceText;
   std::vector<std::uint8_t> block;
+  std::string refusal;  // why a record that cannot be represented was refused
 };
 
 CompiledItem CompileItem(const std::string& path, const TableOptions& tables) {
@@ -118,6 +123,7 @@ CompiledItem CompileItem(const std::string& path, const TableOptions& tables) {
     item.block.assign(cursor.Written().begin(), cursor.Written().end());
   } else {
     item.outcome = CompiledItem::Outcome::CompileFailed;
+    if (cursor.Refusal()) item.refusal = cursor.Refusal()->reason;
   }
   item.messages = std::move(reporter.messages);
   return item;
@@ -348,6 +354,7 @@ class StandardBuild {
         LeaveOut(path, LeftOutReason::NoDevice, isInfo);
         return true;
       case CompiledItem::Outcome::CompileFailed:
+        if (!item.refusal.empty()) host_.ShowMessage(RefusalMessage(path, item.refusal), path);
         host_.ShowMessage(CompileErrorMessage(path), path);
         LeaveOut(path, LeftOutReason::CompileFailed, isInfo);
         return true;

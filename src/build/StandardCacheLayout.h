@@ -40,10 +40,15 @@ inline constexpr std::size_t kBlockLengthOffset = 88;
 // A build takes at most this many cache-list entries (plus the info personality).
 inline constexpr std::size_t kMaxEntries = 5000;
 inline constexpr std::size_t kMaxIndexRecords = kMaxEntries + 1;
+// The header counts the index records in 16 bits.
+static_assert(kMaxIndexRecords <= 0xFFFF);
 // Every compiled block is built in a buffer of this size.
 inline constexpr std::size_t kBlockBufferSize = 100'000;
 // What the 16-bit length fields can describe.
 inline constexpr std::size_t kMaxBlockLength = 0xFFFF;
+// The stream's length and every block's offset fit their 32-bit fields: a shape block of at most
+// 65,536 bytes and at most kMaxIndexRecords blocks of at most kMaxBlockLength bytes.
+static_assert((kMaxBlockLength + 1) * (kMaxIndexRecords + 1) <= 0xFFFFFFFF);
 
 struct Header {
   std::uint32_t streamLengthMinus1 = 0;

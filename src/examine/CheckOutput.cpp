@@ -45,10 +45,12 @@ void WriteCheckText(const std::vector<FileCheck>& checks, std::ostream& out) {
   std::size_t leftOut = 0;
   for (const FileCheck& check : checks) {
     leftOut += check.LeftOut() ? 1 : 0;
-    out << check.path << ": " << Verdict(check);
-    if (!check.device.empty()) out << " (device \"" << check.device << "\")";
+    // File names and personality text may hold control characters: shown escaped, as inspect
+    // shows them, so that each finding stays on its line and nothing reaches the terminal raw.
+    out << Escaped(check.path) << ": " << Verdict(check);
+    if (!check.device.empty()) out << " (device \"" << Escaped(check.device) << "\")";
     out << '\n';
-    for (const CheckItem& item : check.items) out << "  " << CheckItemText(item) << '\n';
+    for (const CheckItem& item : check.items) out << "  " << Escaped(CheckItemText(item)) << '\n';
   }
   out << "Checked " << checks.size() << (checks.size() == 1 ? " file" : " files") << ": "
       << checks.size() - leftOut << " built into both caches, " << leftOut << " left out of one or both\n";

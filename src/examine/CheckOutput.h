@@ -12,6 +12,7 @@ namespace hoardwright::examine {
 // "  LEFT OUT, line 17, column 7: malformed DMX channel line 17: ... [standard, extended]".
 std::string CheckItemText(const CheckItem& item);
 
+// Paths, device names and findings are shown with control characters escaped (Escaped).
 void WriteCheckText(const std::vector<FileCheck>& checks, std::ostream& out);
 nlohmann::ordered_json CheckJson(const std::vector<FileCheck>& checks);
 

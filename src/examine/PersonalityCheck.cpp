@@ -12,14 +12,13 @@
 #include "extended/PersonalityConversion.h"
 #include "examine/LineNumbers.h"
 #include "examine/RecordWalker.h"
+#include "extended/ExtendedCacheLayout.h"
 #include "personality/KeywordReaders.h"
 #include "personality/LineStream.h"
 #include "personality/OutputCursor.h"
-#include "ui/DirectoryText.h"
+#include "ui/CacheListing.h"
+#include "ui/CacheResult.h"
 #include "ui/ListOrder.h"
-#include "ui/MainDialogModel.h"
-#include "ui/PersonalityListModel.h"
-#include "ui/PersonalityScan.h"
 
 namespace hoardwright::examine {
 namespace {
@@ -33,8 +32,8 @@ bool HasLeftOut(const std::vector<Finding>& findings) {
       findings, [](const Finding& f) { return f.severity == Finding::Severity::LeftOut; });
 }
 
-// A record the build writes but that does not read back: a count byte holds only the low 8 bits
-// of a section's line or channel count.
+// A record the build would write but that does not read back: the compilers refuse every record
+// they cannot represent, so this names a fault of the program, not of the file.
 void ReadBack(std::span<const std::uint8_t> record, std::vector<Finding>& findings) {
   const RecordWalk walk = WalkPersonalityRecord(record);
   if (!walk.fault) return;
@@ -42,7 +41,7 @@ void ReadBack(std::span<const std::uint8_t> record, std::vector<Finding>& findin
                              "the record the build writes does not read back (" +
                                  walk.fault->field + " at record byte " +
                                  std::to_string(walk.fault->offset) + ": " + walk.fault->message +
-                                 "); a count byte holds at most 255 lines or channels"});
+                                 ")"});
 }
 
 void Add(FileCheck& check, Finding finding, bool standard, bool extended) {
@@ -81,6 +80,42 @@ std::vector<Finding> CheckStandard(LineStream& text, bool& built) {
                                    " bytes, over the 65,535 bytes an index record can describe"});
   }
   return findings;
+}
+
+// What the builds refuse for the cache list as a whole: each file it holds hears of it.
+void ApplyListLimits(std::size_t rows, const std::set<std::string>& kept,
+                     std::vector<FileCheck>& checks) {
+  const std::string holds = "the cache list holds " + std::to_string(rows) + " personalities, ";
+  std::vector<CheckItem> items;
+  if (rows > standard_cache::kMaxEntries) {
+    items.push_back({Finding{Finding::Severity::LeftOut, 0, 0,
+                             holds + "more than the " + std::to_string(standard_cache::kMaxEntries) +
+                                 " a standard build takes: it writes no cache"},
+                     true, false});
+  } else if (rows > static_cast<std::size_t>(ui::kMaxPersonalities)) {
+    items.push_back({Finding{Finding::Severity::Warning, 0, 0,
+                             holds + "more than " + std::to_string(ui::kMaxPersonalities) +
+                                 ": the standard build's result says \"" +
+                                 ui::DecideCacheResult(0, static_cast<std::int64_t>(rows)).sizeText +
+                                 "\""},
+                     true, false});
+  }
+  if (rows > static_cast<std::size_t>(extended::kMaxPersonalities)) {
+    items.push_back({Finding{Finding::Severity::LeftOut, 0, 0,
+                             holds + "more than the " + std::to_string(extended::kMaxPersonalities) +
+                                 " an extended cache holds: the extended build writes no cache"},
+                     false, true});
+  }
+  if (items.empty()) return;
+  for (FileCheck& check : checks) {
+    if (!kept.contains(check.path)) continue;
+    for (const CheckItem& item : items) {
+      check.items.push_back(item);
+      if (item.finding.severity != Finding::Severity::LeftOut) continue;
+      if (item.standard) check.standard = false;
+      if (item.extended) check.extended = false;
+    }
+  }
 }
 
 // The extended build: the NAME fields, then ConvertPersonality on the file read in binary mode.
@@ -126,16 +161,19 @@ std::vector<Finding> CheckExtended(LineStream& text, LineStream& binary, bool& b
 
 }  // namespace
 
-FileCheck CheckPersonalityFile(const std::string& path, const ManufacturerMap& manufacturers) {
+FileCheck CheckPersonalityFile(const std::string& path, const InputFile& file,
+                               const ui::PersonalityEntry* entry,
+                               const ManufacturerMap& manufacturers) {
   FileCheck check;
   check.path = path;
-  std::string error;
-  auto text = LineStream::Open(path, LineMode::Text, &error);
-  auto binary = text ? LineStream::Open(path, LineMode::Binary, &error) : std::nullopt;
-  if (!text || !binary) {
-    Add(check, Finding{Finding::Severity::LeftOut, 0, 0, "cannot be read: " + error}, true, true);
+  if (!file.Read()) {
+    Add(check, Finding{Finding::Severity::LeftOut, 0, 0, file.refusal}, true, true);
     return check;
   }
+  // The standard build and the scan read text mode, the extended build binary mode: both are
+  // made of the same bytes.
+  LineStream text(file.bytes, LineMode::Text);
+  LineStream binary(file.bytes, LineMode::Binary);
 
   const std::string fileName = std::filesystem::path(path).filename().string();
   check.manufacturer = ManufacturerNameForFile(manufacturers, fileName);
@@ -147,9 +185,7 @@ FileCheck CheckPersonalityFile(const std::string& path, const ManufacturerMap& m
         false, false);
   }
 
-  SilentReporter silent;
-  const auto entry = ui::ReadPersonalityEntry(path, manufacturers, silent);
-  if (!entry) {
+  if (entry == nullptr) {
     Add(check,
         Finding{Finding::Severity::LeftOut, 0, 0,
                 MissingKeywordMessage("DEVICE") + ": no line starts with it, so no list shows it"},
@@ -157,9 +193,10 @@ FileCheck CheckPersonalityFile(const std::string& path, const ManufacturerMap& m
     return check;
   }
   check.device = entry->deviceName;
-  const std::size_t deviceLine = DeviceLine(*text);
-  const auto deviceAt = LocateKeyword(*text, 0, "DEVICE");
-  if (deviceAt && LocateKeyword(*text, 0, "DEVICEADDRESS") == deviceAt) {
+  const std::size_t deviceLine = DeviceLine(text);
+  check.deviceLine = deviceLine;
+  const auto deviceAt = LocateKeyword(text, 0, "DEVICE");
+  if (deviceAt && LocateKeyword(text, 0, "DEVICEADDRESS") == deviceAt) {
     Add(check,
         Finding{Finding::Severity::Warning, deviceLine, 0,
                 "the first line starting with DEVICE is the DEVICEADDRESS line " +
@@ -167,8 +204,8 @@ FileCheck CheckPersonalityFile(const std::string& path, const ManufacturerMap& m
         true, true);
   }
 
-  const std::vector<Finding> standard = CheckStandard(*text, check.standard);
-  const std::vector<Finding> extended = CheckExtended(*text, *binary, check.extended);
+  const std::vector<Finding> standard = CheckStandard(text, check.standard);
+  const std::vector<Finding> extended = CheckExtended(text, binary, check.extended);
   for (const Finding& finding : standard) {
     Add(check, finding, true, std::ranges::find(extended, finding) != extended.end());
   }
@@ -181,54 +218,38 @@ FileCheck CheckPersonalityFile(const std::string& path, const ManufacturerMap& m
 std::vector<FileCheck> CheckPaths(const std::vector<std::string>& paths) {
   const ManufacturerMap manufacturers = LoadManufacturerMap();
   SilentReporter silent;
-  ui::PersonalityListModel cacheList;
-  std::vector<std::string> files;
-  std::set<std::string> seen;
-  const auto addFile = [&](const std::string& file) {
-    if (seen.insert(file).second) files.push_back(file);
-  };
-  for (const std::string& path : paths) {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
-      const ui::PersonalityScan scan = ui::ScanPersonalityDirectory(
-          ui::WithTrailingSeparator(path), manufacturers, silent, ui::SortState{});
-      for (const auto& entry : scan.entries) ui::CopyToCacheList(entry, cacheList);
-      for (const std::string& name : ui::ListPersonalityFiles(scan.personalityDir)) {
-        addFile(scan.personalityDir + name);
-      }
-    } else {
-      if (const auto entry = ui::ReadPersonalityEntry(path, manufacturers, silent)) {
-        ui::CopyToCacheList(*entry, cacheList);
-      }
-      addFile(path);
-    }
-    cacheList.SortByState();
-  }
-
-  const std::vector<std::string> kept = cacheList.FilePaths();
   std::vector<FileCheck> checks;
-  for (const std::string& file : files) {
-    FileCheck check = CheckPersonalityFile(file, manufacturers);
-    if (!check.device.empty() && std::ranges::find(kept, file) == kept.end()) {
-      std::string winner;
-      for (std::size_t row = 0; row < cacheList.RowCount(); ++row) {
-        if (ui::EqualIgnoringAsciiCase(cacheList.Row(row).deviceName, check.device)) {
-          winner = cacheList.Row(row).filePath;
-        }
-      }
-      auto text = LineStream::Open(file, LineMode::Text);
-      const std::size_t line = text ? DeviceLine(*text) : 0;
-      check.items.insert(
-          check.items.begin(),
-          CheckItem{Finding{Finding::Severity::LeftOut, line, 0,
-                            "the device name \"" + check.device + "\" collides with " + winner +
-                                ", which the cache list keeps"},
-                    true, true});
-      check.standard = false;
-      check.extended = false;
+  // Each file once, checked on the bytes the listing read; a path named twice is read twice,
+  // as the builds read it.
+  std::set<std::string> seen;
+  const ui::FileObserver check = [&](const std::string& path, const InputFile& file,
+                                     const ui::PersonalityEntry* entry) {
+    if (seen.insert(path).second) {
+      checks.push_back(CheckPersonalityFile(path, file, entry, manufacturers));
     }
-    checks.push_back(std::move(check));
+  };
+  const ui::CacheListing listing = ui::ListCacheEntries(paths, manufacturers, silent, check);
+  const ui::PersonalityListModel& cacheList = listing.cacheList;
+  const std::vector<std::string> rows = cacheList.FilePaths();
+  const std::set<std::string> kept(rows.begin(), rows.end());
+  for (FileCheck& check : checks) {
+    if (check.device.empty() || kept.contains(check.path)) continue;
+    std::string winner;
+    for (std::size_t row = 0; row < cacheList.RowCount(); ++row) {
+      if (ui::EqualIgnoringAsciiCase(cacheList.Row(row).deviceName, check.device)) {
+        winner = cacheList.Row(row).filePath;
+      }
+    }
+    check.items.insert(
+        check.items.begin(),
+        CheckItem{Finding{Finding::Severity::LeftOut, check.deviceLine, 0,
+                          "the device name \"" + check.device + "\" collides with " + winner +
+                              ", which the cache list keeps"},
+                  true, true});
+    check.standard = false;
+    check.extended = false;
   }
+  ApplyListLimits(cacheList.RowCount(), kept, checks);
   return checks;
 }
 

@@ -42,16 +42,26 @@ class Diagnosis {
         cursor_(buffer_) {}
 
   std::vector<Finding> Run(std::size_t start) {
+    Walk(start);
+    // A count past its byte: the compilers refuse the record, as the reader that met it said.
+    if (const auto& refusal = cursor_.Refusal()) {
+      Add(Finding::Severity::LeftOut, refusal->line, 0, refusal->reason);
+    }
+    return std::move(findings_);
+  }
+
+ private:
+  void Walk(std::size_t start) {
     stream_.Seek(start);
     searchFrom_ = start;
-    if (!Step(ReadType(stream_, cursor_, reporter_))) return std::move(findings_);
+    if (!Step(ReadType(stream_, cursor_, reporter_))) return;
     const std::size_t afterType = stream_.Tell();
     if (!ReadMirror(stream_, cursor_, reporter_)) stream_.Seek(afterType);
     searchFrom_ = stream_.Tell();
-    if (!Section("DEVICEADDRESS", "DAEND", 159)) return std::move(findings_);
-    if (!Step(ReadDmxLimits(stream_, cursor_, reporter_))) return std::move(findings_);
-    if (!DmxTable()) return std::move(findings_);
-    if (!Section("TEXT", "END", 21)) return std::move(findings_);
+    if (!Section("DEVICEADDRESS", "DAEND", 159)) return;
+    if (!Step(ReadDmxLimits(stream_, cursor_, reporter_))) return;
+    if (!DmxTable()) return;
+    if (!Section("TEXT", "END", 21)) return;
     TableIndex(afterType);
     const Family families[] = {{ReadTextSection, "ATTR", "END"},
                                {ReadCompactBlock, "RANGE", "REND"},
@@ -59,10 +69,8 @@ class Diagnosis {
                                {ReadCompactBlock, "MACRO", "MEND"}};
     for (const Family& family : families) Blocks(family, afterType);
     stream_.Seek(afterType);
-    return std::move(findings_);
   }
 
- private:
   void Add(Finding::Severity severity, std::size_t line, std::size_t column, std::string message) {
     findings_.push_back(Finding{severity, line, column, std::move(message)});
   }

@@ -1,7 +1,6 @@
 #include "extended/ExtendedCache.h"
 
 #include <algorithm>
-#include <fstream>
 #include <sstream>
 
 #include "build/OrderedWork.h"
@@ -9,6 +8,7 @@
 #include "extended/PersonalityConversion.h"
 #include "extended/ShapeConversion.h"
 #include "lzss/Lzss.h"
+#include "personality/InputFile.h"
 #include "personality/LineStream.h"
 
 namespace hoardwright::extended {
@@ -36,10 +36,9 @@ bool CExtendedCache::AddPersonality(std::string_view manufacturer, std::string_v
                                     std::string_view deviceName, const std::string& path) {
   if (manufacturer.empty() || fixtureName.empty() || path.empty()) return false;
   if (PersonalityCount() >= kMaxPersonalities) return false;
-  // Opened only to make sure it can be read when its group block is written (a directory opens
-  // but cannot be read).
-  std::error_code ec;
-  if (!std::ifstream(path) || std::filesystem::is_directory(path, ec)) return false;
+  // Checked only to make sure it can be read when its group block is written; opening it would
+  // hang on a FIFO.
+  if (!InputFileRefusal(path).empty()) return false;
 
   PersonalityRecord record;
   const int index = FindOrAddManufacturer(manufacturer);
@@ -105,7 +104,12 @@ GroupData CExtendedCache::CollectGroupData(int group, Reporter& reporter) const 
     const auto path = paths_.find(i);
     if (path != paths_.end()) {
       if (auto input = LineStream::Open(path->second, LineMode::Binary)) {
-        ConvertPersonality(*input, data.bytes, reporter);
+        RecordRefusal refusal;
+        if (!ConvertPersonality(*input, data.bytes, reporter, &refusal) &&
+            !refusal.reason.empty()) {
+          reporter.ShowMessage("Error in file " + path->second + ": " + refusal.reason,
+                               path->second);
+        }
       }
     }
     data.placements.push_back({i, start, static_cast<std::uint32_t>(data.bytes.size()) - start});

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <new>
+#include <string>
 #include <string_view>
 
 #include "personality/CompiledLayout.h"
@@ -80,7 +81,8 @@ bool Convert(LineStream& input, OutputCursor& cursor, Reporter& reporter) {
 
 }  // namespace
 
-bool ConvertPersonality(LineStream& input, std::vector<std::uint8_t>& output, Reporter& reporter) {
+bool ConvertPersonality(LineStream& input, std::vector<std::uint8_t>& output, Reporter& reporter,
+                        RecordRefusal* refusal) {
   std::vector<std::uint8_t> buffer;
   try {
     buffer.resize(kPersonalityWorkBufferSize);
@@ -88,7 +90,14 @@ bool ConvertPersonality(LineStream& input, std::vector<std::uint8_t>& output, Re
     return false;
   }
   OutputCursor cursor(buffer);
-  if (!Convert(input, cursor, reporter)) return false;
+  if (!Convert(input, cursor, reporter)) {
+    if (refusal != nullptr && cursor.Overflowed()) {
+      *refusal = cursor.Refusal().value_or(RecordRefusal{
+          0, "the binary form would be over its " + std::to_string(kPersonalityWorkBufferSize) +
+                 "-byte work buffer"});
+    }
+    return false;
+  }
   const auto binaryForm = cursor.Written();
   output.insert(output.end(), binaryForm.begin(), binaryForm.end());
   return true;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "personality/LineStream.h"
+#include "personality/OutputCursor.h"
 #include "personality/Reporter.h"
 
 namespace hoardwright::extended {
@@ -15,8 +16,10 @@ inline constexpr std::size_t kPersonalityWorkBufferSize = 100'000;
 
 // Reads the personality from `input` (opened in binary mode, so CR stays part of every line) and
 // appends its binary form to `output`. False, with nothing appended, when TYPE, DEVICEADDRESS, the
-// DMX limits, the DMX table or TEXT is missing or unreadable, when the binary form would outgrow
-// its work buffer, or when the work buffer cannot be had. The readers' messages go to `reporter`.
-bool ConvertPersonality(LineStream& input, std::vector<std::uint8_t>& output, Reporter& reporter);
+// DMX limits, the DMX table or TEXT is missing or unreadable, when the binary form cannot be
+// represented (a count past its byte, a form that would outgrow its work buffer; `refusal` then
+// says why), or when the work buffer cannot be had. The readers' messages go to `reporter`.
+bool ConvertPersonality(LineStream& input, std::vector<std::uint8_t>& output, Reporter& reporter,
+                        RecordRefusal* refusal = nullptr);
 
 }  // namespace hoardwright::extended

@@ -18,6 +18,10 @@
 
 namespace hoardwright::compiled {
 
+// Every count inside a record (lines of a section or block, channels, table index columns and
+// rows) is one byte.
+inline constexpr std::size_t kMaxCount = 0xFF;
+
 // Personality record.
 inline constexpr std::uint8_t kNoMirror = 0xFF;
 inline constexpr std::size_t kMirrorFillerBytes = 4;

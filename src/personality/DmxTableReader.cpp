@@ -1,5 +1,6 @@
 #include <array>
 
+#include "personality/CompiledLayout.h"
 #include "personality/KeywordReaders.h"
 #include "personality/NumberConversion.h"
 
@@ -56,11 +57,16 @@ bool ReadDmxTable(LineStream& stream, OutputCursor& cursor, Reporter& reporter) 
   const std::size_t countAt = cursor.Position();
   if (!cursor.PutByte(0)) return false;
   if (!FindKeyword(stream, "DMX", KeywordSearch::Reported, reporter)) return false;
+  const std::size_t keywordLine = LineJustRead(stream);
   std::uint8_t count = 0;
   std::string_view line;
   while (stream.ReadLine(line)) {
     if (StartsWith(line, "END")) break;
     if (line.size() < kShortestChannelLine || line.front() == ';') continue;
+    if (count == compiled::kMaxCount) {
+      return cursor.RefuseRecord(TooManyReason("DMX section", keywordLine, "channel lines"),
+                                 keywordLine);
+    }
     cursor.SetByteAt(countAt, ++count);
     if (EncodeChannelLine(line, cursor) != 0) return false;
   }

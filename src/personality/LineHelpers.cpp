@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "personality/CompiledLayout.h"
 #include "personality/NumberConversion.h"
 
 namespace hoardwright {
@@ -16,6 +17,16 @@ bool AtLineEnd(std::string_view line, std::size_t position) {
 std::size_t LineTextEnd(std::string_view line) {
   const std::size_t newline = line.find('\n');
   return newline == std::string_view::npos ? line.size() : newline;
+}
+
+std::size_t LineJustRead(const LineStream& stream) {
+  return stream.LineNumberAt(stream.Tell() == 0 ? 0 : stream.Tell() - 1);
+}
+
+std::string TooManyReason(std::string_view part, std::size_t line, std::string_view items) {
+  const std::string limit = std::to_string(compiled::kMaxCount);
+  return "the " + std::string(part) + " at line " + std::to_string(line) + " has more than " +
+         limit + " " + std::string(items) + "; a personality record counts at most " + limit;
 }
 
 std::optional<std::string> FindKeyword(LineStream& stream, std::string_view keyword,

@@ -68,6 +68,14 @@ WordValue ReadHexWord(std::string_view line, std::size_t position);
 // Where the text of a line ends: its newline, or its length when it has none.
 std::size_t LineTextEnd(std::string_view line);
 
+// The line of the keyword line a reader has just read: the stream stands right after it.
+std::size_t LineJustRead(const LineStream& stream);
+
+// Why a record is refused when one of its counts would pass its byte, naming the part of the
+// personality: "the TEXT section at line 15 has more than 255 lines; a personality record counts
+// at most 255".
+std::string TooManyReason(std::string_view part, std::size_t line, std::string_view items);
+
 inline bool StartsWith(std::string_view line, std::string_view keyword) {
   return line.substr(0, keyword.size()) == keyword;
 }

@@ -1,10 +1,9 @@
 #include "personality/LineStream.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <iterator>
-#include <system_error>
+#include <algorithm>
+#include <utility>
+
+#include "personality/InputFile.h"
 
 namespace hoardwright {
 namespace {
@@ -27,22 +26,17 @@ LineStream::LineStream(std::string bytes, LineMode mode)
 
 std::optional<LineStream> LineStream::Open(const std::filesystem::path& path, LineMode mode,
                                            std::string* error) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
-    if (error) *error = "is a directory";
+  InputFile file = ReadInputFile(path, kMaxPersonalityFileSize);
+  if (!file.Read()) {
+    if (error) *error = std::move(file.refusal);
     return std::nullopt;
   }
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    if (error) *error = std::strerror(errno);
-    return std::nullopt;
-  }
-  std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) {
-    if (error) *error = "read error";
-    return std::nullopt;
-  }
-  return LineStream(std::move(bytes), mode);
+  return LineStream(std::move(file.bytes), mode);
+}
+
+std::size_t LineStream::LineNumberAt(std::size_t position) const {
+  const auto end = content_.begin() + static_cast<std::ptrdiff_t>(std::min(position, content_.size()));
+  return static_cast<std::size_t>(std::count(content_.begin(), end, '\n')) + 1;
 }
 
 bool LineStream::ReadLine(std::string_view& line) {

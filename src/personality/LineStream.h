@@ -21,7 +21,8 @@ class LineStream {
 
   LineStream(std::string bytes, LineMode mode);
 
-  // Reads the whole file; nullopt (with the reason in `error`) when it cannot be read.
+  // Reads the whole file through ReadInputFile (a regular file of at most
+  // kMaxPersonalityFileSize bytes); nullopt, with the reason in `error`, when it is refused.
   static std::optional<LineStream> Open(const std::filesystem::path& path, LineMode mode,
                                         std::string* error = nullptr);
 
@@ -33,6 +34,10 @@ class LineStream {
   std::size_t Tell() const { return position_; }
   void Seek(std::size_t position) { position_ = position < content_.size() ? position : content_.size(); }
   void Rewind() { position_ = 0; }
+
+  // The 1-based line, counted by newlines as an editor counts them, that holds the byte at
+  // `position` (the last line for positions past the end).
+  std::size_t LineNumberAt(std::size_t position) const;
 
   // The content as the lines see it (after CR LF folding in text mode).
   std::string_view Content() const { return content_; }

@@ -1,6 +1,7 @@
 #include "personality/OutputCursor.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace hoardwright {
 
@@ -52,6 +53,11 @@ bool OutputCursor::SetByteAt(std::size_t offset, std::uint8_t value) {
 std::optional<std::uint8_t> OutputCursor::ByteAt(std::size_t offset) const {
   if (offset >= buffer_.size()) return std::nullopt;
   return buffer_[offset];
+}
+
+bool OutputCursor::RefuseRecord(std::string reason, std::size_t line) {
+  if (!refusal_) refusal_ = RecordRefusal{line, std::move(reason)};
+  return Refuse();
 }
 
 std::optional<std::uint8_t> OutputCursor::ByteBefore() const {

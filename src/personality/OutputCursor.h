@@ -5,9 +5,17 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace hoardwright {
+
+// Why a record was refused although it fits the buffer: it cannot be represented (a count past
+// its byte, a length past its field).
+struct RecordRefusal {
+  std::size_t line = 0;  // the personality line of the section at fault; 0 when none
+  std::string reason;    // "the TEXT section at line 15 has more than 255 lines; ..."
+};
 
 class OutputCursor {
  public:
@@ -36,10 +44,20 @@ class OutputCursor {
   std::span<const std::uint8_t> Written() const { return buffer_.first(position_); }
   std::span<std::uint8_t> Buffer() const { return buffer_; }
 
-  // True once any write or move was refused for lack of room, so a caller can tell a record that
-  // did not fit from a reader's ordinary "not found". Stays set until ClearOverflow().
+  // True once any write or move was refused for lack of room, or the record was refused, so a
+  // caller can tell a record that cannot be written from a reader's ordinary "not found". Stays
+  // set until ClearOverflow().
   bool Overflowed() const { return overflowed_; }
-  void ClearOverflow() { overflowed_ = false; }
+  void ClearOverflow() {
+    overflowed_ = false;
+    refusal_.reset();
+  }
+
+  // Refuses the record being written because it cannot be represented; returns false. The first
+  // reason given is kept. Overflowed() is set, so readers stop as they do at the buffer's end.
+  bool RefuseRecord(std::string reason, std::size_t line = 0);
+  // The reason, when a reader refused the record; none when the buffer merely filled up.
+  const std::optional<RecordRefusal>& Refusal() const { return refusal_; }
 
  private:
   bool Refuse() {
@@ -50,6 +68,7 @@ class OutputCursor {
   std::span<std::uint8_t> buffer_;
   std::size_t position_ = 0;
   bool overflowed_ = false;
+  std::optional<RecordRefusal> refusal_;
 };
 
 }  // namespace hoardwright

@@ -16,6 +16,7 @@ bool ReadSection(LineStream& stream, OutputCursor& cursor, Reporter& reporter,
   const auto startLine =
       FindKeyword(stream, start, block ? KeywordSearch::Silent : KeywordSearch::Reported, reporter);
   if (!startLine) return false;
+  const std::size_t startLineNumber = LineJustRead(stream);
   // Blocks of a family are separated, but not from a table index that already ends in 0xFF.
   // At the buffer's start there is nothing to separate from.
   if (block) {
@@ -26,6 +27,11 @@ bool ReadSection(LineStream& stream, OutputCursor& cursor, Reporter& reporter,
   if (!cursor.PutByte(0)) return false;
   std::uint8_t count = 0;
   const auto append = [&](std::string_view text) {
+    if (count == compiled::kMaxCount) {
+      // A block's count includes its first and last lines.
+      const std::string part = std::string(start) + (block ? " block" : " section");
+      return cursor.RefuseRecord(TooManyReason(part, startLineNumber, "lines"), startLineNumber);
+    }
     if (!cursor.PutString(text)) return false;
     cursor.SetByteAt(countAt, ++count);
     return true;

@@ -39,6 +39,7 @@ bool WriteRowValues(std::string_view line, std::size_t position, std::uint8_t co
 // False on a preset focus row without a closed name, or when the entry does not fit.
 bool WriteEntry(LineStream& stream, OutputCursor& cursor, std::string_view header,
                 const TableFamily& family) {
+  const std::size_t headerLine = LineJustRead(stream);
   if (!cursor.PutByte(family.tag)) return false;
   const std::size_t columnsAt = cursor.Position();
   const std::size_t rowsAt = columnsAt + 1;
@@ -46,7 +47,9 @@ bool WriteEntry(LineStream& stream, OutputCursor& cursor, std::string_view heade
 
   const Token name = CopyToken(header, family.keyword.size(), kIndexNameLimit);
   if (!cursor.PutString(name.text)) return false;
-  // A header whose name runs to the end of the line has no numbers.
+  // A header whose name runs to the end of the line has no numbers. A line of the stream holds
+  // too few characters for more numbers than a count byte counts.
+  static_assert(LineStream::kMaxLineLength / 2 < compiled::kMaxCount);
   std::uint8_t columns = 0;
   if (name.next) {
     for (ByteValue value = ReadByteValue(header, *name.next); !value.endOfLine;
@@ -68,6 +71,10 @@ bool WriteEntry(LineStream& stream, OutputCursor& cursor, std::string_view heade
       if (!rowName.next) return false;
     } else if (!rowName.next) {
       continue;  // a macro line without anything after its first token (a blank line, say)
+    }
+    if (rows == compiled::kMaxCount) {
+      const std::string part = std::string(family.keyword) + " table";
+      return cursor.RefuseRecord(TooManyReason(part, headerLine, "rows"), headerLine);
     }
     if (!WriteRowValues(line, *rowName.next, columns, cursor)) return false;
     cursor.SetByteAt(rowsAt, ++rows);

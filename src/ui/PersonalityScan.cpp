@@ -7,6 +7,7 @@
 #include <set>
 #include <system_error>
 
+#include "personality/InputFile.h"
 #include "personality/KeywordReaders.h"
 #include "personality/LineStream.h"
 #include "personality/OutputCursor.h"
@@ -24,20 +25,35 @@ std::string UpperCasedAscii(std::string_view text) {
   return upper;
 }
 
-std::optional<PersonalityEntry> ReadEntry(std::string filePath, std::string_view fileName,
-                                          const ManufacturerMap& manufacturers, Reporter& reporter,
-                                          std::string* readError) {
-  std::optional<LineStream> stream = LineStream::Open(filePath, LineMode::Text, readError);
-  if (!stream) return std::nullopt;
-
+std::optional<PersonalityEntry> EntryFromText(std::string filePath, std::string_view fileName,
+                                              std::string bytes,
+                                              const ManufacturerMap& manufacturers,
+                                              Reporter& reporter) {
+  LineStream stream(std::move(bytes), LineMode::Text);
   std::array<std::uint8_t, kDeviceBufferSize> deviceBuffer{};
   OutputCursor cursor(deviceBuffer);
-  if (!ReadDevice(*stream, cursor, reporter)) return std::nullopt;
+  if (!ReadDevice(stream, cursor, reporter)) return std::nullopt;
 
   const auto* text = reinterpret_cast<const char*>(deviceBuffer.data());
   const std::string_view deviceText(text, std::ranges::find(deviceBuffer, 0) - deviceBuffer.begin());
   return PersonalityEntry{std::string(deviceText.substr(0, kDeviceNameLength)),
                           ManufacturerNameForFile(manufacturers, fileName), std::move(filePath)};
+}
+
+// Reads one file through the gate, once: the observer sees the bytes the entry was made of.
+std::optional<PersonalityEntry> ReadEntry(const std::string& filePath, std::string_view fileName,
+                                          const ManufacturerMap& manufacturers, Reporter& reporter,
+                                          std::string* readError, const FileObserver& observe) {
+  InputFile file = ReadInputFile(filePath, kMaxPersonalityFileSize);
+  std::optional<PersonalityEntry> entry;
+  if (file.Read()) {
+    std::string bytes = observe ? file.bytes : std::move(file.bytes);
+    entry = EntryFromText(filePath, fileName, std::move(bytes), manufacturers, reporter);
+  } else if (readError) {
+    *readError = file.refusal;
+  }
+  if (observe) observe(filePath, file, entry ? &*entry : nullptr);
+  return entry;
 }
 
 }  // namespace
@@ -48,17 +64,18 @@ bool HasPersonalityExtension(std::string_view fileName) {
          EqualIgnoringAsciiCase(fileName.substr(fileName.size() - kExtension.size()), kExtension);
 }
 
-std::vector<std::string> ListPersonalityFiles(std::string_view directory) {
+std::vector<std::string> ListPersonalityFiles(std::string_view directory, std::string* error) {
   namespace fs = std::filesystem;
   std::vector<std::string> names;
-  std::error_code error;
-  fs::directory_iterator it(fs::path(directory), error);
-  for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+  std::error_code failure;
+  fs::directory_iterator it(fs::path(directory), failure);
+  for (; !failure && it != fs::directory_iterator(); it.increment(failure)) {
     std::string name = it->path().filename().string();
-    std::error_code typeError;
-    if (HasPersonalityExtension(name) && it->is_regular_file(typeError)) {
-      names.push_back(std::move(name));
-    }
+    if (HasPersonalityExtension(name)) names.push_back(std::move(name));
+  }
+  if (failure) {
+    if (error) *error = failure.message();
+    return {};
   }
   // Each key is computed once; directories may hold thousands of personalities.
   std::vector<std::pair<std::string, std::string>> keyed;
@@ -72,14 +89,14 @@ std::vector<std::string> ListPersonalityFiles(std::string_view directory) {
 
 PersonalityScan ScanPersonalityDirectory(std::string_view personalityDir,
                                          const ManufacturerMap& manufacturers, Reporter& reporter,
-                                         SortState sort) {
-  PersonalityScan scan{WithTrailingSeparator(std::string(personalityDir)), {}};
+                                         SortState sort, const FileObserver& observe) {
+  PersonalityScan scan{WithTrailingSeparator(std::string(personalityDir)), {}, {}};
   if (scan.personalityDir.empty()) return scan;
 
   std::set<std::string> listedDevices;
-  for (const std::string& fileName : ListPersonalityFiles(scan.personalityDir)) {
+  for (const std::string& fileName : ListPersonalityFiles(scan.personalityDir, &scan.error)) {
     std::optional<PersonalityEntry> entry = ReadEntry(scan.personalityDir + fileName, fileName,
-                                                      manufacturers, reporter, nullptr);
+                                                      manufacturers, reporter, nullptr, observe);
     // The first file with a device name wins; later ones are left out without a word.
     if (entry && listedDevices.insert(entry->deviceName).second) {
       scan.entries.push_back(std::move(*entry));
@@ -91,9 +108,17 @@ PersonalityScan ScanPersonalityDirectory(std::string_view personalityDir,
 
 std::optional<PersonalityEntry> ReadPersonalityEntry(const std::string& filePath,
                                                      const ManufacturerMap& manufacturers,
-                                                     Reporter& reporter, std::string* readError) {
+                                                     Reporter& reporter, std::string* readError,
+                                                     const FileObserver& observe) {
   const std::string fileName = std::filesystem::path(filePath).filename().string();
-  return ReadEntry(filePath, fileName, manufacturers, reporter, readError);
+  return ReadEntry(filePath, fileName, manufacturers, reporter, readError, observe);
+}
+
+std::optional<PersonalityEntry> EntryFromBytes(const std::string& filePath, std::string_view bytes,
+                                               const ManufacturerMap& manufacturers,
+                                               Reporter& reporter) {
+  const std::string fileName = std::filesystem::path(filePath).filename().string();
+  return EntryFromText(filePath, fileName, std::string(bytes), manufacturers, reporter);
 }
 
 }  // namespace hoardwright::ui

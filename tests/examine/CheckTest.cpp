@@ -68,7 +68,7 @@ std::string Oversized() {
   return Text(lines);
 }
 
-// A TEXT section of 300 lines: its count byte holds 44.
+// A TEXT section of 300 lines: more than its count byte counts.
 std::string TooManyTextLines() {
   std::vector<std::string> lines(kBaseLines.begin(), kBaseLines.begin() + 16);
   for (int i = 0; i < 300; ++i) lines.push_back("line " + std::to_string(i));
@@ -116,9 +116,10 @@ std::vector<Case> Cases() {
        "preset focus row at line 19 has no closing quote", true, false},
       {"RecordOver65535Bytes", Oversized(), false, true, Severity::LeftOut, 0, 0,
        "over the 65,535 bytes an index record can describe", true, false},
-      {"CountOver255", TooManyTextLines(), true, true, Severity::Warning, 0, 0,
-       "the record the build writes does not read back (table index at record byte 420", true,
-       false},
+      {"CountOver255", TooManyTextLines(), false, false, Severity::LeftOut, 15, 0,
+       "the TEXT section at line 15 has more than 255 lines; a personality record counts at most "
+       "255",
+       true, true},
       {"NameWithOneField", WithLine(2, "NAME \"Test Maker\""), true, false, Severity::LeftOut, 2, 0,
        "NAME line 2 does not hold two fields", false, true},
       {"NoNameLine", WithLine(2, std::nullopt), true, false, Severity::LeftOut, 0, 0,

@@ -98,18 +98,29 @@ TEST(ReadDmxTable, MissingDmxKeywordIsReportedAfterTheCountByte) {
   EXPECT_EQ(missing.MessageTexts(), std::vector<std::string>{"error - couldn't find keyword DMX"});
 }
 
-TEST(ReadDmxTable, CountByteWrapsAndABufferTooSmallFailsCleanly) {
-  std::string text = "DMX\n";
-  for (int i = 0; i < 257; ++i) text += kDimmerLine;
-  ReaderBench bench(text, 1 + 257 * kDimmerEntry.size());
-  ASSERT_TRUE(ReadDmxTable(bench.stream, bench.cursor, bench.reporter));
-  EXPECT_EQ(bench.cursor.ByteAt(0), 0x01);
-  EXPECT_EQ(bench.cursor.Remaining(), 0u);
+TEST(ReadDmxTable, AChannelPastTheCountByteRefusesTheRecordAndASmallBufferFailsCleanly) {
+  const auto table = [](int channels) {
+    std::string text = "DMX\n";
+    for (int i = 0; i < channels; ++i) text += kDimmerLine;
+    return text;
+  };
+  ReaderBench full(table(255), 1 + 255 * kDimmerEntry.size());
+  ASSERT_TRUE(ReadDmxTable(full.stream, full.cursor, full.reporter));
+  EXPECT_EQ(full.cursor.ByteAt(0), 0xFF);
+  EXPECT_EQ(full.cursor.Remaining(), 0u);
 
-  ReaderBench small(text, 1 + 3 * kDimmerEntry.size() + 5);
+  ReaderBench past(table(256), 1 + 256 * kDimmerEntry.size());
+  EXPECT_FALSE(ReadDmxTable(past.stream, past.cursor, past.reporter));
+  ASSERT_TRUE(past.cursor.Refusal());
+  EXPECT_EQ(past.cursor.Refusal()->reason,
+            "the DMX section at line 1 has more than 255 channel lines; a personality record "
+            "counts at most 255");
+
+  ReaderBench small(table(257), 1 + 3 * kDimmerEntry.size() + 5);
   EXPECT_FALSE(ReadDmxTable(small.stream, small.cursor, small.reporter));
   EXPECT_TRUE(small.GuardIntact());
   EXPECT_EQ(small.cursor.ByteAt(0), 4);
+  EXPECT_FALSE(small.cursor.Refusal());
 }
 
 }  // namespace

@@ -76,20 +76,48 @@ TEST(ReadTextSection, BlocksKeepTheirKeywordLinesAndAreSeparated) {
                                      Str("END of gobo\n")}));
 }
 
-TEST(ReadTextSection, CountWrapsAndAnOversizeSectionFailsCleanly) {
-  std::string text = "TEXT\n";
-  for (int i = 0; i < 300; ++i) text += "x\n";
-  ReaderBench bench(text + "END\n");
-  ASSERT_TRUE(ReadTextSection(bench.stream, bench.cursor, bench.reporter, "TEXT", "END", 21,
+TEST(ReadTextSection, ACountPastItsByteRefusesTheRecordAndAnOversizeSectionFailsCleanly) {
+  const auto text = [](int lines) {
+    std::string text = "skipped\nTEXT\n";
+    for (int i = 0; i < lines; ++i) text += "x\n";
+    return text + "END\n";
+  };
+  ReaderBench full(text(255));
+  ASSERT_TRUE(ReadTextSection(full.stream, full.cursor, full.reporter, "TEXT", "END", 21,
                               SectionMode::Section));
-  EXPECT_EQ(bench.cursor.ByteAt(0), 300 % 256);
-  EXPECT_EQ(bench.cursor.Position(), 1u + 300 * 2);
+  EXPECT_EQ(full.cursor.ByteAt(0), 255);
+  EXPECT_FALSE(full.cursor.Refusal());
 
-  ReaderBench small(text, 101);
+  ReaderBench past(text(256));
+  EXPECT_FALSE(ReadTextSection(past.stream, past.cursor, past.reporter, "TEXT", "END", 21,
+                               SectionMode::Section));
+  ASSERT_TRUE(past.cursor.Refusal());
+  EXPECT_EQ(past.cursor.Refusal()->line, 2u);
+  EXPECT_EQ(past.cursor.Refusal()->reason,
+            "the TEXT section at line 2 has more than 255 lines; a personality record counts at "
+            "most 255");
+  EXPECT_TRUE(past.MessageTexts().empty());
+
+  // A block counts its first and last lines too.
+  std::string block = "ATTR \"Big\"\n";
+  for (int i = 0; i < 253; ++i) block += "x\n";
+  ReaderBench blockFull(block + "END\n");
+  ASSERT_TRUE(ReadTextSection(blockFull.stream, blockFull.cursor, blockFull.reporter, "ATTR",
+                              "END", 120, SectionMode::Block));
+  EXPECT_EQ(blockFull.cursor.ByteAt(0), 255);
+  ReaderBench blockPast(block + "x\nEND\n");
+  EXPECT_FALSE(ReadTextSection(blockPast.stream, blockPast.cursor, blockPast.reporter, "ATTR",
+                               "END", 120, SectionMode::Block));
+  ASSERT_TRUE(blockPast.cursor.Refusal());
+  EXPECT_NE(blockPast.cursor.Refusal()->reason.find("the ATTR block at line 1 has more than 255"),
+            std::string::npos);
+
+  ReaderBench small(text(300), 101);
   EXPECT_FALSE(ReadTextSection(small.stream, small.cursor, small.reporter, "TEXT", "END", 21,
                                SectionMode::Section));
   EXPECT_TRUE(small.GuardIntact());
   EXPECT_EQ(small.cursor.ByteAt(0), 50);
+  EXPECT_FALSE(small.cursor.Refusal());
 }
 
 TEST(CompactLine, CollapsesBlankRunsToTheirLastCharacterAndCutsComments) {

@@ -98,5 +98,36 @@ TEST(WriteTableIndex, ABufferTooSmallFailsCleanly) {
   }
 }
 
+// Rows past the row count byte refuse the record; each family counts its own rows.
+TEST(WriteTableIndex, ARowPastTheCountByteRefusesTheRecord) {
+  struct Family {
+    std::string header;
+    std::string row;
+    std::string end;
+    std::string part;
+  };
+  for (const Family& family : {Family{"PFTABLE \"Spots\" 1", "\"Row\" 5", "PFEND", "PFTABLE table"},
+                               Family{"MACRO \"Steps\" 1", "\"Step\" 5", "MEND", "MACRO table"}}) {
+    SCOPED_TRACE(family.header);
+    const auto text = [&](int rows) {
+      std::string text = "TYPE 1\n" + family.header + "\n";
+      for (int i = 0; i < rows; ++i) text += family.row + "\n";
+      return text + family.end + "\n";
+    };
+    ReaderBench full(text(255));
+    ASSERT_TRUE(WriteTableIndex(full.stream, full.cursor, full.reporter, false, false));
+    EXPECT_EQ(full.cursor.ByteAt(2), 255);
+    EXPECT_EQ(full.Written().back(), 0xFF);
+
+    ReaderBench past(text(256));
+    EXPECT_FALSE(WriteTableIndex(past.stream, past.cursor, past.reporter, false, false));
+    ASSERT_TRUE(past.cursor.Refusal());
+    EXPECT_EQ(past.cursor.Refusal()->line, 2u);
+    EXPECT_EQ(past.cursor.Refusal()->reason,
+              "the " + family.part +
+                  " at line 2 has more than 255 rows; a personality record counts at most 255");
+  }
+}
+
 }  // namespace
 }  // namespace hoardwright

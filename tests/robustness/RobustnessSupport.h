@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -97,12 +98,23 @@ struct ProcessRun {
   std::string err;
 };
 
-// Runs the program with `arguments`. Its TMPDIR is `tmpDir`, SOURCE_DATE_EPOCH is fixed, and
-// with `fileSizeLimit` every file it writes fails past that many bytes (SIGXFSZ ignored, so a
-// write returns EFBIG just as it would return ENOSPC on a full disk).
+struct RunOptions {
+  // Every file the program writes fails past this many bytes (SIGXFSZ ignored, so a write
+  // returns EFBIG just as it would return ENOSPC on a full disk).
+  std::optional<rlim_t> fileSizeLimit;
+  // The program is killed after this many seconds and the run's status is kHung; 0 waits.
+  int timeoutSeconds = 0;
+  // Run as the unprivileged user "nobody" when the tests run as root, so that file permissions
+  // hold for the program as they do for a user.
+  bool unprivileged = false;
+};
+
+inline constexpr int kHung = -2;
+inline constexpr uid_t kNobody = 65534;
+
+// Runs the program with `arguments`. Its TMPDIR is `tmpDir` and SOURCE_DATE_EPOCH is fixed.
 inline ProcessRun RunProgram(const std::vector<std::string>& arguments, const fs::path& tmpDir,
-                             const fs::path& scratch,
-                             std::optional<rlim_t> fileSizeLimit = std::nullopt) {
+                             const fs::path& scratch, const RunOptions& options) {
   const fs::path outPath = scratch / "run.out";
   const fs::path errPath = scratch / "run.err";
   const pid_t child = fork();
@@ -114,10 +126,14 @@ inline ProcessRun RunProgram(const std::vector<std::string>& arguments, const fs
     dup2(err, STDERR_FILENO);
     setenv("TMPDIR", tmpDir.c_str(), 1);
     setenv("SOURCE_DATE_EPOCH", "1796478358", 1);
-    if (fileSizeLimit) {
+    if (options.fileSizeLimit) {
       signal(SIGXFSZ, SIG_IGN);
-      const rlimit limit{*fileSizeLimit, *fileSizeLimit};
+      const rlimit limit{*options.fileSizeLimit, *options.fileSizeLimit};
       if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
+    }
+    if (options.unprivileged && geteuid() == 0 &&
+        (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
+      _exit(126);
     }
     std::vector<char*> argv;
     std::string program = HOARDWRIGHT_EXECUTABLE;
@@ -128,12 +144,33 @@ inline ProcessRun RunProgram(const std::vector<std::string>& arguments, const fs
     execv(program.c_str(), argv.data());
     _exit(127);
   }
+  if (child < 0) return {};
   int raw = 0;
-  if (child < 0 || waitpid(child, &raw, 0) != child) return {};
-  ProcessRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(outPath), ReadText(errPath)};
+  bool hung = false;
+  pid_t waited = 0;
+  for (int slept = 0; (waited = waitpid(child, &raw, options.timeoutSeconds > 0 ? WNOHANG : 0)) == 0;
+       slept += 50) {
+    if (slept >= options.timeoutSeconds * 1000) {
+      kill(child, SIGKILL);
+      waited = waitpid(child, &raw, 0);
+      hung = true;
+      break;
+    }
+    usleep(50'000);
+  }
+  if (waited != child) return {};
+  ProcessRun run{hung ? kHung : (WIFEXITED(raw) ? WEXITSTATUS(raw) : -1), ReadText(outPath),
+                 ReadText(errPath)};
   fs::remove(outPath);
   fs::remove(errPath);
   return run;
+}
+
+// As above; with `fileSizeLimit` every file the program writes fails past that many bytes.
+inline ProcessRun RunProgram(const std::vector<std::string>& arguments, const fs::path& tmpDir,
+                             const fs::path& scratch,
+                             std::optional<rlim_t> fileSizeLimit = std::nullopt) {
+  return RunProgram(arguments, tmpDir, scratch, RunOptions{fileSizeLimit, 0, false});
 }
 
 inline std::string ExamplesDir() {

@@ -3,6 +3,7 @@
 // independent compile of sampled personalities. Labelled "scale" (ctest -LE scale skips them).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -12,11 +13,13 @@
 #include "build/StandardBuild.h"
 #include "build/StandardCacheLayout.h"
 #include "build/TemporaryDirectory.h"
+#include "examine/PersonalityCheck.h"
 #include "extended/ExtendedBuild.h"
 #include "extended/ExtendedCacheLayout.h"
 #include "extended/PersonalityConversion.h"
 #include "lzss/Lzss.h"
 #include "personality/KeywordReaders.h"
+#include "ui/CacheListing.h"
 
 namespace hoardwright {
 namespace {
@@ -167,6 +170,36 @@ TEST_F(ScaleTest, TwoThousandPersonalitiesMakeAnExtendedCache) {
     ASSERT_EQ(Bytes(data.begin() + record.offset, data.begin() + record.offset + record.length),
               expected);
   }
+}
+
+// One personality more than the standard build takes: it writes nothing, and `check`, listing
+// the directory the same way, leaves every file out of both caches with that reason.
+TEST_F(ScaleTest, CheckAgreesThatOneMoreThanFiveThousandIsRefused) {
+  const std::size_t count = standard_cache::kMaxEntries + 1;
+  Generate(count);
+  const std::string directory = personalities_->Path().string();
+
+  const std::vector<examine::FileCheck> checks = examine::CheckPaths({directory});
+  ASSERT_EQ(checks.size(), count);
+  const std::string reason =
+      "the cache list holds 5001 personalities, more than the 5000 a standard build takes: it "
+      "writes no cache";
+  for (const examine::FileCheck& check : checks) {
+    ASSERT_FALSE(check.standard) << check.path;
+    ASSERT_FALSE(check.extended) << check.path;
+    ASSERT_TRUE(std::ranges::any_of(check.items, [&](const examine::CheckItem& item) {
+      return item.standard && item.finding.message == reason;
+    })) << check.path;
+  }
+
+  SilentReporter silent;
+  const ui::CacheListing listing = ui::ListCacheEntries({directory}, LoadManufacturerMap(), silent);
+  ASSERT_EQ(listing.cacheList.RowCount(), count);
+  QuietHost host;
+  const StandardBuildResult result = BuildStandardCache(Request(listing.cacheList.FilePaths()), host);
+  EXPECT_FALSE(result.cacheWritten);
+  EXPECT_EQ(host.messages, std::vector<std::string>{
+                               "Too many personalities (5001), Max: 5000. Cache file not created!"});
 }
 
 }  // namespace
