@@ -36,9 +36,10 @@ constexpr std::uint32_t kCompressionStepsPerRecord = 530;
 
 std::string Text(const std::filesystem::path& path) { return path.string(); }
 
-// The fixed text of a message, and on a line of its own why the system refused.
+// The fixed text of a message, then why the system refused, on the same line so that the
+// command line prints it as one line too.
 std::string WithReason(std::string message, const std::string& reason) {
-  if (!reason.empty()) message += "\n" + reason;
+  if (!reason.empty()) message += " " + reason;
   return message;
 }
 

@@ -51,9 +51,10 @@ bool WriteShapeLibrary(const std::filesystem::path& path, WriteFaults* faults,
   return false;
 }
 
-// The fixed text of a message, and on a line of its own why the system refused.
+// The fixed text of a message, then why the system refused, on the same line so that the
+// command line prints it as one line too.
 std::string WithReason(std::string message, const std::string& reason) {
-  if (!reason.empty()) message += "\n" + reason;
+  if (!reason.empty()) message += " " + reason;
   return message;
 }
 

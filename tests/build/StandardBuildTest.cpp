@@ -306,7 +306,7 @@ TEST_F(StandardBuildTest, UnusableOutputPathIsReported) {
   // The fixed text, then the system's reason.
   EXPECT_EQ(host_.MessageTexts(),
             std::vector<std::string>{"Unable to create output file " + request_.outputDir +
-                                     "OMK01PER.CMP, cache file could not be created!\n"
+                                     "OMK01PER.CMP, cache file could not be created! "
                                      "No such file or directory"});
   EXPECT_EQ(host_.Count("ShowResult"), 0u);
 }

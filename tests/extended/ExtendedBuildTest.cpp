@@ -126,7 +126,7 @@ TEST(ExtendedBuildTest, AnOutputThatCannotBeWrittenIsAFailure) {
   // The fixed text, then the system's reason.
   EXPECT_EQ(noDir.messages,
             std::vector<std::string>{"Unable to create output file " + missing.outputDir +
-                                     "OMK01PER.CMP, cache file could not be created!\n"
+                                     "OMK01PER.CMP, cache file could not be created! "
                                      "No such file or directory"});
 
   // The last write of a build is the cache file's; when it fails there is no file.
