@@ -1,5 +1,8 @@
 #include "examine/ExamineJson.h"
 
+#include <array>
+#include <cstdint>
+#include <optional>
 #include <sstream>
 #include <string_view>
 
@@ -11,52 +14,9 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-Json Strings(const std::vector<std::string>& lines) {
-  Json array = Json::array();
-  for (const std::string& line : lines) array.push_back(Latin1(line));
-  return array;
-}
-
-Json Character(char c) { return Latin1(std::string(1, c)); }
-
-Json UnitJson(const UnitCheck& unit) {
-  return Json{{"fileOffset", unit.fileOffset},   {"size", unit.unitSize},
-              {"storedSum", unit.storedSum},     {"actualSum", unit.actualSum},
-              {"sumMatches", unit.sumMatches},   {"endOfStream", unit.complete},
-              {"usedBytes", unit.used},          {"decodedLength", unit.data.size()}};
-}
-
-Json ShapeLibraryJson(const ShapeLibraryWalk& walk) {
-  Json patterns = Json::array();
-  for (const PatternEntry& pattern : walk.library.patterns) {
-    Json values = Json::array();
-    for (const std::uint16_t value : pattern.values) values.push_back(static_cast<std::int16_t>(value));
-    Json end = nullptr;
-    if (pattern.endKind) end = *pattern.endKind == 0 ? "PEND" : "PEND16";
-    patterns.push_back(Json{{"offset", pattern.offset},
-                            {"name", Latin1(pattern.name)},
-                            {"columns", pattern.columns},
-                            {"values", values},
-                            {"end", end}});
-  }
-  Json shapes = Json::array();
-  for (const ShapeEntry& shape : walk.library.shapes) {
-    Json steps = Json::array();
-    for (const auto& step : shape.steps) steps.push_back(Json(step));
-    shapes.push_back(Json{{"offset", shape.offset},
-                          {"name", Latin1(shape.name)},
-                          {"pattern", Latin1(shape.pattern)},
-                          {"steps", steps}});
-  }
-  return Json{{"length", walk.library.size},
-              {"patterns", patterns},
-              {"shapes", shapes},
-              {"endByte", walk.library.endByte}};
-}
-
-// Writes a JSON document a piece at a time, laid out as nlohmann's dump(2) lays out the whole:
-// the arrays that grow with the file (records, personalities, problems) are never held as one,
-// and the lines of a record go out without a tree node each.
+// Writes a JSON document a piece at a time, laid out exactly as nlohmann's dump(2) lays out a
+// whole document, so that neither the document nor a tree of it is ever held: a cache can hold
+// millions of lines, and a tree node each costs more than the lines themselves.
 class JsonWriter {
  public:
   explicit JsonWriter(std::ostream& out) : out_(out) {}
@@ -64,53 +24,51 @@ class JsonWriter {
   JsonWriter(const JsonWriter&) = delete;
   JsonWriter& operator=(const JsonWriter&) = delete;
 
-  void BeginObject(std::string_view key = {}) { Begin(key, false); }
-  void BeginArray(std::string_view key = {}) { Begin(key, true); }
+  // Each call with a key adds a member to the open object; with none, an item to the open array.
+  void BeginObject(std::string_view key = {}) { Begin(key, '{'); }
+  void BeginArray(std::string_view key = {}) { Begin(key, '['); }
   void End() {
     const Level level = levels_.back();
     levels_.pop_back();
-    if (level.count > 0) {
-      buffer_ += '\n';
-      buffer_.append(2 * levels_.size(), ' ');
-    }
-    buffer_ += level.array ? ']' : '}';
+    if (level.count > 0) NewLine();
+    buffer_ += level.close;
     if (buffer_.size() >= kFlushSize) Flush();
   }
-  // A member of the open object, or (with no key) an item of the open array.
-  void Put(std::string_view key, const Json& value) {
-    Separate(key);
-    const std::string text = value.dump(2);
-    // Strings in a dump hold no raw line ends: each one starts a line to indent.
-    std::size_t from = 0;
-    for (std::size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', from)) {
-      buffer_.append(text, from, end + 1 - from);
-      buffer_.append(2 * levels_.size(), ' ');
-      from = end + 1;
-    }
-    buffer_.append(text, from);
-  }
-  void Put(const Json& value) { Put({}, value); }
-  void PutNumber(std::string_view key, std::uint64_t value) {
+  void Number(std::string_view key, std::uint64_t value) {
     Separate(key);
     buffer_ += std::to_string(value);
   }
-  void PutBool(std::string_view key, bool value) {
+  void Signed(std::string_view key, std::int64_t value) {
+    Separate(key);
+    buffer_ += std::to_string(value);
+  }
+  void Bool(std::string_view key, bool value) {
     Separate(key);
     buffer_ += value ? std::string_view("true") : std::string_view("false");
   }
-  // 8-bit text read as Latin-1, as Latin1() reads it.
-  void PutLatin1(std::string_view key, std::string_view text) {
+  void Null(std::string_view key) {
     Separate(key);
-    AppendLatin1String(buffer_, text);
+    buffer_ += std::string_view("null");
   }
-  void PutNumbers(std::string_view key, const std::vector<std::uint8_t>& values) {
+  // 8-bit text from a cache: each byte is the Latin-1 character of its code (as Latin1()).
+  void Latin1Text(std::string_view key, std::string_view text) {
+    Separate(key);
+    AppendString(text, true);
+  }
+  // Text that is UTF-8 already: the program's own words, or a path through PathJson().
+  void Utf8Text(std::string_view key, std::string_view text) {
+    Separate(key);
+    AppendString(text, false);
+  }
+  template <typename Values>
+  void Numbers(std::string_view key, const Values& values) {
     BeginArray(key);
-    for (const std::uint8_t value : values) PutNumber({}, value);
+    for (const auto value : values) Number({}, value);
     End();
   }
-  void PutLatin1Strings(std::string_view key, const std::vector<std::string>& lines) {
+  void Latin1Lines(std::string_view key, const std::vector<std::string>& lines) {
     BeginArray(key);
-    for (const std::string& line : lines) PutLatin1({}, line);
+    for (const std::string& line : lines) Latin1Text({}, line);
     End();
   }
   void Flush() {
@@ -121,36 +79,39 @@ class JsonWriter {
  private:
   static constexpr std::size_t kFlushSize = 1 << 20;
   struct Level {
-    bool array = false;
+    char close = '}';
     std::size_t count = 0;
   };
-  void Begin(std::string_view key, bool array) {
+
+  void NewLine() {
+    buffer_ += '\n';
+    buffer_.append(2 * levels_.size(), ' ');
+  }
+  void Begin(std::string_view key, char open) {
     Separate(key);
-    buffer_ += array ? '[' : '{';
-    levels_.push_back(Level{array, 0});
+    buffer_ += open;
+    levels_.push_back(Level{open == '{' ? '}' : ']', 0});
   }
   void Separate(std::string_view key) {
     if (levels_.empty()) return;
     Level& level = levels_.back();
     if (level.count++ > 0) buffer_ += ',';
-    buffer_ += '\n';
-    buffer_.append(2 * levels_.size(), ' ');
-    if (!level.array) {
-      // Keys are this file's own ASCII names.
-      buffer_ += '"';
-      buffer_ += key;
-      buffer_.append("\": ", 3);
+    NewLine();
+    if (level.close == '}') {
+      AppendString(key, false);
+      buffer_.append(": ", 2);
     }
   }
-  // A JSON string as nlohmann writes one (short escapes where JSON has them, \u00xx for the other
-  // control characters), each byte taken as the Latin-1 character of its code.
-  static void AppendLatin1String(std::string& out, std::string_view text) {
+  // A JSON string as nlohmann writes one: short escapes where JSON has them, \u00xx for the
+  // other control characters, everything else as it is (or, for Latin-1, as UTF-8).
+  void AppendString(std::string_view text, bool latin1) {
     static constexpr char kHex[] = "0123456789abcdef";
+    std::string& out = buffer_;
     out += '"';
-    std::size_t plain = 0;  // start of the run of bytes that need no change
+    std::size_t plain = 0;  // start of the run of bytes that go out unchanged
     for (std::size_t i = 0; i < text.size(); ++i) {
       const auto byte = static_cast<unsigned char>(text[i]);
-      if (byte >= 0x20 && byte < 0x80 && byte != '"' && byte != '\\') continue;
+      if (byte >= 0x20 && byte != '"' && byte != '\\' && (byte < 0x80 || !latin1)) continue;
       out.append(text, plain, i - plain);
       plain = i + 1;
       switch (byte) {
@@ -181,90 +142,161 @@ class JsonWriter {
   std::vector<Level> levels_;
 };
 
-void WriteRecord(JsonWriter& json, std::string_view key, const WalkedRecord& r) {
+void WriteUnit(JsonWriter& json, std::string_view key, const UnitCheck& unit,
+               std::optional<std::uint64_t> storedLength = std::nullopt) {
   json.BeginObject(key);
-  json.PutNumber("size", r.size);
-  json.PutNumber("type", r.type);
-  json.Put("mirror", r.mirror.Present() ? Json{{"mode", r.mirror.mode},
-                                               {"first", r.mirror.first},
-                                               {"second", r.mirror.second}}
-                                        : Json(nullptr));
-  json.PutLatin1Strings("deviceAddress", r.deviceAddress);
-  json.Put("dmxLimits", Json{{"min", r.limits.minimum},
-                             {"max", r.limits.maximum},
-                             {"divideBy", r.limits.divideBy}});
-  json.BeginArray("channels");
-  for (const ChannelEntry& c : r.channels) {
-    json.Put(Json{{"column1", c.column1},   {"column2", c.column2},
-                  {"column3", Character(c.column3)}, {"column4", c.column4},
-                  {"column7", Character(c.column7)}, {"column8", Character(c.column8)},
-                  {"column9", c.column9},   {"name", Latin1(c.name)},
-                  {"column11", c.column11}, {"column12", c.column12},
-                  {"column13", c.column13}});
+  json.Number("fileOffset", unit.fileOffset);
+  json.Number("size", unit.unitSize);
+  json.Number("storedSum", unit.storedSum);
+  json.Number("actualSum", unit.actualSum);
+  json.Bool("sumMatches", unit.sumMatches);
+  json.Bool("endOfStream", unit.complete);
+  json.Number("usedBytes", unit.used);
+  json.Number("decodedLength", unit.data.size());
+  if (storedLength) json.Number("storedLength", *storedLength);
+  json.End();
+}
+
+void WriteShapeLibrary(JsonWriter& json, const std::optional<ShapeLibraryWalk>& walk) {
+  if (!walk) {
+    json.Null("shapeLibrary");
+    return;
+  }
+  json.BeginObject("shapeLibrary");
+  json.Number("length", walk->library.size);
+  json.BeginArray("patterns");
+  for (const PatternEntry& pattern : walk->library.patterns) {
+    json.BeginObject();
+    json.Number("offset", pattern.offset);
+    json.Latin1Text("name", pattern.name);
+    json.Number("columns", pattern.columns);
+    json.BeginArray("values");
+    for (const std::uint16_t value : pattern.values) json.Signed({}, static_cast<std::int16_t>(value));
+    json.End();
+    if (pattern.endKind) {
+      json.Utf8Text("end", *pattern.endKind == 0 ? "PEND" : "PEND16");
+    } else {
+      json.Null("end");
+    }
+    json.End();
   }
   json.End();
-  json.PutLatin1Strings("text", r.text);
+  json.BeginArray("shapes");
+  for (const ShapeEntry& shape : walk->library.shapes) {
+    json.BeginObject();
+    json.Number("offset", shape.offset);
+    json.Latin1Text("name", shape.name);
+    json.Latin1Text("pattern", shape.pattern);
+    json.BeginArray("steps");
+    for (const auto& step : shape.steps) json.Numbers({}, step);
+    json.End();
+    json.End();
+  }
+  json.End();
+  json.Bool("endByte", walk->library.endByte);
+  json.End();
+}
+
+void WriteRecord(JsonWriter& json, std::string_view key, const WalkedRecord& r) {
+  json.BeginObject(key);
+  json.Number("size", r.size);
+  json.Number("type", r.type);
+  if (r.mirror.Present()) {
+    json.BeginObject("mirror");
+    json.Number("mode", r.mirror.mode);
+    json.Number("first", r.mirror.first);
+    json.Number("second", r.mirror.second);
+    json.End();
+  } else {
+    json.Null("mirror");
+  }
+  json.Latin1Lines("deviceAddress", r.deviceAddress);
+  json.BeginObject("dmxLimits");
+  json.Number("min", r.limits.minimum);
+  json.Number("max", r.limits.maximum);
+  json.Number("divideBy", r.limits.divideBy);
+  json.End();
+  json.BeginArray("channels");
+  for (const ChannelEntry& c : r.channels) {
+    json.BeginObject();
+    json.Number("column1", c.column1);
+    json.Number("column2", c.column2);
+    json.Latin1Text("column3", std::string_view(&c.column3, 1));
+    json.Number("column4", c.column4);
+    json.Latin1Text("column7", std::string_view(&c.column7, 1));
+    json.Latin1Text("column8", std::string_view(&c.column8, 1));
+    json.Number("column9", c.column9);
+    json.Latin1Text("name", c.name);
+    json.Number("column11", c.column11);
+    json.Number("column12", c.column12);
+    json.Number("column13", c.column13);
+    json.End();
+  }
+  json.End();
+  json.Latin1Lines("text", r.text);
   json.BeginObject("tableIndex");
   json.BeginArray("entries");
   for (const TableIndexEntry& entry : r.tableIndex) {
     json.BeginObject();
-    json.PutLatin1("kind", entry.kind == TableKind::PresetFocus ? "preset focus" : "macro");
-    json.PutLatin1("name", entry.name);
-    json.PutNumbers("header", entry.headerValues);
-    json.PutNumber("rowCount", entry.rowCount);
+    json.Utf8Text("kind", entry.kind == TableKind::PresetFocus ? "preset focus" : "macro");
+    json.Latin1Text("name", entry.name);
+    json.Numbers("header", entry.headerValues);
+    json.Number("rowCount", entry.rowCount);
     json.BeginArray("rows");
     for (const TableIndexRow& row : entry.rows) {
       json.BeginObject();
-      json.PutNumbers("values", row.values);
-      if (entry.kind == TableKind::PresetFocus) json.PutLatin1("name", row.name);
+      json.Numbers("values", row.values);
+      if (entry.kind == TableKind::PresetFocus) json.Latin1Text("name", row.name);
       json.End();
     }
     json.End();
-    if (entry.cutRowName) json.PutLatin1("cutRowName", *entry.cutRowName);
+    if (entry.cutRowName) json.Latin1Text("cutRowName", *entry.cutRowName);
     json.End();
   }
   json.End();
-  json.PutBool("endByte", r.tableIndexEnded);
+  json.Bool("endByte", r.tableIndexEnded);
   json.End();
   json.BeginArray("blocks");
   for (const RecordBlock& block : r.blocks) {
     json.BeginObject();
-    json.PutLatin1("family", FamilyName(block.family));
-    json.PutNumber("offset", block.offset);
-    json.PutLatin1Strings("lines", block.lines);
+    json.Utf8Text("family", FamilyName(block.family));
+    json.Number("offset", block.offset);
+    json.Latin1Lines("lines", block.lines);
     json.End();
   }
   json.End();
-  json.PutBool("endByte", r.endByte);
+  json.Bool("endByte", r.endByte);
   json.End();
 }
 
 void WritePersonality(JsonWriter& json, const ExamineReport& report, const PersonalityView& view,
                       CacheKind kind) {
   json.BeginObject();
-  json.PutNumber("number", view.number);
-  json.PutLatin1("device", view.device);
+  json.Number("number", view.number);
+  json.Latin1Text("device", view.device);
   if (kind == CacheKind::Standard) {
-    json.PutLatin1("code", view.code);
+    json.Latin1Text("code", view.code);
   } else {
-    json.PutLatin1("manufacturer", view.manufacturer);
-    json.PutLatin1("fixture", view.fixture);
-    json.PutNumber("group", static_cast<std::uint64_t>(view.group));
+    json.Latin1Text("manufacturer", view.manufacturer);
+    json.Latin1Text("fixture", view.fixture);
+    json.Signed("group", view.group);
   }
-  json.PutNumber("offset", view.offset);
-  json.PutNumber("length", view.length);
-  json.PutLatin1("summary", SummaryLine(view));
+  json.Number("offset", view.offset);
+  json.Number("length", view.length);
+  json.Latin1Text("summary", SummaryLine(view));
   // One record walked at a time: the report keeps summaries, not walks.
   if (const auto bytes = RecordBytes(report, view)) {
     const RecordWalk walk = WalkPersonalityRecord(*bytes);
     WriteRecord(json, "record", walk.record);
     if (walk.fault) {
-      json.Put("fault", Json{{"recordOffset", walk.fault->offset},
-                             {"field", walk.fault->field},
-                             {"message", Latin1(walk.fault->message)}});
+      json.BeginObject("fault");
+      json.Number("recordOffset", walk.fault->offset);
+      json.Utf8Text("field", walk.fault->field);
+      json.Latin1Text("message", walk.fault->message);
+      json.End();
     }
   } else {
-    json.Put("record", nullptr);
+    json.Null("record");
   }
   json.End();
 }
@@ -280,20 +312,28 @@ void WriteStandard(JsonWriter& json, const ExamineReport& report) {
   const StandardReport& cache = *report.standard;
   json.BeginObject("standard");
   if (cache.header) {
-    json.Put("header", Json{{"streamLength", std::uint64_t{cache.header->streamLengthMinus1} + 1},
-                            {"shapeBlockLength", std::uint64_t{cache.header->shapeLengthMinus1} + 1},
-                            {"recordCount", cache.header->recordCount}});
+    json.BeginObject("header");
+    json.Number("streamLength", std::uint64_t{cache.header->streamLengthMinus1} + 1);
+    json.Number("shapeBlockLength", std::uint64_t{cache.header->shapeLengthMinus1} + 1);
+    json.Number("recordCount", cache.header->recordCount);
+    json.End();
   }
   json.BeginArray("index");
   for (const auto& record : cache.index) {
-    json.Put(Json{{"code", Latin1(record.code)},
-                  {"device", Latin1(record.deviceText)},
-                  {"offset", record.blockOffset},
-                  {"length", record.blockLength}});
+    json.BeginObject();
+    json.Latin1Text("code", record.code);
+    json.Latin1Text("device", record.deviceText);
+    json.Number("offset", record.blockOffset);
+    json.Number("length", record.blockLength);
+    json.End();
   }
   json.End();
-  json.Put("stream", cache.stream ? UnitJson(*cache.stream) : Json(nullptr));
-  json.Put("shapeLibrary", cache.shapeLibrary ? ShapeLibraryJson(*cache.shapeLibrary) : Json(nullptr));
+  if (cache.stream) {
+    WriteUnit(json, "stream", *cache.stream);
+  } else {
+    json.Null("stream");
+  }
+  WriteShapeLibrary(json, cache.shapeLibrary);
   WritePersonalities(json, report, cache.personalities, CacheKind::Standard);
   json.End();
 }
@@ -301,49 +341,66 @@ void WriteStandard(JsonWriter& json, const ExamineReport& report) {
 void WriteExtended(JsonWriter& json, const ExamineReport& report) {
   const ExtendedReport& cache = *report.extended;
   json.BeginObject("extended");
-  json.Put("header", Json{{"magic", std::string(extended::kMagic)}, {"version", cache.version}});
-  json.Put("offsets", cache.offsets ? Json(*cache.offsets) : Json(nullptr));
+  json.BeginObject("header");
+  json.Utf8Text("magic", extended::kMagic);
+  json.Number("version", cache.version);
+  json.End();
+  if (cache.offsets) {
+    json.Numbers("offsets", *cache.offsets);
+  } else {
+    json.Null("offsets");
+  }
   if (cache.info) {
     const auto& info = *cache.info;
-    json.Put("info", Json{{"date", info.date},
-                          {"time", info.time},
-                          {"written", InfoDateTimeText(info)},
-                          {"author", Latin1(extended::TextField(info.author))},
-                          {"manufacturerCount", info.manufacturerCount},
-                          {"personalityCount", info.personalityCount},
-                          {"constants", Json::array({info.constantA, info.constantB})}});
+    json.BeginObject("info");
+    json.Number("date", info.date);
+    json.Number("time", info.time);
+    json.Utf8Text("written", InfoDateTimeText(info));
+    json.Latin1Text("author", extended::TextField(info.author));
+    json.Number("manufacturerCount", info.manufacturerCount);
+    json.Number("personalityCount", info.personalityCount);
+    json.Numbers("constants", std::array{info.constantA, info.constantB});
+    json.End();
   } else {
-    json.Put("info", nullptr);
+    json.Null("info");
   }
-  json.Put("manufacturers", Strings(cache.manufacturers));
+  json.Latin1Lines("manufacturers", cache.manufacturers);
   json.BeginArray("personalityTable");
   for (const auto& record : cache.records) {
-    json.Put(Json{{"manufacturerIndex", record.manufacturerIndex == extended::kNoManufacturer
-                                            ? Json(nullptr)
-                                            : Json(record.manufacturerIndex)},
-                  {"fixture", Latin1(extended::TextField(record.fixtureName))},
-                  {"device", Latin1(extended::TextField(record.deviceName))},
-                  {"group", record.group},
-                  {"offset", record.offset},
-                  {"length", record.length}});
+    json.BeginObject();
+    if (record.manufacturerIndex == extended::kNoManufacturer) {
+      json.Null("manufacturerIndex");
+    } else {
+      json.Number("manufacturerIndex", record.manufacturerIndex);
+    }
+    json.Latin1Text("fixture", extended::TextField(record.fixtureName));
+    json.Latin1Text("device", extended::TextField(record.deviceName));
+    json.Number("group", record.group);
+    json.Number("offset", record.offset);
+    json.Number("length", record.length);
+    json.End();
   }
   json.End();
   if (cache.shapeUnit) {
-    Json shape = UnitJson(*cache.shapeUnit);
-    shape["storedLength"] = cache.shapeLength.value_or(0);
-    json.Put("shapeBlock", shape);
+    WriteUnit(json, "shapeBlock", *cache.shapeUnit, cache.shapeLength.value_or(0));
   } else {
-    json.Put("shapeBlock", nullptr);
+    json.Null("shapeBlock");
   }
-  json.Put("shapeLibrary", cache.shapeLibrary ? ShapeLibraryJson(*cache.shapeLibrary) : Json(nullptr));
-  Json groups = Json::array();
+  WriteShapeLibrary(json, cache.shapeLibrary);
+  json.BeginArray("groups");
   for (const GroupBlock& group : cache.groups) {
-    groups.push_back(Json{{"group", group.number},
-                          {"start", group.start},
-                          {"end", group.end},
-                          {"unit", group.unit ? UnitJson(*group.unit) : Json(nullptr)}});
+    json.BeginObject();
+    json.Signed("group", group.number);
+    json.Number("start", group.start);
+    json.Number("end", group.end);
+    if (group.unit) {
+      WriteUnit(json, "unit", *group.unit);
+    } else {
+      json.Null("unit");
+    }
+    json.End();
   }
-  json.Put("groups", groups);
+  json.End();
   WritePersonalities(json, report, cache.personalities, CacheKind::Extended);
   json.End();
 }
@@ -351,14 +408,19 @@ void WriteExtended(JsonWriter& json, const ExamineReport& report) {
 void WriteProblems(JsonWriter& json, std::string_view key, const std::vector<Problem>& problems) {
   json.BeginArray(key);
   for (const Problem& problem : problems) {
-    Json item{{"section", problem.section},
-              {"record", problem.record ? Json(*problem.record) : Json(nullptr)},
-              {"offsetIn", std::string(SpaceName(problem.space))},
-              {"offset", problem.offset},
-              {"message", Latin1(problem.message)},
-              {"text", Latin1(LocationText(problem) + ": " + problem.message)}};
-    if (problem.space == OffsetSpace::GroupData) item["group"] = problem.group;
-    json.Put(item);
+    json.BeginObject();
+    json.Utf8Text("section", problem.section);
+    if (problem.record) {
+      json.Number("record", *problem.record);
+    } else {
+      json.Null("record");
+    }
+    json.Utf8Text("offsetIn", SpaceName(problem.space));
+    json.Number("offset", problem.offset);
+    json.Latin1Text("message", problem.message);
+    json.Latin1Text("text", LocationText(problem) + ": " + problem.message);
+    if (problem.space == OffsetSpace::GroupData) json.Signed("group", problem.group);
+    json.End();
   }
   json.End();
 }
@@ -378,15 +440,19 @@ void WriteExamineJson(const ExamineReport& report, const std::vector<std::string
                       std::ostream& out) {
   JsonWriter json(out);
   json.BeginObject();
-  json.Put("file", PathJson(report.path));
-  json.Put("size", report.fileSize);
-  json.Put("kind", report.kind == CacheKind::Standard ? "standard" : "extended");
+  json.Utf8Text("file", PathJson(report.path));
+  json.Number("size", report.fileSize);
+  json.Utf8Text("kind", report.kind == CacheKind::Standard ? "standard" : "extended");
   if (report.standard) WriteStandard(json, report);
   if (report.extended) WriteExtended(json, report);
-  json.Put("damaged", report.Damaged());
+  json.Bool("damaged", report.Damaged());
   WriteProblems(json, "problems", report.problems);
   WriteProblems(json, "warnings", report.warnings);
-  if (extracted) json.Put("extracted", *extracted);
+  if (extracted) {
+    json.BeginArray("extracted");
+    for (const std::string& name : *extracted) json.Utf8Text({}, name);
+    json.End();
+  }
   json.End();
   json.Flush();
   out << '\n';
