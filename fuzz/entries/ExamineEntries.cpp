@@ -10,6 +10,9 @@
 #include "examine/ExamineText.h"
 
 namespace hoardwright::fuzz {
+
+bool ExamineInputFits(Bytes data) { return data.size() <= kMaxExamineInput; }
+
 namespace {
 
 void ExamineAndRender(Bytes file) {
@@ -26,11 +29,13 @@ void ExamineAndRender(Bytes file) {
 }  // namespace
 
 void ExamineStandard(Bytes data) {
+  if (!ExamineInputFits(data)) return;
   if (examine::IsExtendedCache(data)) return;  // that file is read as the other kind
   ExamineAndRender(data);
 }
 
 void ExamineExtended(Bytes data) {
+  if (!ExamineInputFits(data)) return;
   std::vector<std::uint8_t> file(extended::kMagic.begin(), extended::kMagic.end());
   file.insert(file.end(), data.begin(), data.end());
   ExamineAndRender(file);

@@ -18,6 +18,7 @@ std::span<const Entry> AllEntries() {
       Entry{"legacy_arguments", LegacyArguments},
       Entry{"examine_standard", ExamineStandard},
       Entry{"examine_extended", ExamineExtended},
+      Entry{"examine_extract", ExamineExtract},
   };
   return kEntries;
 }

@@ -11,7 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "ExamineTestSupport.h"
-#include "HostileCaches.h"
+#include "CraftedCaches.h"
 #include "examine/CacheExaminer.h"
 #include "examine/ExamineJson.h"
 #include "examine/ExamineText.h"
@@ -55,23 +55,23 @@ void WriteBytes(const fs::path& path, const Bytes& bytes) {
 }
 
 TEST(ExamineHostileTest, RecordsThatShareBytesAreReportedAndReadOnce) {
-  const Bytes lines = hostile::RecordOfEmptyLines(3000);
+  const Bytes lines = crafted::RecordOfEmptyLines(3000);
   struct Case {
     const char* name;
     Bytes file;
     std::string overlap;  // the problem each record after the first has
     std::size_t overlapping;
   };
-  Bytes intoShapes = hostile::StandardRepeated(3, lines);
+  Bytes intoShapes = crafted::StandardRepeated(3, lines);
   // Index record 1 made the one byte at stream offset 0, the shape library's.
   const std::size_t record1 = standard_cache::kHeaderSize + standard_cache::kIndexRecordSize;
   std::fill_n(intoShapes.begin() + record1 + standard_cache::kBlockOffsetOffset, 4, 0);
   intoShapes[record1 + standard_cache::kBlockLengthOffset] = 0;
   intoShapes[record1 + standard_cache::kBlockLengthOffset + 1] = 1;
   const Case cases[] = {
-      {"standard block named 100 times", hostile::StandardSharedBlock(100, lines),
+      {"standard block named 100 times", crafted::StandardSharedBlock(100, lines),
        "overlaps the block of index record 0", 99},
-      {"extended form named 150 times", hostile::ExtendedSharedForm(150, lines),
+      {"extended form named 150 times", crafted::ExtendedSharedForm(150, lines),
        "overlaps the one of personality record 0", 149},
       {"standard block over the shape library", intoShapes, "overlaps the shape block", 1},
   };
@@ -92,8 +92,8 @@ TEST(ExamineHostileTest, RecordsThatShareBytesAreReportedAndReadOnce) {
 }
 
 TEST(ExamineHostileTest, GroupSlotsIntoOneBlockDecodeItOnce) {
-  const Bytes form = hostile::RecordOfEmptyLines(2000);
-  const Bytes file = hostile::ExtendedSharedGroupBlock(2000, form, 101);
+  const Bytes form = crafted::RecordOfEmptyLines(2000);
+  const Bytes file = crafted::ExtendedSharedGroupBlock(2000, form, 101);
   const examine::ExamineReport report = examine::ExamineCache(file, "hostile");
   // Groups 7, 9, ... 27 point at group 5's block.
   EXPECT_EQ(ProblemsSaying(report, "overlaps the block of group 5"), 11u);
@@ -111,9 +111,9 @@ TEST(ExamineHostileTest, CraftedCachesNeedLittleMemory) {
   auto directory = TemporaryDirectory::Create();
   ASSERT_TRUE(directory);
   const std::pair<const char*, Bytes> caches[] = {
-      {"shared-block.CMP", hostile::StandardSharedBlock(65535, hostile::RecordOfEmptyLines(65535))},
+      {"shared-block.CMP", crafted::StandardSharedBlock(65535, crafted::RecordOfEmptyLines(65535))},
       {"shared-form.CMP",
-       hostile::ExtendedSharedForm(2000, hostile::RecordOfEmptyLines(101 * 100'000))},
+       crafted::ExtendedSharedForm(2000, crafted::RecordOfEmptyLines(101 * 100'000))},
   };
   for (const auto& [name, bytes] : caches) {
     const fs::path path = directory->Path() / name;
@@ -133,10 +133,10 @@ TEST(ExamineHostileTest, CraftedCachesNeedLittleMemory) {
 TEST(ExamineHostileTest, ExtractWritesAtMostTwiceTheDecodedData) {
   auto directory = TemporaryDirectory::Create();
   ASSERT_TRUE(directory);
-  const Bytes form = hostile::RecordOfEmptyLines(30000);
+  const Bytes form = crafted::RecordOfEmptyLines(30000);
   const std::pair<const char*, Bytes> caches[] = {
-      {"shared-block.CMP", hostile::StandardSharedBlock(2000, form)},
-      {"shared-group.CMP", hostile::ExtendedSharedGroupBlock(300, form, 101)},
+      {"shared-block.CMP", crafted::StandardSharedBlock(2000, form)},
+      {"shared-group.CMP", crafted::ExtendedSharedGroupBlock(300, form, 101)},
   };
   for (const auto& [name, bytes] : caches) {
     SCOPED_TRACE(name);
@@ -154,7 +154,7 @@ TEST(ExamineHostileTest, ExtractWritesAtMostTwiceTheDecodedData) {
 
 // 255 rows in 4 bytes: they are counted, not listed.
 TEST(ExamineHostileTest, MacroRowsWithoutColumnsAreCounted) {
-  const Bytes record = hostile::RecordOfEmptyRows(1000);
+  const Bytes record = crafted::RecordOfEmptyRows(1000);
   const examine::RecordWalk walk = examine::WalkPersonalityRecord(record);
   ASSERT_FALSE(walk.fault) << walk.fault->message;
   ASSERT_EQ(walk.record.tableIndex.size(), (1000 - 17) / 4);
@@ -163,7 +163,7 @@ TEST(ExamineHostileTest, MacroRowsWithoutColumnsAreCounted) {
     EXPECT_TRUE(entry.rows.empty());
   }
   const examine::ExamineReport report =
-      examine::ExamineCache(hostile::StandardRepeated(1, record), "rows");
+      examine::ExamineCache(crafted::StandardRepeated(1, record), "rows");
   ASSERT_FALSE(report.Damaged());
   std::ostringstream text;
   examine::WriteExamineText(report, text);
@@ -183,8 +183,8 @@ TEST(ExamineHostileTest, SummaryAgreesWithTheFullWalk) {
   for (const std::string& entry : testing::CacheListOf({testing::ExamplesDir()})) {
     records.push_back(testing::CompiledRecord(entry));
   }
-  records.push_back(hostile::RecordOfEmptyLines(5000));
-  records.push_back(hostile::RecordOfEmptyRows(5000));
+  records.push_back(crafted::RecordOfEmptyLines(5000));
+  records.push_back(crafted::RecordOfEmptyRows(5000));
   for (const Bytes& whole : records) {
     // Whole, and cut at a spread of places, each cut ending in a different field.
     for (std::size_t size = whole.size();; size -= std::min<std::size_t>(size, 37)) {
@@ -217,7 +217,7 @@ TEST(ExamineHostileTest, JsonWrittenInPiecesIsTheLibrarysLayout) {
   record.insert(record.end(), odd.begin(), odd.end());
   record.insert(record.end(), {0, 'x', 0, compiled::kEndOfRecord});
   const examine::ExamineReport report =
-      examine::ExamineCache(hostile::StandardRepeated(2, record), "odd \x1b\xe9.CMP");
+      examine::ExamineCache(crafted::StandardRepeated(2, record), "odd \x1b\xe9.CMP");
   ASSERT_FALSE(report.Damaged());
   std::ostringstream out;
   examine::WriteExamineJson(report, nullptr, out);

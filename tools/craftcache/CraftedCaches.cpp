@@ -1,4 +1,4 @@
-#include "HostileCaches.h"
+#include "CraftedCaches.h"
 
 #include <algorithm>
 #include <string>
@@ -9,7 +9,7 @@
 #include "lzss/Lzss.h"
 #include "personality/CompiledLayout.h"
 
-namespace hoardwright::hostile {
+namespace hoardwright::crafted {
 namespace {
 
 void Append(Bytes& out, std::span<const std::uint8_t> bytes) { out.insert(out.end(), bytes.begin(), bytes.end()); }
@@ -23,17 +23,19 @@ Bytes RecordStart() {
 // An empty shape library: its end byte alone.
 const Bytes kShapeLibrary{compiled::kLibraryEnd};
 
-Bytes StandardCache(std::size_t records, const Bytes& stream,
-                    std::uint32_t (*offsetOf)(std::size_t record, std::size_t length),
-                    std::size_t length) {
+// The file around `stream` (the shape library, then the blocks), with one index record per
+// (offset, length).
+Bytes StandardFile(const Bytes& stream, std::size_t shapeLength,
+                   const std::vector<std::pair<std::size_t, std::size_t>>& blocks) {
   namespace layout = standard_cache;
   Bytes file;
-  Append(file, layout::EncodeHeader({static_cast<std::uint32_t>(stream.size() - 1), 0,
-                                     static_cast<std::uint16_t>(records)}));
-  for (std::size_t i = 0; i < records; ++i) {
-    Append(file, layout::EncodeIndexRecord({"HC", "HC.Hostile" + std::to_string(i),
-                                            offsetOf(i, length),
-                                            static_cast<std::uint16_t>(length)}));
+  Append(file, layout::EncodeHeader({static_cast<std::uint32_t>(stream.size() - 1),
+                                     static_cast<std::uint16_t>(shapeLength - 1),
+                                     static_cast<std::uint16_t>(blocks.size())}));
+  for (std::size_t i = 0; i < blocks.size(); ++i) {
+    Append(file, layout::EncodeIndexRecord({"CC", "CC.Crafted" + std::to_string(i),
+                                            static_cast<std::uint32_t>(blocks[i].first),
+                                            static_cast<std::uint16_t>(blocks[i].second)}));
   }
   Append(file, lzss::CompressUnit(stream, nullptr));
   return file;
@@ -42,9 +44,10 @@ Bytes StandardCache(std::size_t records, const Bytes& stream,
 struct ExtendedParts {
   std::vector<extended::PersonalityRecord> records;
   std::vector<Bytes> groups;  // the data of groups 5, 6, ...; missing ones are empty
+  Bytes shapeLibrary = kShapeLibrary;
 };
 
-Bytes ExtendedCache(const ExtendedParts& parts, bool shareGroupFive) {
+Bytes ExtendedFile(const ExtendedParts& parts, bool shareGroupFive) {
   using namespace extended;
   const int groupCounter = GroupCounter(static_cast<int>(parts.records.size()));
   OffsetTable offsets{};
@@ -57,7 +60,7 @@ Bytes ExtendedCache(const ExtendedParts& parts, bool shareGroupFive) {
   Append(file, EncodeInfoRecord(MakeInfoRecord(date, time, 1, static_cast<int>(parts.records.size()))));
   offsets[kManufacturerSlot] = static_cast<std::uint32_t>(file.size());
   ManufacturerRecord manufacturer;
-  SetTextField(manufacturer.name, "Hostile");
+  SetTextField(manufacturer.name, "Crafted");
   Append(file, EncodeManufacturerRecord(manufacturer));
   file.push_back(kPadByte);
   offsets[kPersonalitySlot] = static_cast<std::uint32_t>(file.size());
@@ -66,8 +69,8 @@ Bytes ExtendedCache(const ExtendedParts& parts, bool shareGroupFive) {
   offsets[kShapeSlot] = static_cast<std::uint32_t>(file.size());
   const std::size_t lengthAt = file.size();
   file.resize(file.size() + kShapeLengthSize);
-  StoreBigEndian32At(file, lengthAt, static_cast<std::uint32_t>(kShapeLibrary.size()));
-  Append(file, lzss::CompressUnit(kShapeLibrary, nullptr));
+  StoreBigEndian32At(file, lengthAt, static_cast<std::uint32_t>(parts.shapeLibrary.size()));
+  Append(file, lzss::CompressUnit(parts.shapeLibrary, nullptr));
   offsets[kGroupsStartSlot] = static_cast<std::uint32_t>(file.size());
   for (int group = 0; group < groupCounter; ++group) {
     offsets[static_cast<std::size_t>(kFirstGroup + group)] = static_cast<std::uint32_t>(file.size());
@@ -97,7 +100,7 @@ extended::PersonalityRecord Personality(std::size_t i, int group, std::size_t of
   extended::PersonalityRecord record;
   record.manufacturerIndex = 0;
   extended::SetTextField(record.fixtureName, "Fixture " + std::to_string(i));
-  extended::SetTextField(record.deviceName, "HC." + std::to_string(i));
+  extended::SetTextField(record.deviceName, "CC." + std::to_string(i));
   record.group = static_cast<std::uint8_t>(group);
   record.offset = static_cast<std::uint32_t>(offset);
   record.length = static_cast<std::uint32_t>(length);
@@ -137,20 +140,25 @@ Bytes RecordOfEmptyRows(std::size_t length) {
   return record;
 }
 
+Bytes StandardCache(const std::vector<Bytes>& records, const Bytes& shapeLibrary) {
+  Bytes stream = shapeLibrary;
+  std::vector<std::pair<std::size_t, std::size_t>> blocks;
+  for (const Bytes& record : records) {
+    blocks.emplace_back(stream.size(), record.size());
+    Append(stream, record);
+  }
+  return StandardFile(stream, shapeLibrary.size(), blocks);
+}
+
 Bytes StandardSharedBlock(std::size_t records, const Bytes& record) {
   Bytes stream = kShapeLibrary;
   Append(stream, record);
-  return StandardCache(records, stream, [](std::size_t, std::size_t) { return std::uint32_t{1}; },
-                       record.size());
+  return StandardFile(stream, kShapeLibrary.size(),
+                      std::vector(records, std::pair{kShapeLibrary.size(), record.size()}));
 }
 
 Bytes StandardRepeated(std::size_t records, const Bytes& record) {
-  Bytes stream = kShapeLibrary;
-  for (std::size_t i = 0; i < records; ++i) Append(stream, record);
-  return StandardCache(
-      records, stream,
-      [](std::size_t i, std::size_t length) { return static_cast<std::uint32_t>(1 + i * length); },
-      record.size());
+  return StandardCache(std::vector(records, record), kShapeLibrary);
 }
 
 Bytes ExtendedSharedForm(std::size_t records, const Bytes& form) {
@@ -159,7 +167,7 @@ Bytes ExtendedSharedForm(std::size_t records, const Bytes& form) {
     parts.records.push_back(Personality(i, extended::kFirstGroup, 0, form.size()));
   }
   parts.groups.push_back(form);
-  return ExtendedCache(parts, false);
+  return ExtendedFile(parts, false);
 }
 
 Bytes ExtendedSharedGroupBlock(std::size_t records, const Bytes& form, std::size_t copies) {
@@ -171,18 +179,23 @@ Bytes ExtendedSharedGroupBlock(std::size_t records, const Bytes& form, std::size
   Bytes data;
   for (std::size_t i = 0; i < copies; ++i) Append(data, form);
   parts.groups.push_back(data);
-  return ExtendedCache(parts, true);
+  return ExtendedFile(parts, true);
+}
+
+Bytes ExtendedCache(const std::vector<Bytes>& forms, const Bytes& shapeLibrary) {
+  ExtendedParts parts;
+  parts.shapeLibrary = shapeLibrary;
+  for (std::size_t i = 0; i < forms.size(); ++i) {
+    const auto group = static_cast<std::size_t>(GroupOf(i) - extended::kFirstGroup);
+    if (parts.groups.size() <= group) parts.groups.emplace_back();
+    parts.records.push_back(Personality(i, GroupOf(i), parts.groups[group].size(), forms[i].size()));
+    Append(parts.groups[group], forms[i]);
+  }
+  return ExtendedFile(parts, false);
 }
 
 Bytes ExtendedRepeated(std::size_t records, const Bytes& form) {
-  ExtendedParts parts;
-  for (std::size_t i = 0; i < records; ++i) {
-    const auto group = static_cast<std::size_t>(GroupOf(i) - extended::kFirstGroup);
-    if (parts.groups.size() <= group) parts.groups.emplace_back();
-    parts.records.push_back(Personality(i, GroupOf(i), parts.groups[group].size(), form.size()));
-    Append(parts.groups[group], form);
-  }
-  return ExtendedCache(parts, false);
+  return ExtendedCache(std::vector(records, form), kShapeLibrary);
 }
 
-}  // namespace hoardwright::hostile
+}  // namespace hoardwright::crafted
