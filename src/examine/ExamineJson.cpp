@@ -98,8 +98,10 @@ class JsonWriter {
     if (level.count++ > 0) buffer_ += ',';
     NewLine();
     if (level.close == '}') {
-      AppendString(key, false);
-      buffer_.append(": ", 2);
+      // Keys are this file's own names, which need no escapes.
+      buffer_ += '"';
+      buffer_ += key;
+      buffer_.append("\": ", 3);
     }
   }
   // A JSON string as nlohmann writes one: short escapes where JSON has them, \u00xx for the
