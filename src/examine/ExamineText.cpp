@@ -65,10 +65,10 @@ void Lines(std::string& out, const std::vector<std::string>& lines) {
   }
 }
 
-std::string RecordText(const RecordWalk& walk) {
-  std::string out;
+// Appends to `out`, which the caller keeps from record to record: its room, once grown, serves
+// every record after.
+void RecordText(const RecordWalk& walk, std::string& out) {
   const WalkedRecord& r = walk.record;
-  out.reserve(2 * r.size + 1024);
   Field(out, "type", std::to_string(r.type), 4);
   if (r.mirror.Present()) {
     Field(out, "mirror", std::to_string(r.mirror.mode) + " " + std::to_string(r.mirror.first) + " " +
@@ -125,7 +125,6 @@ std::string RecordText(const RecordWalk& walk) {
     Field(out, "DAMAGED", "at record byte " + std::to_string(walk.fault->offset) + ": " +
                               walk.fault->field + ": " + walk.fault->message, 4);
   }
-  return out;
 }
 
 void WriteShapeLibrary(std::ostream& out, const ShapeLibraryWalk& walk) {
@@ -151,6 +150,7 @@ void WritePersonalities(std::ostream& out, const ExamineReport& report,
   for (const PersonalityView& view : personalities) {
     out << "  " << std::right << std::setw(4) << view.number << "  " << SummaryLine(view) << '\n';
   }
+  std::string text;
   for (const PersonalityView& view : personalities) {
     out << "\nPersonality " << view.number << " " << Quoted(view.device);
     if (extended) {
@@ -163,7 +163,9 @@ void WritePersonalities(std::ostream& out, const ExamineReport& report,
     }
     // One record walked at a time: the report keeps summaries, not walks.
     if (const auto bytes = RecordBytes(report, view)) {
-      out << RecordText(WalkPersonalityRecord(*bytes));
+      text.clear();
+      RecordText(WalkPersonalityRecord(*bytes), text);
+      out << text;
     } else if (view.access == RecordAccess::NoForm) {
       out << "    no binary form (it did not convert when the cache was built)\n";
     } else if (view.access == RecordAccess::Overlapping) {
