@@ -10,6 +10,9 @@
 #include "examine/ExamineText.h"
 
 namespace hoardwright::fuzz {
+
+bool ExamineInputFits(Bytes data) { return data.size() <= kMaxExamineInput; }
+
 namespace {
 
 void ExamineAndRender(Bytes file) {
@@ -18,18 +21,21 @@ void ExamineAndRender(Bytes file) {
   std::ostringstream text;
   examine::WriteExamineText(report, text);
   Check(!text.str().empty(), "the text report says something");
-  const std::string json = examine::ExamineJson(report).dump(2);
-  Check(!json.empty(), "the JSON report says something");
+  std::ostringstream json;
+  examine::WriteExamineJson(report, nullptr, json);
+  Check(!json.str().empty(), "the JSON report says something");
 }
 
 }  // namespace
 
 void ExamineStandard(Bytes data) {
+  if (!ExamineInputFits(data)) return;
   if (examine::IsExtendedCache(data)) return;  // that file is read as the other kind
   ExamineAndRender(data);
 }
 
 void ExamineExtended(Bytes data) {
+  if (!ExamineInputFits(data)) return;
   std::vector<std::uint8_t> file(extended::kMagic.begin(), extended::kMagic.end());
   file.insert(file.end(), data.begin(), data.end());
   ExamineAndRender(file);

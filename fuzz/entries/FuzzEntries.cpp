@@ -21,6 +21,7 @@ std::span<const Entry> AllEntries() {
       Entry{"check_personality", CheckPersonality},
       Entry{"build_standard", BuildStandard},
       Entry{"build_extended", BuildExtended},
+      Entry{"examine_extract", ExamineExtract},
   };
   return kEntries;
 }

@@ -6,25 +6,23 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <limits>
 #include <memory>
-#include <span>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "app/Subcommands.h"
 #include "build/OutputFile.h"
+#include "core/CancelToken.h"
 #include "lzss/Lzss.h"
+#include "platform/FileAccess.h"
 
 namespace hoardwright::app {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePointer = std::unique_ptr<std::FILE, FileCloser>;
 
 std::string Reason(int error) {
   return std::error_code(error != 0 ? error : EIO, std::generic_category()).message();
@@ -38,57 +36,66 @@ void Complain(const std::string& message) {
   std::cerr << "hoardwright lzss: " << message << '\n';
 }
 
-bool ReadWholeFile(const fs::path& path, std::vector<std::uint8_t>& bytes, std::string& reason) {
-  errno = 0;
-  FilePointer file(std::fopen(path.c_str(), "rb"));
-  if (!file) {
-    reason = Reason(errno);
-    return false;
-  }
-  std::uint8_t chunk[65536];
-  std::size_t count = 0;
-  while ((count = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
-    bytes.insert(bytes.end(), chunk, chunk + count);
-  }
-  if (std::ferror(file.get())) {
-    reason = Reason(errno);  // a directory fails here with "Is a directory"
-    return false;
-  }
-  return true;
+// The largest input either command reads, and the most `decompress` writes. A cache's largest
+// unit, the standard stream, decodes to at most 328 MB (5,001 blocks of 65,535 bytes).
+constexpr std::uint64_t kMaxInputSize = std::uint64_t{512} << 20;
+constexpr std::uint64_t kMaxDecodedSize = std::uint64_t{512} << 20;
+
+std::optional<std::vector<std::uint8_t>> ReadInput(const fs::path& path) {
+  std::string reason;
+  auto bytes = platform::ReadRegularFile(path, kMaxInputSize, &reason);
+  if (!bytes) Complain("cannot read " + Quoted(path) + ": " + reason);
+  return bytes;
 }
 
-// Appends to a vector, and refuses the next byte once `cancel` is cancelled (looked at every
-// 64 KiB), which ends the decoding.
-class CancellableSink final : public lzss::ByteSink {
+// Hands the coder's bytes on to OUT in large writes, and refuses any past `limit`, and any
+// once `cancel` is cancelled (looked at every 64 KiB), which ends the coding.
+class OutputSink final : public lzss::ByteSink {
  public:
-  CancellableSink(std::vector<std::uint8_t>& bytes, const CancelToken* cancel)
-      : bytes_(bytes), cancel_(cancel) {}
-  bool Put(std::uint8_t byte) override {
-    if ((bytes_.size() & 0xFFFF) == 0 && Cancelled(cancel_)) return false;
-    bytes_.push_back(byte);
-    return true;
+  OutputSink(AtomicOutputFile& output, std::uint64_t limit, const CancelToken* cancel)
+      : output_(output), limit_(limit), cancel_(cancel) {
+    buffer_.reserve(kChunk);
   }
+  bool Put(std::uint8_t byte) override {
+    if (written_ + buffer_.size() >= limit_) {
+      overLimit_ = true;
+      return false;
+    }
+    buffer_.push_back(byte);
+    return buffer_.size() < kChunk || (Flush() && !Cancelled(cancel_));
+  }
+  bool Flush() {
+    const bool ok = output_.Write(buffer_);
+    written_ += buffer_.size();
+    buffer_.clear();
+    return ok;
+  }
+  bool OverLimit() const { return overLimit_; }
+  std::uint64_t Written() const { return written_ + buffer_.size(); }
 
  private:
-  std::vector<std::uint8_t>& bytes_;
+  static constexpr std::size_t kChunk = 1 << 16;
+  AtomicOutputFile& output_;
+  std::uint64_t limit_;
   const CancelToken* cancel_;
+  std::vector<std::uint8_t> buffer_;
+  std::uint64_t written_ = 0;
+  bool overLimit_ = false;
 };
 
-// OUT appears only once complete (written beside it and renamed into place); a device such as
-// /dev/null is written in place. False, with the message given, when it could not be written;
-// false without one when `cancel` was cancelled, the partial file removed.
-bool WriteOutput(const fs::path& outputPath, std::span<const std::uint8_t> bytes,
-                 const CancelToken* cancel) {
+std::optional<AtomicOutputFile> CreateOutput(const fs::path& outputPath) {
   std::string reason;
   auto output = AtomicOutputFile::Create(outputPath, &reason);
-  if (!output) {
-    Complain("cannot create " + Quoted(outputPath) + ": " + reason);
-    return false;
-  }
-  const bool written = output->Write(bytes);
-  if (Cancelled(cancel)) return false;
-  if (!written || !output->Commit(&reason)) {
-    if (reason.empty()) reason = output->File().Error();
+  if (!output) Complain("cannot create " + Quoted(outputPath) + ": " + reason);
+  return output;
+}
+
+// OUT appears only once complete (written beside it and renamed into place); a device such as
+// /dev/null is written in place. False, with the message given, when it could not be written.
+bool CommitOutput(AtomicOutputFile& output, OutputSink& sink, const fs::path& outputPath) {
+  std::string reason;
+  if (!sink.Flush() || !output.Commit(&reason)) {
+    if (reason.empty()) reason = output.File().Error();
     Complain("cannot write " + Quoted(outputPath) + ": " + reason);
     return false;
   }
@@ -97,17 +104,22 @@ bool WriteOutput(const fs::path& outputPath, std::span<const std::uint8_t> bytes
 
 int RunCompress(const fs::path& inputPath, const fs::path& outputPath,
                 const CancelToken* cancel) {
-  std::vector<std::uint8_t> data;
-  std::string reason;
-  if (!ReadWholeFile(inputPath, data, reason)) {
-    Complain("cannot read " + Quoted(inputPath) + ": " + reason);
+  const auto data = ReadInput(inputPath);
+  if (!data) return 1;
+  auto output = CreateOutput(outputPath);
+  if (!output) return 1;
+  // A unit is at most 9/8 of its input and a few bytes: no limit of its own.
+  OutputSink sink(*output, std::numeric_limits<std::uint64_t>::max(), cancel);
+  const bool coded = lzss::CompressUnit(*data, sink, &std::cout, cancel);
+  std::cout << std::endl;
+  // Given up: the partial OUT goes with `output`.
+  if (Cancelled(cancel)) return 1;
+  if (!coded) {
+    std::string reason = output->File().Error();
+    Complain("cannot write " + Quoted(outputPath) + ": " + (reason.empty() ? Reason(EIO) : reason));
     return 1;
   }
-  const CancelToken never;
-  const auto compressed = lzss::CompressUnit(data, &std::cout, cancel ? *cancel : never);
-  std::cout << std::endl;
-  if (!compressed || !WriteOutput(outputPath, *compressed, cancel)) return 1;
-  return 0;
+  return CommitOutput(*output, sink, outputPath) ? 0 : 1;
 }
 
 std::string Hex(std::uint32_t value) {
@@ -118,29 +130,37 @@ std::string Hex(std::uint32_t value) {
 
 int RunDecompress(const fs::path& inputPath, const fs::path& outputPath,
                   const CancelToken* cancel) {
-  std::vector<std::uint8_t> unit;
-  std::string reason;
-  if (!ReadWholeFile(inputPath, unit, reason)) {
-    Complain("cannot read " + Quoted(inputPath) + ": " + reason);
-    return 1;
-  }
-  std::vector<std::uint8_t> data;
-  lzss::MemorySource source(unit);
-  CancellableSink sink(data, cancel);
+  const auto unit = ReadInput(inputPath);
+  if (!unit) return 1;
+  auto output = CreateOutput(outputPath);
+  if (!output) return 1;
+  // Decoded straight into OUT: memory holds the unit, never its output.
+  OutputSink sink(*output, kMaxDecodedSize, cancel);
+  lzss::MemorySource source(*unit);
   const lzss::UnitDecodeResult decoded = lzss::DecompressUnit(source, sink, &std::cout);
   std::cout << std::endl;
   if (Cancelled(cancel)) return 1;
+  if (decoded.writeFailed && !sink.OverLimit()) {
+    Complain("cannot write " + Quoted(outputPath) + ": " + output->File().Error());
+    return 1;
+  }
   // What was decoded is kept even when the unit turns out to be broken.
-  if (!WriteOutput(outputPath, data, cancel)) return 1;
+  if (!CommitOutput(*output, sink, outputPath)) return 1;
 
-  int status = 0;
-  if (unit.size() < lzss::kUnitSumSize) {
+  if (unit->size() < lzss::kUnitSumSize) {
     Complain(Quoted(inputPath) + " is too short to hold the 4-byte sum of a compressed unit");
     return 1;
   }
+  if (sink.OverLimit()) {
+    Complain(Quoted(inputPath) + " decodes to more than " + std::to_string(kMaxDecodedSize) +
+             " bytes; the first " + std::to_string(kMaxDecodedSize) + " are in " +
+             Quoted(outputPath));
+    return 1;
+  }
+  int status = 0;
   if (!decoded.complete) {
     Complain(Quoted(inputPath) + ": the compressed stream ends before its end-of-stream token (" +
-             std::to_string(data.size()) + " bytes decoded)");
+             std::to_string(sink.Written()) + " bytes decoded)");
     status = 1;
   }
   if (!decoded.sumMatches) {
@@ -151,14 +171,15 @@ int RunDecompress(const fs::path& inputPath, const fs::path& outputPath,
   return status;
 }
 
+using RunFile = int (*)(const fs::path&, const fs::path&, const CancelToken*);
+
 struct LzssPaths {
   std::string input;
   std::string output;
 };
 
 void AddFileCommand(CLI::App& parent, const char* name, const char* description, int& exitStatus,
-                    const CancelToken* cancel,
-                    int (*run)(const fs::path&, const fs::path&, const CancelToken*)) {
+                    const CancelToken* cancel, RunFile run) {
   auto paths = std::make_shared<LzssPaths>();
   auto* command = parent.add_subcommand(name, description);
   command->add_option("IN", paths->input, "Input file")->required();
@@ -172,7 +193,10 @@ void AddFileCommand(CLI::App& parent, const char* name, const char* description,
 }  // namespace
 
 void RegisterLzssCommand(CLI::App& app, int& exitStatus, const CancelToken* cancel) {
-  auto* lzss = app.add_subcommand("lzss", "Compress or decompress one file with the cache coder");
+  auto* lzss = app.add_subcommand(
+      "lzss",
+      "Compress or decompress one file with the cache coder. IN must be a regular file of at "
+      "most 512 MiB; decompress writes at most 512 MiB.");
   lzss->require_subcommand(1);
   AddFileCommand(*lzss, "compress", "Write the compressed unit (sum and bit stream) of IN to OUT",
                  exitStatus, cancel, RunCompress);

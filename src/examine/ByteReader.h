@@ -4,9 +4,11 @@
 // outside the span it was given.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace hoardwright::examine {
 
@@ -42,16 +44,19 @@ class ByteReader {
     return bytes;
   }
   // The characters up to a NUL, which is consumed; nothing when no NUL comes before the end.
+  std::optional<std::string_view> Text() {
+    if (AtEnd()) return std::nullopt;
+    const auto* start = bytes_.data() + position_;
+    const auto* nul = static_cast<const std::uint8_t*>(std::memchr(start, 0, Remaining()));
+    if (nul == nullptr) return std::nullopt;
+    const auto length = static_cast<std::size_t>(nul - start);
+    position_ += length + 1;
+    return std::string_view(reinterpret_cast<const char*>(start), length);
+  }
   std::optional<std::string> String() {
-    for (std::size_t i = position_; i < bytes_.size(); ++i) {
-      if (bytes_[i] == 0) {
-        std::string text(bytes_.begin() + static_cast<std::ptrdiff_t>(position_),
-                         bytes_.begin() + static_cast<std::ptrdiff_t>(i));
-        position_ = i + 1;
-        return text;
-      }
-    }
-    return std::nullopt;
+    const auto text = Text();
+    if (!text) return std::nullopt;
+    return std::string(*text);
   }
 
  private:

@@ -71,7 +71,7 @@ Json CheckJson(const std::vector<FileCheck>& checks) {
           {"column", f.column > 0 ? Json(f.column) : Json(nullptr)},
           {"message", Latin1(f.message)}});
     }
-    files.push_back(Json{{"path", Latin1(check.path)},
+    files.push_back(Json{{"path", PathJson(check.path)},
                          {"device", Latin1(check.device)},
                          {"manufacturer", Latin1(check.manufacturer)},
                          {"standard", check.standard},

@@ -4,7 +4,8 @@
 #include <span>
 #include <system_error>
 
-#include "build/OutputFile.h"
+#include "examine/CacheExaminer.h"
+#include "platform/FileAccess.h"
 #include "ui/PersonalityEntry.h"
 
 namespace hoardwright::examine {
@@ -17,24 +18,20 @@ bool SafeCharacter(char c) {
 
 class Extraction {
  public:
-  Extraction(std::filesystem::path directory, std::string* error)
+  Extraction(platform::ExtractDirectory directory, std::string* error)
       : directory_(std::move(directory)), error_(error) {}
 
   bool Write(const std::string& name, std::span<const std::uint8_t> bytes) {
-    std::string reason;
-    auto file = OutputFile::Create(directory_ / name, &reason);
-    if (!file || !file->Write(bytes) || !file->Close()) {
-      if (file) reason = file->Error();
-      if (error_) *error_ = (directory_ / name).string() + ": " + reason;
-      return false;
-    }
+    if (!directory_.Write(name, bytes, error_)) return false;
     names_.push_back(name);
     return true;
   }
 
-  bool Personalities(const std::vector<PersonalityView>& personalities) {
+  // Only walked records: no two share a byte, so together they are at most the decoded data.
+  bool Personalities(const ExamineReport& report, const std::vector<PersonalityView>& personalities) {
     for (const PersonalityView& view : personalities) {
-      if (view.bytes && !Write(PersonalityFileName(view), *view.bytes)) return false;
+      const auto bytes = RecordBytes(report, view);
+      if (bytes && !Write(PersonalityFileName(view), *bytes)) return false;
     }
     return true;
   }
@@ -42,22 +39,24 @@ class Extraction {
   std::vector<std::string> Names() && { return std::move(names_); }
 
  private:
-  std::filesystem::path directory_;
+  platform::ExtractDirectory directory_;
   std::string* error_;
   std::vector<std::string> names_;
 };
 
-bool ExtractStandard(const StandardReport& cache, Extraction& out) {
+bool ExtractStandard(const ExamineReport& report, Extraction& out) {
+  const StandardReport& cache = *report.standard;
   if (!cache.stream) return true;
   const auto& data = cache.stream->data;
   if (!out.Write("stream.bin", data)) return false;
   if (cache.shapeLibrary && !out.Write("shape-library.bin", std::span(data).first(cache.shapeLength))) {
     return false;
   }
-  return out.Personalities(cache.personalities);
+  return out.Personalities(report, cache.personalities);
 }
 
-bool ExtractExtended(const ExtendedReport& cache, Extraction& out) {
+bool ExtractExtended(const ExamineReport& report, Extraction& out) {
+  const ExtendedReport& cache = *report.extended;
   if (cache.shapeUnit && !out.Write("shape-library.bin", cache.shapeUnit->data)) return false;
   for (const GroupBlock& group : cache.groups) {
     if (!group.unit) continue;
@@ -65,7 +64,7 @@ bool ExtractExtended(const ExtendedReport& cache, Extraction& out) {
     std::snprintf(name, sizeof name, "group-%02d.bin", group.number);
     if (!out.Write(name, group.unit->data)) return false;
   }
-  return out.Personalities(cache.personalities);
+  return out.Personalities(report, cache.personalities);
 }
 
 }  // namespace
@@ -86,15 +85,10 @@ std::string PersonalityFileName(const PersonalityView& personality) {
 std::optional<std::vector<std::string>> ExtractExamined(const ExamineReport& report,
                                                          const std::filesystem::path& directory,
                                                          std::string* error) {
-  std::error_code ec;
-  std::filesystem::create_directories(directory, ec);
-  if (ec) {
-    if (error) *error = directory.string() + ": " + ec.message();
-    return std::nullopt;
-  }
-  Extraction out(directory, error);
-  const bool written = report.standard ? ExtractStandard(*report.standard, out)
-                                       : ExtractExtended(*report.extended, out);
+  auto opened = platform::ExtractDirectory::Open(directory, error);
+  if (!opened) return std::nullopt;
+  Extraction out(std::move(*opened), error);
+  const bool written = report.standard ? ExtractStandard(report, out) : ExtractExtended(report, out);
   if (!written) return std::nullopt;
   return std::move(out).Names();
 }

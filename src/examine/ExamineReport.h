@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,15 @@ struct Problem {
   std::string message;
 };
 
+// Whether a personality's record could be walked, and why not.
+enum class RecordAccess {
+  Walked,       // its bytes lie inside the decoded data, apart from every other record's
+  Outside,      // its bytes do not lie inside usable decoded data
+  Overlapping,  // its bytes overlap the shape library or another record's
+  TooLong,      // extended: longer than any binary form a build writes
+  NoForm,       // extended: a length of 0, no binary form
+};
+
 // One personality as the cache holds it.
 struct PersonalityView {
   std::size_t number = 0;  // index record or personality table record
@@ -45,9 +55,10 @@ struct PersonalityView {
   int group = 0;             // extended
   std::uint64_t offset = 0;  // within the decoded stream or group data
   std::uint64_t length = 0;
-  // The record's bytes when they lie inside the decoded data, and their walk.
-  std::optional<std::vector<std::uint8_t>> bytes;
-  std::optional<RecordWalk> walk;
+  RecordAccess access = RecordAccess::Outside;
+  // Set when walked. The record itself is walked again where it is shown (RecordBytes): a
+  // report keeps no copy of any record, so its size follows the decoded data, not the records.
+  std::optional<RecordSummary> summary;
 };
 
 struct StandardReport {
@@ -87,8 +98,16 @@ struct ExamineReport {
   std::optional<StandardReport> standard;
   std::optional<ExtendedReport> extended;
   std::vector<Problem> problems;
+  // What a build never writes but a reader takes no harm from (bytes after a text field's NUL,
+  // say); they do not make the file damaged.
+  std::vector<Problem> warnings;
 
   bool Damaged() const { return !problems.empty(); }
 };
+
+// A walked personality's record: a view into the decoded data the report holds, valid while the
+// report lives. Nothing for a record that was not walked.
+std::optional<std::span<const std::uint8_t>> RecordBytes(const ExamineReport& report,
+                                                         const PersonalityView& personality);
 
 }  // namespace hoardwright::examine

@@ -10,7 +10,7 @@
 namespace hoardwright::examine {
 namespace {
 
-constexpr int kLabelWidth = 18;
+constexpr std::size_t kLabelWidth = 18;
 
 std::string Count(std::size_t count, std::string_view one, std::string_view many) {
   return std::to_string(count) + " " + std::string(count == 1 ? one : many);
@@ -19,7 +19,8 @@ std::string Count(std::size_t count, std::string_view one, std::string_view many
 std::string Quoted(std::string_view text) { return "\"" + Escaped(text) + "\""; }
 
 void Field(std::ostream& out, std::string_view label, const std::string& value, int indent = 2) {
-  out << std::string(indent, ' ') << std::left << std::setw(kLabelWidth) << label << value << '\n';
+  out << std::string(static_cast<std::size_t>(indent), ' ') << std::left
+      << std::setw(static_cast<int>(kLabelWidth)) << label << value << '\n';
 }
 
 std::string RecordNoun(std::string_view section) {
@@ -29,19 +30,12 @@ std::string RecordNoun(std::string_view section) {
   return "record";
 }
 
-std::string Values(const std::vector<std::uint8_t>& values, bool hex) {
-  std::string text;
+// Decimal values separated by spaces.
+void AppendValues(std::string& out, const std::vector<std::uint8_t>& values) {
   for (std::size_t i = 0; i < values.size(); ++i) {
-    if (i > 0) text += ' ';
-    if (hex) {
-      char buffer[4];
-      std::snprintf(buffer, sizeof buffer, "%02x", values[i]);
-      text += buffer;
-    } else {
-      text += std::to_string(values[i]);
-    }
+    if (i > 0) out += ' ';
+    out += std::to_string(values[i]);
   }
-  return text;
 }
 
 std::string ChannelText(const ChannelEntry& c) {
@@ -52,12 +46,28 @@ std::string ChannelText(const ChannelEntry& c) {
          std::to_string(c.column12) + " " + std::to_string(c.column13);
 }
 
-void Lines(std::ostream& out, const std::vector<std::string>& lines) {
-  // A bar, not quotes: the lines themselves are full of quotes.
-  for (const std::string& line : lines) out << "      | " << Escaped(line) << '\n';
+// A record's lines are built in one string and written at once: a record may hold tens of
+// thousands of short lines, and a stream write for each costs more than the rest of inspect.
+void Field(std::string& out, std::string_view label, std::string_view value, int indent) {
+  out.append(static_cast<std::size_t>(indent), ' ');
+  out += label;
+  if (label.size() < kLabelWidth) out.append(kLabelWidth - label.size(), ' ');
+  out += value;
+  out += '\n';
 }
 
-void WriteRecord(std::ostream& out, const RecordWalk& walk) {
+void Lines(std::string& out, const std::vector<std::string>& lines) {
+  // A bar, not quotes: the lines themselves are full of quotes.
+  for (const std::string& line : lines) {
+    out += "      | ";
+    AppendEscaped(out, line);
+    out += '\n';
+  }
+}
+
+// Appends to `out`, which the caller keeps from record to record: its room, once grown, serves
+// every record after.
+void RecordText(const RecordWalk& walk, std::string& out) {
   const WalkedRecord& r = walk.record;
   Field(out, "type", std::to_string(r.type), 4);
   if (r.mirror.Present()) {
@@ -72,7 +82,7 @@ void WriteRecord(std::ostream& out, const RecordWalk& walk) {
         "min " + std::to_string(r.limits.minimum) + ", max " + std::to_string(r.limits.maximum) +
             ", divide by " + std::to_string(r.limits.divideBy), 4);
   Field(out, "DMX channels", std::to_string(r.channels.size()), 4);
-  for (const ChannelEntry& channel : r.channels) out << "      " << ChannelText(channel) << '\n';
+  for (const ChannelEntry& channel : r.channels) out += "      " + ChannelText(channel) + '\n';
   Field(out, "text", Count(r.text.size(), "line", "lines"), 4);
   Lines(out, r.text);
   Field(out, "table index",
@@ -80,15 +90,28 @@ void WriteRecord(std::ostream& out, const RecordWalk& walk) {
             (r.tableIndexEnded ? ", end byte 0xFF" : ", no end byte"), 4);
   for (const TableIndexEntry& entry : r.tableIndex) {
     const bool presetFocus = entry.kind == TableKind::PresetFocus;
-    out << "      " << (presetFocus ? "preset focus " : "macro ") << Quoted(entry.name)
-        << ": header " << Values(entry.headerValues, false) << ", "
-        << Count(entry.rows.size(), "row", "rows") << '\n';
+    out += presetFocus ? "      preset focus \"" : "      macro \"";
+    AppendEscaped(out, entry.name);
+    out += "\": header ";
+    AppendValues(out, entry.headerValues);
+    out += ", ";
+    out += std::to_string(entry.rowCount);
+    out += entry.rowCount == 1 ? " row" : " rows";
+    if (entry.rows.size() < entry.rowCount) out += " without values";
+    out += '\n';
     for (const TableIndexRow& row : entry.rows) {
-      out << "        " << (presetFocus ? Quoted(row.name) + " " : "")
-          << Values(row.values, false) << '\n';
+      out += "        ";
+      if (presetFocus) {
+        out += '"';
+        AppendEscaped(out, row.name);
+        out += "\" ";
+      }
+      AppendValues(out, row.values);
+      out += '\n';
     }
     if (entry.cutRowName) {
-      out << "        " << Quoted(*entry.cutRowName) << " (row name without closing quote; the index stops here)\n";
+      out += "        " + Quoted(*entry.cutRowName) +
+             " (row name without closing quote; the index stops here)\n";
     }
   }
   for (std::size_t i = 0; i < r.blocks.size(); ++i) {
@@ -121,12 +144,13 @@ void WriteShapeLibrary(std::ostream& out, const ShapeLibraryWalk& walk) {
   }
 }
 
-void WritePersonalities(std::ostream& out, const std::vector<PersonalityView>& personalities,
-                        bool extended) {
+void WritePersonalities(std::ostream& out, const ExamineReport& report,
+                        const std::vector<PersonalityView>& personalities, bool extended) {
   out << "\nPersonalities\n";
   for (const PersonalityView& view : personalities) {
     out << "  " << std::right << std::setw(4) << view.number << "  " << SummaryLine(view) << '\n';
   }
+  std::string text;
   for (const PersonalityView& view : personalities) {
     out << "\nPersonality " << view.number << " " << Quoted(view.device);
     if (extended) {
@@ -137,10 +161,17 @@ void WritePersonalities(std::ostream& out, const std::vector<PersonalityView>& p
       out << " (code " << Quoted(view.code) << ", stream offset " << view.offset << ", "
           << Count(view.length, "byte", "bytes") << ")\n";
     }
-    if (view.walk) {
-      WriteRecord(out, *view.walk);
-    } else if (extended && view.length == 0) {
+    // One record walked at a time: the report keeps summaries, not walks.
+    if (const auto bytes = RecordBytes(report, view)) {
+      text.clear();
+      RecordText(WalkPersonalityRecord(*bytes), text);
+      out << text;
+    } else if (view.access == RecordAccess::NoForm) {
       out << "    no binary form (it did not convert when the cache was built)\n";
+    } else if (view.access == RecordAccess::Overlapping) {
+      out << "    not read: its bytes overlap the shape library or another personality's\n";
+    } else if (view.access == RecordAccess::TooLong) {
+      out << "    not read: it is longer than any binary form a build writes\n";
     } else {
       out << "    not readable: its bytes lie outside the decoded data\n";
     }
@@ -158,7 +189,7 @@ void WriteUnit(std::ostream& out, const UnitCheck& unit, int indent = 2) {
 
 void WriteStandard(std::ostream& out, const ExamineReport& report) {
   const StandardReport& cache = *report.standard;
-  out << "Standard cache " << report.path << " (" << Count(report.fileSize, "byte", "bytes") << ")\n";
+  out << "Standard cache " << PathText(report.path) << " (" << Count(report.fileSize, "byte", "bytes") << ")\n";
   if (!cache.header) return;
   const auto& header = *cache.header;
   out << "\nHeader\n";
@@ -184,12 +215,12 @@ void WriteStandard(std::ostream& out, const ExamineReport& report) {
     out << "\nShape library (stream offset 0)\n";
     WriteShapeLibrary(out, *cache.shapeLibrary);
   }
-  if (cache.stream) WritePersonalities(out, cache.personalities, false);
+  if (cache.stream) WritePersonalities(out, report, cache.personalities, false);
 }
 
 void WriteExtended(std::ostream& out, const ExamineReport& report) {
   const ExtendedReport& cache = *report.extended;
-  out << "Extended cache " << report.path << " (" << Count(report.fileSize, "byte", "bytes") << ")\n";
+  out << "Extended cache " << PathText(report.path) << " (" << Count(report.fileSize, "byte", "bytes") << ")\n";
   out << "\nHeader\n";
   Field(out, "magic", std::string(extended::kMagic));
   Field(out, "version", std::to_string(cache.version));
@@ -261,7 +292,7 @@ void WriteExtended(std::ostream& out, const ExamineReport& report) {
         << ", " << Count(static_cast<std::size_t>(members), "personality", "personalities") << ")\n";
     if (group.unit) WriteUnit(out, *group.unit, 4);
   }
-  if (!cache.personalities.empty()) WritePersonalities(out, cache.personalities, true);
+  if (!cache.personalities.empty()) WritePersonalities(out, report, cache.personalities, true);
 }
 
 }  // namespace
@@ -295,18 +326,18 @@ std::string SummaryLine(const PersonalityView& view) {
   std::string device = view.device.substr(0, ui::kDeviceNameLength);
   while (!device.empty() && device.back() == ' ') device.pop_back();
   std::string line = Escaped(device) + ": ";
-  if (!view.walk) {
+  if (!view.summary) {
     return line + (view.length == 0 ? "no binary form" : "not readable") + ", " +
            Count(view.length, "byte", "bytes");
   }
-  const WalkedRecord& record = view.walk->record;
-  line += Count(record.channels.size(), "channel", "channels") + "; blocks:";
+  const RecordSummary& record = *view.summary;
+  line += Count(record.channels, "channel", "channels") + "; blocks:";
   for (const BlockFamily family : kBlockFamilies) {
     line += (family == BlockFamily::Attribute ? " " : ", ") +
             std::to_string(record.BlockCount(family)) + " " + std::string(FamilyName(family));
   }
   line += "; " + Count(record.size, "byte", "bytes");
-  if (view.walk->fault) line += ", DAMAGED";
+  if (record.fault) line += ", DAMAGED";
   return line;
 }
 
@@ -327,11 +358,16 @@ void WriteExamineText(const ExamineReport& report, std::ostream& out) {
   out << '\n';
   if (!report.Damaged()) {
     out << "Result: intact\n";
-    return;
+  } else {
+    out << "Result: DAMAGED, " << Count(report.problems.size(), "problem", "problems") << '\n';
+    for (const Problem& problem : report.problems) {
+      out << "  " << LocationText(problem) << ": " << Escaped(problem.message) << '\n';
+    }
   }
-  out << "Result: DAMAGED, " << Count(report.problems.size(), "problem", "problems") << '\n';
-  for (const Problem& problem : report.problems) {
-    out << "  " << LocationText(problem) << ": " << problem.message << '\n';
+  if (report.warnings.empty()) return;
+  out << "Warnings: " << report.warnings.size() << '\n';
+  for (const Problem& warning : report.warnings) {
+    out << "  " << LocationText(warning) << ": " << Escaped(warning.message) << '\n';
   }
 }
 

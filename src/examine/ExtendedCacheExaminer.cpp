@@ -8,6 +8,7 @@
 #include "extended/PersonalityConversion.h"
 #include "extended/ShapeConversion.h"
 #include "examine/CacheExaminer.h"
+#include "examine/DisjointExtents.h"
 #include "examine/TextFormat.h"
 
 namespace hoardwright::examine {
@@ -35,6 +36,13 @@ class ExtendedExamination {
            std::string message, OffsetSpace space = OffsetSpace::File, int group = 0) {
     report_.problems.push_back(
         Problem{std::move(section), record, space, group, offset, std::move(message)});
+  }
+  void Warn(std::string section, std::size_t record, std::uint64_t fieldAt,
+            std::span<const std::uint8_t> field, std::size_t longest, std::string_view name) {
+    if (const auto warning = TextFieldWarning(field, longest, name)) {
+      report_.warnings.push_back(Problem{std::move(section), record, OffsetSpace::File, 0,
+                                         fieldAt + warning->offset, warning->message});
+    }
   }
   std::string FileEnd() const { return "the file ends after " + Bytes(file_.size()); }
   bool Fits(std::uint64_t at, std::uint64_t size) const {
@@ -141,6 +149,7 @@ class ExtendedExamination {
       const ManufacturerRecord record =
           DecodeManufacturerRecord(file_.subspan(at).first<kManufacturerRecordSize>());
       cache_.manufacturers.push_back(TextField(record.name));
+      Warn("manufacturer table", i, at, record.name, kManufacturerNameLength, "name");
     }
     const std::size_t padAt = kManufacturerTableOffset + count * kManufacturerRecordSize;
     if (count % 2 != 0 && Fits(padAt, 1) && file_[padAt] != kPadByte) {
@@ -168,8 +177,12 @@ class ExtendedExamination {
                 std::to_string(count));
         return false;
       }
-      cache_.records.push_back(
+      const PersonalityRecord& record = cache_.records.emplace_back(
           DecodePersonalityRecord(file_.subspan(at).first<kPersonalityRecordSize>()));
+      Warn("personality table", i, at + kFixtureNameOffset, record.fixtureName, kFixtureNameLength,
+           "fixture name");
+      Warn("personality table", i, at + kDeviceNameOffset, record.deviceName, kDeviceNameLength,
+           "device name");
     }
     cache_.groupCounter = GroupCounter(static_cast<int>(count));
     return true;
@@ -289,14 +302,28 @@ class ExtendedExamination {
   }
 
   void GroupBlocks() {
+    DisjointExtents claimed;
+    if (Extent(kShapeSlot, kGroupsStartSlot)) {
+      claimed.Claim(Slot(kShapeSlot), Slot(kGroupsStartSlot), kShapeSlot);
+    }
     for (int group = kFirstGroup; group < kFirstGroup + cache_.groupCounter; ++group) {
       const auto slot = static_cast<std::size_t>(group);
       GroupBlock block;
       block.number = group;
       block.start = Slot(slot);
       block.end = Slot(slot + 1);
-      if (const auto bytes = Extent(slot, slot + 1)) {
-        block.unit = CheckUnit(*bytes, block.start, kGroupSize * kPersonalityWorkBufferSize);
+      const auto bytes = Extent(slot, slot + 1);
+      // Each stretch of the file is decoded once: slots that point into a block already read
+      // would decode its data again for every slot.
+      const auto overlapped = bytes ? claimed.Claim(block.start, block.end, slot) : std::nullopt;
+      if (overlapped) {
+        Add("group block", slot, SlotAt(slot),
+            "the block from " + std::to_string(block.start) + " to " + std::to_string(block.end) +
+                " overlaps the " +
+                (*overlapped == kShapeSlot ? std::string("shape block")
+                                           : "block of group " + std::to_string(*overlapped)));
+      } else if (bytes) {
+        block.unit = CheckUnit(*bytes, block.start, GroupDataLimit(group));
         if (!JudgeUnit(*block.unit, "group block", slot, std::nullopt)) usable_[group] = false;
         else usable_[group] = true;
       } else {
@@ -306,6 +333,14 @@ class ExtendedExamination {
       }
       cache_.groups.push_back(std::move(block));
     }
+  }
+
+  // Each binary form is built in a buffer of kPersonalityWorkBufferSize bytes.
+  std::size_t GroupDataLimit(int group) const {
+    const std::size_t first = static_cast<std::size_t>(group - kFirstGroup) * kGroupSize;
+    const std::size_t members = std::min<std::size_t>(
+        kGroupSize, cache_.records.size() > first ? cache_.records.size() - first : 0);
+    return std::max<std::size_t>(members, 1) * kPersonalityWorkBufferSize;
   }
 
   const GroupBlock* Group(int number) const {
@@ -318,6 +353,7 @@ class ExtendedExamination {
   void Personalities() {
     const std::uint64_t table = Slot(kPersonalitySlot);
     std::map<int, std::uint64_t> groupEnds;
+    std::map<int, DisjointExtents> claimed;
     for (std::size_t i = 0; i < cache_.records.size(); ++i) {
       const PersonalityRecord& record = cache_.records[i];
       const std::uint64_t recordAt = table + i * kPersonalityRecordSize;
@@ -343,28 +379,46 @@ class ExtendedExamination {
       }
       const GroupBlock* group = Group(record.group);
       const auto usable = usable_.find(record.group);
+      if (record.length == 0) view.access = RecordAccess::NoForm;
       if (group && usable != usable_.end() && usable->second) {
         const auto& data = group->unit->data;
         std::uint64_t& end = groupEnds[record.group];
-        if (record.offset != end) {
+        const std::uint64_t recordEnd = std::uint64_t{record.offset} + record.length;
+        const bool inside = recordEnd <= data.size();
+        const auto overlapped =
+            inside ? claimed[record.group].Claim(record.offset, recordEnd, i) : std::nullopt;
+        if (overlapped) {
+          Add("personality table", i, recordAt,
+              "the binary form at " + std::to_string(record.offset) + " of " + Bytes(record.length) +
+                  " overlaps the one of personality record " + std::to_string(*overlapped) +
+                  " in group " + std::to_string(record.group));
+        } else if (record.offset != end) {
           Add("personality table", i, recordAt,
               "the binary form starts at " + std::to_string(record.offset) + " in group " +
                   std::to_string(record.group) + "; the one before it ends at " + std::to_string(end));
         }
-        end = std::uint64_t{record.offset} + record.length;
-        if (end > data.size()) {
+        end = recordEnd;
+        if (!inside) {
           Add("personality table", i, recordAt,
               "the binary form at " + std::to_string(record.offset) + " of " + Bytes(record.length) +
                   " runs past the " + Bytes(data.size()) + " of group " +
                   std::to_string(record.group));
+        } else if (overlapped) {
+          view.access = RecordAccess::Overlapping;
+        } else if (record.length > kPersonalityWorkBufferSize) {
+          // A walk keeps every line it reads: it is given no more than a build writes.
+          Add("personality table", i, recordAt,
+              "the binary form of " + Bytes(record.length) + " is longer than the " +
+                  Bytes(kPersonalityWorkBufferSize) + " a binary form is built in");
+          view.access = RecordAccess::TooLong;
         } else if (record.length > 0) {
-          const auto bytes = std::span(data).subspan(record.offset, record.length);
-          view.bytes.emplace(bytes.begin(), bytes.end());
-          view.walk = WalkPersonalityRecord(bytes);
-          if (const auto& fault = view.walk->fault) {
+          view.summary =
+              SummarizePersonalityRecord(std::span(data).subspan(record.offset, record.length));
+          if (const auto& fault = view.summary->fault) {
             Add("personality record", i, record.offset + fault->offset,
                 fault->field + ": " + fault->message, OffsetSpace::GroupData, record.group);
           }
+          view.access = RecordAccess::Walked;
         }
       }
       cache_.personalities.push_back(std::move(view));

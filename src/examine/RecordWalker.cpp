@@ -11,20 +11,32 @@ namespace {
 
 std::string Hex(std::uint8_t byte) { return HexByte(byte); }
 
+// Walks a record; with `keep` false it keeps only what a summary needs (counts, the fault), so
+// an examination can check every record without holding its lines.
 class Walk {
  public:
-  explicit Walk(std::span<const std::uint8_t> bytes) : bytes_(bytes), reader_(bytes) {
+  Walk(std::span<const std::uint8_t> bytes, bool keep) : bytes_(bytes), reader_(bytes), keep_(keep) {
     result_.record.size = bytes.size();
+    summary_.size = bytes.size();
   }
 
   RecordWalk Run() {
-    (void)(Type() && Mirror() && Strings("device address lines", result_.record.deviceAddress) &&
-           Limits() && Channels() && Strings("text lines", result_.record.text) && TableIndex() &&
-           Blocks());
+    Steps();
     return std::move(result_);
+  }
+  RecordSummary RunSummary() {
+    Steps();
+    summary_.fault = std::move(result_.fault);
+    return std::move(summary_);
   }
 
  private:
+  void Steps() {
+    (void)(Type() && Mirror() && Strings("device address lines", result_.record.deviceAddress) &&
+           Limits() && Channels() && Strings("text lines", result_.record.text) && TableIndex() &&
+           Blocks());
+  }
+
   WalkedRecord& Record() { return result_.record; }
 
   bool Fail(std::string field, std::string message) { return FailAt(reader_.Position(), std::move(field), std::move(message)); }
@@ -52,19 +64,27 @@ class Walk {
     return true;
   }
 
-  // A count byte, then that many NUL-terminated strings.
-  bool Strings(const std::string& field, std::vector<std::string>& into) {
+  // A count byte, then that many NUL-terminated strings. `field` names the strings only for a
+  // fault: a record may hold thousands of blocks, and their names are made when needed.
+  template <typename Field>
+  bool Lines(const Field& field, std::vector<std::string>& into, std::string_view* first = nullptr) {
     const auto count = reader_.Byte();
-    if (!count) return Ends(field, "the " + field);
+    if (!count) return Ends(field(), "the " + field());
+    if (keep_) into.reserve(*count);
     for (int i = 0; i < *count; ++i) {
-      auto text = reader_.String();
+      const auto text = reader_.Text();
       if (!text) {
-        return Ends(field, "line " + std::to_string(i + 1) + " of " + std::to_string(*count) +
-                               " of the " + field);
+        return Ends(field(), "line " + std::to_string(i + 1) + " of " + std::to_string(*count) +
+                                 " of the " + field());
       }
-      into.push_back(std::move(*text));
+      if (i == 0 && first != nullptr) *first = *text;
+      if (keep_) into.emplace_back(*text);
     }
+    lineCount_ = *count;
     return true;
+  }
+  bool Strings(const std::string& field, std::vector<std::string>& into) {
+    return Lines([&] { return field; }, into);
   }
 
   bool Limits() {
@@ -80,13 +100,18 @@ class Walk {
     const std::string field = "DMX channel table";
     const auto count = reader_.Byte();
     if (!count) return Ends(field, "the DMX channel table");
+    if (keep_) Record().channels.reserve(*count);
     for (int i = 0; i < *count; ++i) {
-      const std::string what = "channel entry " + std::to_string(i + 1) + " of " +
-                               std::to_string(*count) + " of the DMX channel table";
+      const auto ends = [&] {
+        return Ends(field, "channel entry " + std::to_string(i + 1) + " of " +
+                               std::to_string(*count) + " of the DMX channel table");
+      };
       const auto fixed = reader_.Bytes(compiled::kChannelFixedSize);
-      if (!fixed) return Ends(field, what);
-      auto name = reader_.String();
-      if (!name) return Ends(field, what);
+      if (!fixed) return ends();
+      const auto name = reader_.Text();
+      if (!name) return ends();
+      ++summary_.channels;
+      if (!keep_) continue;
       const auto& b = *fixed;
       ChannelEntry entry;
       entry.column1 = b[0];
@@ -99,7 +124,7 @@ class Walk {
       entry.column11 = b[7];
       entry.column12 = static_cast<std::uint16_t>((b[8] << 8) | b[9]);
       entry.column13 = static_cast<std::uint16_t>((b[10] << 8) | b[11]);
-      entry.name = std::move(*name);
+      entry.name = std::string(*name);
       Record().channels.push_back(std::move(entry));
     }
     return true;
@@ -117,11 +142,10 @@ class Walk {
       }
       if (*tag != compiled::kPresetFocusTag && *tag != compiled::kMacroTag) {
         // After a preset focus entry, a row name without its quote ends the index.
-        if (!Record().tableIndex.empty() &&
-            Record().tableIndex.back().kind == TableKind::PresetFocus) {
-          auto cut = reader_.String();
+        if (lastEntry_ == TableKind::PresetFocus) {
+          const auto cut = reader_.Text();
           if (!cut) return Ends(field, "a preset focus row name of the table index");
-          Record().tableIndex.back().cutRowName = std::move(*cut);
+          if (keep_) Record().tableIndex.back().cutRowName = std::string(*cut);
           return true;
         }
         return Fail(field, "byte " + Hex(*tag) + " where an entry (" +
@@ -135,32 +159,41 @@ class Walk {
 
   bool Entry() {
     const std::string field = "table index";
-    const std::string number = std::to_string(Record().tableIndex.size() + 1);
-    const std::string what = "entry " + number + " of the table index";
+    const auto what = [&] { return "entry " + std::to_string(entries_ + 1) + " of the table index"; };
     TableIndexEntry entry;
     entry.kind = *reader_.Byte() == compiled::kPresetFocusTag ? TableKind::PresetFocus
                                                                : TableKind::Macro;
     const auto columns = reader_.Byte();
     const auto rows = reader_.Byte();
-    if (!columns || !rows) return Ends(field, what);
-    auto name = reader_.String();
-    auto header = reader_.Bytes(*columns);
-    if (!name || !header) return Ends(field, what);
-    entry.name = std::move(*name);
-    entry.headerValues.assign(header->begin(), header->end());
-    for (int row = 0; row < *rows; ++row) {
+    if (!columns || !rows) return Ends(field, what());
+    const auto name = reader_.Text();
+    const auto header = reader_.Bytes(*columns);
+    if (!name || !header) return Ends(field, what());
+    if (keep_) {
+      entry.name = std::string(*name);
+      entry.headerValues.assign(header->begin(), header->end());
+    }
+    entry.rowCount = *rows;
+    // Macro rows without columns take no bytes: nothing to keep but their count.
+    const bool presetFocus = entry.kind == TableKind::PresetFocus;
+    const bool rowBytes = presetFocus || *columns > 0;
+    if (keep_ && rowBytes) entry.rows.reserve(*rows);
+    for (int row = 0; rowBytes && row < *rows; ++row) {
       TableIndexRow indexRow;
-      if (entry.kind == TableKind::PresetFocus) {
-        auto rowName = reader_.String();
-        if (!rowName) return Ends(field, "row " + std::to_string(row + 1) + " of " + what);
-        indexRow.name = std::move(*rowName);
+      if (presetFocus) {
+        const auto rowName = reader_.Text();
+        if (!rowName) return Ends(field, "row " + std::to_string(row + 1) + " of " + what());
+        if (keep_) indexRow.name = std::string(*rowName);
       }
       const auto values = reader_.Bytes(*columns);
-      if (!values) return Ends(field, "row " + std::to_string(row + 1) + " of " + what);
+      if (!values) return Ends(field, "row " + std::to_string(row + 1) + " of " + what());
+      if (!keep_) continue;
       indexRow.values.assign(values->begin(), values->end());
       entry.rows.push_back(std::move(indexRow));
     }
-    Record().tableIndex.push_back(std::move(entry));
+    ++entries_;
+    lastEntry_ = entry.kind;
+    if (keep_) Record().tableIndex.push_back(std::move(entry));
     return true;
   }
 
@@ -180,14 +213,14 @@ class Walk {
   }
 
   bool Block() {
-    const std::string number = std::to_string(Record().blocks.size() + 1);
-    const std::string field = "block " + number;
+    const auto number = [&] { return std::to_string(blocks_ + 1); };
+    const auto field = [&] { return "block " + number(); };
     // Blocks are separated unless the byte before already is 0xFF (the index's end byte).
     const std::size_t at = reader_.Position();
     if (at > 0 && bytes_[at - 1] != compiled::kBlockSeparator) {
       const auto separator = reader_.Byte();
       if (*separator != compiled::kBlockSeparator) {
-        return FailAt(at, field,
+        return FailAt(at, field(),
                       "byte " + Hex(*separator) + " where the block separator " +
                           Hex(compiled::kBlockSeparator) + " or the end byte " +
                           Hex(compiled::kEndOfRecord) + " belongs");
@@ -195,9 +228,9 @@ class Walk {
     }
     RecordBlock block;
     block.offset = reader_.Position();
-    if (!Strings("lines of block " + number, block.lines)) return false;
-    if (block.lines.empty()) return FailAt(block.offset, field, "a block without lines");
-    const std::string& first = block.lines.front();
+    std::string_view first;
+    if (!Lines([&] { return "lines of block " + number(); }, block.lines, &first)) return false;
+    if (lineCount_ == 0) return FailAt(block.offset, field(), "a block without lines");
     bool known = false;
     for (const BlockFamily family : kBlockFamilies) {
       if (first.starts_with(FamilyKeyword(family))) {
@@ -207,22 +240,32 @@ class Walk {
       }
     }
     if (!known) {
-      return FailAt(block.offset, field,
+      return FailAt(block.offset, field(),
                     "the block's first line starts with none of ATTR, RANGE, PFTABLE, MACRO");
     }
     // The compilers write the families in this order.
-    if (!Record().blocks.empty() && Record().blocks.back().family > block.family) {
-      return FailAt(block.offset, field,
+    if (lastFamily_ && *lastFamily_ > block.family) {
+      return FailAt(block.offset, field(),
                     "a " + std::string(FamilyName(block.family)) + " block after a " +
-                        std::string(FamilyName(Record().blocks.back().family)) + " block");
+                        std::string(FamilyName(*lastFamily_)) + " block");
     }
-    Record().blocks.push_back(std::move(block));
+    ++blocks_;
+    lastFamily_ = block.family;
+    ++summary_.blocks[static_cast<std::size_t>(block.family)];
+    if (keep_) Record().blocks.push_back(std::move(block));
     return true;
   }
 
   std::span<const std::uint8_t> bytes_;
   ByteReader reader_;
+  bool keep_;
   RecordWalk result_;
+  RecordSummary summary_;
+  std::size_t lineCount_ = 0;  // of the last list of lines read
+  std::size_t entries_ = 0;    // table index entries read
+  std::size_t blocks_ = 0;
+  std::optional<TableKind> lastEntry_;
+  std::optional<BlockFamily> lastFamily_;
 };
 
 }  // namespace
@@ -256,7 +299,11 @@ std::size_t WalkedRecord::BlockCount(BlockFamily family) const {
 }
 
 RecordWalk WalkPersonalityRecord(std::span<const std::uint8_t> bytes) {
-  return Walk(bytes).Run();
+  return Walk(bytes, true).Run();
+}
+
+RecordSummary SummarizePersonalityRecord(std::span<const std::uint8_t> bytes) {
+  return Walk(bytes, false).RunSummary();
 }
 
 }  // namespace hoardwright::examine

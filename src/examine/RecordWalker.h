@@ -3,7 +3,9 @@
 // binary form of the extended cache have the same layout (personality/CompiledLayout.h). The walk
 // never reads outside the given bytes; the first thing that does not fit the layout stops it with
 // the field and the byte offset within the record.
+#include <array>
 #include <cstddef>
+#include <iterator>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -52,6 +54,9 @@ struct TableIndexEntry {
   TableKind kind = TableKind::PresetFocus;
   std::string name;
   std::vector<std::uint8_t> headerValues;
+  std::size_t rowCount = 0;
+  // Every row, except for a macro entry without columns: its rows take no bytes and are kept as
+  // their count alone, so a record's walk stays in proportion to its size.
   std::vector<TableIndexRow> rows;
   // A preset focus row whose name has no closing quote: its name is stored and the index stops
   // there, without its end byte.
@@ -101,5 +106,19 @@ struct RecordWalk {
 };
 
 RecordWalk WalkPersonalityRecord(std::span<const std::uint8_t> bytes);
+
+// What the one-line summary of a personality needs from its walk.
+struct RecordSummary {
+  std::size_t size = 0;
+  std::size_t channels = 0;
+  std::array<std::size_t, std::size(kBlockFamilies)> blocks{};  // per family, in family order
+  std::optional<RecordFault> fault;
+
+  std::size_t BlockCount(BlockFamily family) const { return blocks[static_cast<std::size_t>(family)]; }
+};
+
+// The same walk keeping only the summary: the same counts and the same fault, without holding
+// a single line.
+RecordSummary SummarizePersonalityRecord(std::span<const std::uint8_t> bytes);
 
 }  // namespace hoardwright::examine

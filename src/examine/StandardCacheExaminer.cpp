@@ -3,12 +3,16 @@
 #include <algorithm>
 
 #include "examine/CacheExaminer.h"
+#include "examine/DisjointExtents.h"
 #include "examine/TextFormat.h"
 
 namespace hoardwright::examine {
 namespace {
 
 namespace layout = standard_cache;
+
+// The owner of the shape block among the claimed extents of the stream.
+constexpr std::size_t kShapeOwner = static_cast<std::size_t>(-1);
 
 std::string Bytes(std::uint64_t count) { return std::to_string(count) + (count == 1 ? " byte" : " bytes"); }
 
@@ -53,8 +57,25 @@ class StandardExamination {
         return false;
       }
       cache_.index.push_back(*record);
+      FieldWarnings(i, at);
     }
     return true;
+  }
+
+  // The code and device fields as a build writes them: the text, then zeros.
+  void FieldWarnings(std::size_t i, std::size_t at) {
+    const std::pair<const char*, std::pair<std::size_t, std::size_t>> fields[] = {
+        {"code", {layout::kCodeOffset, layout::kCodeSize}},
+        {"device text", {layout::kDeviceOffset, layout::kDeviceFieldSize}}};
+    for (const auto& [name, place] : fields) {
+      const auto field = file_.subspan(at + place.first, place.second);
+      const std::size_t longest =
+          place.first == layout::kCodeOffset ? layout::kCodeSize : layout::kMaxDeviceTextLength;
+      if (const auto warning = TextFieldWarning(field, longest, name)) {
+        report_.warnings.push_back(
+            Problem{"index", i, OffsetSpace::File, 0, at + place.first + warning->offset, warning->message});
+      }
+    }
   }
 
   bool Stream() {
@@ -66,12 +87,24 @@ class StandardExamination {
           FileEnd() + ", inside the stream's " + std::to_string(layout::kSumSize) + "-byte sum");
       return false;
     }
-    // More than the header's length is damage; stop one byte past it.
-    cache_.stream = CheckUnit(file_.subspan(sumAt), sumAt, static_cast<std::size_t>(expected + 1));
+    // The shape block and the blocks the index can describe bound the stream, whatever the
+    // header says; a valid stream is far below kMaxStreamSize.
+    const std::uint64_t most =
+        std::min<std::uint64_t>(layout::kMaxBlockLength + 1 + count * layout::kMaxBlockLength,
+                                kMaxStreamSize);
+    if (expected > most) {
+      Add("header", std::nullopt, OffsetSpace::File, layout::kStreamLengthOffset,
+          "the header gives a stream of " + Bytes(expected) + "; the shape block and " +
+              std::to_string(count) + " index records hold at most " + Bytes(most));
+    }
+    const std::uint64_t decoded = std::min(expected, most);
+    // More is damage; stop one byte past it.
+    cache_.stream = CheckUnit(file_.subspan(sumAt), sumAt, static_cast<std::size_t>(decoded + 1));
     const UnitCheck& unit = *cache_.stream;
     if (unit.overLimit) {
       Add("compressed stream", std::nullopt, OffsetSpace::File, sumAt,
-          "the stream decodes to more than the " + Bytes(expected) + " the header gives");
+          "the stream decodes to more than the " + Bytes(decoded) +
+              (decoded == expected ? " the header gives" : " it can hold"));
     } else if (!unit.complete) {
       Add("compressed stream", std::nullopt, OffsetSpace::File, file_.size(),
           FileEnd() + " before the compressed stream's end-of-stream token (" +
@@ -114,6 +147,8 @@ class StandardExamination {
   void Personalities() {
     const auto& data = cache_.stream->data;
     std::uint64_t expectedStart = cache_.shapeLength;
+    DisjointExtents claimed;
+    claimed.Claim(0, std::min<std::uint64_t>(cache_.shapeLength, data.size()), kShapeOwner);
     for (std::size_t i = 0; i < cache_.index.size(); ++i) {
       const layout::IndexRecord& record = cache_.index[i];
       PersonalityView view;
@@ -125,25 +160,34 @@ class StandardExamination {
       const std::uint64_t fieldAt =
           layout::kHeaderSize + i * layout::kIndexRecordSize + layout::kBlockOffsetOffset;
       const std::uint64_t end = view.offset + view.length;
-      if (view.offset != expectedStart) {
+      const bool inside = end <= data.size();
+      const auto overlapped = inside ? claimed.Claim(view.offset, end, i) : std::nullopt;
+      if (overlapped) {
+        Add("index", i, OffsetSpace::File, fieldAt,
+            "the block at stream offset " + std::to_string(view.offset) + " of " +
+                Bytes(view.length) + " overlaps " +
+                (*overlapped == kShapeOwner ? std::string("the shape block")
+                                            : "the block of index record " + std::to_string(*overlapped)));
+      } else if (view.offset != expectedStart) {
         Add("index", i, OffsetSpace::File, fieldAt,
             "the block starts at stream offset " + std::to_string(view.offset) +
                 "; the block before it ends at " + std::to_string(expectedStart));
       }
       expectedStart = end;
-      if (end > data.size()) {
+      if (!inside) {
         Add("index", i, OffsetSpace::File, fieldAt,
             "the block at stream offset " + std::to_string(view.offset) + " of " +
                 Bytes(view.length) + " runs past the decoded stream's " + Bytes(data.size()));
-        cache_.personalities.push_back(std::move(view));
-        continue;
-      }
-      const auto bytes = std::span(data).subspan(view.offset, view.length);
-      view.bytes.emplace(bytes.begin(), bytes.end());
-      view.walk = WalkPersonalityRecord(bytes);
-      if (const auto& fault = view.walk->fault) {
-        Add("personality record", i, OffsetSpace::Stream, view.offset + fault->offset,
-            fault->field + ": " + fault->message);
+      } else if (overlapped) {
+        view.access = RecordAccess::Overlapping;
+      } else {
+        // Walked here for its faults and summary, and in full only where it is shown.
+        view.summary = SummarizePersonalityRecord(std::span(data).subspan(view.offset, view.length));
+        if (const auto& fault = view.summary->fault) {
+          Add("personality record", i, OffsetSpace::Stream, view.offset + fault->offset,
+              fault->field + ": " + fault->message);
+        }
+        view.access = RecordAccess::Walked;
       }
       cache_.personalities.push_back(std::move(view));
     }

@@ -18,8 +18,8 @@ constexpr std::size_t kInfoConstantBField = 60;
 
 // Field offsets inside a personality record.
 constexpr std::size_t kRecordManufacturer = 0;
-constexpr std::size_t kRecordFixtureName = 2;
-constexpr std::size_t kRecordDeviceName = kRecordFixtureName + kFixtureNameFieldSize;  // 33
+constexpr std::size_t kRecordFixtureName = kFixtureNameOffset;
+constexpr std::size_t kRecordDeviceName = kDeviceNameOffset;  // 33
 constexpr std::size_t kRecordGroup = kRecordDeviceName + kDeviceNameFieldSize;         // 45
 constexpr std::size_t kRecordOffset = kRecordGroup + 1;                                // 46
 constexpr std::size_t kRecordLength = kRecordOffset + 4;                               // 50

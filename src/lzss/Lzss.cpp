@@ -109,10 +109,14 @@ std::optional<std::vector<std::uint8_t>> CompressUnit(std::span<const std::uint8
   return CompressUnitUnless(data, console, &cancel);
 }
 
-bool CompressUnit(std::span<const std::uint8_t> data, ByteSink& output, std::ostream* console) {
+bool CompressUnit(std::span<const std::uint8_t> data, ByteSink& output, std::ostream* console,
+                  const CancelToken* cancel) {
   if (!PutSum(output, ByteSum(data))) return false;
   StreamEncoder encoder(output, console);
-  encoder.Feed(data);
+  for (std::size_t at = 0; at < data.size(); at += kEncoderBlockSize) {
+    if (Cancelled(cancel)) return false;
+    if (!encoder.Feed(data.subspan(at, std::min(kEncoderBlockSize, data.size() - at)))) break;
+  }
   return encoder.Finish();
 }
 

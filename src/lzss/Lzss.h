@@ -49,8 +49,10 @@ std::vector<std::uint8_t> CompressUnit(std::span<const std::uint8_t> data, std::
 std::optional<std::vector<std::uint8_t>> CompressUnit(std::span<const std::uint8_t> data,
                                                       std::ostream* console,
                                                       const CancelToken& cancel);
+// False when a byte could not be written, or when `cancel` was cancelled (looked at between
+// blocks of kEncoderBlockSize input bytes).
 bool CompressUnit(std::span<const std::uint8_t> data, ByteSink& output,
-                  std::ostream* console = &std::cout);
+                  std::ostream* console = &std::cout, const CancelToken* cancel = nullptr);
 
 struct DecodedUnit {
   std::vector<std::uint8_t> data;  // everything decoded, also from a broken unit

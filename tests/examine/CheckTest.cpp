@@ -258,5 +258,17 @@ TEST(CheckTest, ExamplePersonalitiesAreBuilt) {
             std::string::npos);
 }
 
+// File names are bytes: a UTF-8 name comes out as written, not read as Latin-1.
+TEST(CheckTest, JsonNamesAUtf8FileInUtf8) {
+  auto directory = TemporaryDirectory::Create();
+  ASSERT_TRUE(directory);
+  const std::string path = testing::DirText(*directory) + "LT\xc3\xa9.QPF";
+  testing::WriteText(path, Text(kBaseLines));
+  const auto run = testing::RunProgram({"check", "--json", path}, *directory);
+  EXPECT_EQ(run.status, 0) << run.err;
+  const auto json = nlohmann::json::parse(run.out);
+  EXPECT_EQ(json["files"][0]["path"], path);
+}
+
 }  // namespace
 }  // namespace hoardwright

@@ -31,6 +31,18 @@ std::string ProblemsText(const examine::ExamineReport& report) {
   return text;
 }
 
+// A walked personality's record as the report holds it (a view into the decoded data).
+Bytes RecordOf(const examine::ExamineReport& report, const examine::PersonalityView& view) {
+  const auto bytes = examine::RecordBytes(report, view);
+  EXPECT_TRUE(bytes.has_value());
+  return bytes ? Bytes(bytes->begin(), bytes->end()) : Bytes();
+}
+
+examine::RecordWalk WalkOf(const examine::ExamineReport& report, const examine::PersonalityView& view) {
+  return examine::WalkPersonalityRecord(examine::RecordBytes(report, view).value_or(
+      std::span<const std::uint8_t>()));
+}
+
 Bytes EmbeddedLibraryText() {
   const auto text = resources::ShapeLibraryText();
   return Bytes(text.begin(), text.end());
@@ -68,6 +80,7 @@ TEST_F(ExamineRoundTripTest, StandardCacheOfTheExamplesReadsBackAsCompiled) {
   const examine::ExamineReport report = examine::ExamineCache(file, "cache");
   ASSERT_EQ(report.kind, examine::CacheKind::Standard);
   EXPECT_FALSE(report.Damaged()) << ProblemsText(report);
+  EXPECT_TRUE(report.warnings.empty());
   const auto& cache = *report.standard;
 
   ASSERT_TRUE(cache.stream && cache.stream->sumMatches && cache.stream->complete);
@@ -84,10 +97,11 @@ TEST_F(ExamineRoundTripTest, StandardCacheOfTheExamplesReadsBackAsCompiled) {
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     const examine::PersonalityView& view = cache.personalities[i + 1];
     SCOPED_TRACE(entries_[i]);
-    ASSERT_TRUE(view.bytes && view.walk);
-    EXPECT_EQ(*view.bytes, CompiledRecord(entries_[i]));
-    EXPECT_FALSE(view.walk->fault);
-    EXPECT_TRUE(view.walk->record.endByte);
+    ASSERT_TRUE(view.summary);
+    EXPECT_EQ(RecordOf(report, view), CompiledRecord(entries_[i]));
+    const examine::RecordWalk walk = WalkOf(report, view);
+    EXPECT_FALSE(walk.fault);
+    EXPECT_TRUE(walk.record.endByte);
     EXPECT_EQ(view.code, standard_cache::CodeForPath(entries_[i]));
   }
 }
@@ -99,9 +113,10 @@ TEST_F(ExamineRoundTripTest, StandardCacheWithoutTablesLeavesTheirBlocksAndIndex
   const TableOptions none{false, false, false};
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     const examine::PersonalityView& view = report.standard->personalities[i + 1];
-    ASSERT_TRUE(view.bytes && view.walk);
-    EXPECT_EQ(*view.bytes, CompiledRecord(entries_[i], none));
-    const examine::WalkedRecord& record = view.walk->record;
+    ASSERT_TRUE(view.summary);
+    EXPECT_EQ(RecordOf(report, view), CompiledRecord(entries_[i], none));
+    const examine::RecordWalk walk = WalkOf(report, view);
+    const examine::WalkedRecord& record = walk.record;
     EXPECT_TRUE(record.tableIndex.empty());
     EXPECT_EQ(record.blocks.size(), record.BlockCount(examine::BlockFamily::Attribute));
   }
@@ -116,7 +131,8 @@ TEST_F(ExamineRoundTripTest, WalkedFieldsMatchThePersonalityText) {
     return view.device.starts_with("MT.Wash700");
   });
   ASSERT_NE(wash, personalities.end());
-  const examine::WalkedRecord& record = wash->walk->record;
+  const examine::RecordWalk walk = WalkOf(report, *wash);
+  const examine::WalkedRecord& record = walk.record;
   EXPECT_EQ(record.type, 2);
   EXPECT_EQ(record.mirror.mode, 2);
   EXPECT_EQ(record.mirror.first, 540);
@@ -150,6 +166,7 @@ TEST_F(ExamineRoundTripTest, ExtendedCacheOfTheExamplesReadsBackAsConverted) {
   const examine::ExamineReport report = examine::ExamineCache(file, "cache");
   ASSERT_EQ(report.kind, examine::CacheKind::Extended);
   EXPECT_FALSE(report.Damaged()) << ProblemsText(report);
+  EXPECT_TRUE(report.warnings.empty());
   const auto& cache = *report.extended;
   ASSERT_TRUE(cache.info);
   EXPECT_EQ(examine::InfoDateTimeText(*cache.info), "2026-12-05 14:32:10");
@@ -162,9 +179,9 @@ TEST_F(ExamineRoundTripTest, ExtendedCacheOfTheExamplesReadsBackAsConverted) {
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     const examine::PersonalityView& view = cache.personalities[i];
     SCOPED_TRACE(entries_[i]);
-    ASSERT_TRUE(view.bytes && view.walk);
-    EXPECT_EQ(*view.bytes, ConvertedForm(entries_[i]));
-    EXPECT_FALSE(view.walk->fault);
+    ASSERT_TRUE(view.summary);
+    EXPECT_EQ(RecordOf(report, view), ConvertedForm(entries_[i]));
+    EXPECT_FALSE(view.summary->fault);
     auto text = LineStream::Open(entries_[i], LineMode::Text);
     SilentReporter silent;
     EXPECT_EQ(view.manufacturer, ReadNameFirst(*text, silent).value_or(""));
@@ -193,7 +210,7 @@ TEST_F(ExamineRoundTripTest, ExtendedCacheWithTwoGroupsReadsBack) {
   EXPECT_EQ(cache.personalities[100].group, 5);
   EXPECT_EQ(cache.personalities[101].group, 6);
   EXPECT_EQ(cache.personalities[101].offset, 0u);
-  EXPECT_EQ(*cache.personalities[149].bytes, ConvertedForm(entries[149]));
+  EXPECT_EQ(RecordOf(report, cache.personalities[149]), ConvertedForm(entries[149]));
 }
 
 TEST_F(ExamineRoundTripTest, CommandPrintsJsonAndExtractsTheRecords) {

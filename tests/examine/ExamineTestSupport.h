@@ -96,12 +96,31 @@ struct ProgramRun {
   std::string err;
 };
 
+// AddressSanitizer reserves far more address space than any limit below allows.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kAddressSanitizer = true;
+#else
+inline constexpr bool kAddressSanitizer = false;
+#endif
+
+// Bounds for a run that must not take the machine down when the program is at fault: its
+// address space (ignored under AddressSanitizer) and its time (exit status 124 when cut off).
+struct RunLimits {
+  std::size_t addressSpaceKiB = 0;
+  int seconds = 0;
+};
+
 // Runs the program with `arguments`; standard output and error are caught in `scratch`.
 inline ProgramRun RunProgram(const std::vector<std::string>& arguments,
-                             const TemporaryDirectory& scratch) {
+                             const TemporaryDirectory& scratch, RunLimits limits = {}) {
   const auto out = scratch.Path() / "run.out";
   const auto err = scratch.Path() / "run.err";
-  std::string command = ShellQuote(HOARDWRIGHT_EXECUTABLE);
+  std::string command;
+  if (limits.addressSpaceKiB > 0 && !kAddressSanitizer) {
+    command += "ulimit -v " + std::to_string(limits.addressSpaceKiB) + "; ";
+  }
+  if (limits.seconds > 0) command += "exec timeout " + std::to_string(limits.seconds) + " ";
+  command += ShellQuote(HOARDWRIGHT_EXECUTABLE);
   for (const std::string& argument : arguments) command += " " + ShellQuote(argument);
   command += " >" + ShellQuote(out.string()) + " 2>" + ShellQuote(err.string());
   const int raw = std::system(command.c_str());

@@ -1,6 +1,7 @@
 // The `hoardwright lzss` subcommands, run as a separate process.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -55,9 +56,16 @@ class LzssCommand : public ::testing::Test {
 
   fs::path Work(const std::string& name) const { return root_ / "work" / name; }
 
+  // Bounded in time and (outside AddressSanitizer builds) in address space, so that a command
+  // that waits on a pipe or reads a device without end fails the test instead of the machine.
   Outcome Run(const std::string& command, const fs::path& in, const fs::path& out) const {
     const fs::path logs = root_ / "logs";
-    const std::string line = std::string("'") + HOARDWRIGHT_EXECUTABLE + "' lzss " + command +
+#if defined(__SANITIZE_ADDRESS__)
+    const std::string limits = "exec timeout 60 ";
+#else
+    const std::string limits = "ulimit -v 4194304; exec timeout 60 ";
+#endif
+    const std::string line = limits + "'" + HOARDWRIGHT_EXECUTABLE + "' lzss " + command +
                              " '" + in.string() + "' '" + out.string() + "' >'" +
                              (logs / "out").string() + "' 2>'" + (logs / "err").string() + "'";
     const int raw = std::system(line.c_str());
@@ -165,6 +173,27 @@ TEST_F(LzssCommand, DecompressReportsASumMismatch) {
   const Outcome tooShort = Run("decompress", Work("short.z"), Work("out2"));
   EXPECT_NE(tooShort.status, 0);
   EXPECT_NE(tooShort.err.find("4-byte sum"), std::string::npos) << tooShort.err;
+}
+
+// Only a regular file of at most 512 MiB is read: a device or a pipe would never end.
+TEST_F(LzssCommand, InputsThatAreNotRegularFilesFailWithoutOutput) {
+  ASSERT_EQ(::mkfifo(Work("pipe").c_str(), 0600), 0);
+  std::ofstream(Work("huge")).close();
+  fs::resize_file(Work("huge"), (std::uint64_t{512} << 20) + 1);
+  std::vector<std::pair<fs::path, std::string>> cases = {
+      {Work("pipe"), "not a regular file"},
+      {Work("huge"), "larger than 536870912 bytes"},
+  };
+  if (fs::is_character_file("/dev/zero")) cases.emplace_back("/dev/zero", "not a regular file");
+  const auto before = WorkFiles();
+  for (const auto& [in, reason] : cases) {
+    for (const char* command : {"compress", "decompress"}) {
+      const Outcome outcome = Run(command, in, Work("out"));
+      EXPECT_EQ(outcome.status, 1) << command << ' ' << in;
+      EXPECT_EQ(outcome.err, "hoardwright lzss: cannot read \"" + in.string() + "\": " + reason + "\n");
+      EXPECT_EQ(WorkFiles(), before) << command << ' ' << in;
+    }
+  }
 }
 
 }  // namespace

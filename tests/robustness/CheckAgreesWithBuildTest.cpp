@@ -56,9 +56,12 @@ std::set<std::string> TagsIn(const fs::path& cache) {
                                       : report.extended->personalities;
   std::set<std::string> tags;
   for (const examine::PersonalityView& view : views) {
-    if (view.length > 0 && view.walk && !view.walk->record.text.empty()) {
+    const auto bytes = examine::RecordBytes(report, view);
+    if (view.length == 0 || !bytes) continue;
+    const examine::RecordWalk walk = examine::WalkPersonalityRecord(*bytes);
+    if (!walk.record.text.empty()) {
       // The extended build reads binary mode: its lines keep their CR.
-      std::string tag = view.walk->record.text.front();
+      std::string tag = walk.record.text.front();
       if (tag.ends_with('\r')) tag.pop_back();
       tags.insert(tag);
     }
