@@ -10,12 +10,12 @@
 #include <optional>
 
 #include "PersonalityGenerator.h"
-#include "build/StandardBuild.h"
-#include "build/TemporaryDirectory.h"
+#include "standard/StandardBuild.h"
+#include "support/TemporaryDirectory.h"
 #include "extended/ExtendedBuild.h"
-#include "personality/ManufacturerTable.h"
-#include "ui/DirectoryText.h"
-#include "ui/PersonalityScan.h"
+#include "catalogue/ManufacturerTable.h"
+#include "support/DirectoryText.h"
+#include "catalogue/PersonalityScan.h"
 
 namespace {
 

@@ -12,19 +12,19 @@
 #include <vector>
 
 #include "FuzzEntries.h"
-#include "build/BuildHost.h"
-#include "build/PersonalityCompiler.h"
-#include "build/StandardBuild.h"
-#include "build/StandardCacheLayout.h"
-#include "build/TemporaryDirectory.h"
-#include "examine/CacheExaminer.h"
-#include "examine/CheckOutput.h"
-#include "examine/PersonalityCheck.h"
-#include "examine/RecordWalker.h"
+#include "standard/BuildHost.h"
+#include "standard/PersonalityCompiler.h"
+#include "standard/StandardBuild.h"
+#include "standard/StandardCacheLayout.h"
+#include "support/TemporaryDirectory.h"
+#include "inspect/CacheInspector.h"
+#include "check/CheckOutput.h"
+#include "check/PersonalityCheck.h"
+#include "inspect/RecordWalker.h"
 #include "extended/ExtendedBuild.h"
 #include "extended/PersonalityConversion.h"
 #include "personality/KeywordReaders.h"
-#include "ui/CacheListing.h"
+#include "catalogue/CacheListing.h"
 
 namespace hoardwright::fuzz {
 namespace {

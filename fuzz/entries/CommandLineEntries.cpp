@@ -2,7 +2,7 @@
 #include <string>
 
 #include "FuzzEntries.h"
-#include "app/LegacyArguments.h"
+#include "cli/LegacyArguments.h"
 
 namespace hoardwright::fuzz {
 

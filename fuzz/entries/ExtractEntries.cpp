@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "FuzzEntries.h"
-#include "build/TemporaryDirectory.h"
-#include "examine/CacheExaminer.h"
-#include "examine/ExamineExtract.h"
+#include "support/TemporaryDirectory.h"
+#include "inspect/CacheInspector.h"
+#include "inspect/InspectExtract.h"
 
 namespace hoardwright::fuzz {
 namespace {

@@ -5,14 +5,14 @@
 #include <vector>
 
 #include "FuzzEntries.h"
-#include "build/PersonalityCompiler.h"
-#include "build/StandardCacheLayout.h"
+#include "standard/PersonalityCompiler.h"
+#include "standard/StandardCacheLayout.h"
 #include "extended/PersonalityConversion.h"
 #include "extended/ShapeConversion.h"
 #include "personality/KeywordReaders.h"
 #include "personality/LineStream.h"
 #include "personality/OutputCursor.h"
-#include "personality/Reporter.h"
+#include "support/Reporter.h"
 #include "personality/ShapeLibraryReader.h"
 
 namespace hoardwright::fuzz {

@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "build/OutputFile.h"
+#include "support/OutputFile.h"
 
 namespace hoardwright::extended {
 

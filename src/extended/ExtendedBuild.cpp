@@ -3,13 +3,13 @@
 #include <array>
 #include <string>
 
-#include "build/OrderedWork.h"
-#include "build/TemporaryDirectory.h"
+#include "support/OrderedWork.h"
+#include "support/TemporaryDirectory.h"
 #include "extended/ExtendedCache.h"
 #include "personality/KeywordReaders.h"
 #include "personality/LineStream.h"
 #include "personality/OutputCursor.h"
-#include "resources/EmbeddedResources.h"
+#include "support/EmbeddedResources.h"
 
 namespace hoardwright::extended {
 namespace {

@@ -8,11 +8,11 @@
 #include <string_view>
 #include <vector>
 
-#include "build/BuildClock.h"
-#include "build/OutputFile.h"
-#include "core/CancelToken.h"
-#include "personality/Reporter.h"
-#include "ui/BuildRequest.h"
+#include "support/BuildClock.h"
+#include "support/OutputFile.h"
+#include "support/CancelToken.h"
+#include "support/Reporter.h"
+#include "catalogue/BuildRequest.h"
 
 namespace hoardwright::extended {
 

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <sstream>
 
-#include "build/OrderedWork.h"
+#include "support/OrderedWork.h"
 #include "extended/ByteOrder.h"
 #include "extended/PersonalityConversion.h"
 #include "extended/ShapeConversion.h"
 #include "lzss/Lzss.h"
-#include "personality/InputFile.h"
+#include "support/InputFile.h"
 #include "personality/LineStream.h"
 
 namespace hoardwright::extended {

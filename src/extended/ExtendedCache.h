@@ -11,12 +11,12 @@
 #include <utility>
 #include <vector>
 
-#include "build/BuildClock.h"
-#include "build/OutputFile.h"
-#include "core/CancelToken.h"
+#include "support/BuildClock.h"
+#include "support/OutputFile.h"
+#include "support/CancelToken.h"
 #include "extended/CacheSink.h"
 #include "extended/ExtendedCacheLayout.h"
-#include "personality/Reporter.h"
+#include "support/Reporter.h"
 
 namespace hoardwright::extended {
 

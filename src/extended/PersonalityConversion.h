@@ -8,7 +8,7 @@
 
 #include "personality/LineStream.h"
 #include "personality/OutputCursor.h"
-#include "personality/Reporter.h"
+#include "support/Reporter.h"
 
 namespace hoardwright::extended {
 

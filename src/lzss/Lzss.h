@@ -32,7 +32,7 @@
 #include <span>
 #include <vector>
 
-#include "core/CancelToken.h"
+#include "support/CancelToken.h"
 #include "lzss/BitFile.h"
 #include "lzss/ByteStream.h"
 #include "lzss/LzssDecoder.h"

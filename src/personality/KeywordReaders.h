@@ -10,7 +10,7 @@
 #include "personality/LineHelpers.h"
 #include "personality/LineStream.h"
 #include "personality/OutputCursor.h"
-#include "personality/Reporter.h"
+#include "support/Reporter.h"
 
 namespace hoardwright {
 

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "personality/LineStream.h"
-#include "personality/Reporter.h"
+#include "support/Reporter.h"
 
 namespace hoardwright {
 

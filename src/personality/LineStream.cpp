@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "personality/InputFile.h"
+#include "support/InputFile.h"
 
 namespace hoardwright {
 namespace {

@@ -5,7 +5,7 @@
 // pattern name and eight bytes per step line; 0xFF ends the library.
 #include "personality/LineStream.h"
 #include "personality/OutputCursor.h"
-#include "personality/Reporter.h"
+#include "support/Reporter.h"
 
 namespace hoardwright {
 

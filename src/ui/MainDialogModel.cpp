@@ -1,6 +1,6 @@
 #include "ui/MainDialogModel.h"
 
-#include "ui/PersonalityScan.h"
+#include "catalogue/PersonalityScan.h"
 
 namespace hoardwright::ui {
 

@@ -5,11 +5,11 @@
 #include <string>
 #include <string_view>
 
-#include "personality/ManufacturerTable.h"
-#include "personality/Reporter.h"
-#include "ui/BuildRequest.h"
-#include "ui/PersonalityEntry.h"
-#include "ui/PersonalityListModel.h"
+#include "catalogue/ManufacturerTable.h"
+#include "support/Reporter.h"
+#include "catalogue/BuildRequest.h"
+#include "catalogue/PersonalityEntry.h"
+#include "catalogue/PersonalityListModel.h"
 
 namespace hoardwright::ui {
 

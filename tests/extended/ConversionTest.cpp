@@ -8,7 +8,7 @@
 #include "extended/PersonalityConversion.h"
 #include "extended/ShapeConversion.h"
 #include "personality/ShapeLibraryReader.h"
-#include "resources/EmbeddedResources.h"
+#include "support/EmbeddedResources.h"
 
 namespace hoardwright::extended {
 namespace {

@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "ExtendedTestSupport.h"
-#include "build/BuildClock.h"
+#include "support/BuildClock.h"
 #include "extended/ByteOrder.h"
 #include "extended/ExtendedCache.h"
 #include "extended/ExtendedCacheLayout.h"
 #include "extended/PersonalityConversion.h"
 #include "extended/ShapeConversion.h"
 #include "lzss/Lzss.h"
-#include "resources/EmbeddedResources.h"
+#include "support/EmbeddedResources.h"
 
 namespace hoardwright::extended {
 namespace {

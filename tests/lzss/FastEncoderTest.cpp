@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "../../bench/BenchInputs.h"
-#include "build/PersonalityCompiler.h"
+#include "standard/PersonalityCompiler.h"
 #include "extended/PersonalityConversion.h"
 #include "extended/ShapeConversion.h"
 #include "lzss/FastLzssEncoder.h"
@@ -23,9 +23,9 @@
 #include "personality/KeywordReaders.h"
 #include "personality/LineStream.h"
 #include "personality/OutputCursor.h"
-#include "personality/Reporter.h"
+#include "support/Reporter.h"
 #include "personality/ShapeLibraryReader.h"
-#include "resources/EmbeddedResources.h"
+#include "support/EmbeddedResources.h"
 
 namespace hoardwright::lzss {
 namespace {

@@ -7,7 +7,7 @@
 #include "ReaderTestSupport.h"
 #include "personality/KeywordReaders.h"
 #include "personality/ShapeLibraryReader.h"
-#include "resources/EmbeddedResources.h"
+#include "support/EmbeddedResources.h"
 
 namespace hoardwright {
 namespace {

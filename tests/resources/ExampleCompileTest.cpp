@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "ExampleFiles.h"
-#include "build/PersonalityCompiler.h"
+#include "standard/PersonalityCompiler.h"
 #include "extended/PersonalityConversion.h"
 #include "personality/KeywordReaders.h"
 #include "personality/LineStream.h"
 #include "personality/OutputCursor.h"
-#include "personality/Reporter.h"
+#include "support/Reporter.h"
 
 namespace hoardwright {
 namespace {

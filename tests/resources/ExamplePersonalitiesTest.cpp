@@ -11,9 +11,9 @@
 #include "ExampleFiles.h"
 #include "personality/KeywordReaders.h"
 #include "personality/LineStream.h"
-#include "personality/ManufacturerTable.h"
+#include "catalogue/ManufacturerTable.h"
 #include "personality/OutputCursor.h"
-#include "personality/Reporter.h"
+#include "support/Reporter.h"
 
 namespace hoardwright {
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "ResourceText.h"
-#include "resources/EmbeddedResources.h"
+#include "support/EmbeddedResources.h"
 
 namespace hoardwright::resources {
 namespace {

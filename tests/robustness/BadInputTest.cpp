@@ -8,10 +8,10 @@
 #include <set>
 
 #include "RobustnessSupport.h"
-#include "build/StandardCacheLayout.h"
+#include "standard/StandardCacheLayout.h"
 #include "extended/ExtendedCacheLayout.h"
 #include "lzss/Lzss.h"
-#include "ui/PersonalityEntry.h"
+#include "catalogue/PersonalityEntry.h"
 
 namespace hoardwright::robustness {
 namespace {

@@ -6,8 +6,8 @@
 #include <functional>
 
 #include "RobustnessSupport.h"
-#include "build/BuildTestSupport.h"
-#include "build/StandardBuild.h"
+#include "support/BuildTestSupport.h"
+#include "standard/StandardBuild.h"
 #include "extended/ExtendedBuild.h"
 #include "extended/ExtendedCache.h"
 

@@ -11,7 +11,7 @@
 #include <set>
 
 #include "RobustnessSupport.h"
-#include "examine/CacheExaminer.h"
+#include "inspect/CacheInspector.h"
 
 namespace hoardwright::robustness {
 namespace {

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "build/TemporaryDirectory.h"
+#include "support/TemporaryDirectory.h"
 
 namespace hoardwright::robustness {
 

@@ -7,9 +7,9 @@
 #include <sstream>
 
 #include "PersonalityGenerator.h"
-#include "build/BuildTestSupport.h"
-#include "build/StandardBuild.h"
-#include "build/TemporaryDirectory.h"
+#include "support/BuildTestSupport.h"
+#include "standard/StandardBuild.h"
+#include "support/TemporaryDirectory.h"
 #include "extended/ExtendedBuild.h"
 
 namespace hoardwright {

@@ -9,17 +9,17 @@
 #include <iterator>
 
 #include "PersonalityGenerator.h"
-#include "build/PersonalityCompiler.h"
-#include "build/StandardBuild.h"
-#include "build/StandardCacheLayout.h"
-#include "build/TemporaryDirectory.h"
-#include "examine/PersonalityCheck.h"
+#include "standard/PersonalityCompiler.h"
+#include "standard/StandardBuild.h"
+#include "standard/StandardCacheLayout.h"
+#include "support/TemporaryDirectory.h"
+#include "check/PersonalityCheck.h"
 #include "extended/ExtendedBuild.h"
 #include "extended/ExtendedCacheLayout.h"
 #include "extended/PersonalityConversion.h"
 #include "lzss/Lzss.h"
 #include "personality/KeywordReaders.h"
-#include "ui/CacheListing.h"
+#include "catalogue/CacheListing.h"
 
 namespace hoardwright {
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/ListOrder.h"
-#include "ui/PersonalityListModel.h"
+#include "catalogue/ListOrder.h"
+#include "catalogue/PersonalityListModel.h"
 
 namespace hoardwright::ui {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "build/StandardCacheLayout.h"
+#include "standard/StandardCacheLayout.h"
 #include "extended/ByteOrder.h"
 #include "extended/ExtendedCacheLayout.h"
 #include "lzss/Lzss.h"

@@ -13,16 +13,16 @@
 #include <vector>
 
 #include "CraftedCaches.h"
-#include "build/PersonalityCompiler.h"
-#include "build/StandardCacheLayout.h"
+#include "standard/PersonalityCompiler.h"
+#include "standard/StandardCacheLayout.h"
 #include "extended/PersonalityConversion.h"
 #include "extended/ShapeConversion.h"
 #include "personality/KeywordReaders.h"
 #include "personality/LineStream.h"
 #include "personality/OutputCursor.h"
-#include "personality/Reporter.h"
+#include "support/Reporter.h"
 #include "personality/ShapeLibraryReader.h"
-#include "resources/EmbeddedResources.h"
+#include "support/EmbeddedResources.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string_view>
 
-#include "personality/ManufacturerTable.h"
+#include "catalogue/ManufacturerTable.h"
 
 namespace hoardwright::tools {
 namespace {

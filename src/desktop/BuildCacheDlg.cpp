@@ -1,0 +1,333 @@
+#include "desktop/BuildCacheDlg.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <algorithm>
+#include <climits>
+#include <exception>
+#include <initializer_list>
+#include <new>
+#include <string>
+
+#include "standard/StandardBuild.h"
+#include "extended/ExtendedBuild.h"
+#include "desktop/Artwork.h"
+#include "desktop/DesktopBuildHost.h"
+#include "desktop/DesktopSettings.h"
+#include "desktop/DialogUnits.h"
+#include "desktop/PersonalityListView.h"
+#include "desktop/TextConversion.h"
+
+namespace hoardwright::desktop {
+namespace {
+
+// Layout in dialog units.
+constexpr int kWidth = 383;
+constexpr int kHeight = 263;
+constexpr int kListWidth = 150;
+constexpr int kListTop = 46;
+constexpr int kListHeight = 124;
+constexpr int kMiddleButtonX = 164;
+constexpr int kMiddleButtonWidth = 55;
+constexpr int kOptionsTop = 176;
+
+QPushButton* MakeButton(QWidget* parent, const QString& text, const QString& name) {
+  auto* button = new QPushButton(text, parent);
+  button->setObjectName(name);
+  return button;
+}
+
+QString DefaultFolderPicker(QWidget* owner, const QString& title) {
+  return QFileDialog::getExistingDirectory(owner, title, QString(), QFileDialog::ShowDirsOnly);
+}
+
+}  // namespace
+
+CBuildCacheDlg::CBuildCacheDlg(QWidget* parent)
+    : QDialog(parent), reporter_(*this), folderPicker_(DefaultFolderPicker) {
+  CreateControls();
+  InitDialog();
+}
+
+CBuildCacheDlg::~CBuildCacheDlg() {
+  // The views show rows of the lists, which go before the widgets would.
+  delete personalityView_;
+  delete cacheView_;
+}
+
+void CBuildCacheDlg::CreateControls() {
+  setWindowTitle(QStringLiteral("Qendrale Personality Hoardwright v1.6"));
+  // Fixed size, with a minimise box but no maximise box.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  const DialogUnits du(font());
+  setFixedSize(du.Size(kWidth, kHeight));
+
+  du.Place(*new QLabel(QStringLiteral("Current Directory"), this), 7, 6, 100, 8);
+  currentDirEdit_ = new QLineEdit(this);
+  currentDirEdit_->setObjectName(QStringLiteral("currentDirectoryEdit"));
+  currentDirEdit_->setReadOnly(true);
+  du.Place(*currentDirEdit_, 7, 16, 311, 13);
+  browseButton_ = MakeButton(this, QStringLiteral("Browse..."), QStringLiteral("browseButton"));
+  du.Place(*browseButton_, 323, 15, 53, 14);
+
+  du.Place(*new QLabel(QStringLiteral("Personalities in current directory"), this), 7, 36,
+           kListWidth, 8);
+  personalityView_ = new PersonalityListView(model_.PersonalityList(), this);
+  personalityView_->setObjectName(QStringLiteral("personalityList"));
+  du.Place(*personalityView_, 7, kListTop, kListWidth, kListHeight);
+
+  addButton_ = MakeButton(this, QStringLiteral("Add >"), QStringLiteral("addButton"));
+  du.Place(*addButton_, kMiddleButtonX, 72, kMiddleButtonWidth, 14);
+  addAllButton_ = MakeButton(this, QStringLiteral("Add All >>"), QStringLiteral("addAllButton"));
+  du.Place(*addAllButton_, kMiddleButtonX, 90, kMiddleButtonWidth, 14);
+  removeButton_ = MakeButton(this, QStringLiteral("< Remove"), QStringLiteral("removeButton"));
+  du.Place(*removeButton_, kMiddleButtonX, 124, kMiddleButtonWidth, 14);
+  removeAllButton_ =
+      MakeButton(this, QStringLiteral("<< Remove All"), QStringLiteral("removeAllButton"));
+  du.Place(*removeAllButton_, kMiddleButtonX, 142, kMiddleButtonWidth, 14);
+
+  cacheLabel_ = new QLabel(QStringLiteral("Cache File (0 Files)"), this);
+  cacheLabel_->setObjectName(QStringLiteral("cacheLabel"));
+  du.Place(*cacheLabel_, 226, 36, kListWidth, 8);
+  cacheView_ = new PersonalityListView(model_.CacheList(), this);
+  cacheView_->setObjectName(QStringLiteral("cacheList"));
+  du.Place(*cacheView_, 226, kListTop, kListWidth, kListHeight);
+
+  auto* tablesGroup = new QGroupBox(QStringLiteral("Tables Included in Cache"), this);
+  du.Place(*tablesGroup, 7, kOptionsTop, 369, 56);
+  auto* explanation = new QLabel(
+      QStringLiteral("Include or exclude information from personalities in the Cache File. For "
+                     "futher information, please consult our website or the readme file packaged "
+                     "with Hoardwright."),
+      this);
+  explanation->setWordWrap(true);
+  explanation->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  du.Place(*explanation, 15, kOptionsTop + 12, 268, 38);
+  const std::array<QString, 3> optionTexts{QStringLiteral("Preset Focus"),
+                                           QStringLiteral("Range Tables"),
+                                           QStringLiteral("Macros")};
+  const std::array<QString, 3> optionNames{QStringLiteral("presetFocusBox"),
+                                           QStringLiteral("rangeTablesBox"),
+                                           QStringLiteral("macrosBox")};
+  for (std::size_t i = 0; i < tableOptions_.size(); ++i) {
+    tableOptions_[i] = new QCheckBox(optionTexts[i], this);
+    tableOptions_[i]->setObjectName(optionNames[i]);
+    du.Place(*tableOptions_[i], 298, kOptionsTop + 11 + 13 * static_cast<int>(i), 72, 10);
+  }
+  connect(tableOptions_[0], &QCheckBox::toggled, this,
+          [this](bool on) { model_.SetIncludePresetFocus(on); });
+  connect(tableOptions_[1], &QCheckBox::toggled, this,
+          [this](bool on) { model_.SetIncludeRangeTables(on); });
+  connect(tableOptions_[2], &QCheckBox::toggled, this,
+          [this](bool on) { model_.SetIncludeMacros(on); });
+
+  // The cache type is chosen by the command line alone; its group is never shown.
+  cacheTypeGroup_ = new QGroupBox(QStringLiteral("Cache Type"), this);
+  cacheTypeGroup_->setObjectName(QStringLiteral("cacheTypeGroup"));
+  cacheTypeGroup_->hide();
+  du.Place(*cacheTypeGroup_, 7, kOptionsTop, 369, 56);
+  normalChoice_ = new QRadioButton(QStringLiteral("Normal"), cacheTypeGroup_);
+  normalChoice_->setObjectName(QStringLiteral("normalChoice"));
+  du.Place(*normalChoice_, 8, 12, 60, 10);
+  extendedChoice_ = new QRadioButton(QStringLiteral("Extended"), cacheTypeGroup_);
+  extendedChoice_->setObjectName(QStringLiteral("extendedChoice"));
+  du.Place(*extendedChoice_, 8, 25, 60, 10);
+  auto* extendedExplanation = new QLabel(
+      QStringLiteral("Create an extended cache file compatible with the Ostra Mk2. Not compatible "
+                     "with Verdane, Tiber or Ostra Mk1. See readme file for further details."),
+      cacheTypeGroup_);
+  extendedExplanation->setWordWrap(true);
+  du.Place(*extendedExplanation, 76, 12, 280, 38);
+  connect(normalChoice_, &QRadioButton::toggled, this,
+          [this](bool on) { model_.SetNormalChecked(on); });
+
+  statusLine_ = new QLabel(this);
+  statusLine_->setObjectName(QStringLiteral("statusLine"));
+  du.Place(*statusLine_, 7, 238, 246, 8);
+  progressBar_ = new QProgressBar(this);
+  progressBar_->setObjectName(QStringLiteral("progressBar"));
+  progressBar_->setTextVisible(false);
+  progressBar_->hide();
+  du.Place(*progressBar_, 7, 248, 246, 9);
+
+  buildButton_ = MakeButton(this, QStringLiteral("Build Cache"), QStringLiteral("buildButton"));
+  buildButton_->setDefault(true);
+  du.Place(*buildButton_, 262, 241, 55, 14);
+  closeButton_ = MakeButton(this, QStringLiteral("Close"), QStringLiteral("closeButton"));
+  du.Place(*closeButton_, 321, 241, 55, 14);
+
+  connect(browseButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnBrowse);
+  connect(addButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnAdd);
+  connect(addAllButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnAddAll);
+  connect(removeButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnRemove);
+  connect(removeAllButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnRemoveAll);
+  connect(buildButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnBuildCache);
+  connect(closeButton_, &QPushButton::clicked, this, &CBuildCacheDlg::reject);
+}
+
+void CBuildCacheDlg::InitDialog() {
+  setWindowIcon(ApplicationIcon());
+  LoadSettings(model_);
+  // An interactive start: the legacy switches run without this window.
+  model_.SetCommandLineMode(false);
+  ScanPersonalityDirectory();
+  model_.FinishInitialisation();
+  ShowOptions();
+}
+
+QString CBuildCacheDlg::BrowseForFolder(const QString& title) {
+  // Above the details dialog when that asks, so the picker never opens behind it.
+  QWidget* modal = QApplication::activeModalWidget();
+  QWidget* owner = modal != nullptr && modal->parentWidget() == this ? modal : this;
+  return folderPicker_ ? folderPicker_(owner, title) : QString();
+}
+
+void CBuildCacheDlg::ScanPersonalityDirectory() {
+  model_.ScanPersonalityDirectory(reporter_);
+  currentDirEdit_->setText(PathText(model_.PersonalityDir()));
+  ShowPersonalityList();
+}
+
+void CBuildCacheDlg::SaveSettings() const { desktop::SaveSettings(model_); }
+
+void CBuildCacheDlg::TakeBuildDetails(std::string createdBy, std::string outputDir,
+                                      std::string notes) {
+  model_.SetCreatedBy(std::move(createdBy));
+  model_.SetOutputDir(std::move(outputDir));
+  model_.SetNotes(std::move(notes));
+}
+
+void CBuildCacheDlg::SetProgressRange(std::uint32_t maximum) {
+  progressBar_->setRange(0, static_cast<int>(std::min<std::uint32_t>(maximum, INT_MAX)));
+}
+
+void CBuildCacheDlg::SetProgressPosition(std::uint32_t position) {
+  progressBar_->setValue(static_cast<int>(std::min<std::uint32_t>(position, INT_MAX)));
+}
+
+void CBuildCacheDlg::ShowProgress(bool visible) { progressBar_->setVisible(visible); }
+
+void CBuildCacheDlg::SetStatusText(std::string_view text) {
+  statusLine_->setText(FileText(text));
+}
+
+void CBuildCacheDlg::OnBrowse() {
+  if (!model_.ChoosePersonalityDir(PathBytes(BrowseForFolder(QStringLiteral("Choose Folder"))))) {
+    return;
+  }
+  SaveSettings();
+  ScanPersonalityDirectory();
+}
+
+void CBuildCacheDlg::OnAdd() {
+  model_.Add();
+  ShowCacheList();
+}
+
+void CBuildCacheDlg::OnAddAll() {
+  model_.AddAll();
+  ShowCacheList();
+}
+
+void CBuildCacheDlg::OnRemove() {
+  model_.Remove();
+  ShowCacheList();
+}
+
+void CBuildCacheDlg::OnRemoveAll() {
+  model_.RemoveAll();
+  ShowCacheList();
+}
+
+void CBuildCacheDlg::UpdateCacheLabel() {
+  cacheLabel_->setText(FileText(model_.CacheLabel()));
+}
+
+void CBuildCacheDlg::ShowPersonalityList() { personalityView_->Reload(); }
+
+void CBuildCacheDlg::ShowCacheList() {
+  cacheView_->Reload();
+  UpdateCacheLabel();
+}
+
+void CBuildCacheDlg::ShowOptions() {
+  tableOptions_[0]->setChecked(model_.IncludePresetFocus());
+  tableOptions_[1]->setChecked(model_.IncludeRangeTables());
+  tableOptions_[2]->setChecked(model_.IncludeMacros());
+  if (model_.NormalChecked()) normalChoice_->setChecked(true);
+}
+
+void CBuildCacheDlg::OnBuildCache() {
+  if (building_) return;
+  const ui::BuildRequest request = model_.MakeBuildRequest();
+  CancelToken cancel;
+  buildCancel_ = &cancel;
+  SetBuilding(true);
+  // Nothing may leave a slot by an exception; the build's files are gone by the time it gets
+  // here.
+  try {
+    if (request.cacheType == ui::CacheType::Standard) {
+      DesktopBuildHost host(*this);
+      StandardBuildOptions options;
+      options.cancel = &cancel;
+      BuildStandardCache(request, host, options);
+    } else {
+      extended::ExtendedBuildOptions options;
+      options.cancel = &cancel;
+      extended::BuildExtendedCache(request, reporter_, options);
+    }
+  } catch (const std::bad_alloc&) {
+    reporter_.ShowMessage("Not enough memory to complete build!");
+  } catch (const std::exception& error) {
+    reporter_.ShowMessage(std::string("The build stopped: ") + error.what());
+  }
+  buildCancel_ = nullptr;
+  SetBuilding(false);
+  if (closeAfterBuild_) {
+    closeAfterBuild_ = false;
+    QDialog::reject();
+  }
+}
+
+void CBuildCacheDlg::CancelBuild() {
+  if (buildCancel_ != nullptr) buildCancel_->Cancel();
+}
+
+void CBuildCacheDlg::SetBuilding(bool building) {
+  building_ = building;
+  for (QWidget* control :
+       std::initializer_list<QWidget*>{browseButton_, addButton_, addAllButton_, removeButton_,
+                                       removeAllButton_, buildButton_, closeButton_}) {
+    control->setEnabled(!building);
+  }
+  for (QCheckBox* option : tableOptions_) option->setEnabled(!building);
+}
+
+void CBuildCacheDlg::reject() {
+  if (building_) return;
+  QDialog::reject();
+}
+
+void CBuildCacheDlg::closeEvent(QCloseEvent* event) {
+  // Closed during a build (it lets the window take input between two personalities): the build
+  // stops and cleans up first, then the window closes.
+  if (building_) {
+    CancelBuild();
+    closeAfterBuild_ = true;
+    event->ignore();
+    return;
+  }
+  QDialog::closeEvent(event);
+}
+
+}  // namespace hoardwright::desktop

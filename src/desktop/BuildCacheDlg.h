@@ -1,0 +1,135 @@
+#pragma once
+// The program's window, "Qendrale Personality Hoardwright v1.6": the personalities of the current
+// directory on the left, the cache list on the right, the buttons between them, the table options
+// and Build Cache below. All state lives in the MainDialogModel; the widgets present it and pass
+// the user's actions on.
+#include <QDialog>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "support/CancelToken.h"
+#include "ui/MainDialogModel.h"
+#include "desktop/MessageBoxReporter.h"
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+
+namespace hoardwright::desktop {
+
+class PersonalityListView;
+
+class CBuildCacheDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  // Returns the chosen directory, or an empty text when the user cancels.
+  using FolderPicker = std::function<QString(QWidget* owner, const QString& title)>;
+
+  // Runs the whole initialisation: icons, lists, settings, the scan of the personality
+  // directory, and the table options and the Normal choice checked.
+  explicit CBuildCacheDlg(QWidget* parent = nullptr);
+  ~CBuildCacheDlg() override;
+
+  const ui::MainDialogModel& Model() const { return model_; }
+
+  // The folder picker owned by this dialog, with the given title; no separator is added.
+  QString BrowseForFolder(const QString& title);
+  // Tests and the screenshot tour answer the folder picker themselves.
+  void SetFolderPicker(FolderPicker picker) { folderPicker_ = std::move(picker); }
+
+  void ScanPersonalityDirectory();
+  void SaveSettings() const;
+  // A build takes the details dialog's values back (the settings are saved separately).
+  void TakeBuildDetails(std::string createdBy, std::string outputDir, std::string notes);
+
+  // Progress and status for a build; the progress bar is hidden and the status line empty
+  // outside builds.
+  void SetProgressRange(std::uint32_t maximum);
+  void SetProgressPosition(std::uint32_t position);
+  void ShowProgress(bool visible);
+  void SetStatusText(std::string_view text);
+  bool Building() const { return building_; }
+
+  // The Build Cache command: the standard build when Normal is checked, otherwise the extended.
+  void OnBuildCache();
+  // Asks the running build, if any, to stop: it writes no cache and removes its working files.
+  void CancelBuild();
+
+  PersonalityListView& PersonalityListWidget() { return *personalityView_; }
+  PersonalityListView& CacheListWidget() { return *cacheView_; }
+  QLineEdit& CurrentDirectoryEdit() { return *currentDirEdit_; }
+  QLabel& CacheLabel() { return *cacheLabel_; }
+  QLabel& StatusLine() { return *statusLine_; }
+  QProgressBar& ProgressBar() { return *progressBar_; }
+  QPushButton& BrowseButton() { return *browseButton_; }
+  QPushButton& AddButton() { return *addButton_; }
+  QPushButton& AddAllButton() { return *addAllButton_; }
+  QPushButton& RemoveButton() { return *removeButton_; }
+  QPushButton& RemoveAllButton() { return *removeAllButton_; }
+  QPushButton& BuildCacheButton() { return *buildButton_; }
+  QPushButton& CloseButton() { return *closeButton_; }
+  QCheckBox& PresetFocusBox() { return *tableOptions_[0]; }
+  QCheckBox& RangeTablesBox() { return *tableOptions_[1]; }
+  QCheckBox& MacrosBox() { return *tableOptions_[2]; }
+  QRadioButton& NormalChoice() { return *normalChoice_; }
+  QGroupBox& CacheTypeGroup() { return *cacheTypeGroup_; }
+
+ public slots:
+  // Escape and Close end the program, but not while a build runs.
+  void reject() override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void CreateControls();
+  void InitDialog();
+
+  void OnBrowse();
+  void OnAdd();
+  void OnAddAll();
+  void OnRemove();
+  void OnRemoveAll();
+  void UpdateCacheLabel();
+  // Shows the model's lists, options and current directory in the controls.
+  void ShowPersonalityList();
+  void ShowCacheList();
+  void ShowOptions();
+  // While a build runs, nothing that changes its inputs can be used.
+  void SetBuilding(bool building);
+
+  ui::MainDialogModel model_;
+  MessageBoxReporter reporter_;
+  FolderPicker folderPicker_;
+  bool building_ = false;
+  CancelToken* buildCancel_ = nullptr;  // the running build's
+  bool closeAfterBuild_ = false;        // the window was closed during the build
+
+  QLineEdit* currentDirEdit_ = nullptr;
+  QPushButton* browseButton_ = nullptr;
+  PersonalityListView* personalityView_ = nullptr;
+  PersonalityListView* cacheView_ = nullptr;
+  QPushButton* addButton_ = nullptr;
+  QPushButton* addAllButton_ = nullptr;
+  QPushButton* removeButton_ = nullptr;
+  QPushButton* removeAllButton_ = nullptr;
+  QLabel* cacheLabel_ = nullptr;
+  std::array<QCheckBox*, 3> tableOptions_{};
+  QLabel* statusLine_ = nullptr;
+  QProgressBar* progressBar_ = nullptr;
+  QPushButton* buildButton_ = nullptr;
+  QPushButton* closeButton_ = nullptr;
+  QGroupBox* cacheTypeGroup_ = nullptr;
+  QRadioButton* normalChoice_ = nullptr;
+  QRadioButton* extendedChoice_ = nullptr;
+};
+
+}  // namespace hoardwright::desktop

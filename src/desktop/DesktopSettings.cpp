@@ -1,0 +1,47 @@
+#include "desktop/DesktopSettings.h"
+
+#include <QDir>
+#include <QSettings>
+
+#include "ui/MainDialogModel.h"
+#include "desktop/TextConversion.h"
+
+namespace hoardwright::desktop {
+namespace {
+
+const QString kDefaultDirKey = QStringLiteral("DefaultDir");
+const QString kOutputDirKey = QStringLiteral("OutputDir");
+const QString kCreatedByKey = QStringLiteral("CreatedBy");
+
+// A stored directory, or `fallback` when it is missing or empty.
+std::string ReadDirectory(const QSettings& settings, const QString& key,
+                          const std::string& fallback) {
+  const QString value = settings.value(key, PathText(fallback)).toString();
+  return value.isEmpty() ? fallback : PathBytes(value);
+}
+
+}  // namespace
+
+std::string DefaultPersonalityDir() { return PathBytes(QDir::currentPath()) + "/Pers/"; }
+
+std::string DefaultOutputDir() { return PathBytes(QDir::homePath()) + "/"; }
+
+void LoadSettings(ui::MainDialogModel& model) {
+  QSettings settings(QString::fromLatin1(kSettingsOrganisation),
+                     QString::fromLatin1(kSettingsApplication));
+  settings.beginGroup(QString::fromLatin1(kSettingsGroup));
+  model.SetPersonalityDir(ReadDirectory(settings, kDefaultDirKey, DefaultPersonalityDir()));
+  model.SetOutputDir(ReadDirectory(settings, kOutputDirKey, DefaultOutputDir()));
+  model.SetCreatedBy(FileBytes(settings.value(kCreatedByKey, QString()).toString()));
+}
+
+void SaveSettings(const ui::MainDialogModel& model) {
+  QSettings settings(QString::fromLatin1(kSettingsOrganisation),
+                     QString::fromLatin1(kSettingsApplication));
+  settings.beginGroup(QString::fromLatin1(kSettingsGroup));
+  settings.setValue(kDefaultDirKey, PathText(model.PersonalityDir()));
+  settings.setValue(kOutputDirKey, PathText(model.OutputDir()));
+  settings.setValue(kCreatedByKey, FileText(model.CreatedBy()));
+}
+
+}  // namespace hoardwright::desktop

@@ -1,0 +1,36 @@
+#pragma once
+// A report view of one of the main dialog's lists: two columns with clickable headers, whole rows
+// selected, several at a time. Its selection is the list's selection; a header click sorts the
+// list as the list's own column click says.
+#include <QTreeView>
+
+#include "catalogue/PersonalityListModel.h"
+
+namespace hoardwright::desktop {
+
+class PersonalityTableModel;
+
+// Each column starts 100 pixels wide.
+inline constexpr int kListColumnWidth = 100;
+
+class PersonalityListView : public QTreeView {
+  Q_OBJECT
+
+ public:
+  PersonalityListView(ui::PersonalityListModel& list, QWidget* parent = nullptr);
+
+  // Shows the list's rows and selection again after the list has changed.
+  void Reload();
+
+ private:
+  void ClickColumn(int column);
+  void TakeSelection();
+
+  ui::PersonalityListModel& list_;
+  PersonalityTableModel* table_;
+  // True while the view is being brought in line with the list, so that the view's own
+  // selection signals do not write back.
+  bool reloading_ = false;
+};
+
+}  // namespace hoardwright::desktop

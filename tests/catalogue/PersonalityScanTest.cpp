@@ -1,0 +1,207 @@
+#include "catalogue/PersonalityScan.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "catalogue/ManufacturerTable.h"
+#include "support/Reporter.h"
+#include "ui/MainDialogModel.h"
+
+namespace hoardwright::ui {
+
+void PrintTo(const PersonalityEntry& entry, std::ostream* out) {
+  *out << '{' << entry.deviceName << '|' << entry.manufacturerName << '|' << entry.filePath << '}';
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A personality directory of its own, removed with everything in it at the end of the test.
+class ScanDirectory {
+ public:
+  ScanDirectory() {
+    std::random_device seed;
+    path_ = fs::temp_directory_path() /
+            ("hoardwright-scan-" + std::to_string(seed()) + "-" + std::to_string(seed()));
+    fs::create_directories(path_);
+  }
+  ~ScanDirectory() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  ScanDirectory(const ScanDirectory&) = delete;
+  ScanDirectory& operator=(const ScanDirectory&) = delete;
+
+  void Write(const std::string& name, const std::string& content) const {
+    std::ofstream(path_ / name, std::ios::binary) << content;
+  }
+  // A minimal personality with CR LF line ends.
+  void WritePersonality(const std::string& name, const std::string& device) const {
+    Write(name, "; written by the scan test\r\nDEVICE " + device + "\r\nNAME \"Test\" \"Fixture\"\r\n");
+  }
+  std::string Text() const { return path_.string(); }  // without a trailing "/"
+
+ private:
+  fs::path path_;
+};
+
+std::string Padded(std::string name) {
+  name.resize(kManufacturerNameLength, ' ');
+  return name;
+}
+
+const PersonalityEntry* FindByPath(const std::vector<PersonalityEntry>& entries,
+                                   const std::string& path) {
+  for (const PersonalityEntry& entry : entries) {
+    if (entry.filePath == path) return &entry;
+  }
+  return nullptr;
+}
+
+TEST(PersonalityScanTest, ListsDeviceNamesAndManufacturersOfEveryPersonality) {
+  ScanDirectory dir;
+  dir.WritePersonality("ABFOO.QPF", "Spot 575 Extra Long Name");
+  dir.WritePersonality("mtwash.qpf", "Wash 700");
+  dir.WritePersonality("VLSSPOT.QPF", "VL Spot");
+  dir.WritePersonality("ZZHAZE.Qpf", "Hazer");
+  dir.WritePersonality("UKTHING.QPF", "Thing");
+  dir.WritePersonality("ADJBAR.QPF", "LED Bar");
+  dir.Write("README.TXT", "DEVICE Not a personality\r\n");
+  dir.Write("RObeam.qpf.bak", "DEVICE Backup copy\r\n");
+  fs::create_directory(fs::path(dir.Text()) / "FOLDER.QPF");
+
+  SilentReporter reporter;
+  const PersonalityScan scan =
+      ScanPersonalityDirectory(dir.Text(), LoadManufacturerMap(), reporter, SortState{});
+  const std::string base = dir.Text() + "/";
+  EXPECT_EQ(scan.personalityDir, base);
+  ASSERT_EQ(scan.entries.size(), 6u);
+
+  const std::vector<std::pair<std::string, PersonalityEntry>> expected = {
+      {"ABFOO.QPF", {"Spot 575 Ext", Padded("Abstract"), ""}},
+      {"mtwash.qpf", {"Wash 700", Padded("Martin"), ""}},
+      {"VLSSPOT.QPF", {"VL Spot", Padded("Varilite"), ""}},  // VL is tried before VLS
+      {"ZZHAZE.Qpf", {"Hazer", "Unknown", ""}},
+      {"UKTHING.QPF", {"Thing", Padded("Unknown"), ""}},
+      {"ADJBAR.QPF", {"LED Bar", Padded("American DJ"), ""}},
+  };
+  for (const auto& [file, want] : expected) {
+    const PersonalityEntry* entry = FindByPath(scan.entries, base + file);
+    ASSERT_NE(entry, nullptr) << file;
+    EXPECT_EQ(entry->deviceName, want.deviceName) << file;
+    EXPECT_EQ(entry->manufacturerName, want.manufacturerName) << file;
+  }
+  // Sorted ascending by device name, the start-up state.
+  EXPECT_EQ(scan.entries.front().deviceName, "Hazer");
+  EXPECT_EQ(scan.entries.back().deviceName, "Wash 700");
+}
+
+TEST(PersonalityScanTest, FirstFileInNameOrderWinsADuplicateDeviceName) {
+  ScanDirectory dir;
+  // In byte order "CPBETA" would come first; names are ordered with letters upper-cased.
+  dir.WritePersonality("CPBETA.QPF", "Duplicate Name B");
+  dir.WritePersonality("cpalpha.qpf", "Duplicate Name A");
+  // Names that differ only in letter case are different devices.
+  dir.WritePersonality("CHONE.QPF", "Colour Mixer");
+  dir.WritePersonality("CHTWO.QPF", "COLOUR MIXER");
+
+  SilentReporter reporter;
+  const PersonalityScan scan =
+      ScanPersonalityDirectory(dir.Text() + "/", LoadManufacturerMap(), reporter, SortState{});
+  ASSERT_EQ(scan.entries.size(), 3u);
+  EXPECT_EQ(scan.entries[0].deviceName, "Colour Mixer");
+  EXPECT_EQ(scan.entries[1].deviceName, "COLOUR MIXER");
+  EXPECT_EQ(scan.entries[2].deviceName, "Duplicate Na");
+  EXPECT_EQ(scan.entries[2].filePath, dir.Text() + "/cpalpha.qpf");
+}
+
+TEST(PersonalityScanTest, FileWithoutDeviceLineIsReportedAndLeftOut) {
+  ScanDirectory dir;
+  dir.Write("ECNODEV.QPF", "NAME \"No\" \"Device\"\r\nTYPE 1 1 M\r\n");
+  dir.WritePersonality("ECSPOT.QPF", "Spot");
+  fs::create_symlink(fs::path(dir.Text()) / "MISSING.TXT", fs::path(dir.Text()) / "BROKEN.QPF");
+
+  CollectingReporter reporter;
+  const PersonalityScan scan =
+      ScanPersonalityDirectory(dir.Text(), LoadManufacturerMap(), reporter, SortState{});
+  ASSERT_EQ(scan.entries.size(), 1u);
+  EXPECT_EQ(scan.entries[0].deviceName, "Spot");
+  ASSERT_EQ(reporter.messages.size(), 1u);
+  EXPECT_EQ(reporter.messages[0].text, "error - couldn't find keyword DEVICE");
+}
+
+TEST(PersonalityScanTest, EmptyOrMissingDirectoryGivesNoRows) {
+  ScanDirectory dir;
+  CollectingReporter reporter;
+  const ManufacturerMap map = LoadManufacturerMap();
+  EXPECT_TRUE(ScanPersonalityDirectory(dir.Text(), map, reporter, SortState{}).entries.empty());
+
+  const PersonalityScan missing =
+      ScanPersonalityDirectory(dir.Text() + "/absent", map, reporter, SortState{});
+  EXPECT_EQ(missing.personalityDir, dir.Text() + "/absent/");
+  EXPECT_TRUE(missing.entries.empty());
+  EXPECT_TRUE(reporter.messages.empty());
+}
+
+TEST(PersonalityScanTest, FilesAreEnumeratedByUpperCasedNameThenByBytes) {
+  ScanDirectory dir;
+  for (const char* name : {"b.QPF", "_x.QPF", "a.QPF", "A.qpf", "c.txt"}) dir.Write(name, "");
+  EXPECT_EQ(ListPersonalityFiles(dir.Text()),
+            (std::vector<std::string>{"A.qpf", "a.QPF", "b.QPF", "_x.QPF"}));
+  EXPECT_TRUE(ListPersonalityFiles(dir.Text() + "/absent").empty());
+}
+
+TEST(PersonalityScanTest, ModelRescanUsesTheRememberedSortState) {
+  ScanDirectory dir;
+  dir.WritePersonality("MTSPOT.QPF", "Spot");
+  dir.WritePersonality("ABWASH.QPF", "Wash");
+  dir.WritePersonality("RBBEAM.QPF", "Beam");
+
+  MainDialogModel model;
+  model.SetPersonalityDir(dir.Text());
+  model.PersonalityList().ClickColumn(ListColumn::Manufacturer);  // ascending by manufacturer
+  model.PersonalityList().ClickColumn(ListColumn::Manufacturer);  // descending
+  SilentReporter reporter;
+  model.ScanPersonalityDirectory(reporter);
+
+  EXPECT_EQ(model.PersonalityDir(), dir.Text() + "/");
+  const std::vector<PersonalityEntry> rows = model.PersonalityList().Entries();
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].deviceName, "Beam");  // Rainbow
+  EXPECT_EQ(rows[1].deviceName, "Spot");  // Martin
+  EXPECT_EQ(rows[2].deviceName, "Wash");  // Abstract
+
+  // A second scan replaces the rows; the cache list is not touched.
+  model.AddAll();
+  fs::remove(fs::path(dir.Text()) / "RBBEAM.QPF");
+  model.ScanPersonalityDirectory(reporter);
+  EXPECT_EQ(model.PersonalityList().RowCount(), 2u);
+  EXPECT_EQ(model.CacheList().RowCount(), 3u);
+}
+
+TEST(PersonalityScanTest, ReadsOneEntryFromAFilePath) {
+  ScanDirectory dir;
+  dir.WritePersonality("clswash.qpf", "\"Wash 1200 Deluxe\" trailing");
+  const std::string path = dir.Text() + "/clswash.qpf";
+  CollectingReporter reporter;
+
+  const std::optional<PersonalityEntry> entry =
+      ReadPersonalityEntry(path, LoadManufacturerMap(), reporter);
+  ASSERT_TRUE(entry.has_value());
+  EXPECT_EQ(*entry, (PersonalityEntry{"Wash 1200 De", Padded("CLS"), path}));
+
+  std::string readError;
+  EXPECT_FALSE(ReadPersonalityEntry(dir.Text() + "/GONE.QPF", LoadManufacturerMap(), reporter,
+                                    &readError));
+  EXPECT_FALSE(readError.empty());
+  EXPECT_TRUE(reporter.messages.empty());
+}
+
+}  // namespace
+}  // namespace hoardwright::ui

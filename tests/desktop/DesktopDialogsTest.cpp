@@ -1,0 +1,708 @@
+// The desktop dialogs driven as a user drives them: clicks on rows, buttons and column headers,
+// keys in the fields, and the modal dialogs of a build answered from inside their event loops.
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <optional>
+
+#include "standard/StandardBuild.h"
+#include "catalogue/ListOrder.h"
+#include "desktop/BuildCacheDlg.h"
+#include "desktop/BuildDetailsDlg.h"
+#include "desktop/PersonalityListView.h"
+#include "desktop/ResultDlg.h"
+#include "ModalScript.h"
+
+using hoardwright::desktop::CBuildCacheDlg;
+using hoardwright::desktop::CBuildDetailsDlg;
+using hoardwright::desktop::CResultDlg;
+using hoardwright::desktop::PersonalityListView;
+using hoardwright::desktop::testing::ModalScript;
+
+namespace {
+
+// 25 April 2026, 00:00 UTC.
+constexpr const char* kSourceDateEpoch = "1777075200";
+constexpr const char* kCacheDate = "25-Apr-2026";
+constexpr int kExampleCount = 12;
+const QString kNoPersonalities = QStringLiteral(
+    "No personalities to build! Personalities need to be added to the cache listbox first!");
+
+QStringList ColumnTexts(const QAbstractItemView& view, int column) {
+  QStringList texts;
+  const QAbstractItemModel& model = *view.model();
+  for (int row = 0; row < model.rowCount(); ++row) {
+    texts << model.index(row, column).data().toString();
+  }
+  return texts;
+}
+
+QStringList Devices(const QAbstractItemView& view) { return ColumnTexts(view, 0); }
+
+// True when every neighbour pair is in the order `ascending` asks for (upper-cased comparison).
+bool Ordered(const QStringList& texts, bool ascending) {
+  for (qsizetype i = 1; i < texts.size(); ++i) {
+    const int order = hoardwright::ui::CompareUpperCased(texts[i - 1].toStdString(),
+                                                         texts[i].toStdString());
+    if (ascending ? order > 0 : order < 0) return false;
+  }
+  return true;
+}
+
+void ClickRow(QTreeView& view, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  const QRect rect = view.visualRect(view.model()->index(row, 0));
+  QTest::mouseClick(view.viewport(), Qt::LeftButton, modifiers, rect.center());
+}
+
+void ClickHeader(QTreeView& view, int column) {
+  QHeaderView& header = *view.header();
+  const int x = header.sectionViewportPosition(column) + header.sectionSize(column) / 2;
+  QTest::mouseClick(header.viewport(), Qt::LeftButton, Qt::NoModifier,
+                    QPoint(x, header.height() / 2));
+}
+
+QByteArray ReadFile(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return file.readAll();
+}
+
+// The number of index records in a standard cache's header (bytes 6 and 7, big-endian).
+int IndexRecordCount(const QByteArray& cache) {
+  if (cache.size() < 8) return -1;
+  return (static_cast<unsigned char>(cache[6]) << 8) | static_cast<unsigned char>(cache[7]);
+}
+
+// A build without dialogs, for comparing the desktop's output with the core's.
+class QuietHost : public hoardwright::WindowlessBuildHost {
+ public:
+  void ShowMessage(std::string_view text, std::string_view) override {
+    messages.emplace_back(text);
+  }
+  hoardwright::DialogResult ShowBuildDetails(hoardwright::BuildDetails&) override {
+    return hoardwright::DialogResult::Ok;
+  }
+  std::vector<std::string> messages;
+};
+
+struct ResultMarks {
+  QString sizeText;
+  std::array<bool, 3> tickVisible{};
+  std::array<bool, 3> crossVisible{};
+};
+
+ResultMarks ReadMarks(CResultDlg& result) {
+  ResultMarks marks;
+  marks.sizeText = result.SizeLabel().text();
+  for (int row = 0; row < CResultDlg::kConsoleRows; ++row) {
+    marks.tickVisible[static_cast<std::size_t>(row)] = result.Tick(row).isVisible();
+    marks.crossVisible[static_cast<std::size_t>(row)] = result.Cross(row).isVisible();
+  }
+  return marks;
+}
+
+}  // namespace
+
+class DesktopDialogsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase();
+  void init();
+  void cleanup();
+
+  void startsOnTheStoredDirectoryWithOptionsChecked();
+  void firstStartTakesTheDefaults();
+  void listButtonsMoveRows();
+  void columnHeadersSortEachListOnItsOwn();
+  void browseRescansAndSavesTheDirectory();
+  void buildWithAnEmptyCacheListOnlyReports();
+  void acceptedBuildWritesTheCacheAndSettings();
+  void cancelledBuildWritesNothing();
+  void closingTheWindowStopsTheBuild();
+  void failingPersonalityIsReportedUnderItsPath();
+  void detailsDialogFieldsNotesAndBrowse();
+  void resultDialogShowsTicksAndCrosses_data();
+  void resultDialogShowsTicksAndCrosses();
+
+ private:
+  // Stores the three settings as a previous session would have.
+  void StoreSettings(const QString& defaultDir, const QString& outputDir,
+                     const QString& createdBy);
+  std::unique_ptr<QSettings> Settings() const;
+  // Makes `dialog` visible, ready for clicks.
+  void Show(CBuildCacheDlg& dialog);
+
+  QTemporaryDir root_;
+  QString settingsDir_;
+  QString persDir_;    // a copy of the example personalities, without a trailing "/"
+  QString outputDir_;  // ends with "/"
+  QString originalCurrentDir_;
+};
+
+void DesktopDialogsTest::initTestCase() {
+  QVERIFY(root_.isValid());
+  settingsDir_ = root_.filePath(QStringLiteral("settings"));
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_);
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir_);
+  qputenv("SOURCE_DATE_EPOCH", kSourceDateEpoch);
+  originalCurrentDir_ = QDir::currentPath();
+}
+
+void DesktopDialogsTest::init() {
+  // Every test starts from fresh copies of the examples and an empty output directory.
+  static int run = 0;
+  const QString base = root_.filePath(QStringLiteral("run%1").arg(++run));
+  persDir_ = base + QStringLiteral("/examples");
+  outputDir_ = base + QStringLiteral("/out/");
+  QVERIFY(QDir().mkpath(persDir_));
+  QVERIFY(QDir().mkpath(outputDir_));
+  const QDir examples(QStringLiteral(HOARDWRIGHT_SOURCE_DIR "/examples/personalities"));
+  const QStringList files = examples.entryList({QStringLiteral("*.QPF")}, QDir::Files);
+  QCOMPARE(files.size(), kExampleCount);
+  for (const QString& file : files) {
+    QVERIFY(QFile::copy(examples.filePath(file), persDir_ + QLatin1Char('/') + file));
+  }
+  Settings()->clear();
+  StoreSettings(persDir_, outputDir_, QStringLiteral("Stage crew"));
+}
+
+void DesktopDialogsTest::cleanup() { QDir::setCurrent(originalCurrentDir_); }
+
+std::unique_ptr<QSettings> DesktopDialogsTest::Settings() const {
+  auto settings =
+      std::make_unique<QSettings>(QStringLiteral("Qendrale"), QStringLiteral("Hoardwright"));
+  settings->beginGroup(QStringLiteral("Hoardwright"));
+  return settings;
+}
+
+void DesktopDialogsTest::StoreSettings(const QString& defaultDir, const QString& outputDir,
+                                       const QString& createdBy) {
+  const auto settings = Settings();
+  settings->setValue(QStringLiteral("DefaultDir"), defaultDir);
+  settings->setValue(QStringLiteral("OutputDir"), outputDir);
+  settings->setValue(QStringLiteral("CreatedBy"), createdBy);
+}
+
+void DesktopDialogsTest::Show(CBuildCacheDlg& dialog) {
+  dialog.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+}
+
+void DesktopDialogsTest::startsOnTheStoredDirectoryWithOptionsChecked() {
+  CBuildCacheDlg dialog;
+  QCOMPARE(dialog.windowTitle(), QStringLiteral("Qendrale Personality Hoardwright v1.6"));
+  QVERIFY(!dialog.windowIcon().isNull());
+  // The stored directory lacks its separator; the scan adds it.
+  QCOMPARE(dialog.CurrentDirectoryEdit().text(), persDir_ + QLatin1Char('/'));
+  QVERIFY(dialog.CurrentDirectoryEdit().isReadOnly());
+
+  PersonalityListView& list = dialog.PersonalityListWidget();
+  const QStringList devices = Devices(list);
+  QCOMPARE(devices.size(), kExampleCount);
+  QVERIFY(Ordered(devices, true));
+  QCOMPARE(devices.first(), QStringLiteral("ADJ.Mini250"));
+  QCOMPARE(ColumnTexts(list, 1).first(), QStringLiteral("American DJ"));
+  QCOMPARE(list.model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Device"));
+  QCOMPARE(list.model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Manufacturer"));
+  QCOMPARE(list.header()->sectionSize(0), 100);
+  QCOMPARE(list.header()->sectionSize(1), 100);
+  QCOMPARE(list.selectionMode(), QAbstractItemView::ExtendedSelection);
+  QCOMPARE(list.selectionBehavior(), QAbstractItemView::SelectRows);
+
+  QCOMPARE(Devices(dialog.CacheListWidget()).size(), 0);
+  QCOMPARE(dialog.CacheLabel().text(), QStringLiteral("Cache File (0 Files)"));
+  QVERIFY(dialog.PresetFocusBox().isChecked());
+  QVERIFY(dialog.RangeTablesBox().isChecked());
+  QVERIFY(dialog.MacrosBox().isChecked());
+  QCOMPARE(dialog.PresetFocusBox().text(), QStringLiteral("Preset Focus"));
+  QCOMPARE(dialog.RangeTablesBox().text(), QStringLiteral("Range Tables"));
+  QCOMPARE(dialog.MacrosBox().text(), QStringLiteral("Macros"));
+  QVERIFY(dialog.NormalChoice().isChecked());
+
+  Show(dialog);
+  QVERIFY(!dialog.CacheTypeGroup().isVisible());
+  QVERIFY(!dialog.NormalChoice().isVisible());
+  QVERIFY(!dialog.ProgressBar().isVisible());
+  QVERIFY(dialog.StatusLine().text().isEmpty());
+  QVERIFY(dialog.BuildCacheButton().isDefault());
+  QCOMPARE(dialog.BuildCacheButton().text(), QStringLiteral("Build Cache"));
+  QCOMPARE(dialog.BrowseButton().text(), QStringLiteral("Browse..."));
+  QCOMPARE(dialog.CloseButton().text(), QStringLiteral("Close"));
+}
+
+void DesktopDialogsTest::firstStartTakesTheDefaults() {
+  Settings()->clear();
+  // A first start looks for personalities in Pers/ below the current directory.
+  const QString start = QFileInfo(persDir_).path() + QStringLiteral("/start");
+  QVERIFY(QDir().mkpath(start));
+  QVERIFY(QDir().rename(persDir_, start + QStringLiteral("/Pers")));
+  QVERIFY(QDir::setCurrent(start));
+
+  CBuildCacheDlg dialog;
+  QCOMPARE(dialog.CurrentDirectoryEdit().text(), QDir::currentPath() + QStringLiteral("/Pers/"));
+  QCOMPARE(Devices(dialog.PersonalityListWidget()).size(), kExampleCount);
+  QCOMPARE(QString::fromStdString(dialog.Model().OutputDir()), QDir::homePath() + QLatin1Char('/'));
+  QVERIFY(dialog.Model().CreatedBy().empty());
+  // Reading the settings writes none of them.
+  QVERIFY(Settings()->childKeys().isEmpty());
+}
+
+void DesktopDialogsTest::listButtonsMoveRows() {
+  CBuildCacheDlg dialog;
+  Show(dialog);
+  PersonalityListView& list = dialog.PersonalityListWidget();
+  PersonalityListView& cache = dialog.CacheListWidget();
+  const QStringList devices = Devices(list);
+
+  // Add with nothing selected changes nothing.
+  QTest::mouseClick(&dialog.AddButton(), Qt::LeftButton);
+  QCOMPARE(Devices(cache).size(), 0);
+
+  ClickRow(list, 3);
+  ClickRow(list, 1, Qt::ControlModifier);
+  QTest::mouseClick(&dialog.AddButton(), Qt::LeftButton);
+  QCOMPARE(Devices(cache), (QStringList{devices[1], devices[3]}));
+  QCOMPARE(dialog.CacheLabel().text(), QStringLiteral("Cache File (2 Files)"));
+
+  // Adding the same rows again replaces them; Add All brings the rest.
+  QTest::mouseClick(&dialog.AddAllButton(), Qt::LeftButton);
+  QCOMPARE(Devices(cache), devices);
+  QCOMPARE(dialog.CacheLabel().text(), QStringLiteral("Cache File (12 Files)"));
+
+  ClickRow(cache, 4);
+  ClickRow(cache, 6, Qt::ShiftModifier);
+  QTest::mouseClick(&dialog.RemoveButton(), Qt::LeftButton);
+  QStringList expected = devices;
+  expected.remove(4, 3);
+  QCOMPARE(Devices(cache), expected);
+  QCOMPARE(dialog.CacheLabel().text(), QStringLiteral("Cache File (9 Files)"));
+
+  // Remove with nothing selected only updates the label.
+  cache.clearSelection();
+  QTest::mouseClick(&dialog.RemoveButton(), Qt::LeftButton);
+  QCOMPARE(Devices(cache), expected);
+
+  QTest::mouseClick(&dialog.RemoveAllButton(), Qt::LeftButton);
+  QCOMPARE(Devices(cache).size(), 0);
+  QCOMPARE(dialog.CacheLabel().text(), QStringLiteral("Cache File (0 Files)"));
+  // The personality list is never changed by the list buttons.
+  QCOMPARE(Devices(list), devices);
+}
+
+void DesktopDialogsTest::columnHeadersSortEachListOnItsOwn() {
+  CBuildCacheDlg dialog;
+  Show(dialog);
+  PersonalityListView& list = dialog.PersonalityListWidget();
+  PersonalityListView& cache = dialog.CacheListWidget();
+  QTest::mouseClick(&dialog.AddAllButton(), Qt::LeftButton);
+  const QStringList ascending = Devices(list);
+
+  // The first click on "Device" sorts descending: the list starts sorted ascending by it.
+  ClickRow(list, 0);
+  const QString selectedDevice = Devices(list).first();
+  ClickHeader(list, 0);
+  QStringList descending = ascending;
+  std::reverse(descending.begin(), descending.end());
+  QCOMPARE(Devices(list), descending);
+  // The selection moves with its row.
+  const QModelIndexList selected = list.selectionModel()->selectedRows();
+  QCOMPARE(selected.size(), 1);
+  QCOMPARE(selected.first().data().toString(), selectedDevice);
+  QCOMPARE(selected.first().row(), kExampleCount - 1);
+  // The cache list keeps its own order.
+  QCOMPARE(Devices(cache), ascending);
+
+  ClickHeader(list, 0);
+  QCOMPARE(Devices(list), ascending);
+
+  // Another column keeps the direction: "Manufacturer" ascending, then descending.
+  ClickHeader(list, 1);
+  QVERIFY(Ordered(ColumnTexts(list, 1), true));
+  QVERIFY(ColumnTexts(list, 1) != ColumnTexts(cache, 1));
+  ClickHeader(list, 1);
+  QVERIFY(Ordered(ColumnTexts(list, 1), false));
+
+  ClickHeader(cache, 0);
+  QCOMPARE(Devices(cache), descending);
+  // After a descending sort by device, "Manufacturer" sorts descending too.
+  ClickHeader(cache, 1);
+  QVERIFY(Ordered(ColumnTexts(cache, 1), false));
+  // Add sorts the cache list by its remembered state.
+  QTest::mouseClick(&dialog.AddAllButton(), Qt::LeftButton);
+  QVERIFY(Ordered(ColumnTexts(cache, 1), false));
+}
+
+void DesktopDialogsTest::browseRescansAndSavesTheDirectory() {
+  const QString other = QFileInfo(persDir_).path() + QStringLiteral("/other");
+  QVERIFY(QDir().mkpath(other));
+  for (const char* name : {"LTDIMMER.QPF", "ZZHAZE5.QPF"}) {
+    QVERIFY(QFile::copy(persDir_ + QLatin1Char('/') + QLatin1String(name),
+                        other + QLatin1Char('/') + QLatin1String(name)));
+  }
+  CBuildCacheDlg dialog;
+  Show(dialog);
+  QTest::mouseClick(&dialog.AddAllButton(), Qt::LeftButton);
+  QStringList titles;
+  QString answer;
+  dialog.SetFolderPicker([&](QWidget* owner, const QString& title) {
+    if (owner != &dialog) return QStringLiteral("/wrong/owner");
+    titles << title;
+    return answer;
+  });
+
+  // Cancelled: nothing changes, nothing is saved.
+  QTest::mouseClick(&dialog.BrowseButton(), Qt::LeftButton);
+  QCOMPARE(titles, QStringList{QStringLiteral("Choose Folder")});
+  QCOMPARE(Devices(dialog.PersonalityListWidget()).size(), kExampleCount);
+  QCOMPARE(Settings()->value(QStringLiteral("DefaultDir")).toString(), persDir_);
+
+  answer = other;
+  QTest::mouseClick(&dialog.BrowseButton(), Qt::LeftButton);
+  QCOMPARE(Devices(dialog.PersonalityListWidget()),
+           (QStringList{QStringLiteral("LT.Dimmer"), QStringLiteral("ZZ.Haze500")}));
+  QCOMPARE(dialog.CurrentDirectoryEdit().text(), other + QLatin1Char('/'));
+  // Stored as chosen, without a separator; the other settings written alongside.
+  QCOMPARE(Settings()->value(QStringLiteral("DefaultDir")).toString(), other);
+  QCOMPARE(Settings()->value(QStringLiteral("OutputDir")).toString(), outputDir_);
+  QCOMPARE(Settings()->value(QStringLiteral("CreatedBy")).toString(), QStringLiteral("Stage crew"));
+  // The cache list may hold personalities of several directories.
+  QCOMPARE(Devices(dialog.CacheListWidget()).size(), kExampleCount);
+}
+
+void DesktopDialogsTest::buildWithAnEmptyCacheListOnlyReports() {
+  CBuildCacheDlg dialog;
+  Show(dialog);
+  ModalScript modals;
+  modals.ExpectMessage();
+  QTest::mouseClick(&dialog.BuildCacheButton(), Qt::LeftButton);
+  QVERIFY(modals.Done());
+  QCOMPARE(modals.Unexpected(), QStringList());
+  QCOMPARE(modals.Messages().size(), std::size_t{1});
+  QCOMPARE(modals.Messages()[0].caption, QStringLiteral("Hoardwright"));
+  QCOMPARE(modals.Messages()[0].text, kNoPersonalities);
+  QCOMPARE(modals.Messages()[0].buttonCount, 1);
+  QCOMPARE(modals.Messages()[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+  QVERIFY(QDir(outputDir_).isEmpty());
+}
+
+void DesktopDialogsTest::acceptedBuildWritesTheCacheAndSettings() {
+  const QString chosenOutput = QFileInfo(persDir_).path() + QStringLiteral("/chosen");
+  QVERIFY(QDir().mkpath(chosenOutput));
+  CBuildCacheDlg dialog;
+  Show(dialog);
+  QString pickerOwner;
+  dialog.SetFolderPicker([&](QWidget* owner, const QString& title) {
+    pickerOwner = QString::fromLatin1(owner->metaObject()->className());
+    return title == QStringLiteral("Choose output directory") ? chosenOutput : QString();
+  });
+  QTest::mouseClick(&dialog.AddAllButton(), Qt::LeftButton);
+  ClickHeader(dialog.CacheListWidget(), 1);  // the build follows the displayed order
+  QTest::mouseClick(&dialog.MacrosBox(), Qt::LeftButton);
+  QVERIFY(!dialog.MacrosBox().isChecked());
+
+  ModalScript modals;
+  QStringList detailsSeen;
+  bool controlsDisabled = false;
+  modals.Expect<CBuildDetailsDlg>([&](CBuildDetailsDlg& details) {
+    detailsSeen << details.windowTitle() << details.CacheDateEdit().text()
+                << details.FileCountEdit().text() << details.CreatedByEdit().text()
+                << details.OutputDirEdit().text() << details.OutputFileNameEdit().text()
+                << details.NotesEdit().toPlainText();
+    controlsDisabled = !dialog.AddButton().isEnabled() && !dialog.AddAllButton().isEnabled() &&
+                       !dialog.RemoveButton().isEnabled() &&
+                       !dialog.RemoveAllButton().isEnabled() && !dialog.BrowseButton().isEnabled() &&
+                       !dialog.BuildCacheButton().isEnabled() && !dialog.MacrosBox().isEnabled() &&
+                       !dialog.PresetFocusBox().isEnabled() && !dialog.RangeTablesBox().isEnabled();
+    details.CreatedByEdit().clear();
+    QTest::keyClicks(&details.CreatedByEdit(), QStringLiteral("Night shift"));
+    QTest::keyClicks(&details.NotesEdit(), QStringLiteral("Rig A"));
+    QTest::keyClick(&details.NotesEdit(), Qt::Key_Return);
+    QTest::keyClicks(&details.NotesEdit(), QStringLiteral("Truss 2"));
+    QTest::mouseClick(&details.BrowseButton(), Qt::LeftButton);
+    QTest::mouseClick(&details.OkButton(), Qt::LeftButton);
+  });
+  std::optional<ResultMarks> marks;
+  modals.Expect<CResultDlg>([&](CResultDlg& result) {
+    marks = ReadMarks(result);
+    QTest::mouseClick(&result.OkButton(), Qt::LeftButton);
+  });
+  QTest::mouseClick(&dialog.BuildCacheButton(), Qt::LeftButton);
+  QVERIFY(modals.Done());
+  QCOMPARE(modals.Unexpected(), QStringList());
+
+  QCOMPARE(detailsSeen, (QStringList{QStringLiteral("Build Cache File"), QLatin1String(kCacheDate),
+                                     QStringLiteral("12"), QStringLiteral("Stage crew"), outputDir_,
+                                     QStringLiteral("OMK01PER.CMP"), QString()}));
+  QVERIFY(controlsDisabled);
+  // The picker opened above the details dialog, not behind it.
+  QCOMPARE(pickerOwner, QStringLiteral("hoardwright::desktop::CBuildDetailsDlg"));
+
+  const QString cachePath = chosenOutput + QStringLiteral("/OMK01PER.CMP");
+  const QByteArray cache = ReadFile(cachePath);
+  QVERIFY(!cache.isEmpty());
+  QCOMPARE(IndexRecordCount(cache), kExampleCount + 1);  // the info personality first
+  QVERIFY(marks.has_value());
+  QCOMPARE(marks->sizeText, QStringLiteral("Cache File Size: %1k").arg(cache.size() / 1024));
+  QCOMPARE(marks->tickVisible, (std::array<bool, 3>{true, true, true}));
+  QCOMPARE(marks->crossVisible, (std::array<bool, 3>{false, false, false}));
+
+  QCOMPARE(Settings()->value(QStringLiteral("DefaultDir")).toString(), persDir_ + QLatin1Char('/'));
+  QCOMPARE(Settings()->value(QStringLiteral("OutputDir")).toString(), chosenOutput + QLatin1Char('/'));
+  QCOMPARE(Settings()->value(QStringLiteral("CreatedBy")).toString(), QStringLiteral("Night shift"));
+  QCOMPARE(dialog.Model().Notes(), std::string("Rig A\r\nTruss 2"));
+
+  // Idle again.
+  QVERIFY(dialog.AddButton().isEnabled());
+  QVERIFY(dialog.BuildCacheButton().isEnabled());
+  QVERIFY(dialog.MacrosBox().isEnabled());
+  QVERIFY(!dialog.ProgressBar().isVisible());
+  QCOMPARE(dialog.StatusLine().text(), QStringLiteral(" "));
+
+  // The same inputs given to the core directly give the same bytes; with macros included they
+  // would not, so the check box reached the build.
+  hoardwright::ui::BuildRequest request = dialog.Model().MakeBuildRequest();
+  QCOMPARE(request.entries.size(), std::size_t{kExampleCount});
+  QVERIFY(QString::fromStdString(request.entries.front()).endsWith(QStringLiteral("ADJMINI.QPF")));
+  request.unattended = true;
+  for (const bool macros : {false, true}) {
+    const QString direct = QFileInfo(persDir_).path() + (macros ? "/with-macros/" : "/direct/");
+    QVERIFY(QDir().mkpath(direct));
+    request.outputDir = direct.toStdString();
+    request.includeMacros = macros;
+    QuietHost host;
+    QVERIFY(hoardwright::BuildStandardCache(request, host).cacheWritten);
+    QVERIFY(host.messages.empty());
+    const QByteArray directCache = ReadFile(direct + QStringLiteral("OMK01PER.CMP"));
+    QCOMPARE(directCache == cache, !macros);
+  }
+}
+
+void DesktopDialogsTest::cancelledBuildWritesNothing() {
+  CBuildCacheDlg dialog;
+  Show(dialog);
+  QTest::mouseClick(&dialog.AddAllButton(), Qt::LeftButton);
+  ModalScript modals;
+  modals.Expect<CBuildDetailsDlg>([](CBuildDetailsDlg& details) {
+    QTest::keyClicks(&details.CreatedByEdit(), QStringLiteral(" and friends"));
+    QTest::mouseClick(&details.CancelButton(), Qt::LeftButton);
+  });
+  QTest::mouseClick(&dialog.BuildCacheButton(), Qt::LeftButton);
+  QVERIFY(modals.Done());
+  // No result dialog, no message.
+  QCOMPARE(modals.Unexpected(), QStringList());
+  QVERIFY(QDir(outputDir_).isEmpty());
+  QCOMPARE(Settings()->value(QStringLiteral("DefaultDir")).toString(), persDir_);
+  QCOMPARE(Settings()->value(QStringLiteral("CreatedBy")).toString(), QStringLiteral("Stage crew"));
+  QCOMPARE(dialog.Model().CreatedBy(), std::string("Stage crew"));
+  QVERIFY(dialog.BuildCacheButton().isEnabled());
+  QVERIFY(!dialog.ProgressBar().isVisible());
+}
+
+// Closed while the build runs (it takes input between two personalities), the window waits for
+// the build to stop, which writes no cache and removes its working directory, and then closes.
+void DesktopDialogsTest::closingTheWindowStopsTheBuild() {
+  QTemporaryDir tmp;
+  QVERIFY(tmp.isValid());
+  const QByteArray savedTmpdir = qgetenv("TMPDIR");
+  qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+  const QString cachePath = outputDir_ + QStringLiteral("OMK01PER.CMP");
+  {
+    QFile earlier(cachePath);
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.write("earlier");
+  }
+
+  CBuildCacheDlg dialog;
+  Show(dialog);
+  QTest::mouseClick(&dialog.AddAllButton(), Qt::LeftButton);
+  // Closes the window once the build has made its working directory.
+  bool closedDuringBuild = false;
+  QTimer closer;
+  closer.setInterval(0);
+  connect(&closer, &QTimer::timeout, &dialog, [&] {
+    if (QDir(tmp.path()).isEmpty()) return;
+    closer.stop();
+    closedDuringBuild = dialog.Building();
+    dialog.close();
+  });
+  ModalScript modals;
+  modals.Expect<CBuildDetailsDlg>([&](CBuildDetailsDlg& details) {
+    closer.start();
+    QTest::mouseClick(&details.OkButton(), Qt::LeftButton);
+  });
+  QTest::mouseClick(&dialog.BuildCacheButton(), Qt::LeftButton);
+  qputenv("TMPDIR", savedTmpdir);
+
+  QVERIFY(modals.Done());
+  QCOMPARE(modals.Unexpected(), QStringList());  // no result dialog, no message
+  QVERIFY(closedDuringBuild);
+  QVERIFY(!dialog.isVisible());
+  QCOMPARE(dialog.result(), int(QDialog::Rejected));
+  QCOMPARE(ReadFile(cachePath), QByteArray("earlier"));
+  QCOMPARE(QDir(outputDir_).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+           QStringList{QStringLiteral("OMK01PER.CMP")});
+  QVERIFY(QDir(tmp.path()).isEmpty());
+}
+
+void DesktopDialogsTest::failingPersonalityIsReportedUnderItsPath() {
+  CBuildCacheDlg dialog;
+  Show(dialog);
+  QTest::mouseClick(&dialog.AddAllButton(), Qt::LeftButton);
+  // The file loses its DEVICE line (and DEVICEADDRESS, which would be taken for it) after it
+  // was listed.
+  const QString broken = persDir_ + QStringLiteral("/LTDIMMER.QPF");
+  QByteArray text = ReadFile(broken);
+  text.replace("DEVICE", "; NO DEVICE");
+  {
+    QFile file(broken);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
+  }
+
+  ModalScript modals;
+  modals.Expect<CBuildDetailsDlg>(
+      [](CBuildDetailsDlg& details) { QTest::mouseClick(&details.OkButton(), Qt::LeftButton); });
+  modals.ExpectMessage();  // the keyword reader's own message
+  QString statusDuringMessage;
+  QString caption;
+  QString message;
+  bool progressShown = false;
+  bool buildDisabled = false;
+  modals.Expect<QMessageBox>([&](QMessageBox& box) {
+    statusDuringMessage = dialog.StatusLine().text();
+    progressShown = dialog.ProgressBar().isVisible();
+    buildDisabled = !dialog.BuildCacheButton().isEnabled();
+    caption = box.windowTitle();
+    message = box.text();
+    modals.Expect<CResultDlg>([](CResultDlg& result) { result.accept(); });
+    box.button(QMessageBox::Ok)->click();
+  });
+  QTest::mouseClick(&dialog.BuildCacheButton(), Qt::LeftButton);
+  QVERIFY(modals.Done());
+  QCOMPARE(modals.Unexpected(), QStringList());
+  QCOMPARE(modals.Messages().size(), std::size_t{1});
+  QCOMPARE(modals.Messages()[0].text, QStringLiteral("error - couldn't find keyword DEVICE"));
+  QCOMPARE(caption, broken);
+  QCOMPARE(message, QStringLiteral("keyword DEVICE not found in ") + broken +
+                        QStringLiteral(", this personality will NOT be added to the cahce!\n"));
+  QCOMPARE(statusDuringMessage, broken);
+  QVERIFY(progressShown);
+  QVERIFY(buildDisabled);
+  QCOMPARE(IndexRecordCount(ReadFile(outputDir_ + QStringLiteral("OMK01PER.CMP"))),
+           kExampleCount);  // eleven personalities and the info personality
+}
+
+void DesktopDialogsTest::detailsDialogFieldsNotesAndBrowse() {
+  CBuildCacheDlg dialog;
+  QStringList answers{QString(), QStringLiteral("/srv/caches")};
+  dialog.SetFolderPicker([&](QWidget*, const QString&) { return answers.takeFirst(); });
+  CBuildDetailsDlg details(&dialog);
+  details.CacheDate = kCacheDate;
+  details.FileCount = 7;
+  details.CreatedBy = "Crew";
+  details.OutputDir = "/home/crew/";
+  details.OutputFileName = "OTHER.CMP";  // the dialog starts with the standard name regardless
+  details.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&details));
+  QCOMPARE(details.CacheDateEdit().text(), QLatin1String(kCacheDate));
+  QCOMPARE(details.FileCountEdit().text(), QStringLiteral("7"));
+  QVERIFY(details.CacheDateEdit().isReadOnly());
+  QVERIFY(details.FileCountEdit().isReadOnly());
+  QVERIFY(details.OutputDirEdit().isReadOnly());
+  QCOMPARE(details.OutputFileNameEdit().text(), QStringLiteral("OMK01PER.CMP"));
+  QVERIFY(details.OkButton().isDefault());
+
+  // Return breaks the line instead of pressing OK.
+  details.NotesEdit().setFocus();
+  QTest::keyClicks(&details.NotesEdit(), QStringLiteral("Twenty-five characters ok"));
+  QTest::keyClick(&details.NotesEdit(), Qt::Key_Return);
+  QTest::keyClicks(&details.NotesEdit(), QStringLiteral("a last line of thirty chars ok"));
+  QVERIFY(details.isVisible());
+
+  // Browse cancelled, then a folder chosen: the typed values survive both.
+  QTest::mouseClick(&details.BrowseButton(), Qt::LeftButton);
+  QCOMPARE(details.OutputDirEdit().text(), QStringLiteral("/home/crew/"));
+  QTest::mouseClick(&details.BrowseButton(), Qt::LeftButton);
+  QCOMPARE(details.OutputDirEdit().text(), QStringLiteral("/srv/caches/"));
+  QCOMPARE(details.NotesEdit().toPlainText(),
+           QStringLiteral("Twenty-five characters ok\na last line of thirty chars ok"));
+
+  details.OutputFileNameEdit().setText(QStringLiteral("SHOW.CMP"));
+  QTest::mouseClick(&details.OkButton(), Qt::LeftButton);
+  QCOMPARE(details.result(), int(QDialog::Accepted));
+  // Lines keep 20 characters and their CR, the last line 21 characters.
+  QCOMPARE(details.Notes, std::string("Twenty-five characte\r\na last line of thirty"));
+  QCOMPARE(details.OutputDir, std::string("/srv/caches/"));
+  QCOMPARE(details.OutputFileName, std::string("SHOW.CMP"));
+  QCOMPARE(details.CreatedBy, std::string("Crew"));
+}
+
+void DesktopDialogsTest::resultDialogShowsTicksAndCrosses_data() {
+  QTest::addColumn<int>("cacheSize");
+  QTest::addColumn<int>("personalityCount");
+  QTest::addColumn<QString>("sizeText");
+  QTest::addColumn<QList<bool>>("fits");
+  const QString tooMany = QStringLiteral("Error: This file contains more than 1000 personalities!");
+  QTest::newRow("90k fits all") << 93183 << 12 << QStringLiteral("Cache File Size: 90k")
+                                << QList<bool>{true, true, true};
+  QTest::newRow("91k too big for Tiber") << 93184 << 12 << QStringLiteral("Cache File Size: 91k")
+                                         << QList<bool>{false, true, true};
+  QTest::newRow("95k") << 98303 << 1000 << QStringLiteral("Cache File Size: 95k")
+                       << QList<bool>{false, true, true};
+  QTest::newRow("96k fits none") << 98304 << 12 << QStringLiteral("Cache File Size: 96k")
+                                 << QList<bool>{false, false, false};
+  QTest::newRow("1001 personalities, marks by size") << 5000 << 1001 << tooMany
+                                                     << QList<bool>{true, true, true};
+}
+
+void DesktopDialogsTest::resultDialogShowsTicksAndCrosses() {
+  QFETCH(int, cacheSize);
+  QFETCH(int, personalityCount);
+  QFETCH(QString, sizeText);
+  QFETCH(QList<bool>, fits);
+  CResultDlg result;
+  QCOMPARE(result.SizeLabel().text(), QStringLiteral("Cache File Size: 0k"));
+  result.CacheSize = cacheSize;
+  result.PersonalityCount = personalityCount;
+  result.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&result));
+  QCOMPARE(result.windowTitle(), QStringLiteral("Cache File"));
+  QCOMPARE(result.SizeLabel().text(), sizeText);
+  const QStringList names{QStringLiteral("Tiber"), QStringLiteral("Ostra Mk1"),
+                          QStringLiteral("Verdane Mk1")};
+  const QStringList limits{QStringLiteral("(limit 91k)"), QStringLiteral("(limit 96k)"),
+                           QStringLiteral("(limit 96k)")};
+  for (int row = 0; row < CResultDlg::kConsoleRows; ++row) {
+    QCOMPARE(result.ConsoleLabel(row).text(), names[row]);
+    QCOMPARE(result.LimitLabel(row).text(), limits[row]);
+    QCOMPARE(result.Tick(row).isVisible(), fits[row]);
+    QCOMPARE(result.Cross(row).isVisible(), !fits[row]);
+    // Tick and cross share one place; the drawings keep their sizes.
+    QCOMPARE(result.Tick(row).geometry(), result.Cross(row).geometry());
+    QCOMPARE(result.Tick(row).pixmap().deviceIndependentSize().toSize(), QSize(15, 15));
+    QCOMPARE(result.Cross(row).pixmap().deviceIndependentSize().toSize(), QSize(14, 14));
+    QVERIFY(!result.Tick(row).pixmap().isNull());
+  }
+  QTest::keyClick(&result, Qt::Key_Escape);
+  QVERIFY(!result.isVisible());
+}
+
+QTEST_MAIN(DesktopDialogsTest)
+#include "DesktopDialogsTest.moc"
