@@ -5,7 +5,6 @@
 #include <system_error>
 
 #include "support/DirectoryText.h"
-#include "ui/MainDialogModel.h"
 
 namespace hoardwright::ui {
 

@@ -79,4 +79,14 @@ void PersonalityListModel::ClickColumn(ListColumn column) {
   SortByState();
 }
 
+void CopyToCacheList(const PersonalityEntry& entry, PersonalityListModel& cacheList) {
+  for (std::size_t i = 0; i < cacheList.RowCount(); ++i) {
+    if (EqualIgnoringAsciiCase(cacheList.Row(i).deviceName, entry.deviceName)) {
+      cacheList.RemoveAt(i);
+      break;  // the list never holds two such rows
+    }
+  }
+  cacheList.Append(entry);
+}
+
 }  // namespace hoardwright::ui

@@ -53,4 +53,8 @@ class PersonalityListModel {
   SortState sort_;
 };
 
+// Puts one row into a cache list: a row whose device name matches without regard to letter case
+// is replaced (removed, and the new row appended at the end).
+void CopyToCacheList(const PersonalityEntry& entry, PersonalityListModel& cacheList);
+
 }  // namespace hoardwright::ui

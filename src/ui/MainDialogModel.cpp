@@ -4,16 +4,6 @@
 
 namespace hoardwright::ui {
 
-void CopyToCacheList(const PersonalityEntry& entry, PersonalityListModel& cacheList) {
-  for (std::size_t i = 0; i < cacheList.RowCount(); ++i) {
-    if (EqualIgnoringAsciiCase(cacheList.Row(i).deviceName, entry.deviceName)) {
-      cacheList.RemoveAt(i);
-      break;  // the list never holds two such rows
-    }
-  }
-  cacheList.Append(entry);
-}
-
 std::string CacheLabelText(std::size_t fileCount) {
   return "Cache File (" + std::to_string(fileCount) + " Files)";
 }

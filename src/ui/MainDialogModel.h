@@ -13,10 +13,6 @@
 
 namespace hoardwright::ui {
 
-// Puts one row into a cache list: a row whose device name matches without regard to letter case
-// is replaced (removed, and the new row appended at the end).
-void CopyToCacheList(const PersonalityEntry& entry, PersonalityListModel& cacheList);
-
 // "Cache File (%d Files)".
 std::string CacheLabelText(std::size_t fileCount);
 
