@@ -11,34 +11,34 @@
 
 namespace hoardwright::fuzz {
 
-bool ExamineInputFits(Bytes data) { return data.size() <= kMaxExamineInput; }
+bool InspectInputFits(Bytes data) { return data.size() <= kMaxInspectInput; }
 
 namespace {
 
-void ExamineAndRender(Bytes file) {
-  const examine::ExamineReport report = examine::ExamineCache(file, "fuzz.CMP");
+void InspectAndRender(Bytes file) {
+  const inspect::InspectReport report = inspect::InspectCache(file, "fuzz.CMP");
   Check(report.fileSize == file.size(), "the report gives the file's size");
   std::ostringstream text;
-  examine::WriteExamineText(report, text);
+  inspect::WriteInspectText(report, text);
   Check(!text.str().empty(), "the text report says something");
   std::ostringstream json;
-  examine::WriteExamineJson(report, nullptr, json);
+  inspect::WriteInspectJson(report, nullptr, json);
   Check(!json.str().empty(), "the JSON report says something");
 }
 
 }  // namespace
 
-void ExamineStandard(Bytes data) {
-  if (!ExamineInputFits(data)) return;
-  if (examine::IsExtendedCache(data)) return;  // that file is read as the other kind
-  ExamineAndRender(data);
+void InspectStandard(Bytes data) {
+  if (!InspectInputFits(data)) return;
+  if (inspect::IsExtendedCache(data)) return;  // that file is read as the other kind
+  InspectAndRender(data);
 }
 
-void ExamineExtended(Bytes data) {
-  if (!ExamineInputFits(data)) return;
+void InspectExtended(Bytes data) {
+  if (!InspectInputFits(data)) return;
   std::vector<std::uint8_t> file(extended::kMagic.begin(), extended::kMagic.end());
   file.insert(file.end(), data.begin(), data.end());
-  ExamineAndRender(file);
+  InspectAndRender(file);
 }
 
 }  // namespace hoardwright::fuzz

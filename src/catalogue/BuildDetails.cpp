@@ -2,7 +2,7 @@
 
 #include "support/DirectoryText.h"
 
-namespace hoardwright::ui {
+namespace hoardwright::catalogue {
 namespace {
 
 constexpr std::size_t kMaxNoteLines = 10;
@@ -34,7 +34,7 @@ std::string CutNotes(std::string notes) {
 
 std::string ApplyBrowsedOutputDir(std::string current, std::string chosen) {
   if (chosen.empty()) return current;
-  return WithTrailingSeparator(std::move(chosen));
+  return support::WithTrailingSeparator(std::move(chosen));
 }
 
-}  // namespace hoardwright::ui
+}  // namespace hoardwright::catalogue

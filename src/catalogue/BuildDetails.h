@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace hoardwright::ui {
+namespace hoardwright::catalogue {
 
 // The file name the details dialog always starts with.
 inline constexpr std::string_view kDefaultCacheFileName = "OMK01PER.CMP";
@@ -17,4 +17,4 @@ std::string CutNotes(std::string notes);
 // chosen directory with a trailing "/".
 std::string ApplyBrowsedOutputDir(std::string current, std::string chosen);
 
-}  // namespace hoardwright::ui
+}  // namespace hoardwright::catalogue

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace hoardwright::ui {
+namespace hoardwright::catalogue {
 
 enum class CacheType { Standard, Extended };
 
@@ -21,4 +21,4 @@ struct BuildRequest {
   bool unattended = false;
 };
 
-}  // namespace hoardwright::ui
+}  // namespace hoardwright::catalogue

@@ -6,10 +6,10 @@
 
 #include "support/DirectoryText.h"
 
-namespace hoardwright::ui {
+namespace hoardwright::catalogue {
 
 CacheListing ListCacheEntries(const std::vector<std::string>& paths,
-                              const ManufacturerMap& manufacturers, Reporter& reporter,
+                              const ManufacturerMap& manufacturers, support::Reporter& reporter,
                               const FileObserver& observe) {
   CacheListing listing;
   const auto leaveOut = [&](const std::string& path, const std::string& reason) {
@@ -21,7 +21,7 @@ CacheListing ListCacheEntries(const std::vector<std::string>& paths,
   };
   // Every file read that gives no row is left out: with the gate's reason, or without one when
   // it has no DEVICE line. One whose device name the scan listed already has a row elsewhere.
-  const FileObserver seen = [&](const std::string& path, const InputFile& file,
+  const FileObserver seen = [&](const std::string& path, const support::InputFile& file,
                                 const PersonalityEntry* entry) {
     if (observe) observe(path, file, entry);
     if (!file.Read()) {
@@ -34,10 +34,10 @@ CacheListing ListCacheEntries(const std::vector<std::string>& paths,
   for (const std::string& path : paths) {
     std::error_code error;
     if (std::filesystem::is_directory(path, error)) {
-      const PersonalityScan scan = ScanPersonalityDirectory(WithTrailingSeparator(path),
+      const PersonalityScan scan = ScanPersonalityDirectory(support::WithTrailingSeparator(path),
                                                             manufacturers, reporter, {}, seen);
       if (!scan.error.empty()) {
-        const InputFile unlisted{{}, "cannot list the directory: " + scan.error};
+        const support::InputFile unlisted{{}, "cannot list the directory: " + scan.error};
         if (observe) observe(path, unlisted, nullptr);
         leaveOut(path, unlisted.refusal);
       }
@@ -50,4 +50,4 @@ CacheListing ListCacheEntries(const std::vector<std::string>& paths,
   return listing;
 }
 
-}  // namespace hoardwright::ui
+}  // namespace hoardwright::catalogue

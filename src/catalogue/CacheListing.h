@@ -11,7 +11,7 @@
 #include "catalogue/PersonalityListModel.h"
 #include "catalogue/PersonalityScan.h"
 
-namespace hoardwright::ui {
+namespace hoardwright::catalogue {
 
 // A path that gives no row.
 struct UnlistedPath {
@@ -31,7 +31,7 @@ struct CacheListing {
 // reported as "PATH: REASON"; the readers report missing DEVICE lines. `observe` sees every file
 // read, and every directory that cannot be listed (as a file refused with that reason).
 CacheListing ListCacheEntries(const std::vector<std::string>& paths,
-                              const ManufacturerMap& manufacturers, Reporter& reporter,
+                              const ManufacturerMap& manufacturers, support::Reporter& reporter,
                               const FileObserver& observe = {});
 
-}  // namespace hoardwright::ui
+}  // namespace hoardwright::catalogue

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace hoardwright::ui {
+namespace hoardwright::catalogue {
 
 char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -37,4 +37,4 @@ void SortEntries(std::span<PersonalityEntry> entries, ListColumn column, bool as
   });
 }
 
-}  // namespace hoardwright::ui
+}  // namespace hoardwright::catalogue

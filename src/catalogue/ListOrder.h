@@ -6,7 +6,7 @@
 
 #include "catalogue/PersonalityEntry.h"
 
-namespace hoardwright::ui {
+namespace hoardwright::catalogue {
 
 enum class ListColumn { Device = 0, Manufacturer = 1 };
 
@@ -34,4 +34,4 @@ void SortEntries(std::span<PersonalityEntry> entries, ListColumn column, bool as
 char UpperAscii(char c);
 bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
 
-}  // namespace hoardwright::ui
+}  // namespace hoardwright::catalogue

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-namespace hoardwright {
+namespace hoardwright::catalogue {
 namespace {
 
 constexpr std::array<ManufacturerRow, 127> kRows{{
@@ -89,4 +89,4 @@ std::string ManufacturerNameForFile(const ManufacturerMap& map, std::string_view
   return "Unknown";
 }
 
-}  // namespace hoardwright
+}  // namespace hoardwright::catalogue

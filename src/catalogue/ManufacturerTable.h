@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace hoardwright {
+namespace hoardwright::catalogue {
 
 // Display names are exactly this long, padded with blanks on the right.
 inline constexpr std::size_t kManufacturerNameLength = 17;
@@ -28,4 +28,4 @@ ManufacturerMap LoadManufacturerMap();
 // its first three, then the unpadded "Unknown".
 std::string ManufacturerNameForFile(const ManufacturerMap& map, std::string_view fileName);
 
-}  // namespace hoardwright
+}  // namespace hoardwright::catalogue

@@ -4,17 +4,17 @@
 #include <cstddef>
 #include <string>
 
-namespace hoardwright::ui {
+namespace hoardwright::catalogue {
 
 // The lists show only the first 12 characters of a DEVICE text.
-inline constexpr std::size_t kDeviceNameLength = 12;
+inline constexpr std::size_t kListDeviceNameLength = 12;
 
 struct PersonalityEntry {
-  std::string deviceName;        // at most kDeviceNameLength characters
+  std::string deviceName;        // at most kListDeviceNameLength characters
   std::string manufacturerName;  // the padded table name, or "Unknown"
   std::string filePath;          // directory text (ending with "/") followed by the file's name
 
   bool operator==(const PersonalityEntry&) const = default;
 };
 
-}  // namespace hoardwright::ui
+}  // namespace hoardwright::catalogue

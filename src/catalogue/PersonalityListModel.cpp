@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace hoardwright::ui {
+namespace hoardwright::catalogue {
 
 std::vector<PersonalityEntry> PersonalityListModel::Entries() const {
   std::vector<PersonalityEntry> entries;
@@ -89,4 +89,4 @@ void CopyToCacheList(const PersonalityEntry& entry, PersonalityListModel& cacheL
   cacheList.Append(entry);
 }
 
-}  // namespace hoardwright::ui
+}  // namespace hoardwright::catalogue

@@ -9,7 +9,7 @@
 #include "catalogue/ListOrder.h"
 #include "catalogue/PersonalityEntry.h"
 
-namespace hoardwright::ui {
+namespace hoardwright::catalogue {
 
 class PersonalityListModel {
  public:
@@ -57,4 +57,4 @@ class PersonalityListModel {
 // is replaced (removed, and the new row appended at the end).
 void CopyToCacheList(const PersonalityEntry& entry, PersonalityListModel& cacheList);
 
-}  // namespace hoardwright::ui
+}  // namespace hoardwright::catalogue

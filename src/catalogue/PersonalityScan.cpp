@@ -13,7 +13,7 @@
 #include "personality/OutputCursor.h"
 #include "support/DirectoryText.h"
 
-namespace hoardwright::ui {
+namespace hoardwright::catalogue {
 namespace {
 
 // ReadDevice writes at most 80 characters and their NUL.
@@ -28,23 +28,23 @@ std::string UpperCasedAscii(std::string_view text) {
 std::optional<PersonalityEntry> EntryFromText(std::string filePath, std::string_view fileName,
                                               std::string bytes,
                                               const ManufacturerMap& manufacturers,
-                                              Reporter& reporter) {
-  LineStream stream(std::move(bytes), LineMode::Text);
+                                              support::Reporter& reporter) {
+  personality::LineStream stream(std::move(bytes), personality::LineMode::Text);
   std::array<std::uint8_t, kDeviceBufferSize> deviceBuffer{};
-  OutputCursor cursor(deviceBuffer);
-  if (!ReadDevice(stream, cursor, reporter)) return std::nullopt;
+  personality::OutputCursor cursor(deviceBuffer);
+  if (!personality::ReadDevice(stream, cursor, reporter)) return std::nullopt;
 
   const auto* text = reinterpret_cast<const char*>(deviceBuffer.data());
   const std::string_view deviceText(text, std::ranges::find(deviceBuffer, 0) - deviceBuffer.begin());
-  return PersonalityEntry{std::string(deviceText.substr(0, kDeviceNameLength)),
+  return PersonalityEntry{std::string(deviceText.substr(0, kListDeviceNameLength)),
                           ManufacturerNameForFile(manufacturers, fileName), std::move(filePath)};
 }
 
 // Reads one file through the gate, once: the observer sees the bytes the entry was made of.
 std::optional<PersonalityEntry> ReadEntry(const std::string& filePath, std::string_view fileName,
-                                          const ManufacturerMap& manufacturers, Reporter& reporter,
+                                          const ManufacturerMap& manufacturers, support::Reporter& reporter,
                                           std::string* readError, const FileObserver& observe) {
-  InputFile file = ReadInputFile(filePath, kMaxPersonalityFileSize);
+  support::InputFile file = support::ReadInputFile(filePath, support::kMaxPersonalityFileSize);
   std::optional<PersonalityEntry> entry;
   if (file.Read()) {
     std::string bytes = observe ? file.bytes : std::move(file.bytes);
@@ -88,9 +88,9 @@ std::vector<std::string> ListPersonalityFiles(std::string_view directory, std::s
 }
 
 PersonalityScan ScanPersonalityDirectory(std::string_view personalityDir,
-                                         const ManufacturerMap& manufacturers, Reporter& reporter,
+                                         const ManufacturerMap& manufacturers, support::Reporter& reporter,
                                          SortState sort, const FileObserver& observe) {
-  PersonalityScan scan{WithTrailingSeparator(std::string(personalityDir)), {}, {}};
+  PersonalityScan scan{support::WithTrailingSeparator(std::string(personalityDir)), {}, {}};
   if (scan.personalityDir.empty()) return scan;
 
   std::set<std::string> listedDevices;
@@ -108,7 +108,7 @@ PersonalityScan ScanPersonalityDirectory(std::string_view personalityDir,
 
 std::optional<PersonalityEntry> ReadPersonalityEntry(const std::string& filePath,
                                                      const ManufacturerMap& manufacturers,
-                                                     Reporter& reporter, std::string* readError,
+                                                     support::Reporter& reporter, std::string* readError,
                                                      const FileObserver& observe) {
   const std::string fileName = std::filesystem::path(filePath).filename().string();
   return ReadEntry(filePath, fileName, manufacturers, reporter, readError, observe);
@@ -116,9 +116,9 @@ std::optional<PersonalityEntry> ReadPersonalityEntry(const std::string& filePath
 
 std::optional<PersonalityEntry> EntryFromBytes(const std::string& filePath, std::string_view bytes,
                                                const ManufacturerMap& manufacturers,
-                                               Reporter& reporter) {
+                                               support::Reporter& reporter) {
   const std::string fileName = std::filesystem::path(filePath).filename().string();
   return EntryFromText(filePath, fileName, std::string(bytes), manufacturers, reporter);
 }
 
-}  // namespace hoardwright::ui
+}  // namespace hoardwright::catalogue

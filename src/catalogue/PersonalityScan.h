@@ -13,12 +13,12 @@
 #include "catalogue/ListOrder.h"
 #include "catalogue/PersonalityEntry.h"
 
-namespace hoardwright::ui {
+namespace hoardwright::catalogue {
 
 // Sees each personality file as it is read: its bytes or why they could not be read, and the
 // entry made of them (null without a DEVICE line), whether or not the scan then lists it, so that
 // whoever looks further at a file works on the very bytes its row was made of.
-using FileObserver = std::function<void(const std::string& path, const InputFile& file,
+using FileObserver = std::function<void(const std::string& path, const support::InputFile& file,
                                         const PersonalityEntry* entry)>;
 
 struct PersonalityScan {
@@ -33,7 +33,7 @@ struct PersonalityScan {
 // and later files repeating a device name silently. The process's current directory is not
 // touched.
 PersonalityScan ScanPersonalityDirectory(std::string_view personalityDir,
-                                         const ManufacturerMap& manufacturers, Reporter& reporter,
+                                         const ManufacturerMap& manufacturers, support::Reporter& reporter,
                                          SortState sort, const FileObserver& observe = {});
 
 // The names of a directory's entries whose extension is "QPF" in any letter case, whatever they
@@ -52,13 +52,13 @@ bool HasPersonalityExtension(std::string_view fileName);
 // given; nothing reported) or has no DEVICE line (ReadDevice reports it to `reporter`).
 std::optional<PersonalityEntry> ReadPersonalityEntry(const std::string& filePath,
                                                      const ManufacturerMap& manufacturers,
-                                                     Reporter& reporter,
+                                                     support::Reporter& reporter,
                                                      std::string* readError = nullptr,
                                                      const FileObserver& observe = {});
 
 // The entry the scan makes of a file's bytes, read already; nullopt without a DEVICE line.
 std::optional<PersonalityEntry> EntryFromBytes(const std::string& filePath, std::string_view bytes,
                                                const ManufacturerMap& manufacturers,
-                                               Reporter& reporter);
+                                               support::Reporter& reporter);
 
-}  // namespace hoardwright::ui
+}  // namespace hoardwright::catalogue

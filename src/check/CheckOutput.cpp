@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-namespace hoardwright::examine {
+namespace hoardwright::check {
 namespace {
 
 using Json = nlohmann::ordered_json;
@@ -47,10 +47,10 @@ void WriteCheckText(const std::vector<FileCheck>& checks, std::ostream& out) {
     leftOut += check.LeftOut() ? 1 : 0;
     // File names and personality text may hold control characters: shown escaped, as inspect
     // shows them, so that each finding stays on its line and nothing reaches the terminal raw.
-    out << Escaped(check.path) << ": " << Verdict(check);
-    if (!check.device.empty()) out << " (device \"" << Escaped(check.device) << "\")";
+    out << inspect::Escaped(check.path) << ": " << Verdict(check);
+    if (!check.device.empty()) out << " (device \"" << inspect::Escaped(check.device) << "\")";
     out << '\n';
-    for (const CheckItem& item : check.items) out << "  " << Escaped(CheckItemText(item)) << '\n';
+    for (const CheckItem& item : check.items) out << "  " << inspect::Escaped(CheckItemText(item)) << '\n';
   }
   out << "Checked " << checks.size() << (checks.size() == 1 ? " file" : " files") << ": "
       << checks.size() - leftOut << " built into both caches, " << leftOut << " left out of one or both\n";
@@ -69,11 +69,11 @@ Json CheckJson(const std::vector<FileCheck>& checks) {
           {"caches", Caches(item)},
           {"line", f.line > 0 ? Json(f.line) : Json(nullptr)},
           {"column", f.column > 0 ? Json(f.column) : Json(nullptr)},
-          {"message", Latin1(f.message)}});
+          {"message", inspect::Latin1(f.message)}});
     }
-    files.push_back(Json{{"path", PathJson(check.path)},
-                         {"device", Latin1(check.device)},
-                         {"manufacturer", Latin1(check.manufacturer)},
+    files.push_back(Json{{"path", inspect::PathJson(check.path)},
+                         {"device", inspect::Latin1(check.device)},
+                         {"manufacturer", inspect::Latin1(check.manufacturer)},
                          {"standard", check.standard},
                          {"extended", check.extended},
                          {"findings", items}});
@@ -81,4 +81,4 @@ Json CheckJson(const std::vector<FileCheck>& checks) {
   return Json{{"files", files}, {"checked", checks.size()}, {"leftOut", leftOut}};
 }
 
-}  // namespace hoardwright::examine
+}  // namespace hoardwright::check

@@ -7,7 +7,7 @@
 
 #include "check/PersonalityCheck.h"
 
-namespace hoardwright::examine {
+namespace hoardwright::check {
 
 // "  LEFT OUT, line 17, column 7: malformed DMX channel line 17: ... [standard, extended]".
 std::string CheckItemText(const CheckItem& item);
@@ -16,4 +16,4 @@ std::string CheckItemText(const CheckItem& item);
 void WriteCheckText(const std::vector<FileCheck>& checks, std::ostream& out);
 nlohmann::ordered_json CheckJson(const std::vector<FileCheck>& checks);
 
-}  // namespace hoardwright::examine
+}  // namespace hoardwright::check

@@ -4,7 +4,7 @@
 
 #include "personality/LineHelpers.h"
 
-namespace hoardwright::examine {
+namespace hoardwright::check {
 
 LineNumbers::LineNumbers(std::string_view content) : size_(content.size()) {
   for (std::size_t i = 0; i < content.size(); ++i) {
@@ -22,14 +22,14 @@ std::size_t LineNumbers::LineBefore(std::size_t offset) const {
   return offset == 0 ? 0 : LineAt(offset - 1);
 }
 
-std::optional<std::size_t> LocateKeyword(LineStream& stream, std::size_t from,
+std::optional<std::size_t> LocateKeyword(personality::LineStream& stream, std::size_t from,
                                          std::string_view keyword) {
   const std::size_t saved = stream.Tell();
   stream.Seek(from);
   std::optional<std::size_t> found;
   std::string_view line;
   for (std::size_t start = stream.Tell(); stream.ReadLine(line); start = stream.Tell()) {
-    if (StartsWith(line, keyword)) {
+    if (personality::StartsWith(line, keyword)) {
       found = start;
       break;
     }
@@ -38,7 +38,7 @@ std::optional<std::size_t> LocateKeyword(LineStream& stream, std::size_t from,
   return found;
 }
 
-std::string_view LineEndingAt(LineStream& stream, std::size_t end) {
+std::string_view LineEndingAt(personality::LineStream& stream, std::size_t end) {
   // Lines are read from the start so that a split overlong line comes out as the reader saw it.
   const std::size_t saved = stream.Tell();
   stream.Rewind();
@@ -49,4 +49,4 @@ std::string_view LineEndingAt(LineStream& stream, std::size_t end) {
   return last;
 }
 
-}  // namespace hoardwright::examine
+}  // namespace hoardwright::check

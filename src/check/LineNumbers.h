@@ -9,7 +9,7 @@
 
 #include "personality/LineStream.h"
 
-namespace hoardwright::examine {
+namespace hoardwright::check {
 
 class LineNumbers {
  public:
@@ -29,11 +29,11 @@ class LineNumbers {
 // The offset at which the first line starting with `keyword` begins, searching the stream's lines
 // from `from` as the keyword search does; nullopt when there is none. The stream's position is
 // restored.
-std::optional<std::size_t> LocateKeyword(LineStream& stream, std::size_t from,
+std::optional<std::size_t> LocateKeyword(personality::LineStream& stream, std::size_t from,
                                          std::string_view keyword);
 
 // The text of the reader's line that ends at `end` (the last line read when the stream stands
 // there), as ReadLine delivered it.
-std::string_view LineEndingAt(LineStream& stream, std::size_t end);
+std::string_view LineEndingAt(personality::LineStream& stream, std::size_t end);
 
-}  // namespace hoardwright::examine
+}  // namespace hoardwright::check

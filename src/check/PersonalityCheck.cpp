@@ -20,7 +20,7 @@
 #include "standard/CacheResult.h"
 #include "catalogue/ListOrder.h"
 
-namespace hoardwright::examine {
+namespace hoardwright::check {
 namespace {
 
 constexpr std::string_view kUnknownManufacturer = "Unknown";
@@ -35,7 +35,7 @@ bool HasLeftOut(const std::vector<Finding>& findings) {
 // A record the build would write but that does not read back: the compilers refuse every record
 // they cannot represent, so this names a fault of the program, not of the file.
 void ReadBack(std::span<const std::uint8_t> record, std::vector<Finding>& findings) {
-  const RecordWalk walk = WalkPersonalityRecord(record);
+  const inspect::RecordWalk walk = inspect::WalkPersonalityRecord(record);
   if (!walk.fault) return;
   findings.push_back(Finding{Finding::Severity::Warning, 0, 0,
                              "the record the build writes does not read back (" +
@@ -48,31 +48,31 @@ void Add(FileCheck& check, Finding finding, bool standard, bool extended) {
   check.items.push_back(CheckItem{std::move(finding), standard, extended});
 }
 
-std::size_t DeviceLine(LineStream& text) {
+std::size_t DeviceLine(personality::LineStream& text) {
   const auto at = LocateKeyword(text, 0, "DEVICE");
   return at ? LineNumbers(text.Content()).LineAt(*at) : 0;
 }
 
 // The standard build: DEVICE, then CompilePersonality with every table included.
-std::vector<Finding> CheckStandard(LineStream& text, bool& built) {
+std::vector<Finding> CheckStandard(personality::LineStream& text, bool& built) {
   text.Rewind();
-  std::array<std::uint8_t, standard_cache::kMaxDeviceTextLength + 1> device{};
-  OutputCursor deviceCursor(device);
-  SilentReporter silent;
-  ReadDevice(text, deviceCursor, silent);
+  std::array<std::uint8_t, standard::kMaxDeviceTextLength + 1> device{};
+  personality::OutputCursor deviceCursor(device);
+  support::SilentReporter silent;
+  personality::ReadDevice(text, deviceCursor, silent);
   const std::size_t start = text.Tell();
 
-  std::vector<std::uint8_t> block(standard_cache::kBlockBufferSize);
-  OutputCursor cursor(block);
-  built = CompilePersonality(text, cursor, TableOptions{}, silent);
+  std::vector<std::uint8_t> block(standard::kBlockBufferSize);
+  personality::OutputCursor cursor(block);
+  built = standard::CompilePersonality(text, cursor, standard::TableOptions{}, silent);
   std::vector<Finding> findings = DiagnoseRecord(text, start, true);
   if (built) ReadBack(cursor.Written(), findings);
   if (!built && !HasLeftOut(findings)) {
     // Nothing is missing or malformed, so the record is too long: measure it.
     std::vector<std::uint8_t> large(kMeasuringBufferSize);
-    OutputCursor measuring(large);
+    personality::OutputCursor measuring(large);
     text.Seek(start);
-    CompilePersonality(text, measuring, TableOptions{}, silent);
+    standard::CompilePersonality(text, measuring, standard::TableOptions{}, silent);
     const std::string size = measuring.Overflowed() ? "over " + std::to_string(kMeasuringBufferSize)
                                                     : std::to_string(measuring.Position());
     findings.push_back(Finding{Finding::Severity::LeftOut, 0, 0,
@@ -87,22 +87,22 @@ void ApplyListLimits(std::size_t rows, const std::set<std::string>& kept,
                      std::vector<FileCheck>& checks) {
   const std::string holds = "the cache list holds " + std::to_string(rows) + " personalities, ";
   std::vector<CheckItem> items;
-  if (rows > standard_cache::kMaxEntries) {
+  if (rows > standard::kMaxEntries) {
     items.push_back({Finding{Finding::Severity::LeftOut, 0, 0,
-                             holds + "more than the " + std::to_string(standard_cache::kMaxEntries) +
+                             holds + "more than the " + std::to_string(standard::kMaxEntries) +
                                  " a standard build takes: it writes no cache"},
                      true, false});
-  } else if (rows > static_cast<std::size_t>(ui::kMaxPersonalities)) {
+  } else if (rows > static_cast<std::size_t>(standard::kMaxStandardPersonalities)) {
     items.push_back({Finding{Finding::Severity::Warning, 0, 0,
-                             holds + "more than " + std::to_string(ui::kMaxPersonalities) +
+                             holds + "more than " + std::to_string(standard::kMaxStandardPersonalities) +
                                  ": the standard build's result says \"" +
-                                 ui::DecideCacheResult(0, static_cast<std::int64_t>(rows)).sizeText +
+                                 standard::DecideCacheResult(0, static_cast<std::int64_t>(rows)).sizeText +
                                  "\""},
                      true, false});
   }
-  if (rows > static_cast<std::size_t>(extended::kMaxPersonalities)) {
+  if (rows > static_cast<std::size_t>(extended::kMaxExtendedPersonalities)) {
     items.push_back({Finding{Finding::Severity::LeftOut, 0, 0,
-                             holds + "more than the " + std::to_string(extended::kMaxPersonalities) +
+                             holds + "more than the " + std::to_string(extended::kMaxExtendedPersonalities) +
                                  " an extended cache holds: the extended build writes no cache"},
                      false, true});
   }
@@ -119,13 +119,13 @@ void ApplyListLimits(std::size_t rows, const std::set<std::string>& kept,
 }
 
 // The extended build: the NAME fields, then ConvertPersonality on the file read in binary mode.
-std::vector<Finding> CheckExtended(LineStream& text, LineStream& binary, bool& built) {
+std::vector<Finding> CheckExtended(personality::LineStream& text, personality::LineStream& binary, bool& built) {
   std::vector<Finding> findings;
-  SilentReporter silent;
+  support::SilentReporter silent;
   text.Rewind();
-  const auto manufacturer = ReadNameFirst(text, silent);
+  const auto manufacturer = personality::ReadNameFirst(text, silent);
   text.Rewind();
-  const auto fixture = ReadNameSecond(text, silent);
+  const auto fixture = personality::ReadNameSecond(text, silent);
   bool named = false;
   if (!manufacturer) {
     findings.push_back(Finding{Finding::Severity::LeftOut, 0, 0,
@@ -161,9 +161,9 @@ std::vector<Finding> CheckExtended(LineStream& text, LineStream& binary, bool& b
 
 }  // namespace
 
-FileCheck CheckPersonalityFile(const std::string& path, const InputFile& file,
-                               const ui::PersonalityEntry* entry,
-                               const ManufacturerMap& manufacturers) {
+FileCheck CheckPersonalityFile(const std::string& path, const support::InputFile& file,
+                               const catalogue::PersonalityEntry* entry,
+                               const catalogue::ManufacturerMap& manufacturers) {
   FileCheck check;
   check.path = path;
   if (!file.Read()) {
@@ -172,11 +172,11 @@ FileCheck CheckPersonalityFile(const std::string& path, const InputFile& file,
   }
   // The standard build and the scan read text mode, the extended build binary mode: both are
   // made of the same bytes.
-  LineStream text(file.bytes, LineMode::Text);
-  LineStream binary(file.bytes, LineMode::Binary);
+  personality::LineStream text(file.bytes, personality::LineMode::Text);
+  personality::LineStream binary(file.bytes, personality::LineMode::Binary);
 
   const std::string fileName = std::filesystem::path(path).filename().string();
-  check.manufacturer = ManufacturerNameForFile(manufacturers, fileName);
+  check.manufacturer = catalogue::ManufacturerNameForFile(manufacturers, fileName);
   if (check.manufacturer == kUnknownManufacturer) {
     Add(check,
         Finding{Finding::Severity::Warning, 0, 0,
@@ -216,27 +216,27 @@ FileCheck CheckPersonalityFile(const std::string& path, const InputFile& file,
 }
 
 std::vector<FileCheck> CheckPaths(const std::vector<std::string>& paths) {
-  const ManufacturerMap manufacturers = LoadManufacturerMap();
-  SilentReporter silent;
+  const catalogue::ManufacturerMap manufacturers = catalogue::LoadManufacturerMap();
+  support::SilentReporter silent;
   std::vector<FileCheck> checks;
   // Each file once, checked on the bytes the listing read; a path named twice is read twice,
   // as the builds read it.
   std::set<std::string> seen;
-  const ui::FileObserver check = [&](const std::string& path, const InputFile& file,
-                                     const ui::PersonalityEntry* entry) {
+  const catalogue::FileObserver check = [&](const std::string& path, const support::InputFile& file,
+                                     const catalogue::PersonalityEntry* entry) {
     if (seen.insert(path).second) {
       checks.push_back(CheckPersonalityFile(path, file, entry, manufacturers));
     }
   };
-  const ui::CacheListing listing = ui::ListCacheEntries(paths, manufacturers, silent, check);
-  const ui::PersonalityListModel& cacheList = listing.cacheList;
+  const catalogue::CacheListing listing = catalogue::ListCacheEntries(paths, manufacturers, silent, check);
+  const catalogue::PersonalityListModel& cacheList = listing.cacheList;
   const std::vector<std::string> rows = cacheList.FilePaths();
   const std::set<std::string> kept(rows.begin(), rows.end());
   for (FileCheck& check : checks) {
     if (check.device.empty() || kept.contains(check.path)) continue;
     std::string winner;
     for (std::size_t row = 0; row < cacheList.RowCount(); ++row) {
-      if (ui::EqualIgnoringAsciiCase(cacheList.Row(row).deviceName, check.device)) {
+      if (catalogue::EqualIgnoringAsciiCase(cacheList.Row(row).deviceName, check.device)) {
         winner = cacheList.Row(row).filePath;
       }
     }
@@ -253,4 +253,4 @@ std::vector<FileCheck> CheckPaths(const std::vector<std::string>& paths) {
   return checks;
 }
 
-}  // namespace hoardwright::examine
+}  // namespace hoardwright::check

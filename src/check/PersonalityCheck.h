@@ -12,7 +12,7 @@
 #include "catalogue/ManufacturerTable.h"
 #include "catalogue/PersonalityEntry.h"
 
-namespace hoardwright::examine {
+namespace hoardwright::check {
 
 struct CheckItem {
   Finding finding;
@@ -35,9 +35,9 @@ struct FileCheck {
 
 // One file on its own (no collisions), read already through the gate (or refused): `entry` is
 // the row the scan made of its bytes, null without a DEVICE line.
-FileCheck CheckPersonalityFile(const std::string& path, const InputFile& file,
-                               const ui::PersonalityEntry* entry,
-                               const ManufacturerMap& manufacturers);
+FileCheck CheckPersonalityFile(const std::string& path, const support::InputFile& file,
+                               const catalogue::PersonalityEntry* entry,
+                               const catalogue::ManufacturerMap& manufacturers);
 
 // The files the given directories and files list, as `hoardwright build` lists them (directories
 // scanned, then every row added as Add All does), each checked; a file whose device name another
@@ -46,4 +46,4 @@ FileCheck CheckPersonalityFile(const std::string& path, const InputFile& file,
 // file out of that cache.
 std::vector<FileCheck> CheckPaths(const std::vector<std::string>& paths);
 
-}  // namespace hoardwright::examine
+}  // namespace hoardwright::check

@@ -7,14 +7,14 @@
 #include "personality/KeywordReaders.h"
 #include "personality/OutputCursor.h"
 
-namespace hoardwright::examine {
+namespace hoardwright::check {
 namespace {
 
 constexpr std::string_view kMissingKeywordPrefix = "error - couldn't find keyword ";
 constexpr std::size_t kBlockLineLimit = 120;
 
-using BlockReader = bool (*)(LineStream&, OutputCursor&, Reporter&, std::string_view,
-                             std::string_view, std::size_t, SectionMode);
+using BlockReader = bool (*)(personality::LineStream&, personality::OutputCursor&, support::Reporter&, std::string_view,
+                             std::string_view, std::size_t, personality::SectionMode);
 
 struct Family {
   BlockReader reader;
@@ -34,11 +34,11 @@ std::string_view ColumnKind(int column) {
 
 class Diagnosis {
  public:
-  Diagnosis(LineStream& stream, bool tableIndexEntries)
+  Diagnosis(personality::LineStream& stream, bool tableIndexEntries)
       : stream_(stream),
         lines_(stream.Content()),
         tableIndexEntries_(tableIndexEntries),
-        buffer_(standard_cache::kBlockBufferSize),
+        buffer_(standard::kBlockBufferSize),
         cursor_(buffer_) {}
 
   std::vector<Finding> Run(std::size_t start) {
@@ -54,19 +54,19 @@ class Diagnosis {
   void Walk(std::size_t start) {
     stream_.Seek(start);
     searchFrom_ = start;
-    if (!Step(ReadType(stream_, cursor_, reporter_))) return;
+    if (!Step(personality::ReadType(stream_, cursor_, reporter_))) return;
     const std::size_t afterType = stream_.Tell();
-    if (!ReadMirror(stream_, cursor_, reporter_)) stream_.Seek(afterType);
+    if (!personality::ReadMirror(stream_, cursor_, reporter_)) stream_.Seek(afterType);
     searchFrom_ = stream_.Tell();
     if (!Section("DEVICEADDRESS", "DAEND", 159)) return;
-    if (!Step(ReadDmxLimits(stream_, cursor_, reporter_))) return;
+    if (!Step(personality::ReadDmxLimits(stream_, cursor_, reporter_))) return;
     if (!DmxTable()) return;
     if (!Section("TEXT", "END", 21)) return;
     TableIndex(afterType);
-    const Family families[] = {{ReadTextSection, "ATTR", "END"},
-                               {ReadCompactBlock, "RANGE", "REND"},
-                               {ReadCompactBlock, "PFTABLE", "PFEND"},
-                               {ReadCompactBlock, "MACRO", "MEND"}};
+    const Family families[] = {{personality::ReadTextSection, "ATTR", "END"},
+                               {personality::ReadCompactBlock, "RANGE", "REND"},
+                               {personality::ReadCompactBlock, "PFTABLE", "PFEND"},
+                               {personality::ReadCompactBlock, "MACRO", "MEND"}};
     for (const Family& family : families) Blocks(family, afterType);
     stream_.Seek(afterType);
   }
@@ -83,7 +83,7 @@ class Diagnosis {
       searchFrom_ = stream_.Tell();
       return true;
     }
-    for (const ReportedMessage& message : reporter_.messages) {
+    for (const support::ReportedMessage& message : reporter_.messages) {
       if (!message.text.starts_with(kMissingKeywordPrefix)) continue;
       const std::string keyword = message.text.substr(kMissingKeywordPrefix.size());
       const std::size_t after = lines_.LineBefore(SearchStart(keyword));
@@ -131,14 +131,14 @@ class Diagnosis {
   bool Section(std::string_view start, std::string_view end, std::size_t limit) {
     const std::size_t from = stream_.Tell();
     const bool ok =
-        ReadTextSection(stream_, cursor_, reporter_, start, end, limit, SectionMode::Section);
+        personality::ReadTextSection(stream_, cursor_, reporter_, start, end, limit, personality::SectionMode::Section);
     if (ok) CheckEnded(from, start, end, std::string(start) + " section");
     return Step(ok);
   }
 
   bool DmxTable() {
     const std::size_t from = stream_.Tell();
-    const bool ok = ReadDmxTable(stream_, cursor_, reporter_);
+    const bool ok = personality::ReadDmxTable(stream_, cursor_, reporter_);
     if (ok) {
       CheckEnded(from, "DMX", "END", "DMX section");
       return Step(true);
@@ -147,7 +147,7 @@ class Diagnosis {
     // The reader stopped right after the channel line it could not read.
     const std::size_t after = stream_.Tell();
     const std::size_t line = lines_.LineBefore(after);
-    const int column = ChannelLineFaultColumn(LineEndingAt(stream_, after));
+    const int column = personality::ChannelLineFaultColumn(LineEndingAt(stream_, after));
     std::string text = "malformed DMX channel line " + std::to_string(line) + ": ";
     text += column == 10 ? std::string("the name in column 10 has no closing quote")
                          : "column " + std::to_string(column) + " (" +
@@ -158,7 +158,7 @@ class Diagnosis {
 
   void TableIndex(std::size_t afterType) {
     stream_.Seek(afterType);
-    const bool ok = WriteTableIndex(stream_, cursor_, reporter_, !tableIndexEntries_, !tableIndexEntries_);
+    const bool ok = personality::WriteTableIndex(stream_, cursor_, reporter_, !tableIndexEntries_, !tableIndexEntries_);
     if (!ok && !cursor_.Overflowed()) {
       const std::size_t line = lines_.LineBefore(stream_.Tell());
       Add(Finding::Severity::Warning, line, 0,
@@ -173,7 +173,7 @@ class Diagnosis {
     for (;;) {
       const std::size_t from = stream_.Tell();
       if (!family.reader(stream_, cursor_, reporter_, family.start, family.end, kBlockLineLimit,
-                         SectionMode::Block)) {
+                         personality::SectionMode::Block)) {
         break;
       }
       CheckEnded(from, family.start, family.end, std::string(family.start) + " block");
@@ -181,12 +181,12 @@ class Diagnosis {
     reporter_.messages.clear();
   }
 
-  LineStream& stream_;
+  personality::LineStream& stream_;
   LineNumbers lines_;
   bool tableIndexEntries_;
   std::vector<std::uint8_t> buffer_;
-  OutputCursor cursor_;
-  CollectingReporter reporter_;
+  personality::OutputCursor cursor_;
+  support::CollectingReporter reporter_;
   std::size_t searchFrom_ = 0;
   std::vector<Finding> findings_;
 };
@@ -197,9 +197,9 @@ std::string MissingKeywordMessage(std::string_view keyword) {
   return "missing keyword " + std::string(keyword);
 }
 
-std::vector<Finding> DiagnoseRecord(LineStream& stream, std::size_t start, bool tableIndexEntries) {
+std::vector<Finding> DiagnoseRecord(personality::LineStream& stream, std::size_t start, bool tableIndexEntries) {
   Diagnosis diagnosis(stream, tableIndexEntries);
   return diagnosis.Run(start);
 }
 
-}  // namespace hoardwright::examine
+}  // namespace hoardwright::check

@@ -9,7 +9,7 @@
 
 #include "personality/LineStream.h"
 
-namespace hoardwright::examine {
+namespace hoardwright::check {
 
 struct Finding {
   enum class Severity { LeftOut, Warning };
@@ -26,6 +26,6 @@ std::string MissingKeywordMessage(std::string_view keyword);
 // Walks the record from `start` (the standard build starts after the DEVICE line, the extended
 // build at the file's start). `tableIndexEntries` is whether the table index holds preset focus
 // and macro entries (the standard build's; the extended build writes none).
-std::vector<Finding> DiagnoseRecord(LineStream& stream, std::size_t start, bool tableIndexEntries);
+std::vector<Finding> DiagnoseRecord(personality::LineStream& stream, std::size_t start, bool tableIndexEntries);
 
-}  // namespace hoardwright::examine
+}  // namespace hoardwright::check

@@ -20,7 +20,7 @@
 #include "standard/CacheResult.h"
 #include "support/DirectoryText.h"
 
-namespace hoardwright::app {
+namespace hoardwright::cli {
 namespace {
 
 // Exit statuses.
@@ -31,7 +31,7 @@ constexpr int kSomeLeftOut = 3;
 
 struct BuildOptions {
   std::string type = "standard";
-  std::string output = std::string(ui::kDefaultCacheFileName);
+  std::string output = std::string(catalogue::kDefaultCacheFileName);
   std::string createdBy;
   std::string notes;
   bool noPresetFocus = false;
@@ -39,7 +39,7 @@ struct BuildOptions {
   bool noMacros = false;
   std::vector<std::string> paths;
   unsigned jobs = 0;  // 0: the machine's hardware threads
-  const CancelToken* cancel = nullptr;  // a signal stops the build
+  const support::CancelToken* cancel = nullptr;  // a signal stops the build
   // Options given that only the standard cache uses.
   std::vector<std::string> standardOnlyGiven;
 };
@@ -49,22 +49,22 @@ struct BuildOptions {
 // nothing a file is named can move the cursor, ring the bell or start a line of its own.
 void PrintMessageLine(std::string_view text) {
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
-  std::cerr << examine::Escaped(text) << '\n';
+  std::cerr << inspect::Escaped(text) << '\n';
 }
 
-class StderrReporter : public Reporter {
+class StderrReporter : public support::Reporter {
  public:
   void ShowMessage(std::string_view text, std::string_view) override { PrintMessageLine(text); }
 };
 
-class CommandLineHost : public WindowlessBuildHost {
+class CommandLineHost : public standard::WindowlessBuildHost {
  public:
   void ShowMessage(std::string_view text, std::string_view) override { PrintMessageLine(text); }
 
   void ShowResult(std::int64_t cacheSize, std::int32_t personalityCount) override {
-    const ui::CacheResult result = ui::DecideCacheResult(cacheSize, personalityCount);
+    const standard::CacheResult result = standard::DecideCacheResult(cacheSize, personalityCount);
     std::cout << result.sizeText << '\n';
-    for (const ui::ConsoleFit& console : result.consoles) {
+    for (const standard::ConsoleFit& console : result.consoles) {
       std::cout << console.consoleName << ' ' << console.limitLabel << ": "
                 << (console.fits ? "fits" : "does not fit") << '\n';
     }
@@ -78,7 +78,7 @@ std::string NotesFromArgument(std::string_view text) {
     if (c == '\n' && (notes.empty() || notes.back() != '\r')) notes.push_back('\r');
     notes.push_back(c);
   }
-  return ui::CutNotes(std::move(notes));
+  return catalogue::CutNotes(std::move(notes));
 }
 
 // The details dialog's created-by field is a single line: a line break would start a line of
@@ -92,22 +92,22 @@ std::string CreatedByFromArgument(std::string text) {
 
 // "--output" names the cache file; an existing directory (or a text ending in "/") gets the
 // default file name inside it.
-void SplitOutput(const std::string& output, ui::BuildRequest& request, std::string& fileName) {
+void SplitOutput(const std::string& output, catalogue::BuildRequest& request, std::string& fileName) {
   std::error_code error;
   if (output.ends_with('/') || std::filesystem::is_directory(output, error)) {
-    request.outputDir = ui::WithTrailingSeparator(output);
-    fileName = ui::kDefaultCacheFileName;
+    request.outputDir = support::WithTrailingSeparator(output);
+    fileName = catalogue::kDefaultCacheFileName;
     return;
   }
   const std::filesystem::path path(output);
   request.outputDir =
-      path.has_parent_path() ? ui::WithTrailingSeparator(path.parent_path().string()) : "";
+      path.has_parent_path() ? support::WithTrailingSeparator(path.parent_path().string()) : "";
   fileName = path.filename().string();
 }
 
-int RunStandardBuild(const BuildOptions& options, const ui::CacheListing& listing) {
-  ui::BuildRequest request;
-  request.cacheType = ui::CacheType::Standard;
+int RunStandardBuild(const BuildOptions& options, const catalogue::CacheListing& listing) {
+  catalogue::BuildRequest request;
+  request.cacheType = catalogue::CacheType::Standard;
   request.entries = listing.cacheList.FilePaths();
   request.includePresetFocus = !options.noPresetFocus;
   request.includeRangeTables = !options.noRangeTables;
@@ -116,28 +116,28 @@ int RunStandardBuild(const BuildOptions& options, const ui::CacheListing& listin
   request.notes = NotesFromArgument(options.notes);
   request.unattended = true;
 
-  StandardBuildOptions buildOptions;
+  standard::StandardBuildOptions buildOptions;
   SplitOutput(options.output, request, buildOptions.outputFileName);
   buildOptions.jobs = options.jobs;
   buildOptions.cancel = options.cancel;
 
   CommandLineHost host;
-  const StandardBuildResult result = BuildStandardCache(request, host, buildOptions);
+  const standard::StandardBuildResult result = standard::BuildStandardCache(request, host, buildOptions);
   if (!result.cacheWritten) return kNotWritten;
 
-  for (const ui::UnlistedPath& unlisted : listing.unlisted) {
-    std::cerr << "Left out of the cache: " << examine::Escaped(unlisted.path) << '\n';
+  for (const catalogue::UnlistedPath& unlisted : listing.unlisted) {
+    std::cerr << "Left out of the cache: " << inspect::Escaped(unlisted.path) << '\n';
   }
-  for (const LeftOutPersonality& leftOut : result.leftOut) {
-    std::cerr << "Left out of the cache: " << examine::Escaped(leftOut.path) << '\n';
+  for (const standard::LeftOutPersonality& leftOut : result.leftOut) {
+    std::cerr << "Left out of the cache: " << inspect::Escaped(leftOut.path) << '\n';
   }
   return listing.unlisted.empty() && result.leftOut.empty() ? kAllBuilt : kSomeLeftOut;
 }
 
 // The extended cache has no info personality and always keeps every table.
-int RunExtendedBuild(const BuildOptions& options, const ui::CacheListing& listing) {
-  ui::BuildRequest request;
-  request.cacheType = ui::CacheType::Extended;
+int RunExtendedBuild(const BuildOptions& options, const catalogue::CacheListing& listing) {
+  catalogue::BuildRequest request;
+  request.cacheType = catalogue::CacheType::Extended;
   request.entries = listing.cacheList.FilePaths();
   request.unattended = true;
   extended::ExtendedBuildOptions buildOptions;
@@ -152,10 +152,10 @@ int RunExtendedBuild(const BuildOptions& options, const ui::CacheListing& listin
   std::cout << result.personalityCount << " personalities written to "
             << result.outputPath.string() << '\n';
   std::vector<std::string> leftOut;
-  for (const ui::UnlistedPath& unlisted : listing.unlisted) leftOut.push_back(unlisted.path);
+  for (const catalogue::UnlistedPath& unlisted : listing.unlisted) leftOut.push_back(unlisted.path);
   leftOut.insert(leftOut.end(), result.leftOut.begin(), result.leftOut.end());
   for (const std::string& path : leftOut) {
-    std::cerr << "Left out of the cache: " << examine::Escaped(path) << '\n';
+    std::cerr << "Left out of the cache: " << inspect::Escaped(path) << '\n';
   }
   return leftOut.empty() ? kAllBuilt : kSomeLeftOut;
 }
@@ -169,8 +169,8 @@ int RunBuild(const BuildOptions& options) {
   }
   try {
     StderrReporter reporter;
-    const ui::CacheListing listing =
-        ui::ListCacheEntries(options.paths, LoadManufacturerMap(), reporter);
+    const catalogue::CacheListing listing =
+        catalogue::ListCacheEntries(options.paths, catalogue::LoadManufacturerMap(), reporter);
     if (options.type == "extended") return RunExtendedBuild(options, listing);
     return RunStandardBuild(options, listing);
   } catch (const std::exception& error) {
@@ -181,7 +181,7 @@ int RunBuild(const BuildOptions& options) {
 
 }  // namespace
 
-void RegisterBuildCommand(CLI::App& app, int& exitStatus, const CancelToken* cancel) {
+void RegisterBuildCommand(CLI::App& app, int& exitStatus, const support::CancelToken* cancel) {
   auto options = std::make_shared<BuildOptions>();
   options->cancel = cancel;
   auto* build = app.add_subcommand(
@@ -221,4 +221,4 @@ void RegisterBuildCommand(CLI::App& app, int& exitStatus, const CancelToken* can
   });
 }
 
-}  // namespace hoardwright::app
+}  // namespace hoardwright::cli

@@ -9,7 +9,7 @@
 #include "check/CheckOutput.h"
 #include "check/PersonalityCheck.h"
 
-namespace hoardwright::app {
+namespace hoardwright::cli {
 namespace {
 
 // Exit statuses.
@@ -22,11 +22,11 @@ struct CheckOptions {
 };
 
 int RunCheck(const CheckOptions& options) {
-  const std::vector<examine::FileCheck> checks = examine::CheckPaths(options.paths);
+  const std::vector<check::FileCheck> checks = check::CheckPaths(options.paths);
   if (options.json) {
-    std::cout << examine::CheckJson(checks).dump(2) << '\n';
+    std::cout << check::CheckJson(checks).dump(2) << '\n';
   } else {
-    examine::WriteCheckText(checks, std::cout);
+    check::WriteCheckText(checks, std::cout);
   }
   const bool leftOut = std::ranges::any_of(checks, [](const auto& c) { return c.LeftOut(); });
   return leftOut ? kSomeLeftOut : kAllBuilt;
@@ -57,4 +57,4 @@ void RegisterCheckCommand(CLI::App& app, int& exitStatus) {
   check->callback([options, &exitStatus] { exitStatus = RunCheck(*options); });
 }
 
-}  // namespace hoardwright::app
+}  // namespace hoardwright::cli

@@ -11,7 +11,7 @@
 
 #include "cli/Subcommands.h"
 
-namespace hoardwright::app {
+namespace hoardwright::cli {
 namespace {
 
 constexpr const char* kSubcommands[] = {"lzss", "build", "inspect", "check"};
@@ -121,7 +121,7 @@ std::optional<std::string> DesktopUsageError(const std::vector<std::string>& arg
   return std::nullopt;
 }
 
-int RunModernCommandLine(const std::vector<std::string>& arguments, const CancelToken* cancel) {
+int RunModernCommandLine(const std::vector<std::string>& arguments, const support::CancelToken* cancel) {
   CLI::App app{"Hoardwright builds personality cache files for lighting consoles.", "hoardwright"};
   app.set_version_flag("--version", std::string("hoardwright ") + HOARDWRIGHT_VERSION);
   app.require_subcommand(0, 1);
@@ -137,7 +137,7 @@ int RunModernCommandLine(const std::vector<std::string>& arguments, const Cancel
   int exitStatus = 0;
   RegisterLzssCommand(app, exitStatus, cancel);
   RegisterBuildCommand(app, exitStatus, cancel);
-  RegisterExamineCommand(app, exitStatus);
+  RegisterInspectCommand(app, exitStatus);
   RegisterCheckCommand(app, exitStatus);
 
   std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
@@ -168,4 +168,4 @@ int RunGuarded(const std::function<int()>& run, std::ostream& errors) {
   return kFailed;
 }
 
-}  // namespace hoardwright::app
+}  // namespace hoardwright::cli

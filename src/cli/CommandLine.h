@@ -7,7 +7,7 @@
 
 #include "support/CancelToken.h"
 
-namespace hoardwright::app {
+namespace hoardwright::cli {
 
 // True when the arguments name a subcommand or an option of the modern command line
 // (`hoardwright lzss ...`, `hoardwright --help`), as opposed to the legacy "-d"/"-o" switches
@@ -21,7 +21,7 @@ bool WritesFiles(const std::vector<std::string>& arguments);
 // Runs the modern command line; returns the process exit status. The commands that write files
 // stop, writing nothing, once `cancel` is cancelled.
 int RunModernCommandLine(const std::vector<std::string>& arguments,
-                         const CancelToken* cancel = nullptr);
+                         const support::CancelToken* cancel = nullptr);
 
 // For arguments that open the desktop application: the usage error to show, naming the first
 // argument that is neither a Qt option (-platform NAME, -style NAME, ...) nor the legacy "-o"
@@ -32,4 +32,4 @@ std::optional<std::string> DesktopUsageError(const std::vector<std::string>& arg
 // and status 2, so that none ends the program with an abort.
 int RunGuarded(const std::function<int()>& run, std::ostream& errors);
 
-}  // namespace hoardwright::app
+}  // namespace hoardwright::cli

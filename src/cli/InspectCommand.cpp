@@ -15,7 +15,7 @@
 #include "inspect/TextFormat.h"
 #include "support/FileAccess.h"
 
-namespace hoardwright::app {
+namespace hoardwright::cli {
 namespace {
 
 // Exit statuses.
@@ -23,41 +23,41 @@ constexpr int kIntact = 0;
 constexpr int kUnreadable = 2;
 constexpr int kDamaged = 4;
 
-struct ExamineOptions {
+struct InspectOptions {
   std::string file;
   bool json = false;
   std::string extractDir;
 };
 
-int Examine(const ExamineOptions& options) {
+int Inspect(const InspectOptions& options) {
   std::string reason;
   // Checked and read through one descriptor: a device, a pipe or a file past the limit is
   // refused before anything is read from it.
-  const auto bytes = platform::ReadRegularFile(options.file, examine::kMaxCacheFileSize, &reason);
+  const auto bytes = support::ReadRegularFile(options.file, inspect::kMaxCacheFileSize, &reason);
   if (!bytes) {
-    std::cerr << "hoardwright inspect: cannot read " << examine::PathText(options.file) << ": "
+    std::cerr << "hoardwright inspect: cannot read " << inspect::PathText(options.file) << ": "
               << reason << '\n';
     return kUnreadable;
   }
-  const examine::ExamineReport report = examine::ExamineCache(*bytes, options.file);
+  const inspect::InspectReport report = inspect::InspectCache(*bytes, options.file);
 
   std::optional<std::vector<std::string>> extracted;
   if (!options.extractDir.empty()) {
     std::string error;
-    extracted = examine::ExtractExamined(report, options.extractDir, &error);
+    extracted = inspect::ExtractInspected(report, options.extractDir, &error);
     if (!extracted) {
-      std::cerr << "hoardwright inspect: cannot extract: " << examine::PathText(error) << '\n';
+      std::cerr << "hoardwright inspect: cannot extract: " << inspect::PathText(error) << '\n';
       return kUnreadable;
     }
   }
 
   if (options.json) {
-    examine::WriteExamineJson(report, extracted ? &*extracted : nullptr, std::cout);
+    inspect::WriteInspectJson(report, extracted ? &*extracted : nullptr, std::cout);
   } else {
-    examine::WriteExamineText(report, std::cout);
+    inspect::WriteInspectText(report, std::cout);
     if (extracted) {
       std::cout << "Extracted " << extracted->size() << " files into "
-                << examine::PathText(options.extractDir) << '\n';
+                << inspect::PathText(options.extractDir) << '\n';
     }
   }
   return report.Damaged() ? kDamaged : kIntact;
@@ -65,11 +65,11 @@ int Examine(const ExamineOptions& options) {
 
 // Memory is bounded by the file, so running out of it is not expected; it still ends in a
 // message and the status of an unreadable file, never in an abort.
-int RunExamine(const ExamineOptions& options) {
+int RunInspect(const InspectOptions& options) {
   try {
-    return Examine(options);
+    return Inspect(options);
   } catch (const std::bad_alloc&) {
-    std::cerr << "hoardwright inspect: out of memory reading " << examine::PathText(options.file)
+    std::cerr << "hoardwright inspect: out of memory reading " << inspect::PathText(options.file)
               << '\n';
   } catch (const std::exception& error) {
     std::cerr << "hoardwright inspect: " << error.what() << '\n';
@@ -79,8 +79,8 @@ int RunExamine(const ExamineOptions& options) {
 
 }  // namespace
 
-void RegisterExamineCommand(CLI::App& app, int& exitStatus) {
-  auto options = std::make_shared<ExamineOptions>();
+void RegisterInspectCommand(CLI::App& app, int& exitStatus) {
+  auto options = std::make_shared<InspectOptions>();
   auto* command = app.add_subcommand(
       "inspect",
       "Show what a cache file holds and check that it is intact.\n"
@@ -97,7 +97,7 @@ void RegisterExamineCommand(CLI::App& app, int& exitStatus) {
   command->add_option("--extract", options->extractDir,
                       "Write the decoded streams and each personality's record into this "
                       "directory (made when missing; a link there is replaced, never followed)");
-  command->callback([options, &exitStatus] { exitStatus = RunExamine(*options); });
+  command->callback([options, &exitStatus] { exitStatus = RunInspect(*options); });
 }
 
-}  // namespace hoardwright::app
+}  // namespace hoardwright::cli

@@ -2,7 +2,7 @@
 
 #include "support/DirectoryText.h"
 
-namespace hoardwright::app {
+namespace hoardwright::cli {
 namespace {
 
 bool IsWhiteSpace(char c) {
@@ -38,9 +38,9 @@ LegacyArguments ParseLegacyArguments(std::string_view argumentText) {
   }
   if (arguments.outputDir.empty()) arguments.outputDir = arguments.personalityDir;
 
-  arguments.personalityDir = ui::WithTrailingSeparator(std::move(arguments.personalityDir));
-  arguments.outputDir = ui::WithTrailingSeparator(std::move(arguments.outputDir));
+  arguments.personalityDir = support::WithTrailingSeparator(std::move(arguments.personalityDir));
+  arguments.outputDir = support::WithTrailingSeparator(std::move(arguments.outputDir));
   return arguments;
 }
 
-}  // namespace hoardwright::app
+}  // namespace hoardwright::cli

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace hoardwright::app {
+namespace hoardwright::cli {
 
 struct LegacyArguments {
   bool commandLineMode = false;  // "-d" was found
@@ -19,4 +19,4 @@ struct LegacyArguments {
 // from the start of the text as well. Without "-d" both directories are left empty.
 LegacyArguments ParseLegacyArguments(std::string_view argumentText);
 
-}  // namespace hoardwright::app
+}  // namespace hoardwright::cli

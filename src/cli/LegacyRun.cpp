@@ -11,16 +11,16 @@
 #include "support/Reporter.h"
 #include "ui/MainDialogModel.h"
 
-namespace hoardwright::app {
+namespace hoardwright::cli {
 namespace {
 
 constexpr const char* kProbeFileName = "tmp1.tmp";
 
 // An unattended run has no window: each message is one line of text on the stream.
-class StreamReporter : public Reporter {
+class StreamReporter : public support::Reporter {
  public:
   explicit StreamReporter(std::ostream& stream) : stream_(stream) {}
-  void ShowMessage(std::string_view text, std::string_view = kApplicationName) override {
+  void ShowMessage(std::string_view text, std::string_view = support::kApplicationName) override {
     stream_ << text << '\n' << std::flush;
   }
 
@@ -62,7 +62,7 @@ bool IsLegacyCommandLine(const std::vector<std::string>& arguments) {
 }
 
 int RunLegacyCommandLine(std::string_view argumentText, std::ostream& messages,
-                         const CancelToken* cancel) {
+                         const support::CancelToken* cancel) {
   StreamReporter reporter(messages);
   const LegacyArguments arguments = ParseLegacyArguments(argumentText);
 
@@ -84,7 +84,7 @@ int RunLegacyCommandLine(std::string_view argumentText, std::ostream& messages,
   dialog.ScanPersonalityDirectory(reporter);
   dialog.AddAll();
   // Normal is not checked yet at this point, so Build Cache runs the extended build.
-  const ui::BuildRequest request = dialog.MakeBuildRequest();
+  const catalogue::BuildRequest request = dialog.MakeBuildRequest();
   extended::ExtendedBuildOptions options;
   options.cancel = cancel;
   const extended::ExtendedBuildResult result =
@@ -92,4 +92,4 @@ int RunLegacyCommandLine(std::string_view argumentText, std::ostream& messages,
   return result.Written() ? kLegacyCacheWritten : kLegacyNoCacheWritten;
 }
 
-}  // namespace hoardwright::app
+}  // namespace hoardwright::cli

@@ -9,7 +9,7 @@
 
 #include "support/CancelToken.h"
 
-namespace hoardwright::app {
+namespace hoardwright::cli {
 
 // Exit statuses of the unattended run.
 inline constexpr int kLegacyCacheWritten = 0;
@@ -27,6 +27,6 @@ bool IsLegacyCommandLine(const std::vector<std::string>& arguments);
 // when the cache file was written and kLegacyNoCacheWritten otherwise (also when `cancel` stopped
 // the build: then nothing was written and the working files are gone).
 int RunLegacyCommandLine(std::string_view argumentText, std::ostream& messages,
-                         const CancelToken* cancel = nullptr);
+                         const support::CancelToken* cancel = nullptr);
 
-}  // namespace hoardwright::app
+}  // namespace hoardwright::cli

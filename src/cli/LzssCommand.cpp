@@ -19,7 +19,7 @@
 #include "lzss/Lzss.h"
 #include "support/FileAccess.h"
 
-namespace hoardwright::app {
+namespace hoardwright::cli {
 namespace {
 
 namespace fs = std::filesystem;
@@ -43,7 +43,7 @@ constexpr std::uint64_t kMaxDecodedSize = std::uint64_t{512} << 20;
 
 std::optional<std::vector<std::uint8_t>> ReadInput(const fs::path& path) {
   std::string reason;
-  auto bytes = platform::ReadRegularFile(path, kMaxInputSize, &reason);
+  auto bytes = support::ReadRegularFile(path, kMaxInputSize, &reason);
   if (!bytes) Complain("cannot read " + Quoted(path) + ": " + reason);
   return bytes;
 }
@@ -52,7 +52,7 @@ std::optional<std::vector<std::uint8_t>> ReadInput(const fs::path& path) {
 // once `cancel` is cancelled (looked at every 64 KiB), which ends the coding.
 class OutputSink final : public lzss::ByteSink {
  public:
-  OutputSink(AtomicOutputFile& output, std::uint64_t limit, const CancelToken* cancel)
+  OutputSink(support::AtomicOutputFile& output, std::uint64_t limit, const support::CancelToken* cancel)
       : output_(output), limit_(limit), cancel_(cancel) {
     buffer_.reserve(kChunk);
   }
@@ -62,7 +62,7 @@ class OutputSink final : public lzss::ByteSink {
       return false;
     }
     buffer_.push_back(byte);
-    return buffer_.size() < kChunk || (Flush() && !Cancelled(cancel_));
+    return buffer_.size() < kChunk || (Flush() && !support::Cancelled(cancel_));
   }
   bool Flush() {
     const bool ok = output_.Write(buffer_);
@@ -75,24 +75,24 @@ class OutputSink final : public lzss::ByteSink {
 
  private:
   static constexpr std::size_t kChunk = 1 << 16;
-  AtomicOutputFile& output_;
+  support::AtomicOutputFile& output_;
   std::uint64_t limit_;
-  const CancelToken* cancel_;
+  const support::CancelToken* cancel_;
   std::vector<std::uint8_t> buffer_;
   std::uint64_t written_ = 0;
   bool overLimit_ = false;
 };
 
-std::optional<AtomicOutputFile> CreateOutput(const fs::path& outputPath) {
+std::optional<support::AtomicOutputFile> CreateOutput(const fs::path& outputPath) {
   std::string reason;
-  auto output = AtomicOutputFile::Create(outputPath, &reason);
+  auto output = support::AtomicOutputFile::Create(outputPath, &reason);
   if (!output) Complain("cannot create " + Quoted(outputPath) + ": " + reason);
   return output;
 }
 
 // OUT appears only once complete (written beside it and renamed into place); a device such as
 // /dev/null is written in place. False, with the message given, when it could not be written.
-bool CommitOutput(AtomicOutputFile& output, OutputSink& sink, const fs::path& outputPath) {
+bool CommitOutput(support::AtomicOutputFile& output, OutputSink& sink, const fs::path& outputPath) {
   std::string reason;
   if (!sink.Flush() || !output.Commit(&reason)) {
     if (reason.empty()) reason = output.File().Error();
@@ -103,7 +103,7 @@ bool CommitOutput(AtomicOutputFile& output, OutputSink& sink, const fs::path& ou
 }
 
 int RunCompress(const fs::path& inputPath, const fs::path& outputPath,
-                const CancelToken* cancel) {
+                const support::CancelToken* cancel) {
   const auto data = ReadInput(inputPath);
   if (!data) return 1;
   auto output = CreateOutput(outputPath);
@@ -113,7 +113,7 @@ int RunCompress(const fs::path& inputPath, const fs::path& outputPath,
   const bool coded = lzss::CompressUnit(*data, sink, &std::cout, cancel);
   std::cout << std::endl;
   // Given up: the partial OUT goes with `output`.
-  if (Cancelled(cancel)) return 1;
+  if (support::Cancelled(cancel)) return 1;
   if (!coded) {
     std::string reason = output->File().Error();
     Complain("cannot write " + Quoted(outputPath) + ": " + (reason.empty() ? Reason(EIO) : reason));
@@ -129,7 +129,7 @@ std::string Hex(std::uint32_t value) {
 }
 
 int RunDecompress(const fs::path& inputPath, const fs::path& outputPath,
-                  const CancelToken* cancel) {
+                  const support::CancelToken* cancel) {
   const auto unit = ReadInput(inputPath);
   if (!unit) return 1;
   auto output = CreateOutput(outputPath);
@@ -139,7 +139,7 @@ int RunDecompress(const fs::path& inputPath, const fs::path& outputPath,
   lzss::MemorySource source(*unit);
   const lzss::UnitDecodeResult decoded = lzss::DecompressUnit(source, sink, &std::cout);
   std::cout << std::endl;
-  if (Cancelled(cancel)) return 1;
+  if (support::Cancelled(cancel)) return 1;
   if (decoded.writeFailed && !sink.OverLimit()) {
     Complain("cannot write " + Quoted(outputPath) + ": " + output->File().Error());
     return 1;
@@ -171,7 +171,7 @@ int RunDecompress(const fs::path& inputPath, const fs::path& outputPath,
   return status;
 }
 
-using RunFile = int (*)(const fs::path&, const fs::path&, const CancelToken*);
+using RunFile = int (*)(const fs::path&, const fs::path&, const support::CancelToken*);
 
 struct LzssPaths {
   std::string input;
@@ -179,7 +179,7 @@ struct LzssPaths {
 };
 
 void AddFileCommand(CLI::App& parent, const char* name, const char* description, int& exitStatus,
-                    const CancelToken* cancel, RunFile run) {
+                    const support::CancelToken* cancel, RunFile run) {
   auto paths = std::make_shared<LzssPaths>();
   auto* command = parent.add_subcommand(name, description);
   command->add_option("IN", paths->input, "Input file")->required();
@@ -192,7 +192,7 @@ void AddFileCommand(CLI::App& parent, const char* name, const char* description,
 
 }  // namespace
 
-void RegisterLzssCommand(CLI::App& app, int& exitStatus, const CancelToken* cancel) {
+void RegisterLzssCommand(CLI::App& app, int& exitStatus, const support::CancelToken* cancel) {
   auto* lzss = app.add_subcommand(
       "lzss",
       "Compress or decompress one file with the cache coder. IN must be a regular file of at "
@@ -205,4 +205,4 @@ void RegisterLzssCommand(CLI::App& app, int& exitStatus, const CancelToken* canc
                  exitStatus, cancel, RunDecompress);
 }
 
-}  // namespace hoardwright::app
+}  // namespace hoardwright::cli

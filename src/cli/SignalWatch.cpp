@@ -10,7 +10,7 @@
 #include <unistd.h>
 #endif
 
-namespace hoardwright::app {
+namespace hoardwright::cli {
 
 #ifdef _WIN32
 
@@ -140,4 +140,4 @@ void SignalWatch::EndIfSignalled() {
 
 #endif
 
-}  // namespace hoardwright::app
+}  // namespace hoardwright::cli

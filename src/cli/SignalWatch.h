@@ -14,7 +14,7 @@
 
 #include "support/CancelToken.h"
 
-namespace hoardwright::app {
+namespace hoardwright::cli {
 
 class SignalWatch {
  public:
@@ -25,7 +25,7 @@ class SignalWatch {
   SignalWatch(const SignalWatch&) = delete;
   SignalWatch& operator=(const SignalWatch&) = delete;
 
-  const CancelToken& Token() const { return token_; }
+  const support::CancelToken& Token() const { return token_; }
   // The first signal received, 0 while none came.
   int Received() const { return received_.load(); }
 
@@ -38,11 +38,11 @@ class SignalWatch {
   void Wait();
   void Stop();
 
-  CancelToken token_;
+  support::CancelToken token_;
   std::atomic<int> received_{0};
   std::atomic<bool> stopping_{false};
   std::thread waiter_;
   bool active_ = false;
 };
 
-}  // namespace hoardwright::app
+}  // namespace hoardwright::cli

@@ -6,11 +6,11 @@
 
 #include "support/CancelToken.h"
 
-namespace hoardwright::app {
+namespace hoardwright::cli {
 
-void RegisterLzssCommand(CLI::App& app, int& exitStatus, const CancelToken* cancel);
-void RegisterBuildCommand(CLI::App& app, int& exitStatus, const CancelToken* cancel);
-void RegisterExamineCommand(CLI::App& app, int& exitStatus);
+void RegisterLzssCommand(CLI::App& app, int& exitStatus, const support::CancelToken* cancel);
+void RegisterBuildCommand(CLI::App& app, int& exitStatus, const support::CancelToken* cancel);
+void RegisterInspectCommand(CLI::App& app, int& exitStatus);
 void RegisterCheckCommand(CLI::App& app, int& exitStatus);
 
-}  // namespace hoardwright::app
+}  // namespace hoardwright::cli

@@ -19,7 +19,7 @@
 
 namespace {
 
-using namespace hoardwright::app;
+using namespace hoardwright::cli;
 
 constexpr int kUsageError = 1;
 constexpr int kFailed = 2;

@@ -269,18 +269,18 @@ void CBuildCacheDlg::ShowOptions() {
 
 void CBuildCacheDlg::OnBuildCache() {
   if (building_) return;
-  const ui::BuildRequest request = model_.MakeBuildRequest();
-  CancelToken cancel;
+  const catalogue::BuildRequest request = model_.MakeBuildRequest();
+  support::CancelToken cancel;
   buildCancel_ = &cancel;
   SetBuilding(true);
   // Nothing may leave a slot by an exception; the build's files are gone by the time it gets
   // here.
   try {
-    if (request.cacheType == ui::CacheType::Standard) {
+    if (request.cacheType == catalogue::CacheType::Standard) {
       DesktopBuildHost host(*this);
-      StandardBuildOptions options;
+      standard::StandardBuildOptions options;
       options.cancel = &cancel;
-      BuildStandardCache(request, host, options);
+      standard::BuildStandardCache(request, host, options);
     } else {
       extended::ExtendedBuildOptions options;
       options.cancel = &cancel;

@@ -110,7 +110,7 @@ class CBuildCacheDlg : public QDialog {
   MessageBoxReporter reporter_;
   FolderPicker folderPicker_;
   bool building_ = false;
-  CancelToken* buildCancel_ = nullptr;  // the running build's
+  support::CancelToken* buildCancel_ = nullptr;  // the running build's
   bool closeAfterBuild_ = false;        // the window was closed during the build
 
   QLineEdit* currentDirEdit_ = nullptr;

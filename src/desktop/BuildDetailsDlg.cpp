@@ -99,7 +99,7 @@ void CBuildDetailsDlg::showEvent(QShowEvent* event) {
 
 void CBuildDetailsDlg::InitDialog() {
   // The file name always starts as the standard one, whatever the caller set.
-  OutputFileName = std::string(ui::kDefaultCacheFileName);
+  OutputFileName = std::string(catalogue::kDefaultCacheFileName);
   ShowFields();
   createdByEdit_->setFocus();
 }
@@ -123,13 +123,13 @@ void CBuildDetailsDlg::OnBrowse() {
   TakeFields();
   const QString chosen = parent_->BrowseForFolder(QStringLiteral("Choose output directory"));
   if (chosen.isEmpty()) return;
-  OutputDir = ui::ApplyBrowsedOutputDir(OutputDir, PathBytes(chosen));
+  OutputDir = catalogue::ApplyBrowsedOutputDir(OutputDir, PathBytes(chosen));
   ShowFields();
 }
 
 void CBuildDetailsDlg::accept() {
   TakeFields();
-  Notes = ui::CutNotes(std::move(Notes));
+  Notes = catalogue::CutNotes(std::move(Notes));
   QDialog::accept();
 }
 

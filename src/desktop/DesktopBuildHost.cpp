@@ -16,7 +16,7 @@ void DesktopBuildHost::ShowMessage(std::string_view text, std::string_view capti
   reporter_.ShowMessage(text, caption);
 }
 
-DialogResult DesktopBuildHost::ShowBuildDetails(BuildDetails& details) {
+standard::DialogResult DesktopBuildHost::ShowBuildDetails(standard::BuildDetails& details) {
   CBuildDetailsDlg detailsDialog(&dialog_);
   detailsDialog.CacheDate = details.cacheDate;
   detailsDialog.FileCount = details.fileCount;
@@ -24,15 +24,15 @@ DialogResult DesktopBuildHost::ShowBuildDetails(BuildDetails& details) {
   detailsDialog.OutputDir = details.outputDir;
   detailsDialog.OutputFileName = details.outputFileName;
   detailsDialog.Notes = details.notes;
-  if (detailsDialog.exec() != QDialog::Accepted) return DialogResult::Cancel;
+  if (detailsDialog.exec() != QDialog::Accepted) return standard::DialogResult::Cancel;
   details.createdBy = detailsDialog.CreatedBy;
   details.outputDir = detailsDialog.OutputDir;
   details.notes = detailsDialog.Notes;
   details.outputFileName = detailsDialog.OutputFileName;
-  return DialogResult::Ok;
+  return standard::DialogResult::Ok;
 }
 
-void DesktopBuildHost::StoreBuildDetails(const BuildDetails& details) {
+void DesktopBuildHost::StoreBuildDetails(const standard::BuildDetails& details) {
   dialog_.TakeBuildDetails(details.createdBy, details.outputDir, details.notes);
   dialog_.SaveSettings();
 }

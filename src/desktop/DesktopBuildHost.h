@@ -8,13 +8,13 @@ namespace hoardwright::desktop {
 
 class CBuildCacheDlg;
 
-class DesktopBuildHost : public BuildHost {
+class DesktopBuildHost : public standard::BuildHost {
  public:
   explicit DesktopBuildHost(CBuildCacheDlg& dialog);
 
-  void ShowMessage(std::string_view text, std::string_view caption = kApplicationName) override;
-  DialogResult ShowBuildDetails(BuildDetails& details) override;
-  void StoreBuildDetails(const BuildDetails& details) override;
+  void ShowMessage(std::string_view text, std::string_view caption = support::kApplicationName) override;
+  standard::DialogResult ShowBuildDetails(standard::BuildDetails& details) override;
+  void StoreBuildDetails(const standard::BuildDetails& details) override;
   void RepaintNow() override;
   void DispatchPendingMessages() override;
   void SetProgressRange(std::uint32_t maximum) override;

@@ -11,10 +11,10 @@ namespace hoardwright::desktop {
 
 void ShowMessageBox(QWidget* owner, std::string_view text, std::string_view caption);
 
-class MessageBoxReporter : public Reporter {
+class MessageBoxReporter : public support::Reporter {
  public:
   explicit MessageBoxReporter(QWidget& owner) : owner_(owner) {}
-  void ShowMessage(std::string_view text, std::string_view caption = kApplicationName) override;
+  void ShowMessage(std::string_view text, std::string_view caption = support::kApplicationName) override;
 
  private:
   QWidget& owner_;

@@ -10,7 +10,7 @@
 
 namespace hoardwright::desktop {
 
-PersonalityListView::PersonalityListView(ui::PersonalityListModel& list, QWidget* parent)
+PersonalityListView::PersonalityListView(catalogue::PersonalityListModel& list, QWidget* parent)
     : QTreeView(parent), list_(list), table_(new PersonalityTableModel(list, this)) {
   setModel(table_);
   setRootIsDecorated(false);
@@ -50,7 +50,7 @@ void PersonalityListView::Reload() {
 
 void PersonalityListView::ClickColumn(int column) {
   if (column < 0 || column >= table_->columnCount()) return;
-  list_.ClickColumn(static_cast<ui::ListColumn>(column));
+  list_.ClickColumn(static_cast<catalogue::ListColumn>(column));
   Reload();
 }
 

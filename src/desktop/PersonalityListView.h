@@ -17,7 +17,7 @@ class PersonalityListView : public QTreeView {
   Q_OBJECT
 
  public:
-  PersonalityListView(ui::PersonalityListModel& list, QWidget* parent = nullptr);
+  PersonalityListView(catalogue::PersonalityListModel& list, QWidget* parent = nullptr);
 
   // Shows the list's rows and selection again after the list has changed.
   void Reload();
@@ -26,7 +26,7 @@ class PersonalityListView : public QTreeView {
   void ClickColumn(int column);
   void TakeSelection();
 
-  ui::PersonalityListModel& list_;
+  catalogue::PersonalityListModel& list_;
   PersonalityTableModel* table_;
   // True while the view is being brought in line with the list, so that the view's own
   // selection signals do not write back.

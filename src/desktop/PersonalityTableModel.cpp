@@ -10,7 +10,7 @@ constexpr int kColumnCount = 2;
 
 }  // namespace
 
-PersonalityTableModel::PersonalityTableModel(const ui::PersonalityListModel& list,
+PersonalityTableModel::PersonalityTableModel(const catalogue::PersonalityListModel& list,
                                              QObject* parent)
     : QAbstractTableModel(parent), list_(list) {}
 
@@ -26,12 +26,12 @@ QVariant PersonalityTableModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount() || index.column() >= kColumnCount) {
     return {};
   }
-  const ui::PersonalityEntry& entry = list_.Row(static_cast<std::size_t>(index.row()));
+  const catalogue::PersonalityEntry& entry = list_.Row(static_cast<std::size_t>(index.row()));
   switch (role) {
     case Qt::DisplayRole: {
       // Manufacturer names are padded with blanks to a fixed width; shown without the padding
       // they fit their column.
-      std::string_view text = ui::ColumnText(entry, static_cast<ui::ListColumn>(index.column()));
+      std::string_view text = catalogue::ColumnText(entry, static_cast<catalogue::ListColumn>(index.column()));
       while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
       return FileText(text);
     }
@@ -47,9 +47,9 @@ QVariant PersonalityTableModel::headerData(int section, Qt::Orientation orientat
   if (orientation != Qt::Horizontal) return {};
   if (role == Qt::DisplayRole) {
     switch (section) {
-      case static_cast<int>(ui::ListColumn::Device):
+      case static_cast<int>(catalogue::ListColumn::Device):
         return QStringLiteral("Device");
-      case static_cast<int>(ui::ListColumn::Manufacturer):
+      case static_cast<int>(catalogue::ListColumn::Manufacturer):
         return QStringLiteral("Manufacturer");
       default:
         return {};

@@ -11,7 +11,7 @@ class PersonalityTableModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
-  explicit PersonalityTableModel(const ui::PersonalityListModel& list, QObject* parent = nullptr);
+  explicit PersonalityTableModel(const catalogue::PersonalityListModel& list, QObject* parent = nullptr);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -23,7 +23,7 @@ class PersonalityTableModel : public QAbstractTableModel {
   void Reload();
 
  private:
-  const ui::PersonalityListModel& list_;
+  const catalogue::PersonalityListModel& list_;
 };
 
 }  // namespace hoardwright::desktop

@@ -49,7 +49,7 @@ CResultDlg::CResultDlg(QWidget* parent) : QDialog(parent) {
   const QFontMetrics metrics(font());
   const int margin = du.X(7);
   const QString errorText =
-      FileText(ui::DecideCacheResult(0, ui::kMaxPersonalities + 1).sizeText);
+      FileText(standard::DecideCacheResult(0, standard::kMaxStandardPersonalities + 1).sizeText);
   const int longest =
       std::max(metrics.horizontalAdvance(introText), metrics.horizontalAdvance(errorText));
   const int width = std::max(du.X(kWidth), longest + 2 * margin + du.X(2));
@@ -68,13 +68,13 @@ CResultDlg::CResultDlg(QWidget* parent) : QDialog(parent) {
   intro->setGeometry(margin, du.Y(26), width - 2 * margin, du.Y(8));
 
   // Names and limits come from the same table that decides the marks.
-  const ui::CacheResult names = ui::DecideCacheResult(0, 0);
+  const standard::CacheResult names = standard::DecideCacheResult(0, 0);
   const qreal ratio = devicePixelRatioF();
   for (int row = 0; row < kConsoleRows; ++row) {
     const int y = kFirstRowY + row * kRowStep;
     const QString number = QString::number(row + 1);
     ConsoleRow& widgets = rows_[static_cast<std::size_t>(row)];
-    const ui::ConsoleFit& console = names.consoles[static_cast<std::size_t>(row)];
+    const standard::ConsoleFit& console = names.consoles[static_cast<std::size_t>(row)];
     widgets.name =
         MakeLabel(this, FileText(console.consoleName), QStringLiteral("consoleName") + number);
     place(*widgets.name, 24, y, 58, 8);
@@ -104,7 +104,7 @@ void CResultDlg::showEvent(QShowEvent* event) {
 }
 
 void CResultDlg::InitDialog() {
-  const ui::CacheResult result = ui::DecideCacheResult(CacheSize, PersonalityCount);
+  const standard::CacheResult result = standard::DecideCacheResult(CacheSize, PersonalityCount);
   sizeLabel_->setText(FileText(result.sizeText));
   for (std::size_t row = 0; row < rows_.size(); ++row) {
     const bool fits = result.consoles[row].fits;

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace hoardwright::examine {
+namespace hoardwright::inspect {
 
 class ByteReader {
  public:
@@ -64,4 +64,4 @@ class ByteReader {
   std::size_t position_ = 0;
 };
 
-}  // namespace hoardwright::examine
+}  // namespace hoardwright::inspect

@@ -2,28 +2,28 @@
 
 #include <algorithm>
 
-namespace hoardwright::examine {
+namespace hoardwright::inspect {
 
 bool IsExtendedCache(std::span<const std::uint8_t> file) {
   return file.size() >= extended::kMagic.size() &&
          std::equal(extended::kMagic.begin(), extended::kMagic.end(), file.begin());
 }
 
-ExamineReport ExamineCache(std::span<const std::uint8_t> file, std::string path) {
-  ExamineReport report;
+InspectReport InspectCache(std::span<const std::uint8_t> file, std::string path) {
+  InspectReport report;
   report.path = std::move(path);
   report.fileSize = file.size();
   if (IsExtendedCache(file)) {
     report.kind = CacheKind::Extended;
-    ExamineExtendedCache(file, report);
+    InspectExtendedCache(file, report);
   } else {
     report.kind = CacheKind::Standard;
-    ExamineStandardCache(file, report);
+    InspectStandardCache(file, report);
   }
   return report;
 }
 
-std::optional<std::span<const std::uint8_t>> RecordBytes(const ExamineReport& report,
+std::optional<std::span<const std::uint8_t>> RecordBytes(const InspectReport& report,
                                                          const PersonalityView& personality) {
   if (personality.access != RecordAccess::Walked) return std::nullopt;
   const std::vector<std::uint8_t>* data = nullptr;
@@ -61,4 +61,4 @@ std::optional<FieldWarning> TextFieldWarning(std::span<const std::uint8_t> field
                           " other than 0 after its text, where a build writes zeros"};
 }
 
-}  // namespace hoardwright::examine
+}  // namespace hoardwright::inspect

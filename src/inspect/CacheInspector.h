@@ -15,7 +15,7 @@
 
 #include "inspect/InspectReport.h"
 
-namespace hoardwright::examine {
+namespace hoardwright::inspect {
 
 // The largest cache file inspect reads. A build writes at most 5,001 index records of blocks of
 // at most 65,535 bytes (a stream of 328 MB before compression) or 2,000 personalities.
@@ -25,10 +25,10 @@ inline constexpr std::uint64_t kMaxStreamSize = std::uint64_t{512} << 20;
 
 bool IsExtendedCache(std::span<const std::uint8_t> file);
 
-ExamineReport ExamineCache(std::span<const std::uint8_t> file, std::string path);
+InspectReport InspectCache(std::span<const std::uint8_t> file, std::string path);
 
-void ExamineStandardCache(std::span<const std::uint8_t> file, ExamineReport& report);
-void ExamineExtendedCache(std::span<const std::uint8_t> file, ExamineReport& report);
+void InspectStandardCache(std::span<const std::uint8_t> file, InspectReport& report);
+void InspectExtendedCache(std::span<const std::uint8_t> file, InspectReport& report);
 
 // A fixed-width text field as the builds write it holds at most `longest` characters, then zeros
 // to its end (a NUL included when the text is shorter than the field). Otherwise the offset
@@ -40,4 +40,4 @@ struct FieldWarning {
 std::optional<FieldWarning> TextFieldWarning(std::span<const std::uint8_t> field,
                                              std::size_t longest, std::string_view name);
 
-}  // namespace hoardwright::examine
+}  // namespace hoardwright::inspect

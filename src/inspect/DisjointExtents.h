@@ -9,7 +9,7 @@
 #include <optional>
 #include <utility>
 
-namespace hoardwright::examine {
+namespace hoardwright::inspect {
 
 class DisjointExtents {
  public:
@@ -31,4 +31,4 @@ class DisjointExtents {
   std::map<std::uint64_t, std::pair<std::uint64_t, std::size_t>> extents_;  // start: end, owner
 };
 
-}  // namespace hoardwright::examine
+}  // namespace hoardwright::inspect

@@ -11,16 +11,16 @@
 #include "inspect/DisjointExtents.h"
 #include "inspect/TextFormat.h"
 
-namespace hoardwright::examine {
+namespace hoardwright::inspect {
 namespace {
 
 using namespace extended;
 
 std::string Bytes(std::uint64_t count) { return std::to_string(count) + (count == 1 ? " byte" : " bytes"); }
 
-class ExtendedExamination {
+class ExtendedInspection {
  public:
-  ExtendedExamination(std::span<const std::uint8_t> file, ExamineReport& report)
+  ExtendedInspection(std::span<const std::uint8_t> file, InspectReport& report)
       : file_(file), report_(report), cache_(report.extended.emplace()) {}
 
   void Run() {
@@ -127,10 +127,10 @@ class ExtendedExamination {
               std::to_string(kMaxManufacturers) + " the table holds");
       fits = false;
     }
-    if (info.personalityCount > kMaxPersonalities) {
+    if (info.personalityCount > kMaxExtendedPersonalities) {
       Add("info record", std::nullopt, kInfoRecordOffset,
           "personality count " + std::to_string(info.personalityCount) + " is over the " +
-              std::to_string(kMaxPersonalities) + " the table holds");
+              std::to_string(kMaxExtendedPersonalities) + " the table holds");
       fits = false;
     }
     return fits;
@@ -181,7 +181,7 @@ class ExtendedExamination {
           DecodePersonalityRecord(file_.subspan(at).first<kPersonalityRecordSize>()));
       Warn("personality table", i, at + kFixtureNameOffset, record.fixtureName, kFixtureNameLength,
            "fixture name");
-      Warn("personality table", i, at + kDeviceNameOffset, record.deviceName, kDeviceNameLength,
+      Warn("personality table", i, at + kDeviceNameOffset, record.deviceName, kRecordDeviceNameLength,
            "device name");
     }
     cache_.groupCounter = GroupCounter(static_cast<int>(count));
@@ -436,15 +436,15 @@ class ExtendedExamination {
   }
 
   std::span<const std::uint8_t> file_;
-  ExamineReport& report_;
+  InspectReport& report_;
   ExtendedReport& cache_;
   std::map<int, bool> usable_;  // groups whose data decoded whole with a matching sum
 };
 
 }  // namespace
 
-void ExamineExtendedCache(std::span<const std::uint8_t> file, ExamineReport& report) {
-  ExtendedExamination(file, report).Run();
+void InspectExtendedCache(std::span<const std::uint8_t> file, InspectReport& report) {
+  ExtendedInspection(file, report).Run();
 }
 
-}  // namespace hoardwright::examine
+}  // namespace hoardwright::inspect

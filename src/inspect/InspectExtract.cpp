@@ -8,7 +8,7 @@
 #include "support/FileAccess.h"
 #include "catalogue/PersonalityEntry.h"
 
-namespace hoardwright::examine {
+namespace hoardwright::inspect {
 namespace {
 
 bool SafeCharacter(char c) {
@@ -18,7 +18,7 @@ bool SafeCharacter(char c) {
 
 class Extraction {
  public:
-  Extraction(platform::ExtractDirectory directory, std::string* error)
+  Extraction(support::ExtractDirectory directory, std::string* error)
       : directory_(std::move(directory)), error_(error) {}
 
   bool Write(const std::string& name, std::span<const std::uint8_t> bytes) {
@@ -28,7 +28,7 @@ class Extraction {
   }
 
   // Only walked records: no two share a byte, so together they are at most the decoded data.
-  bool Personalities(const ExamineReport& report, const std::vector<PersonalityView>& personalities) {
+  bool Personalities(const InspectReport& report, const std::vector<PersonalityView>& personalities) {
     for (const PersonalityView& view : personalities) {
       const auto bytes = RecordBytes(report, view);
       if (bytes && !Write(PersonalityFileName(view), *bytes)) return false;
@@ -39,12 +39,12 @@ class Extraction {
   std::vector<std::string> Names() && { return std::move(names_); }
 
  private:
-  platform::ExtractDirectory directory_;
+  support::ExtractDirectory directory_;
   std::string* error_;
   std::vector<std::string> names_;
 };
 
-bool ExtractStandard(const ExamineReport& report, Extraction& out) {
+bool ExtractStandard(const InspectReport& report, Extraction& out) {
   const StandardReport& cache = *report.standard;
   if (!cache.stream) return true;
   const auto& data = cache.stream->data;
@@ -55,7 +55,7 @@ bool ExtractStandard(const ExamineReport& report, Extraction& out) {
   return out.Personalities(report, cache.personalities);
 }
 
-bool ExtractExtended(const ExamineReport& report, Extraction& out) {
+bool ExtractExtended(const InspectReport& report, Extraction& out) {
   const ExtendedReport& cache = *report.extended;
   if (cache.shapeUnit && !out.Write("shape-library.bin", cache.shapeUnit->data)) return false;
   for (const GroupBlock& group : cache.groups) {
@@ -73,7 +73,7 @@ std::string PersonalityFileName(const PersonalityView& personality) {
   char number[16];
   std::snprintf(number, sizeof number, "%04zu", personality.number);
   std::string device;
-  for (const char c : personality.device.substr(0, ui::kDeviceNameLength)) {
+  for (const char c : personality.device.substr(0, catalogue::kListDeviceNameLength)) {
     device.push_back(SafeCharacter(c) ? c : '_');
   }
   while (!device.empty() && device.back() == '_') device.pop_back();
@@ -82,10 +82,10 @@ std::string PersonalityFileName(const PersonalityView& personality) {
   return "personality-" + std::string(number) + (device.empty() ? "" : "-" + device) + ".bin";
 }
 
-std::optional<std::vector<std::string>> ExtractExamined(const ExamineReport& report,
+std::optional<std::vector<std::string>> ExtractInspected(const InspectReport& report,
                                                          const std::filesystem::path& directory,
                                                          std::string* error) {
-  auto opened = platform::ExtractDirectory::Open(directory, error);
+  auto opened = support::ExtractDirectory::Open(directory, error);
   if (!opened) return std::nullopt;
   Extraction out(std::move(*opened), error);
   const bool written = report.standard ? ExtractStandard(report, out) : ExtractExtended(report, out);
@@ -93,4 +93,4 @@ std::optional<std::vector<std::string>> ExtractExamined(const ExamineReport& rep
   return std::move(out).Names();
 }
 
-}  // namespace hoardwright::examine
+}  // namespace hoardwright::inspect

@@ -8,7 +8,7 @@
 
 #include "inspect/InspectReport.h"
 
-namespace hoardwright::examine {
+namespace hoardwright::inspect {
 
 // The file name a personality's record is extracted to: "personality-0003-MT.Wash700.bin" (the
 // device name reduced to letters, digits, ".", "-" and "_").
@@ -21,8 +21,8 @@ std::string PersonalityFileName(const PersonalityView& personality);
 // share a byte. A directory named by a link is refused, and a file or link already at a name is
 // replaced, never written through. Returns the names written, or nullopt with the reason in
 // `error` when the directory could not be used or a file could not be written.
-std::optional<std::vector<std::string>> ExtractExamined(const ExamineReport& report,
+std::optional<std::vector<std::string>> ExtractInspected(const InspectReport& report,
                                                          const std::filesystem::path& directory,
                                                          std::string* error);
 
-}  // namespace hoardwright::examine
+}  // namespace hoardwright::inspect

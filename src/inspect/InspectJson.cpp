@@ -9,7 +9,7 @@
 #include "inspect/InspectText.h"
 #include "inspect/TextFormat.h"
 
-namespace hoardwright::examine {
+namespace hoardwright::inspect {
 namespace {
 
 using Json = nlohmann::ordered_json;
@@ -271,7 +271,7 @@ void WriteRecord(JsonWriter& json, std::string_view key, const WalkedRecord& r) 
   json.End();
 }
 
-void WritePersonality(JsonWriter& json, const ExamineReport& report, const PersonalityView& view,
+void WritePersonality(JsonWriter& json, const InspectReport& report, const PersonalityView& view,
                       CacheKind kind) {
   json.BeginObject();
   json.Number("number", view.number);
@@ -303,14 +303,14 @@ void WritePersonality(JsonWriter& json, const ExamineReport& report, const Perso
   json.End();
 }
 
-void WritePersonalities(JsonWriter& json, const ExamineReport& report,
+void WritePersonalities(JsonWriter& json, const InspectReport& report,
                         const std::vector<PersonalityView>& views, CacheKind kind) {
   json.BeginArray("personalities");
   for (const PersonalityView& view : views) WritePersonality(json, report, view, kind);
   json.End();
 }
 
-void WriteStandard(JsonWriter& json, const ExamineReport& report) {
+void WriteStandard(JsonWriter& json, const InspectReport& report) {
   const StandardReport& cache = *report.standard;
   json.BeginObject("standard");
   if (cache.header) {
@@ -340,7 +340,7 @@ void WriteStandard(JsonWriter& json, const ExamineReport& report) {
   json.End();
 }
 
-void WriteExtended(JsonWriter& json, const ExamineReport& report) {
+void WriteExtended(JsonWriter& json, const InspectReport& report) {
   const ExtendedReport& cache = *report.extended;
   json.BeginObject("extended");
   json.BeginObject("header");
@@ -438,7 +438,7 @@ Json RecordJson(const WalkedRecord& record) {
   return Json::parse(text.str());
 }
 
-void WriteExamineJson(const ExamineReport& report, const std::vector<std::string>* extracted,
+void WriteInspectJson(const InspectReport& report, const std::vector<std::string>* extracted,
                       std::ostream& out) {
   JsonWriter json(out);
   json.BeginObject();
@@ -460,4 +460,4 @@ void WriteExamineJson(const ExamineReport& report, const std::vector<std::string
   out << '\n';
 }
 
-}  // namespace hoardwright::examine
+}  // namespace hoardwright::inspect

@@ -7,14 +7,14 @@
 
 #include "inspect/InspectReport.h"
 
-namespace hoardwright::examine {
+namespace hoardwright::inspect {
 
 // Writes the document a piece at a time, so that its size in memory stays that of one record;
 // `extracted` (when given) lists the files --extract wrote.
-void WriteExamineJson(const ExamineReport& report, const std::vector<std::string>* extracted,
+void WriteInspectJson(const InspectReport& report, const std::vector<std::string>* extracted,
                       std::ostream& out);
 
 // A walked personality record, also used by tests to compare two records field by field.
 nlohmann::ordered_json RecordJson(const WalkedRecord& record);
 
-}  // namespace hoardwright::examine
+}  // namespace hoardwright::inspect

@@ -15,7 +15,7 @@
 #include "inspect/ShapeLibraryWalker.h"
 #include "inspect/UnitCheck.h"
 
-namespace hoardwright::examine {
+namespace hoardwright::inspect {
 
 enum class CacheKind { Standard, Extended };
 
@@ -62,8 +62,8 @@ struct PersonalityView {
 };
 
 struct StandardReport {
-  std::optional<standard_cache::Header> header;
-  std::vector<standard_cache::IndexRecord> index;  // the records the file holds
+  std::optional<standard::Header> header;
+  std::vector<standard::IndexRecord> index;  // the records the file holds
   std::optional<UnitCheck> stream;
   std::uint64_t shapeLength = 0;
   std::optional<ShapeLibraryWalk> shapeLibrary;
@@ -91,7 +91,7 @@ struct ExtendedReport {
   std::vector<PersonalityView> personalities;
 };
 
-struct ExamineReport {
+struct InspectReport {
   std::string path;
   std::uint64_t fileSize = 0;
   CacheKind kind = CacheKind::Standard;
@@ -107,7 +107,7 @@ struct ExamineReport {
 
 // A walked personality's record: a view into the decoded data the report holds, valid while the
 // report lives. Nothing for a record that was not walked.
-std::optional<std::span<const std::uint8_t>> RecordBytes(const ExamineReport& report,
+std::optional<std::span<const std::uint8_t>> RecordBytes(const InspectReport& report,
                                                          const PersonalityView& personality);
 
-}  // namespace hoardwright::examine
+}  // namespace hoardwright::inspect

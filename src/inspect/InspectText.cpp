@@ -7,7 +7,7 @@
 #include "inspect/TextFormat.h"
 #include "catalogue/PersonalityEntry.h"
 
-namespace hoardwright::examine {
+namespace hoardwright::inspect {
 namespace {
 
 constexpr std::size_t kLabelWidth = 18;
@@ -144,7 +144,7 @@ void WriteShapeLibrary(std::ostream& out, const ShapeLibraryWalk& walk) {
   }
 }
 
-void WritePersonalities(std::ostream& out, const ExamineReport& report,
+void WritePersonalities(std::ostream& out, const InspectReport& report,
                         const std::vector<PersonalityView>& personalities, bool extended) {
   out << "\nPersonalities\n";
   for (const PersonalityView& view : personalities) {
@@ -187,7 +187,7 @@ void WriteUnit(std::ostream& out, const UnitCheck& unit, int indent = 2) {
   Field(out, "decoded", Count(unit.data.size(), "byte", "bytes"), indent);
 }
 
-void WriteStandard(std::ostream& out, const ExamineReport& report) {
+void WriteStandard(std::ostream& out, const InspectReport& report) {
   const StandardReport& cache = *report.standard;
   out << "Standard cache " << PathText(report.path) << " (" << Count(report.fileSize, "byte", "bytes") << ")\n";
   if (!cache.header) return;
@@ -218,7 +218,7 @@ void WriteStandard(std::ostream& out, const ExamineReport& report) {
   if (cache.stream) WritePersonalities(out, report, cache.personalities, false);
 }
 
-void WriteExtended(std::ostream& out, const ExamineReport& report) {
+void WriteExtended(std::ostream& out, const InspectReport& report) {
   const ExtendedReport& cache = *report.extended;
   out << "Extended cache " << PathText(report.path) << " (" << Count(report.fileSize, "byte", "bytes") << ")\n";
   out << "\nHeader\n";
@@ -323,7 +323,7 @@ std::string LocationText(const Problem& problem) {
 }
 
 std::string SummaryLine(const PersonalityView& view) {
-  std::string device = view.device.substr(0, ui::kDeviceNameLength);
+  std::string device = view.device.substr(0, catalogue::kListDeviceNameLength);
   while (!device.empty() && device.back() == ' ') device.pop_back();
   std::string line = Escaped(device) + ": ";
   if (!view.summary) {
@@ -349,7 +349,7 @@ std::string InfoDateTimeText(const extended::CacheInfoRecord& info) {
   return text;
 }
 
-void WriteExamineText(const ExamineReport& report, std::ostream& out) {
+void WriteInspectText(const InspectReport& report, std::ostream& out) {
   if (report.kind == CacheKind::Standard) {
     WriteStandard(out, report);
   } else {
@@ -371,4 +371,4 @@ void WriteExamineText(const ExamineReport& report, std::ostream& out) {
   }
 }
 
-}  // namespace hoardwright::examine
+}  // namespace hoardwright::inspect

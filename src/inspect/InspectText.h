@@ -7,7 +7,7 @@
 
 #include "inspect/InspectReport.h"
 
-namespace hoardwright::examine {
+namespace hoardwright::inspect {
 
 // "file", "stream", "shape data", "group data".
 std::string_view SpaceName(OffsetSpace space);
@@ -21,6 +21,6 @@ std::string SummaryLine(const PersonalityView& personality);
 // The date and time of an extended cache's info record: "2026-12-05 14:32:10".
 std::string InfoDateTimeText(const extended::CacheInfoRecord& info);
 
-void WriteExamineText(const ExamineReport& report, std::ostream& out);
+void WriteInspectText(const InspectReport& report, std::ostream& out);
 
-}  // namespace hoardwright::examine
+}  // namespace hoardwright::inspect

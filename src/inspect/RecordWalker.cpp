@@ -6,7 +6,7 @@
 #include "inspect/TextFormat.h"
 #include "personality/CompiledLayout.h"
 
-namespace hoardwright::examine {
+namespace hoardwright::inspect {
 namespace {
 
 std::string Hex(std::uint8_t byte) { return HexByte(byte); }
@@ -106,7 +106,7 @@ class Walk {
         return Ends(field, "channel entry " + std::to_string(i + 1) + " of " +
                                std::to_string(*count) + " of the DMX channel table");
       };
-      const auto fixed = reader_.Bytes(compiled::kChannelFixedSize);
+      const auto fixed = reader_.Bytes(personality::compiled::kChannelFixedSize);
       if (!fixed) return ends();
       const auto name = reader_.Text();
       if (!name) return ends();
@@ -135,12 +135,12 @@ class Walk {
     for (;;) {
       const auto tag = reader_.Peek();
       if (!tag) return Ends(field, "the table index");
-      if (*tag == compiled::kTableIndexEnd) {
+      if (*tag == personality::compiled::kTableIndexEnd) {
         reader_.Byte();
         Record().tableIndexEnded = true;
         return true;
       }
-      if (*tag != compiled::kPresetFocusTag && *tag != compiled::kMacroTag) {
+      if (*tag != personality::compiled::kPresetFocusTag && *tag != personality::compiled::kMacroTag) {
         // After a preset focus entry, a row name without its quote ends the index.
         if (lastEntry_ == TableKind::PresetFocus) {
           const auto cut = reader_.Text();
@@ -149,9 +149,9 @@ class Walk {
           return true;
         }
         return Fail(field, "byte " + Hex(*tag) + " where an entry (" +
-                               Hex(compiled::kPresetFocusTag) + " or " +
-                               Hex(compiled::kMacroTag) + ") or the index's end byte " +
-                               Hex(compiled::kTableIndexEnd) + " belongs");
+                               Hex(personality::compiled::kPresetFocusTag) + " or " +
+                               Hex(personality::compiled::kMacroTag) + ") or the index's end byte " +
+                               Hex(personality::compiled::kTableIndexEnd) + " belongs");
       }
       if (!Entry()) return false;
     }
@@ -161,7 +161,7 @@ class Walk {
     const std::string field = "table index";
     const auto what = [&] { return "entry " + std::to_string(entries_ + 1) + " of the table index"; };
     TableIndexEntry entry;
-    entry.kind = *reader_.Byte() == compiled::kPresetFocusTag ? TableKind::PresetFocus
+    entry.kind = *reader_.Byte() == personality::compiled::kPresetFocusTag ? TableKind::PresetFocus
                                                                : TableKind::Macro;
     const auto columns = reader_.Byte();
     const auto rows = reader_.Byte();
@@ -199,14 +199,14 @@ class Walk {
 
   bool Blocks() {
     for (;;) {
-      if (reader_.Remaining() == 1 && *reader_.Peek() == compiled::kEndOfRecord) {
+      if (reader_.Remaining() == 1 && *reader_.Peek() == personality::compiled::kEndOfRecord) {
         reader_.Byte();
         Record().endByte = true;
         return true;
       }
       if (reader_.AtEnd()) {
         return Fail("end byte", "the record ends without its end byte " +
-                                    Hex(compiled::kEndOfRecord));
+                                    Hex(personality::compiled::kEndOfRecord));
       }
       if (!Block()) return false;
     }
@@ -217,13 +217,13 @@ class Walk {
     const auto field = [&] { return "block " + number(); };
     // Blocks are separated unless the byte before already is 0xFF (the index's end byte).
     const std::size_t at = reader_.Position();
-    if (at > 0 && bytes_[at - 1] != compiled::kBlockSeparator) {
+    if (at > 0 && bytes_[at - 1] != personality::compiled::kBlockSeparator) {
       const auto separator = reader_.Byte();
-      if (*separator != compiled::kBlockSeparator) {
+      if (*separator != personality::compiled::kBlockSeparator) {
         return FailAt(at, field(),
                       "byte " + Hex(*separator) + " where the block separator " +
-                          Hex(compiled::kBlockSeparator) + " or the end byte " +
-                          Hex(compiled::kEndOfRecord) + " belongs");
+                          Hex(personality::compiled::kBlockSeparator) + " or the end byte " +
+                          Hex(personality::compiled::kEndOfRecord) + " belongs");
       }
     }
     RecordBlock block;
@@ -270,7 +270,7 @@ class Walk {
 
 }  // namespace
 
-bool MirrorField::Present() const { return mode != compiled::kNoMirror; }
+bool MirrorField::Present() const { return mode != personality::compiled::kNoMirror; }
 
 std::string_view FamilyName(BlockFamily family) {
   switch (family) {
@@ -306,4 +306,4 @@ RecordSummary SummarizePersonalityRecord(std::span<const std::uint8_t> bytes) {
   return Walk(bytes, false).RunSummary();
 }
 
-}  // namespace hoardwright::examine
+}  // namespace hoardwright::inspect

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace hoardwright::examine {
+namespace hoardwright::inspect {
 
 struct MirrorField {
   std::uint8_t mode = 0;  // 0xFF when the personality has no MIRROR line
@@ -121,4 +121,4 @@ struct RecordSummary {
 // a single line.
 RecordSummary SummarizePersonalityRecord(std::span<const std::uint8_t> bytes);
 
-}  // namespace hoardwright::examine
+}  // namespace hoardwright::inspect

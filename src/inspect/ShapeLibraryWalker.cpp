@@ -5,7 +5,7 @@
 #include "inspect/ByteReader.h"
 #include "personality/CompiledLayout.h"
 
-namespace hoardwright::examine {
+namespace hoardwright::inspect {
 namespace {
 
 class Walk {
@@ -19,15 +19,15 @@ class Walk {
       const std::size_t at = reader_.Position();
       const auto tag = reader_.Byte();
       if (!tag) return Fail(at, "the library ends without its end byte 0xFF");
-      if (*tag == compiled::kLibraryEnd) {
+      if (*tag == personality::compiled::kLibraryEnd) {
         if (!reader_.AtEnd()) return Fail(reader_.Position(), "bytes follow the library's end byte");
         result_.library.endByte = true;
         return std::move(result_);
       }
       bool ok = false;
-      if (*tag == compiled::kPatternTag) {
+      if (*tag == personality::compiled::kPatternTag) {
         ok = Pattern(at);
-      } else if (*tag == compiled::kShapeTag) {
+      } else if (*tag == personality::compiled::kShapeTag) {
         ok = Shape(at);
       } else {
         return Fail(at, "an entry starts with neither 0xFE (pattern) nor 0xFD (shape)");
@@ -64,10 +64,10 @@ class Walk {
     }
     const auto end = reader_.Peek();
     if (!end) return Stop(at, "the library ends inside " + what + " \"" + entry.name + "\"");
-    if (*end == compiled::kEndedByPend || *end == compiled::kEndedByPend16) {
+    if (*end == personality::compiled::kEndedByPend || *end == personality::compiled::kEndedByPend16) {
       entry.endKind = *end;
       reader_.Byte();
-    } else if (*end == compiled::kLibraryEnd && reader_.Remaining() == 1) {
+    } else if (*end == personality::compiled::kLibraryEnd && reader_.Remaining() == 1) {
       // The text ended inside the pattern: no end byte, then the library's end.
       reader_.Byte();
       result_.library.endByte = true;
@@ -91,12 +91,12 @@ class Walk {
     entry.name = std::move(*name);
     entry.pattern = std::move(*pattern);
     for (int i = 0; i < *steps; ++i) {
-      const auto step = reader_.Bytes(compiled::kStepValues);
+      const auto step = reader_.Bytes(personality::compiled::kStepValues);
       if (!step) {
         return Stop(at, "the library ends inside step " + std::to_string(i + 1) + " of " + what +
                             " \"" + entry.name + "\"");
       }
-      std::array<std::uint8_t, compiled::kStepValues> values{};
+      std::array<std::uint8_t, personality::compiled::kStepValues> values{};
       std::ranges::copy(*step, values.begin());
       entry.steps.push_back(values);
     }
@@ -115,4 +115,4 @@ ShapeLibraryWalk WalkShapeLibrary(std::span<const std::uint8_t> bytes) {
   return Walk(bytes).Run();
 }
 
-}  // namespace hoardwright::examine
+}  // namespace hoardwright::inspect

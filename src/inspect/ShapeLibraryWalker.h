@@ -11,7 +11,7 @@
 
 #include "personality/CompiledLayout.h"
 
-namespace hoardwright::examine {
+namespace hoardwright::inspect {
 
 struct PatternEntry {
   std::size_t offset = 0;  // of its tag, within the library
@@ -26,7 +26,7 @@ struct ShapeEntry {
   std::size_t offset = 0;
   std::string name;
   std::string pattern;
-  std::vector<std::array<std::uint8_t, compiled::kStepValues>> steps;
+  std::vector<std::array<std::uint8_t, personality::compiled::kStepValues>> steps;
 };
 
 struct WalkedShapeLibrary {
@@ -48,4 +48,4 @@ struct ShapeLibraryWalk {
 
 ShapeLibraryWalk WalkShapeLibrary(std::span<const std::uint8_t> bytes);
 
-}  // namespace hoardwright::examine
+}  // namespace hoardwright::inspect

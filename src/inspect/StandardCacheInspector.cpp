@@ -6,19 +6,17 @@
 #include "inspect/DisjointExtents.h"
 #include "inspect/TextFormat.h"
 
-namespace hoardwright::examine {
+namespace hoardwright::inspect {
 namespace {
-
-namespace layout = standard_cache;
 
 // The owner of the shape block among the claimed extents of the stream.
 constexpr std::size_t kShapeOwner = static_cast<std::size_t>(-1);
 
 std::string Bytes(std::uint64_t count) { return std::to_string(count) + (count == 1 ? " byte" : " bytes"); }
 
-class StandardExamination {
+class StandardInspection {
  public:
-  StandardExamination(std::span<const std::uint8_t> file, ExamineReport& report)
+  StandardInspection(std::span<const std::uint8_t> file, InspectReport& report)
       : file_(file), report_(report), cache_(report.standard.emplace()) {}
 
   void Run() {
@@ -36,10 +34,10 @@ class StandardExamination {
   std::string FileEnd() const { return "the file ends after " + Bytes(file_.size()); }
 
   bool Header() {
-    cache_.header = layout::DecodeHeader(file_);
+    cache_.header = standard::DecodeHeader(file_);
     if (!cache_.header) {
       Add("header", std::nullopt, OffsetSpace::File, file_.size(),
-          FileEnd() + ", inside the " + std::to_string(layout::kHeaderSize) + "-byte header");
+          FileEnd() + ", inside the " + std::to_string(standard::kHeaderSize) + "-byte header");
       return false;
     }
     return true;
@@ -48,8 +46,8 @@ class StandardExamination {
   bool Index() {
     const std::size_t count = cache_.header->recordCount;
     for (std::size_t i = 0; i < count; ++i) {
-      const std::size_t at = layout::kHeaderSize + i * layout::kIndexRecordSize;
-      const auto record = layout::DecodeIndexRecord(file_.subspan(std::min(at, file_.size())));
+      const std::size_t at = standard::kHeaderSize + i * standard::kIndexRecordSize;
+      const auto record = standard::DecodeIndexRecord(file_.subspan(std::min(at, file_.size())));
       if (!record) {
         Add("index", i, OffsetSpace::File, file_.size(),
             FileEnd() + ", inside index record " + std::to_string(i) + " of " +
@@ -65,12 +63,12 @@ class StandardExamination {
   // The code and device fields as a build writes them: the text, then zeros.
   void FieldWarnings(std::size_t i, std::size_t at) {
     const std::pair<const char*, std::pair<std::size_t, std::size_t>> fields[] = {
-        {"code", {layout::kCodeOffset, layout::kCodeSize}},
-        {"device text", {layout::kDeviceOffset, layout::kDeviceFieldSize}}};
+        {"code", {standard::kCodeOffset, standard::kCodeSize}},
+        {"device text", {standard::kDeviceOffset, standard::kDeviceFieldSize}}};
     for (const auto& [name, place] : fields) {
       const auto field = file_.subspan(at + place.first, place.second);
       const std::size_t longest =
-          place.first == layout::kCodeOffset ? layout::kCodeSize : layout::kMaxDeviceTextLength;
+          place.first == standard::kCodeOffset ? standard::kCodeSize : standard::kMaxDeviceTextLength;
       if (const auto warning = TextFieldWarning(field, longest, name)) {
         report_.warnings.push_back(
             Problem{"index", i, OffsetSpace::File, 0, at + place.first + warning->offset, warning->message});
@@ -80,20 +78,20 @@ class StandardExamination {
 
   bool Stream() {
     const std::size_t count = cache_.index.size();
-    const std::size_t sumAt = layout::SumOffset(count);
+    const std::size_t sumAt = standard::SumOffset(count);
     const std::uint64_t expected = std::uint64_t{cache_.header->streamLengthMinus1} + 1;
-    if (file_.size() < layout::CompressedStreamOffset(count)) {
+    if (file_.size() < standard::CompressedStreamOffset(count)) {
       Add("compressed stream", std::nullopt, OffsetSpace::File, file_.size(),
-          FileEnd() + ", inside the stream's " + std::to_string(layout::kSumSize) + "-byte sum");
+          FileEnd() + ", inside the stream's " + std::to_string(standard::kSumSize) + "-byte sum");
       return false;
     }
     // The shape block and the blocks the index can describe bound the stream, whatever the
     // header says; a valid stream is far below kMaxStreamSize.
     const std::uint64_t most =
-        std::min<std::uint64_t>(layout::kMaxBlockLength + 1 + count * layout::kMaxBlockLength,
+        std::min<std::uint64_t>(standard::kMaxBlockLength + 1 + count * standard::kMaxBlockLength,
                                 kMaxStreamSize);
     if (expected > most) {
-      Add("header", std::nullopt, OffsetSpace::File, layout::kStreamLengthOffset,
+      Add("header", std::nullopt, OffsetSpace::File, standard::kStreamLengthOffset,
           "the header gives a stream of " + Bytes(expected) + "; the shape block and " +
               std::to_string(count) + " index records hold at most " + Bytes(most));
     }
@@ -117,7 +115,7 @@ class StandardExamination {
                 HexWord32(unit.actualSum));
       }
       if (unit.data.size() != expected) {
-        Add("header", std::nullopt, OffsetSpace::File, layout::kStreamLengthOffset,
+        Add("header", std::nullopt, OffsetSpace::File, standard::kStreamLengthOffset,
             "the header gives a stream of " + Bytes(expected) + "; the compressed stream decodes to " +
                 Bytes(unit.data.size()));
       }
@@ -133,7 +131,7 @@ class StandardExamination {
     const auto& data = cache_.stream->data;
     cache_.shapeLength = std::uint64_t{cache_.header->shapeLengthMinus1} + 1;
     if (cache_.shapeLength > data.size()) {
-      Add("header", std::nullopt, OffsetSpace::File, layout::kShapeLengthOffset,
+      Add("header", std::nullopt, OffsetSpace::File, standard::kShapeLengthOffset,
           "the shape block of " + Bytes(cache_.shapeLength) + " runs past the decoded stream's " +
               Bytes(data.size()));
       return;
@@ -150,7 +148,7 @@ class StandardExamination {
     DisjointExtents claimed;
     claimed.Claim(0, std::min<std::uint64_t>(cache_.shapeLength, data.size()), kShapeOwner);
     for (std::size_t i = 0; i < cache_.index.size(); ++i) {
-      const layout::IndexRecord& record = cache_.index[i];
+      const standard::IndexRecord& record = cache_.index[i];
       PersonalityView view;
       view.number = i;
       view.device = record.deviceText;
@@ -158,7 +156,7 @@ class StandardExamination {
       view.offset = record.blockOffset;
       view.length = record.blockLength;
       const std::uint64_t fieldAt =
-          layout::kHeaderSize + i * layout::kIndexRecordSize + layout::kBlockOffsetOffset;
+          standard::kHeaderSize + i * standard::kIndexRecordSize + standard::kBlockOffsetOffset;
       const std::uint64_t end = view.offset + view.length;
       const bool inside = end <= data.size();
       const auto overlapped = inside ? claimed.Claim(view.offset, end, i) : std::nullopt;
@@ -199,14 +197,14 @@ class StandardExamination {
   }
 
   std::span<const std::uint8_t> file_;
-  ExamineReport& report_;
+  InspectReport& report_;
   StandardReport& cache_;
 };
 
 }  // namespace
 
-void ExamineStandardCache(std::span<const std::uint8_t> file, ExamineReport& report) {
-  StandardExamination(file, report).Run();
+void InspectStandardCache(std::span<const std::uint8_t> file, InspectReport& report) {
+  StandardInspection(file, report).Run();
 }
 
-}  // namespace hoardwright::examine
+}  // namespace hoardwright::inspect

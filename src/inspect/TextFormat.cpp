@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace hoardwright::examine {
+namespace hoardwright::inspect {
 namespace {
 
 constexpr char kDigits[] = "0123456789ABCDEF";
@@ -132,4 +132,4 @@ std::string PathText(std::string_view path) {
   return out;
 }
 
-}  // namespace hoardwright::examine
+}  // namespace hoardwright::inspect

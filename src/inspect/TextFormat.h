@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace hoardwright::examine {
+namespace hoardwright::inspect {
 
 // "0x1F", "0x0012AB34".
 std::string HexByte(std::uint8_t value);
@@ -29,4 +29,4 @@ std::string PathJson(std::string_view path);
 // and bytes that are not UTF-8 as \xHH.
 std::string PathText(std::string_view path);
 
-}  // namespace hoardwright::examine
+}  // namespace hoardwright::inspect

@@ -5,7 +5,7 @@
 #include "lzss/Lzss.h"
 #include "lzss/LzssFormat.h"
 
-namespace hoardwright::examine {
+namespace hoardwright::inspect {
 
 UnitCheck CheckUnit(std::span<const std::uint8_t> unit, std::uint64_t fileOffset,
                     std::size_t limit) {
@@ -30,4 +30,4 @@ UnitCheck CheckUnit(std::span<const std::uint8_t> unit, std::uint64_t fileOffset
   return check;
 }
 
-}  // namespace hoardwright::examine
+}  // namespace hoardwright::inspect

@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-namespace hoardwright::examine {
+namespace hoardwright::inspect {
 
 struct UnitCheck {
   std::uint64_t fileOffset = 0;  // where the unit starts in the file
@@ -29,4 +29,4 @@ struct UnitCheck {
 UnitCheck CheckUnit(std::span<const std::uint8_t> unit, std::uint64_t fileOffset,
                     std::size_t limit);
 
-}  // namespace hoardwright::examine
+}  // namespace hoardwright::inspect

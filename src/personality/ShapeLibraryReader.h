@@ -7,11 +7,11 @@
 #include "personality/OutputCursor.h"
 #include "support/Reporter.h"
 
-namespace hoardwright {
+namespace hoardwright::personality {
 
 // Appends the compiled library at the cursor. A step line with fewer than eight numbers shows
 // "error reading shape file" and returns false, leaving the library without its end byte; a
 // library that does not fit the cursor's buffer returns false without a message.
-bool ReadShapeLibrary(LineStream& stream, OutputCursor& cursor, Reporter& reporter);
+bool ReadShapeLibrary(LineStream& stream, OutputCursor& cursor, support::Reporter& reporter);
 
-}  // namespace hoardwright
+}  // namespace hoardwright::personality

@@ -8,7 +8,7 @@
 
 #include "support/Reporter.h"
 
-namespace hoardwright {
+namespace hoardwright::standard {
 
 // The values of the build details dialog.
 struct BuildDetails {
@@ -22,7 +22,7 @@ struct BuildDetails {
 
 enum class DialogResult { Ok, Cancel };
 
-class BuildHost : public Reporter {
+class BuildHost : public support::Reporter {
  public:
   // Shows the details dialog modally with `details` as its starting values; on OK `details`
   // holds the edited values.
@@ -62,4 +62,4 @@ class WindowlessBuildHost : public BuildHost {
   void ShowResult(std::int64_t, std::int32_t) override {}
 };
 
-}  // namespace hoardwright
+}  // namespace hoardwright::standard

@@ -1,6 +1,6 @@
 #include "standard/CacheIndexTable.h"
 
-namespace hoardwright::standard_cache {
+namespace hoardwright::standard {
 
 CacheIndexTable::CacheIndexTable() { records_.reserve(kMaxIndexRecords); }
 
@@ -20,4 +20,4 @@ Header CacheIndexTable::MakeHeader() const {
           static_cast<std::uint16_t>(records_.size())};
 }
 
-}  // namespace hoardwright::standard_cache
+}  // namespace hoardwright::standard

@@ -8,7 +8,7 @@
 
 #include "standard/StandardCacheLayout.h"
 
-namespace hoardwright::standard_cache {
+namespace hoardwright::standard {
 
 class CacheIndexTable {
  public:
@@ -34,4 +34,4 @@ class CacheIndexTable {
   std::vector<IndexRecord> records_;
 };
 
-}  // namespace hoardwright::standard_cache
+}  // namespace hoardwright::standard

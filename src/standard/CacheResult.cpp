@@ -1,6 +1,6 @@
 #include "standard/CacheResult.h"
 
-namespace hoardwright::ui {
+namespace hoardwright::standard {
 namespace {
 
 struct ConsoleLimit {
@@ -20,7 +20,7 @@ constexpr std::array<ConsoleLimit, 3> kConsoleLimits{{
 CacheResult DecideCacheResult(std::int64_t cacheSize, std::int64_t personalityCount) {
   CacheResult result{};
   result.kilobytes = cacheSize / 1024;
-  result.sizeText = personalityCount > kMaxPersonalities
+  result.sizeText = personalityCount > kMaxStandardPersonalities
                         ? "Error: This file contains more than 1000 personalities!"
                         : "Cache File Size: " + std::to_string(result.kilobytes) + "k";
   for (std::size_t i = 0; i < kConsoleLimits.size(); ++i) {
@@ -31,4 +31,4 @@ CacheResult DecideCacheResult(std::int64_t cacheSize, std::int64_t personalityCo
   return result;
 }
 
-}  // namespace hoardwright::ui
+}  // namespace hoardwright::standard

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-namespace hoardwright::ui {
+namespace hoardwright::standard {
 
-inline constexpr std::int64_t kMaxPersonalities = 1000;
+inline constexpr std::int64_t kMaxStandardPersonalities = 1000;
 
 struct ConsoleFit {
   std::string_view consoleName;  // "Tiber", "Ostra Mk1", "Verdane Mk1"
@@ -28,4 +28,4 @@ struct CacheResult {
 // `cacheSize` in bytes; `personalityCount` is the number of cache-list rows.
 CacheResult DecideCacheResult(std::int64_t cacheSize, std::int64_t personalityCount);
 
-}  // namespace hoardwright::ui
+}  // namespace hoardwright::standard

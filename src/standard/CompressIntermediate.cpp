@@ -6,7 +6,7 @@
 
 #include "lzss/Lzss.h"
 
-namespace hoardwright {
+namespace hoardwright::standard {
 
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -19,7 +19,7 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::pa
 
 CompressionOutcome CompressIntermediate(const std::filesystem::path& input,
                                         const std::filesystem::path& output,
-                                        WriteFaults* faults) {
+                                        support::WriteFaults* faults) {
   CompressionOutcome outcome;
   const auto bytes = ReadWholeFile(input);
   if (!bytes) {
@@ -31,7 +31,7 @@ CompressionOutcome CompressIntermediate(const std::filesystem::path& input,
   const std::vector<std::uint8_t> unit = lzss::CompressUnit(*bytes, nullptr);
 
   std::string error;
-  auto file = OutputFile::Create(output, &error, faults);
+  auto file = support::OutputFile::Create(output, &error, faults);
   if (!file || !file->Write(unit) || !file->Close()) {
     outcome.failure = CompressionFailure::CannotWrite;
     outcome.failedPath = output.string();
@@ -42,4 +42,4 @@ CompressionOutcome CompressIntermediate(const std::filesystem::path& input,
   return outcome;
 }
 
-}  // namespace hoardwright
+}  // namespace hoardwright::standard

@@ -9,7 +9,7 @@
 
 #include "support/OutputFile.h"
 
-namespace hoardwright {
+namespace hoardwright::standard {
 
 enum class CompressionFailure { None, CannotRead, CannotWrite };
 
@@ -23,9 +23,9 @@ struct CompressionOutcome {
 // leaves no output file.
 CompressionOutcome CompressIntermediate(const std::filesystem::path& input,
                                         const std::filesystem::path& output,
-                                        WriteFaults* faults = nullptr);
+                                        support::WriteFaults* faults = nullptr);
 
 // The whole file, or nullopt when it cannot be read.
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& path);
 
-}  // namespace hoardwright
+}  // namespace hoardwright::standard

@@ -5,7 +5,7 @@
 
 #include "support/EmbeddedResources.h"
 
-namespace hoardwright {
+namespace hoardwright::standard {
 namespace {
 
 void ReplaceAll(std::string& text, std::string_view placeholder, std::string_view replacement) {
@@ -48,13 +48,13 @@ std::string InfoPersonalityText(std::span<const std::uint8_t> templateText,
 }
 
 InfoPersonalityFile WriteInfoPersonality(const std::filesystem::path& directory,
-                                         const InfoDetails& details, WriteFaults* faults) {
+                                         const InfoDetails& details, support::WriteFaults* faults) {
   InfoPersonalityFile result;
   const std::filesystem::path path = directory / kInfoPersonalityFileName;
   std::string error;
-  auto file = OutputFile::Create(path, &error, faults);
+  auto file = support::OutputFile::Create(path, &error, faults);
   if (!file) return result;
-  const std::string text = InfoPersonalityText(resources::InfoTemplateText(), details);
+  const std::string text = InfoPersonalityText(support::InfoTemplateText(), details);
   if (!file->Write(std::string_view(text)) || !file->Close()) {
     result.writeError = file->Error();
     std::error_code ignored;
@@ -65,4 +65,4 @@ InfoPersonalityFile WriteInfoPersonality(const std::filesystem::path& directory,
   return result;
 }
 
-}  // namespace hoardwright
+}  // namespace hoardwright::standard

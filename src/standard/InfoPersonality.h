@@ -10,7 +10,7 @@
 
 #include "support/OutputFile.h"
 
-namespace hoardwright {
+namespace hoardwright::standard {
 
 inline constexpr const char* kInfoPersonalityFileName = "1_INFO.QPF";
 
@@ -39,6 +39,6 @@ struct InfoPersonalityFile {
 // Writes "1_INFO.QPF" from the embedded template into `directory`, replacing an earlier one.
 InfoPersonalityFile WriteInfoPersonality(const std::filesystem::path& directory,
                                          const InfoDetails& details,
-                                         WriteFaults* faults = nullptr);
+                                         support::WriteFaults* faults = nullptr);
 
-}  // namespace hoardwright
+}  // namespace hoardwright::standard

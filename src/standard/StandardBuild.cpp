@@ -23,10 +23,8 @@
 #include "personality/ShapeLibraryReader.h"
 #include "support/EmbeddedResources.h"
 
-namespace hoardwright {
+namespace hoardwright::standard {
 namespace {
-
-namespace layout = standard_cache;
 
 constexpr const char* kIntermediateFileName = "QPFCOMP.DAT";
 constexpr const char* kCompressedFileName = "OMK01PER.TMP";
@@ -58,7 +56,7 @@ std::string CannotOpenMessage(const std::string& path) {
 }
 std::string TooManyMessage(std::size_t count) {
   return "Too many personalities (" + std::to_string(count) +
-         "), Max: " + std::to_string(layout::kMaxEntries) + ". Cache file not created!";
+         "), Max: " + std::to_string(standard::kMaxEntries) + ". Cache file not created!";
 }
 std::string NoDeviceMessage(const std::string& path) {
   return "keyword DEVICE not found in " + path +
@@ -84,7 +82,7 @@ std::string ShapeLibraryTooLargeMessage(const std::string& path) {
 
 // The working storage of one build.
 struct WorkingBuffers {
-  layout::CacheIndexTable indexTable;
+  standard::CacheIndexTable indexTable;
   std::vector<std::uint8_t> blockBuffer;
 };
 
@@ -93,7 +91,7 @@ struct WorkingBuffers {
 struct CompiledItem {
   enum class Outcome { Unreadable, NoDevice, CompileFailed, Compiled };
   Outcome outcome = Outcome::Unreadable;
-  std::vector<ReportedMessage> messages;
+  std::vector<support::ReportedMessage> messages;
   std::string deviceText;
   std::vector<std::uint8_t> block;
   std::string refusal;  // why a record that cannot be represented was refused
@@ -101,13 +99,13 @@ struct CompiledItem {
 
 CompiledItem CompileItem(const std::string& path, const TableOptions& tables) {
   CompiledItem item;
-  auto stream = LineStream::Open(path, LineMode::Text);
+  auto stream = personality::LineStream::Open(path, personality::LineMode::Text);
   if (!stream) return item;
 
-  CollectingReporter reporter;
-  std::array<std::uint8_t, layout::kDeviceFieldSize> deviceField{};
-  OutputCursor deviceCursor(deviceField);
-  if (!ReadDevice(*stream, deviceCursor, reporter)) {
+  support::CollectingReporter reporter;
+  std::array<std::uint8_t, standard::kDeviceFieldSize> deviceField{};
+  personality::OutputCursor deviceCursor(deviceField);
+  if (!personality::ReadDevice(*stream, deviceCursor, reporter)) {
     item.outcome = CompiledItem::Outcome::NoDevice;
     item.messages = std::move(reporter.messages);
     return item;
@@ -117,8 +115,8 @@ CompiledItem CompileItem(const std::string& path, const TableOptions& tables) {
   item.deviceText.assign(device.begin(), device.end() - (device.empty() ? 0 : 1));
 
   // A block buffer of the build's size; left uninitialised, only the written part is read.
-  const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(layout::kBlockBufferSize);
-  OutputCursor cursor(std::span(buffer.get(), layout::kBlockBufferSize));
+  const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(standard::kBlockBufferSize);
+  personality::OutputCursor cursor(std::span(buffer.get(), standard::kBlockBufferSize));
   if (CompilePersonality(*stream, cursor, tables, reporter)) {
     item.outcome = CompiledItem::Outcome::Compiled;
     item.block.assign(cursor.Written().begin(), cursor.Written().end());
@@ -132,7 +130,7 @@ CompiledItem CompileItem(const std::string& path, const TableOptions& tables) {
 
 class StandardBuild {
  public:
-  StandardBuild(const ui::BuildRequest& request, BuildHost& host,
+  StandardBuild(const catalogue::BuildRequest& request, BuildHost& host,
                 const StandardBuildOptions& options)
       : request_(request), host_(host), options_(options) {}
 
@@ -152,10 +150,10 @@ class StandardBuild {
       host_.ShowMessage(NoPersonalitiesMessage());
       return;
     }
-    const CalendarTime time = options_.buildTime ? *options_.buildTime : BuildTimeFromEnvironment();
+    const support::CalendarTime time = options_.buildTime ? *options_.buildTime : support::BuildTimeFromEnvironment();
 
     BuildDetails details;
-    details.cacheDate = FormatCacheDate(time);
+    details.cacheDate = support::FormatCacheDate(time);
     details.fileCount = static_cast<std::int32_t>(entryCount);
     details.createdBy = request_.createdBy;
     details.outputDir = request_.outputDir;
@@ -163,7 +161,7 @@ class StandardBuild {
     if (request_.unattended) {
       details.notes = request_.notes;
     } else {
-      details.outputFileName = ui::kDefaultCacheFileName;
+      details.outputFileName = catalogue::kDefaultCacheFileName;
       if (host_.ShowBuildDetails(details) != DialogResult::Ok) {
         result_.cancelled = true;
         return;
@@ -171,7 +169,7 @@ class StandardBuild {
       host_.StoreBuildDetails(details);
     }
 
-    if (auto directory = TemporaryDirectory::Create(&temporaryError_)) {
+    if (auto directory = support::TemporaryDirectory::Create(&temporaryError_)) {
       temporary_.emplace(std::move(*directory));
     }
     if (!WriteInfo(details, entryCount)) return;
@@ -186,7 +184,7 @@ class StandardBuild {
     host_.SetProgressRange(static_cast<std::uint32_t>(entryCount));
     host_.SetProgressPosition(0);
     host_.ShowProgress(true);
-    if (entryCount > layout::kMaxEntries) {
+    if (entryCount > standard::kMaxEntries) {
       host_.ShowMessage(TooManyMessage(entryCount));
       return;
     }
@@ -198,8 +196,8 @@ class StandardBuild {
     };
     const TableOptions tables{request_.includePresetFocus, request_.includeRangeTables,
                               request_.includeMacros};
-    const unsigned threads = EffectiveJobs(options_.jobs);
-    const bool completed = RunInOrder<CompiledItem>(
+    const unsigned threads = support::EffectiveJobs(options_.jobs);
+    const bool completed = support::RunInOrder<CompiledItem>(
         entryCount + 1 - first, threads - 1, 64 * static_cast<std::size_t>(threads),
         [&](std::size_t item) { return CompileItem(path(item + first), tables); },
         [&](std::size_t item, CompiledItem& compiled) {
@@ -231,7 +229,7 @@ class StandardBuild {
   bool Allocate() {
     try {
       buffers_ = std::make_unique<WorkingBuffers>();
-      buffers_->blockBuffer.assign(layout::kBlockBufferSize, 0);
+      buffers_->blockBuffer.assign(standard::kBlockBufferSize, 0);
     } catch (const std::bad_alloc&) {
       buffers_.reset();
       host_.ShowMessage(NotEnoughMemoryMessage());
@@ -243,13 +241,13 @@ class StandardBuild {
   // Without a private directory, the place it would have been made in.
   std::filesystem::path TemporaryPath(const char* name) const {
     if (temporary_) return *temporary_ / name;
-    return TemporaryBases().front() / name;
+    return support::TemporaryBases().front() / name;
   }
 
   bool OpenIntermediate() {
     intermediatePath_ = TemporaryPath(kIntermediateFileName);
     std::string error = temporaryError_;
-    if (temporary_) intermediate_ = OutputFile::Create(intermediatePath_, &error, options_.faults);
+    if (temporary_) intermediate_ = support::OutputFile::Create(intermediatePath_, &error, options_.faults);
     if (!intermediate_) {
       host_.ShowMessage(WithReason(CannotOpenIntermediateMessage(Text(intermediatePath_)), error));
       return false;
@@ -257,7 +255,7 @@ class StandardBuild {
     // The blocks are compressed as they are appended, so the stream is coded while later
     // personalities are still being compiled.
     compressedPath_ = TemporaryPath(kCompressedFileName);
-    compressed_ = OutputFile::Create(compressedPath_, &error, options_.faults);
+    compressed_ = support::OutputFile::Create(compressedPath_, &error, options_.faults);
     if (!compressed_) {
       host_.ShowMessage(WriteErrorMessage(Text(compressedPath_), error));
       return false;
@@ -304,29 +302,29 @@ class StandardBuild {
     const std::filesystem::path shapePath = *temporary_ / kShapeFileName;
     {
       std::string error;
-      auto shapeFile = OutputFile::Create(shapePath, &error, options_.faults);
+      auto shapeFile = support::OutputFile::Create(shapePath, &error, options_.faults);
       if (!shapeFile) {
         host_.ShowMessage(WithReason(CannotCreateMessage(Text(shapePath)), error));
         return false;
       }
-      if (!shapeFile->Write(resources::ShapeLibraryText()) || !shapeFile->Close()) {
+      if (!shapeFile->Write(support::ShapeLibraryText()) || !shapeFile->Close()) {
         host_.ShowMessage(WriteErrorMessage(Text(shapePath), shapeFile->Error()));
         return false;
       }
     }
-    auto shapeText = LineStream::Open(shapePath, LineMode::Text);
+    auto shapeText = personality::LineStream::Open(shapePath, personality::LineMode::Text);
     if (!shapeText) {
       host_.ShowMessage(CannotOpenMessage(Text(shapePath)));
       return false;
     }
-    OutputCursor cursor(buffers_->blockBuffer);
+    personality::OutputCursor cursor(buffers_->blockBuffer);
     // A library with errors still gives the block that was read up to the error.
-    ReadShapeLibrary(*shapeText, cursor, host_);
+    personality::ReadShapeLibrary(*shapeText, cursor, host_);
     std::error_code ignored;
     std::filesystem::remove(shapePath, ignored);
     // The header holds the block's length minus 1 in 16 bits.
     if (cursor.Overflowed() || cursor.Position() == 0 ||
-        cursor.Position() > layout::kMaxBlockLength + 1) {
+        cursor.Position() > standard::kMaxBlockLength + 1) {
       host_.ShowMessage(ShapeLibraryTooLargeMessage(Text(shapePath)));
       return false;
     }
@@ -343,7 +341,7 @@ class StandardBuild {
     if (CancelRequested()) return false;
     host_.SetProgressPosition(static_cast<std::uint32_t>(listIndex));
     host_.SetStatusText(path);
-    for (const ReportedMessage& message : item.messages) {
+    for (const support::ReportedMessage& message : item.messages) {
       host_.ShowMessage(message.text, message.caption);
     }
     switch (item.outcome) {
@@ -362,7 +360,7 @@ class StandardBuild {
       case CompiledItem::Outcome::Compiled:
         break;
     }
-    buffers_->indexTable.Add(layout::CodeForPath(path), std::move(item.deviceText),
+    buffers_->indexTable.Add(standard::CodeForPath(path), std::move(item.deviceText),
                              static_cast<std::uint16_t>(item.block.size()));
     if (isInfo) result_.infoIncluded = true;
     return AppendBlock(item.block);
@@ -370,7 +368,7 @@ class StandardBuild {
 
   // True, and the build counted as cancelled, once the token is cancelled.
   bool CancelRequested() {
-    if (!Cancelled(options_.cancel)) return false;
+    if (!support::Cancelled(options_.cancel)) return false;
     result_.cancelled = true;
     return true;
   }
@@ -388,15 +386,15 @@ class StandardBuild {
   void WriteCache(const std::filesystem::path& outputPath) {
     if (CancelRequested()) return;
     std::string error;
-    auto output = AtomicOutputFile::Create(outputPath, &error, options_.faults);
+    auto output = support::AtomicOutputFile::Create(outputPath, &error, options_.faults);
     if (!output) {
       host_.ShowMessage(WithReason(CannotCreateOutputMessage(Text(outputPath)), error));
       return;
     }
     const auto& records = buffers_->indexTable.Records();
-    bool written = output->Write(layout::EncodeHeader(buffers_->indexTable.MakeHeader()));
+    bool written = output->Write(standard::EncodeHeader(buffers_->indexTable.MakeHeader()));
     for (const auto& record : records) {
-      written = written && output->Write(layout::EncodeIndexRecord(record));
+      written = written && output->Write(standard::EncodeIndexRecord(record));
     }
     if (!written) {
       host_.ShowMessage(WriteErrorMessage(Text(outputPath), output->File().Error()));
@@ -442,7 +440,7 @@ class StandardBuild {
   }
 
   // Copies the file a block at a time, so memory does not grow with the cache.
-  bool AppendFile(const std::filesystem::path& path, AtomicOutputFile& output) {
+  bool AppendFile(const std::filesystem::path& path, support::AtomicOutputFile& output) {
     std::ifstream input(path, std::ios::binary);
     std::vector<char> block(lzss::kEncoderBlockSize);
     while (input) {
@@ -462,19 +460,19 @@ class StandardBuild {
     return true;
   }
 
-  const ui::BuildRequest& request_;
+  const catalogue::BuildRequest& request_;
   BuildHost& host_;
   const StandardBuildOptions& options_;
   StandardBuildResult result_;
 
-  std::optional<TemporaryDirectory> temporary_;
+  std::optional<support::TemporaryDirectory> temporary_;
   std::string temporaryError_;  // why there is no private directory
   std::unique_ptr<WorkingBuffers> buffers_;
   std::filesystem::path infoPath_;
   std::filesystem::path intermediatePath_;
-  std::optional<OutputFile> intermediate_;
+  std::optional<support::OutputFile> intermediate_;
   std::filesystem::path compressedPath_;
-  std::optional<OutputFile> compressed_;
+  std::optional<support::OutputFile> compressed_;
   std::vector<std::uint8_t> encoded_;
   lzss::MemorySink encodedSink_{encoded_};
   std::unique_ptr<lzss::StreamEncoder> encoder_;
@@ -483,9 +481,9 @@ class StandardBuild {
 
 }  // namespace
 
-StandardBuildResult BuildStandardCache(const ui::BuildRequest& request, BuildHost& host,
+StandardBuildResult BuildStandardCache(const catalogue::BuildRequest& request, BuildHost& host,
                                        const StandardBuildOptions& options) {
   return StandardBuild(request, host, options).Run();
 }
 
-}  // namespace hoardwright
+}  // namespace hoardwright::standard

@@ -16,17 +16,17 @@
 #include "catalogue/BuildDetails.h"
 #include "catalogue/BuildRequest.h"
 
-namespace hoardwright {
+namespace hoardwright::standard {
 
 struct StandardBuildOptions {
   // The date stamped into the info personality; unset means the local clock, or
   // SOURCE_DATE_EPOCH when that is set.
-  std::optional<CalendarTime> buildTime;
+  std::optional<support::CalendarTime> buildTime;
   // The file name an unattended build writes to in the output directory (an interactive build
   // takes it from the details dialog).
-  std::string outputFileName = std::string(ui::kDefaultCacheFileName);
+  std::string outputFileName = std::string(catalogue::kDefaultCacheFileName);
   // Tests make one of the build's writes fail through this plan.
-  WriteFaults* faults = nullptr;
+  support::WriteFaults* faults = nullptr;
   // Threads for the build: personalities are compiled on all but one while the calling thread
   // shows their messages and feeds their blocks, in list order, to the encoder. 0: the machine's
   // hardware threads. The cache file and the messages are the same for any number.
@@ -36,7 +36,7 @@ struct StandardBuildOptions {
   bool referenceEncoder = false;
   // Looked at before each personality and while the stream is coded and written: once it is
   // cancelled the build stops, writes no cache and removes its working files.
-  const CancelToken* cancel = nullptr;
+  const support::CancelToken* cancel = nullptr;
 };
 
 enum class LeftOutReason {
@@ -69,7 +69,7 @@ struct StandardBuildResult {
 // the working files live in a private temporary directory that is removed at the end. The
 // request is read once at the start: a host that keeps taking input during the build (between
 // two personalities) should not let the user change the lists or start a second build meanwhile.
-StandardBuildResult BuildStandardCache(const ui::BuildRequest& request, BuildHost& host,
+StandardBuildResult BuildStandardCache(const catalogue::BuildRequest& request, BuildHost& host,
                                        const StandardBuildOptions& options = {});
 
-}  // namespace hoardwright
+}  // namespace hoardwright::standard

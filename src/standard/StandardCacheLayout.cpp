@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace hoardwright::standard_cache {
+namespace hoardwright::standard {
 namespace {
 
 void PutBigEndian(std::span<std::uint8_t> out, std::uint32_t value, std::size_t width) {
@@ -68,4 +68,4 @@ std::string CodeForPath(std::string_view path) {
   return std::string(name.substr(0, kCodeSize));
 }
 
-}  // namespace hoardwright::standard_cache
+}  // namespace hoardwright::standard

@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-namespace hoardwright::standard_cache {
+namespace hoardwright::standard {
 
 inline constexpr std::size_t kHeaderSize = 8;
 inline constexpr std::size_t kIndexRecordSize = 90;
@@ -90,4 +90,4 @@ constexpr std::size_t CompressedStreamOffset(std::size_t recordCount) {
   return SumOffset(recordCount) + kSumSize;
 }
 
-}  // namespace hoardwright::standard_cache
+}  // namespace hoardwright::standard

@@ -6,7 +6,7 @@
 #include <ctime>
 #include <string_view>
 
-namespace hoardwright {
+namespace hoardwright::support {
 namespace {
 
 CalendarTime FromTm(const std::tm& tm) {
@@ -56,4 +56,4 @@ std::uint16_t MsDosTime(const CalendarTime& time) {
                                     ((time.second / 2) & 0x1F));
 }
 
-}  // namespace hoardwright
+}  // namespace hoardwright::support

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace hoardwright {
+namespace hoardwright::support {
 
 struct CalendarTime {
   int year = 1980;
@@ -31,4 +31,4 @@ std::string FormatCacheDate(const CalendarTime& time);
 std::uint16_t MsDosDate(const CalendarTime& time);
 std::uint16_t MsDosTime(const CalendarTime& time);
 
-}  // namespace hoardwright
+}  // namespace hoardwright::support

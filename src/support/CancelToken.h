@@ -4,7 +4,7 @@
 // stays cancelled; make a new token for the next piece of work.
 #include <atomic>
 
-namespace hoardwright {
+namespace hoardwright::support {
 
 class CancelToken {
  public:
@@ -24,4 +24,4 @@ inline bool Cancelled(const CancelToken* token) noexcept {
   return token != nullptr && token->Cancelled();
 }
 
-}  // namespace hoardwright
+}  // namespace hoardwright::support

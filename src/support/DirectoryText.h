@@ -3,7 +3,7 @@
 // concatenation of a directory text and a file name.
 #include <string>
 
-namespace hoardwright::ui {
+namespace hoardwright::support {
 
 inline constexpr char kDirectorySeparator = '/';
 
@@ -16,4 +16,4 @@ inline std::string WithTrailingSeparator(std::string directory) {
   return directory;
 }
 
-}  // namespace hoardwright::ui
+}  // namespace hoardwright::support

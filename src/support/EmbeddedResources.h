@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-namespace hoardwright::resources {
+namespace hoardwright::support {
 
 // The shape library, written out as "SG.DAT" by the builds.
 std::span<const std::uint8_t> ShapeLibraryText();
@@ -11,4 +11,4 @@ std::span<const std::uint8_t> ShapeLibraryText();
 // The template of the information personality "1_INFO.QPF".
 std::span<const std::uint8_t> InfoTemplateText();
 
-}  // namespace hoardwright::resources
+}  // namespace hoardwright::support

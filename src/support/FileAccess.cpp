@@ -14,7 +14,7 @@
 #include <unistd.h>
 #endif
 
-namespace hoardwright::platform {
+namespace hoardwright::support {
 namespace {
 
 namespace fs = std::filesystem;
@@ -287,4 +287,4 @@ bool ExtractDirectory::Write(std::string_view name, std::span<const std::uint8_t
 
 #endif
 
-}  // namespace hoardwright::platform
+}  // namespace hoardwright::support

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace hoardwright::platform {
+namespace hoardwright::support {
 
 // Reads a whole regular file of at most `limit` bytes. The file is opened once (without waiting
 // on a pipe) and the opened file is checked, so a name swapped between the check and the read
@@ -46,4 +46,4 @@ class ExtractDirectory {
   unsigned attempts_ = 0;  // makes each temporary name new
 };
 
-}  // namespace hoardwright::platform
+}  // namespace hoardwright::support

@@ -14,7 +14,7 @@
 #include <utility>
 #endif
 
-namespace hoardwright {
+namespace hoardwright::support {
 namespace {
 
 InputFile Refused(std::string reason) { return InputFile{{}, std::move(reason)}; }
@@ -160,4 +160,4 @@ std::string InputFileRefusal(const std::filesystem::path& path) {
 
 #endif
 
-}  // namespace hoardwright
+}  // namespace hoardwright::support

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-namespace hoardwright {
+namespace hoardwright::support {
 
 // The largest personality file the program reads: far beyond any real personality, whose
 // compiled record must fit in 65,535 bytes.
@@ -31,4 +31,4 @@ InputFile ReadInputFile(const std::filesystem::path& path, std::size_t maxSize);
 // otherwise why not, as ReadInputFile says it.
 std::string InputFileRefusal(const std::filesystem::path& path);
 
-}  // namespace hoardwright
+}  // namespace hoardwright::support

@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-namespace hoardwright {
+namespace hoardwright::support {
 
 // The number of threads a build uses for `requested` (0 means the machine's hardware threads).
 inline unsigned EffectiveJobs(unsigned requested) {
@@ -141,4 +141,4 @@ bool RunInOrder(std::size_t count, unsigned workers, std::size_t window, Produce
   return completed;
 }
 
-}  // namespace hoardwright
+}  // namespace hoardwright::support

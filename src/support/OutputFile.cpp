@@ -5,7 +5,7 @@
 #include <cstring>
 #include <unistd.h>
 
-namespace hoardwright {
+namespace hoardwright::support {
 
 std::optional<OutputFile> OutputFile::Create(const std::filesystem::path& path, std::string* error,
                                              WriteFaults* faults) {
@@ -148,4 +148,4 @@ bool AtomicOutputFile::Commit(std::string* error) {
   return true;
 }
 
-}  // namespace hoardwright
+}  // namespace hoardwright::support

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace hoardwright {
+namespace hoardwright::support {
 
 // A test's plan of which file operation fails. Writes are counted across every file that shares
 // the plan, so "the k-th write of the build" names one write point.
@@ -106,4 +106,4 @@ class AtomicOutputFile {
   bool done_ = false;
 };
 
-}  // namespace hoardwright
+}  // namespace hoardwright::support

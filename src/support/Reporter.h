@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace hoardwright {
+namespace hoardwright::support {
 
 inline constexpr std::string_view kApplicationName = "Hoardwright";
 
@@ -38,4 +38,4 @@ class SilentReporter : public Reporter {
   void ShowMessage(std::string_view, std::string_view = kApplicationName) override {}
 };
 
-}  // namespace hoardwright
+}  // namespace hoardwright::support

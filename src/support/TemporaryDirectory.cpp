@@ -5,7 +5,7 @@
 #include <cstring>
 #include <system_error>
 
-namespace hoardwright {
+namespace hoardwright::support {
 
 std::vector<std::filesystem::path> TemporaryBases() {
 #ifdef _WIN32
@@ -39,4 +39,4 @@ TemporaryDirectory::~TemporaryDirectory() {
   std::filesystem::remove_all(path_, ignored);
 }
 
-}  // namespace hoardwright
+}  // namespace hoardwright::support

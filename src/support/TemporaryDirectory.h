@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace hoardwright {
+namespace hoardwright::support {
 
 class TemporaryDirectory {
  public:
@@ -34,4 +34,4 @@ class TemporaryDirectory {
 // The places a private directory is tried in, in order (the first is the one messages name).
 std::vector<std::filesystem::path> TemporaryBases();
 
-}  // namespace hoardwright
+}  // namespace hoardwright::support

@@ -8,19 +8,19 @@ std::string CacheLabelText(std::size_t fileCount) {
   return "Cache File (" + std::to_string(fileCount) + " Files)";
 }
 
-MainDialogModel::MainDialogModel(ManufacturerMap manufacturers)
+MainDialogModel::MainDialogModel(catalogue::ManufacturerMap manufacturers)
     : manufacturers_(std::move(manufacturers)), cacheLabel_(CacheLabelText(0)) {}
 
-void MainDialogModel::ScanPersonalityDirectory(Reporter& reporter) {
-  PersonalityScan scan =
-      ui::ScanPersonalityDirectory(personalityDir_, manufacturers_, reporter, personalityList_.Sort());
+void MainDialogModel::ScanPersonalityDirectory(support::Reporter& reporter) {
+  catalogue::PersonalityScan scan =
+      catalogue::ScanPersonalityDirectory(personalityDir_, manufacturers_, reporter, personalityList_.Sort());
   personalityDir_ = std::move(scan.personalityDir);
   personalityList_.Assign(std::move(scan.entries));
 }
 
 void MainDialogModel::CopyToCacheList(std::size_t personalityRow) {
   if (personalityRow < personalityList_.RowCount()) {
-    ui::CopyToCacheList(personalityList_.Row(personalityRow), cacheList_);
+    catalogue::CopyToCacheList(personalityList_.Row(personalityRow), cacheList_);
   }
 }
 
@@ -69,9 +69,9 @@ void MainDialogModel::CheckTableOptions() {
   includeMacros_ = true;
 }
 
-BuildRequest MainDialogModel::MakeBuildRequest() const {
-  BuildRequest request;
-  request.cacheType = normalChecked_ ? CacheType::Standard : CacheType::Extended;
+catalogue::BuildRequest MainDialogModel::MakeBuildRequest() const {
+  catalogue::BuildRequest request;
+  request.cacheType = normalChecked_ ? catalogue::CacheType::Standard : catalogue::CacheType::Extended;
   request.entries = cacheList_.FilePaths();
   request.includePresetFocus = includePresetFocus_;
   request.includeRangeTables = includeRangeTables_;

@@ -18,17 +18,17 @@ std::string CacheLabelText(std::size_t fileCount);
 
 class MainDialogModel {
  public:
-  explicit MainDialogModel(ManufacturerMap manufacturers = LoadManufacturerMap());
+  explicit MainDialogModel(catalogue::ManufacturerMap manufacturers = catalogue::LoadManufacturerMap());
 
-  PersonalityListModel& PersonalityList() { return personalityList_; }
-  const PersonalityListModel& PersonalityList() const { return personalityList_; }
-  PersonalityListModel& CacheList() { return cacheList_; }
-  const PersonalityListModel& CacheList() const { return cacheList_; }
-  const ManufacturerMap& Manufacturers() const { return manufacturers_; }
+  catalogue::PersonalityListModel& PersonalityList() { return personalityList_; }
+  const catalogue::PersonalityListModel& PersonalityList() const { return personalityList_; }
+  catalogue::PersonalityListModel& CacheList() { return cacheList_; }
+  const catalogue::PersonalityListModel& CacheList() const { return cacheList_; }
+  const catalogue::ManufacturerMap& Manufacturers() const { return manufacturers_; }
 
   // Refills the personality list from PersonalityDir, which gains a trailing "/" when it lacks
   // one (the text the current-directory field shows). ReadDevice's messages go to `reporter`.
-  void ScanPersonalityDirectory(Reporter& reporter);
+  void ScanPersonalityDirectory(support::Reporter& reporter);
 
   // The list buttons. Add does nothing at all when no personality row is selected.
   void CopyToCacheList(std::size_t personalityRow);
@@ -70,12 +70,12 @@ class MainDialogModel {
   void SetCommandLineMode(bool on) { commandLineMode_ = on; }
 
   // What Build Cache hands to a build: standard when Normal is checked, else extended.
-  BuildRequest MakeBuildRequest() const;
+  catalogue::BuildRequest MakeBuildRequest() const;
 
  private:
-  ManufacturerMap manufacturers_;
-  PersonalityListModel personalityList_;
-  PersonalityListModel cacheList_;
+  catalogue::ManufacturerMap manufacturers_;
+  catalogue::PersonalityListModel personalityList_;
+  catalogue::PersonalityListModel cacheList_;
   std::string cacheLabel_;
   bool includePresetFocus_ = false;
   bool includeRangeTables_ = false;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace hoardwright::ui {
+namespace hoardwright::catalogue {
 namespace {
 
 std::string Lines(int first, int last) {
@@ -14,10 +14,10 @@ std::string Lines(int first, int last) {
 }
 
 TEST(CutNotesTest, KeepsTenLinesAndDropsTheTenthLineFeed) {
-  EXPECT_EQ(CutNotes(Lines(1, 12)), Lines(1, 9) + "Line 10\r");
-  EXPECT_EQ(CutNotes(Lines(1, 10)), Lines(1, 9) + "Line 10\r");
-  EXPECT_EQ(CutNotes(Lines(1, 9) + "Last"), Lines(1, 9) + "Last");
-  EXPECT_EQ(CutNotes(""), "");
+  EXPECT_EQ(catalogue::CutNotes(Lines(1, 12)), Lines(1, 9) + "Line 10\r");
+  EXPECT_EQ(catalogue::CutNotes(Lines(1, 10)), Lines(1, 9) + "Line 10\r");
+  EXPECT_EQ(catalogue::CutNotes(Lines(1, 9) + "Last"), Lines(1, 9) + "Last");
+  EXPECT_EQ(catalogue::CutNotes(""), "");
 }
 
 TEST(CutNotesTest, CutsLongLinesToTwentyCharactersAndTheirCarriageReturn) {
@@ -36,7 +36,7 @@ TEST(CutNotesTest, CutsLongLinesToTwentyCharactersAndTheirCarriageReturn) {
       {thirty + "\r\nshort\r\n" + thirty + "\r\n" + thirty,
        twenty + "\r\nshort\r\n" + twenty + "\r\n" + thirty.substr(0, 21)},
   };
-  for (const Case& c : cases) EXPECT_EQ(CutNotes(c.notes), c.expected) << c.notes;
+  for (const Case& c : cases) EXPECT_EQ(catalogue::CutNotes(c.notes), c.expected) << c.notes;
 }
 
 TEST(CutNotesTest, LongLinesAndTheTenLineLimitTogether) {
@@ -45,14 +45,14 @@ TEST(CutNotesTest, LongLinesAndTheTenLineLimitTogether) {
   std::string expected;
   for (int i = 0; i < 10; ++i) expected += std::string(20, static_cast<char>('a' + i)) + "\r\n";
   expected.pop_back();
-  EXPECT_EQ(CutNotes(notes), expected);
+  EXPECT_EQ(catalogue::CutNotes(notes), expected);
 }
 
 TEST(BuildDetailsTest, BrowseAppendsTheSeparatorAndACancelKeepsTheDirectory) {
-  EXPECT_EQ(ApplyBrowsedOutputDir("/old/", ""), "/old/");
-  EXPECT_EQ(ApplyBrowsedOutputDir("/old/", "/media/cards"), "/media/cards/");
-  EXPECT_EQ(ApplyBrowsedOutputDir("/old/", "/media/cards/"), "/media/cards/");
+  EXPECT_EQ(catalogue::ApplyBrowsedOutputDir("/old/", ""), "/old/");
+  EXPECT_EQ(catalogue::ApplyBrowsedOutputDir("/old/", "/media/cards"), "/media/cards/");
+  EXPECT_EQ(catalogue::ApplyBrowsedOutputDir("/old/", "/media/cards/"), "/media/cards/");
 }
 
 }  // namespace
-}  // namespace hoardwright::ui
+}  // namespace hoardwright::catalogue

@@ -8,7 +8,7 @@ namespace hoardwright {
 namespace {
 
 TEST(ManufacturerTable, HoldsTheRowsInTableOrderWithPaddedNames) {
-  const auto rows = ManufacturerRows();
+  const auto rows = catalogue::ManufacturerRows();
   ASSERT_EQ(rows.size(), 127u);
   EXPECT_EQ(rows.front().code, "AB");
   EXPECT_EQ(rows.front().name, "Abstract         ");
@@ -27,7 +27,7 @@ TEST(ManufacturerTable, HoldsTheRowsInTableOrderWithPaddedNames) {
 }
 
 TEST(ManufacturerTable, MapHoldsEveryCodeWithItsFullName) {
-  const ManufacturerMap map = LoadManufacturerMap();
+  const catalogue::ManufacturerMap map = catalogue::LoadManufacturerMap();
   EXPECT_EQ(map.size(), 127u);
   EXPECT_EQ(map.at("VS"), "JB Lighting      ");
   EXPECT_EQ(map.at("RL"), "iRad             ");
@@ -35,7 +35,7 @@ TEST(ManufacturerTable, MapHoldsEveryCodeWithItsFullName) {
 }
 
 TEST(ManufacturerTable, LooksUpFileNamesByTwoThenThreeLetters) {
-  const ManufacturerMap map = LoadManufacturerMap();
+  const catalogue::ManufacturerMap map = catalogue::LoadManufacturerMap();
   const struct {
     const char* fileName;
     const char* name;
@@ -51,7 +51,7 @@ TEST(ManufacturerTable, LooksUpFileNamesByTwoThenThreeLetters) {
       {"", "Unknown"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(ManufacturerNameForFile(map, c.fileName), c.name) << c.fileName;
+    EXPECT_EQ(catalogue::ManufacturerNameForFile(map, c.fileName), c.name) << c.fileName;
   }
 }
 

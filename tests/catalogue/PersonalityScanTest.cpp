@@ -12,9 +12,9 @@
 #include "support/Reporter.h"
 #include "ui/MainDialogModel.h"
 
-namespace hoardwright::ui {
+namespace hoardwright::catalogue {
 
-void PrintTo(const PersonalityEntry& entry, std::ostream* out) {
+void PrintTo(const catalogue::PersonalityEntry& entry, std::ostream* out) {
   *out << '{' << entry.deviceName << '|' << entry.manufacturerName << '|' << entry.filePath << '}';
 }
 
@@ -52,13 +52,13 @@ class ScanDirectory {
 };
 
 std::string Padded(std::string name) {
-  name.resize(kManufacturerNameLength, ' ');
+  name.resize(catalogue::kManufacturerNameLength, ' ');
   return name;
 }
 
-const PersonalityEntry* FindByPath(const std::vector<PersonalityEntry>& entries,
+const catalogue::PersonalityEntry* FindByPath(const std::vector<catalogue::PersonalityEntry>& entries,
                                    const std::string& path) {
-  for (const PersonalityEntry& entry : entries) {
+  for (const catalogue::PersonalityEntry& entry : entries) {
     if (entry.filePath == path) return &entry;
   }
   return nullptr;
@@ -76,14 +76,14 @@ TEST(PersonalityScanTest, ListsDeviceNamesAndManufacturersOfEveryPersonality) {
   dir.Write("RObeam.qpf.bak", "DEVICE Backup copy\r\n");
   fs::create_directory(fs::path(dir.Text()) / "FOLDER.QPF");
 
-  SilentReporter reporter;
-  const PersonalityScan scan =
-      ScanPersonalityDirectory(dir.Text(), LoadManufacturerMap(), reporter, SortState{});
+  support::SilentReporter reporter;
+  const catalogue::PersonalityScan scan =
+      catalogue::ScanPersonalityDirectory(dir.Text(), catalogue::LoadManufacturerMap(), reporter, catalogue::SortState{});
   const std::string base = dir.Text() + "/";
   EXPECT_EQ(scan.personalityDir, base);
   ASSERT_EQ(scan.entries.size(), 6u);
 
-  const std::vector<std::pair<std::string, PersonalityEntry>> expected = {
+  const std::vector<std::pair<std::string, catalogue::PersonalityEntry>> expected = {
       {"ABFOO.QPF", {"Spot 575 Ext", Padded("Abstract"), ""}},
       {"mtwash.qpf", {"Wash 700", Padded("Martin"), ""}},
       {"VLSSPOT.QPF", {"VL Spot", Padded("Varilite"), ""}},  // VL is tried before VLS
@@ -92,7 +92,7 @@ TEST(PersonalityScanTest, ListsDeviceNamesAndManufacturersOfEveryPersonality) {
       {"ADJBAR.QPF", {"LED Bar", Padded("American DJ"), ""}},
   };
   for (const auto& [file, want] : expected) {
-    const PersonalityEntry* entry = FindByPath(scan.entries, base + file);
+    const catalogue::PersonalityEntry* entry = FindByPath(scan.entries, base + file);
     ASSERT_NE(entry, nullptr) << file;
     EXPECT_EQ(entry->deviceName, want.deviceName) << file;
     EXPECT_EQ(entry->manufacturerName, want.manufacturerName) << file;
@@ -111,9 +111,9 @@ TEST(PersonalityScanTest, FirstFileInNameOrderWinsADuplicateDeviceName) {
   dir.WritePersonality("CHONE.QPF", "Colour Mixer");
   dir.WritePersonality("CHTWO.QPF", "COLOUR MIXER");
 
-  SilentReporter reporter;
-  const PersonalityScan scan =
-      ScanPersonalityDirectory(dir.Text() + "/", LoadManufacturerMap(), reporter, SortState{});
+  support::SilentReporter reporter;
+  const catalogue::PersonalityScan scan =
+      catalogue::ScanPersonalityDirectory(dir.Text() + "/", catalogue::LoadManufacturerMap(), reporter, catalogue::SortState{});
   ASSERT_EQ(scan.entries.size(), 3u);
   EXPECT_EQ(scan.entries[0].deviceName, "Colour Mixer");
   EXPECT_EQ(scan.entries[1].deviceName, "COLOUR MIXER");
@@ -127,9 +127,9 @@ TEST(PersonalityScanTest, FileWithoutDeviceLineIsReportedAndLeftOut) {
   dir.WritePersonality("ECSPOT.QPF", "Spot");
   fs::create_symlink(fs::path(dir.Text()) / "MISSING.TXT", fs::path(dir.Text()) / "BROKEN.QPF");
 
-  CollectingReporter reporter;
-  const PersonalityScan scan =
-      ScanPersonalityDirectory(dir.Text(), LoadManufacturerMap(), reporter, SortState{});
+  support::CollectingReporter reporter;
+  const catalogue::PersonalityScan scan =
+      catalogue::ScanPersonalityDirectory(dir.Text(), catalogue::LoadManufacturerMap(), reporter, catalogue::SortState{});
   ASSERT_EQ(scan.entries.size(), 1u);
   EXPECT_EQ(scan.entries[0].deviceName, "Spot");
   ASSERT_EQ(reporter.messages.size(), 1u);
@@ -138,12 +138,12 @@ TEST(PersonalityScanTest, FileWithoutDeviceLineIsReportedAndLeftOut) {
 
 TEST(PersonalityScanTest, EmptyOrMissingDirectoryGivesNoRows) {
   ScanDirectory dir;
-  CollectingReporter reporter;
-  const ManufacturerMap map = LoadManufacturerMap();
-  EXPECT_TRUE(ScanPersonalityDirectory(dir.Text(), map, reporter, SortState{}).entries.empty());
+  support::CollectingReporter reporter;
+  const catalogue::ManufacturerMap map = catalogue::LoadManufacturerMap();
+  EXPECT_TRUE(catalogue::ScanPersonalityDirectory(dir.Text(), map, reporter, catalogue::SortState{}).entries.empty());
 
-  const PersonalityScan missing =
-      ScanPersonalityDirectory(dir.Text() + "/absent", map, reporter, SortState{});
+  const catalogue::PersonalityScan missing =
+      catalogue::ScanPersonalityDirectory(dir.Text() + "/absent", map, reporter, catalogue::SortState{});
   EXPECT_EQ(missing.personalityDir, dir.Text() + "/absent/");
   EXPECT_TRUE(missing.entries.empty());
   EXPECT_TRUE(reporter.messages.empty());
@@ -152,9 +152,9 @@ TEST(PersonalityScanTest, EmptyOrMissingDirectoryGivesNoRows) {
 TEST(PersonalityScanTest, FilesAreEnumeratedByUpperCasedNameThenByBytes) {
   ScanDirectory dir;
   for (const char* name : {"b.QPF", "_x.QPF", "a.QPF", "A.qpf", "c.txt"}) dir.Write(name, "");
-  EXPECT_EQ(ListPersonalityFiles(dir.Text()),
+  EXPECT_EQ(catalogue::ListPersonalityFiles(dir.Text()),
             (std::vector<std::string>{"A.qpf", "a.QPF", "b.QPF", "_x.QPF"}));
-  EXPECT_TRUE(ListPersonalityFiles(dir.Text() + "/absent").empty());
+  EXPECT_TRUE(catalogue::ListPersonalityFiles(dir.Text() + "/absent").empty());
 }
 
 TEST(PersonalityScanTest, ModelRescanUsesTheRememberedSortState) {
@@ -163,15 +163,15 @@ TEST(PersonalityScanTest, ModelRescanUsesTheRememberedSortState) {
   dir.WritePersonality("ABWASH.QPF", "Wash");
   dir.WritePersonality("RBBEAM.QPF", "Beam");
 
-  MainDialogModel model;
+  ui::MainDialogModel model;
   model.SetPersonalityDir(dir.Text());
-  model.PersonalityList().ClickColumn(ListColumn::Manufacturer);  // ascending by manufacturer
-  model.PersonalityList().ClickColumn(ListColumn::Manufacturer);  // descending
-  SilentReporter reporter;
+  model.PersonalityList().ClickColumn(catalogue::ListColumn::Manufacturer);  // ascending by manufacturer
+  model.PersonalityList().ClickColumn(catalogue::ListColumn::Manufacturer);  // descending
+  support::SilentReporter reporter;
   model.ScanPersonalityDirectory(reporter);
 
   EXPECT_EQ(model.PersonalityDir(), dir.Text() + "/");
-  const std::vector<PersonalityEntry> rows = model.PersonalityList().Entries();
+  const std::vector<catalogue::PersonalityEntry> rows = model.PersonalityList().Entries();
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0].deviceName, "Beam");  // Rainbow
   EXPECT_EQ(rows[1].deviceName, "Spot");  // Martin
@@ -189,19 +189,19 @@ TEST(PersonalityScanTest, ReadsOneEntryFromAFilePath) {
   ScanDirectory dir;
   dir.WritePersonality("clswash.qpf", "\"Wash 1200 Deluxe\" trailing");
   const std::string path = dir.Text() + "/clswash.qpf";
-  CollectingReporter reporter;
+  support::CollectingReporter reporter;
 
-  const std::optional<PersonalityEntry> entry =
-      ReadPersonalityEntry(path, LoadManufacturerMap(), reporter);
+  const std::optional<catalogue::PersonalityEntry> entry =
+      catalogue::ReadPersonalityEntry(path, catalogue::LoadManufacturerMap(), reporter);
   ASSERT_TRUE(entry.has_value());
-  EXPECT_EQ(*entry, (PersonalityEntry{"Wash 1200 De", Padded("CLS"), path}));
+  EXPECT_EQ(*entry, (catalogue::PersonalityEntry{"Wash 1200 De", Padded("CLS"), path}));
 
   std::string readError;
-  EXPECT_FALSE(ReadPersonalityEntry(dir.Text() + "/GONE.QPF", LoadManufacturerMap(), reporter,
+  EXPECT_FALSE(catalogue::ReadPersonalityEntry(dir.Text() + "/GONE.QPF", catalogue::LoadManufacturerMap(), reporter,
                                     &readError));
   EXPECT_FALSE(readError.empty());
   EXPECT_TRUE(reporter.messages.empty());
 }
 
 }  // namespace
-}  // namespace hoardwright::ui
+}  // namespace hoardwright::catalogue

@@ -11,10 +11,10 @@
 namespace hoardwright {
 namespace {
 
-using examine::CheckItem;
-using examine::FileCheck;
-using examine::Finding;
-using Severity = examine::Finding::Severity;
+using check::CheckItem;
+using check::FileCheck;
+using check::Finding;
+using Severity = check::Finding::Severity;
 
 // Line numbers of the base personality below are given in the comments.
 const std::vector<std::string> kBaseLines = {
@@ -131,12 +131,12 @@ class CheckCaseTest : public ::testing::TestWithParam<Case> {};
 
 TEST_P(CheckCaseTest, FindsTheProblemAtItsLine) {
   const Case& c = GetParam();
-  auto directory = TemporaryDirectory::Create();
+  auto directory = support::TemporaryDirectory::Create();
   ASSERT_TRUE(directory);
   const std::string path = testing::DirText(*directory) + "CHTEST.QPF";
   testing::WriteText(path, c.text);
 
-  const std::vector<FileCheck> checks = examine::CheckPaths({path});
+  const std::vector<FileCheck> checks = check::CheckPaths({path});
   ASSERT_EQ(checks.size(), 1u);
   const FileCheck& check = checks.front();
   EXPECT_EQ(check.standard, c.standard);
@@ -148,7 +148,7 @@ TEST_P(CheckCaseTest, FindsTheProblemAtItsLine) {
     found = found || (f.severity == c.severity && f.line == c.line && f.column == c.column &&
                       f.message.find(c.message) != std::string::npos &&
                       item.standard == c.inStandard && item.extended == c.inExtended);
-    seen += examine::CheckItemText(item) + "\n";
+    seen += check::CheckItemText(item) + "\n";
   }
   EXPECT_TRUE(found) << seen;
 
@@ -161,13 +161,13 @@ INSTANTIATE_TEST_SUITE_P(Problems, CheckCaseTest, ::testing::ValuesIn(Cases()),
 
 // With the DAEND line gone the section takes the rest of the file, and the limits are missing.
 TEST(CheckTest, ASectionWithoutItsEndExplainsTheMissingKeywordThatFollows) {
-  auto directory = TemporaryDirectory::Create();
+  auto directory = support::TemporaryDirectory::Create();
   ASSERT_TRUE(directory);
   const std::string path = testing::DirText(*directory) + "CHTEST.QPF";
   testing::WriteText(path, WithLine(7, std::nullopt));
-  const FileCheck check = examine::CheckPaths({path}).front();
+  const FileCheck check = check::CheckPaths({path}).front();
   std::vector<std::string> texts;
-  for (const CheckItem& item : check.items) texts.push_back(examine::CheckItemText(item));
+  for (const CheckItem& item : check.items) texts.push_back(check::CheckItemText(item));
   EXPECT_EQ(texts, (std::vector<std::string>{
                        "warning, line 5: DEVICEADDRESS section at line 5 has no DAEND line: it "
                        "takes every following line of the file [standard, extended]",
@@ -176,7 +176,7 @@ TEST(CheckTest, ASectionWithoutItsEndExplainsTheMissingKeywordThatFollows) {
 }
 
 TEST(CheckTest, DeviceNamesCollidingNameTheFileThatWins) {
-  auto directory = TemporaryDirectory::Create();
+  auto directory = support::TemporaryDirectory::Create();
   ASSERT_TRUE(directory);
   const std::string dir = testing::DirText(*directory);
   const std::string base = Text(kBaseLines);
@@ -187,15 +187,15 @@ TEST(CheckTest, DeviceNamesCollidingNameTheFileThatWins) {
   testing::WriteText(dir + "CHC.QPF", WithLine(1, "DEVICE  Other.Dev"));
   testing::WriteText(dir + "CHD.QPF", WithLine(1, "DEVICE  OTHER.DEV"));
 
-  const std::vector<FileCheck> checks = examine::CheckPaths({dir});
+  const std::vector<FileCheck> checks = check::CheckPaths({dir});
   ASSERT_EQ(checks.size(), 4u);
   EXPECT_FALSE(checks[0].LeftOut());
   ASSERT_FALSE(checks[1].items.empty());
-  EXPECT_EQ(examine::CheckItemText(checks[1].items.front()),
+  EXPECT_EQ(check::CheckItemText(checks[1].items.front()),
             "LEFT OUT, line 1: the device name \"TS.Test     \" collides with " + dir +
                 "CHA.QPF, which the cache list keeps [standard, extended]");
   EXPECT_TRUE(checks[2].LeftOut());
-  EXPECT_NE(examine::CheckItemText(checks[2].items.front()).find("collides with " + dir + "CHD.QPF"),
+  EXPECT_NE(check::CheckItemText(checks[2].items.front()).find("collides with " + dir + "CHD.QPF"),
             std::string::npos);
   EXPECT_FALSE(checks[3].LeftOut());
 
@@ -209,7 +209,7 @@ TEST(CheckTest, DeviceNamesCollidingNameTheFileThatWins) {
 }
 
 TEST(CheckTest, UnknownManufacturerCodeAndMissingDevice) {
-  auto directory = TemporaryDirectory::Create();
+  auto directory = support::TemporaryDirectory::Create();
   ASSERT_TRUE(directory);
   const std::string dir = testing::DirText(*directory);
   testing::WriteText(dir + "QQTEST.QPF", Text(kBaseLines));
@@ -218,39 +218,39 @@ TEST(CheckTest, UnknownManufacturerCodeAndMissingDevice) {
   // "DEVICE" also matches the DEVICEADDRESS line.
   testing::WriteText(dir + "CHADDR.QPF", WithLine(1, "; no device"));
 
-  const FileCheck unknown = examine::CheckPaths({dir + "QQTEST.QPF"}).front();
+  const FileCheck unknown = check::CheckPaths({dir + "QQTEST.QPF"}).front();
   EXPECT_FALSE(unknown.LeftOut());
   ASSERT_EQ(unknown.items.size(), 1u);
-  EXPECT_EQ(examine::CheckItemText(unknown.items.front()),
+  EXPECT_EQ(check::CheckItemText(unknown.items.front()),
             "warning: the file name \"QQTEST.QPF\" starts with no known manufacturer code: the "
             "list shows \"Unknown\" [list]");
 
-  const FileCheck missing = examine::CheckPaths({dir + "CHNODEV.QPF"}).front();
+  const FileCheck missing = check::CheckPaths({dir + "CHNODEV.QPF"}).front();
   EXPECT_FALSE(missing.standard || missing.extended);
   ASSERT_EQ(missing.items.size(), 1u);
-  EXPECT_EQ(examine::CheckItemText(missing.items.front()),
+  EXPECT_EQ(check::CheckItemText(missing.items.front()),
             "LEFT OUT: missing keyword DEVICE: no line starts with it, so no list shows it "
             "[standard, extended]");
 
-  const FileCheck address = examine::CheckPaths({dir + "CHADDR.QPF"}).front();
+  const FileCheck address = check::CheckPaths({dir + "CHADDR.QPF"}).front();
   EXPECT_EQ(address.device, "ADDRESS");
   ASSERT_FALSE(address.items.empty());
-  EXPECT_EQ(examine::CheckItemText(address.items.front()),
+  EXPECT_EQ(check::CheckItemText(address.items.front()),
             "warning, line 5: the first line starting with DEVICE is the DEVICEADDRESS line 5: "
             "the device name is \"ADDRESS\" [standard, extended]");
 }
 
 // Every example personality would be built; the command says so with status 0.
 TEST(CheckTest, ExamplePersonalitiesAreBuilt) {
-  const std::vector<FileCheck> checks = examine::CheckPaths({testing::ExamplesDir()});
+  const std::vector<FileCheck> checks = check::CheckPaths({testing::ExamplesDir()});
   ASSERT_EQ(checks.size(), 12u);
   for (const FileCheck& check : checks) {
     EXPECT_FALSE(check.LeftOut()) << check.path;
     for (const CheckItem& item : check.items) {
-      EXPECT_EQ(item.finding.severity, Severity::Warning) << examine::CheckItemText(item);
+      EXPECT_EQ(item.finding.severity, Severity::Warning) << check::CheckItemText(item);
     }
   }
-  auto directory = TemporaryDirectory::Create();
+  auto directory = support::TemporaryDirectory::Create();
   ASSERT_TRUE(directory);
   const auto run = testing::RunProgram({"check", testing::ExamplesDir()}, *directory);
   EXPECT_EQ(run.status, 0) << run.out;
@@ -260,7 +260,7 @@ TEST(CheckTest, ExamplePersonalitiesAreBuilt) {
 
 // File names are bytes: a UTF-8 name comes out as written, not read as Latin-1.
 TEST(CheckTest, JsonNamesAUtf8FileInUtf8) {
-  auto directory = TemporaryDirectory::Create();
+  auto directory = support::TemporaryDirectory::Create();
   ASSERT_TRUE(directory);
   const std::string path = testing::DirText(*directory) + "LT\xc3\xa9.QPF";
   testing::WriteText(path, Text(kBaseLines));

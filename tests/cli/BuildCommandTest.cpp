@@ -44,7 +44,7 @@ struct ProcessRun {
 // Runs the program in `directory` with SOURCE_DATE_EPOCH fixed, plus `environment` settings.
 class CommandRunner {
  public:
-  explicit CommandRunner(const TemporaryDirectory& scratch) : scratch_(scratch.Path()) {}
+  explicit CommandRunner(const support::TemporaryDirectory& scratch) : scratch_(scratch.Path()) {}
 
   std::string CommandLine(const std::vector<std::string>& arguments, const std::string& name,
                           const std::string& environment = "") const {
@@ -83,26 +83,26 @@ class BuildCommandTest : public ::testing::Test {
   }
 
   // The same build in this process, for comparison.
-  std::vector<std::uint8_t> ReferenceBuild(ui::BuildRequest request) {
-    auto out = TemporaryDirectory::Create();
+  std::vector<std::uint8_t> ReferenceBuild(catalogue::BuildRequest request) {
+    auto out = support::TemporaryDirectory::Create();
     EXPECT_TRUE(out);
     request.outputDir = DirText(*out);
     request.unattended = true;
-    StandardBuildOptions options;
-    options.buildTime = BuildTime(kEpoch);
+    standard::StandardBuildOptions options;
+    options.buildTime = support::BuildTime(kEpoch);
     RecordingHost host;
-    EXPECT_TRUE(BuildStandardCache(request, host, options).cacheWritten);
+    EXPECT_TRUE(standard::BuildStandardCache(request, host, options).cacheWritten);
     return ReadBytes(*out / "OMK01PER.CMP");
   }
 
-  std::optional<TemporaryDirectory> scratch_ = TemporaryDirectory::Create();
-  std::optional<TemporaryDirectory> personalities_ = TemporaryDirectory::Create();
-  std::optional<TemporaryDirectory> output_ = TemporaryDirectory::Create();
+  std::optional<support::TemporaryDirectory> scratch_ = support::TemporaryDirectory::Create();
+  std::optional<support::TemporaryDirectory> personalities_ = support::TemporaryDirectory::Create();
+  std::optional<support::TemporaryDirectory> output_ = support::TemporaryDirectory::Create();
   CommandRunner runner_{*scratch_};
 };
 
 std::string Summary(std::int64_t size, std::int64_t count) {
-  const ui::CacheResult result = ui::DecideCacheResult(size, count);
+  const standard::CacheResult result = standard::DecideCacheResult(size, count);
   std::string text = result.sizeText + "\n";
   for (const auto& console : result.consoles) {
     text += std::string(console.consoleName) + " " + std::string(console.limitLabel) + ": " +
@@ -124,7 +124,7 @@ TEST_F(BuildCommandTest, BuildsTheExamplesAndPrintsTheSummary) {
   EXPECT_TRUE(run.out.starts_with("Cache File Size: " + std::to_string(file.size() / 1024) + "k\n"))
       << run.out;
 
-  ui::BuildRequest request;
+  catalogue::BuildRequest request;
   request.entries = entries;
   EXPECT_EQ(file, ReferenceBuild(request));
   EXPECT_EQ(NamesIn(output_->Path()), std::vector<std::string>{"EX.CMP"});
@@ -134,7 +134,7 @@ TEST_F(BuildCommandTest, OptionsFilesAndDirectoriesMakeTheRequest) {
   const std::string single = AddFile("ABSINGLE.QPF", PersonalityText("Single"));
   // Same device name as one file of the directory, differing in case: it replaces that row.
   AddFile("CDSHARED.QPF", PersonalityText("shared"));
-  auto second = TemporaryDirectory::Create();
+  auto second = support::TemporaryDirectory::Create();
   ASSERT_TRUE(second);
   const std::string sharedUpper = DirText(*second) + "EFSHARED.QPF";
   WriteText(sharedUpper, PersonalityText("SHARED"));
@@ -146,14 +146,14 @@ TEST_F(BuildCommandTest, OptionsFilesAndDirectoriesMakeTheRequest) {
                                    DirText(*second)});
   EXPECT_EQ(run.status, 0) << run.err;
 
-  ui::BuildRequest request;
+  catalogue::BuildRequest request;
   request.entries = testing::CacheListOf({DirText(*personalities_), DirText(*second)});
   EXPECT_EQ(request.entries.size(), 2u);
   EXPECT_EQ(request.entries[0], sharedUpper);
   request.includePresetFocus = false;
   request.includeMacros = false;
   request.createdBy = "Sam Lee";  // a single line, as the dialog's field is
-  request.notes = ui::CutNotes(
+  request.notes = catalogue::CutNotes(
       "first line\r\nsecond line that is far too long\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11");
   EXPECT_EQ(ReadBytes(*output_ / "OMK01PER.CMP"), ReferenceBuild(request));
 }
@@ -188,7 +188,7 @@ TEST_F(BuildCommandTest, PersonalitiesLeftOutAreNamedAndGiveStatus3) {
 
 TEST_F(BuildCommandTest, NoCacheWrittenGivesStatus2) {
   // Nothing to build.
-  auto empty = TemporaryDirectory::Create();
+  auto empty = support::TemporaryDirectory::Create();
   ASSERT_TRUE(empty);
   ProcessRun run = runner_.Execute({"build", DirText(*empty)});
   EXPECT_EQ(run.status, 2);
@@ -225,7 +225,7 @@ TEST_F(BuildCommandTest, UsageErrorsGiveStatus1) {
 }
 
 TEST_F(BuildCommandTest, StoredSettingsAreNeitherReadNorWritten) {
-  auto home = TemporaryDirectory::Create();
+  auto home = support::TemporaryDirectory::Create();
   ASSERT_TRUE(home);
   AddFile("ABONE.QPF", PersonalityText("One"));
   const std::string environment = "HOME=" + Quote(home->Path().string()) +
@@ -238,7 +238,7 @@ TEST_F(BuildCommandTest, StoredSettingsAreNeitherReadNorWritten) {
 // Two builds at the same time in two processes, sharing TMPDIR, each give the file it would
 // give alone.
 TEST_F(BuildCommandTest, ConcurrentBuildsDoNotInterfere) {
-  auto tmp = TemporaryDirectory::Create();
+  auto tmp = support::TemporaryDirectory::Create();
   ASSERT_TRUE(tmp);
   const std::string environment = "TMPDIR=" + Quote(tmp->Path().string());
   const std::string first = (*output_ / "FIRST.CMP").string();
@@ -256,7 +256,7 @@ TEST_F(BuildCommandTest, ConcurrentBuildsDoNotInterfere) {
   EXPECT_EQ(ReadText(*scratch_ / "first.rc"), "0\n") << runner_.Collect("first", 0).err;
   EXPECT_EQ(ReadText(*scratch_ / "second.rc"), "0\n") << runner_.Collect("second", 0).err;
 
-  ui::BuildRequest request;
+  catalogue::BuildRequest request;
   request.entries = testing::CacheListOf({testing::ExamplesDir()});
   request.createdBy = "First";
   EXPECT_EQ(ReadBytes(first), ReferenceBuild(request));

@@ -16,7 +16,7 @@
 #include "cli/LegacyRun.h"
 #include "extended/ExtendedTestSupport.h"
 
-namespace hoardwright::app {
+namespace hoardwright::cli {
 namespace {
 
 using testing::ScratchDirectory;
@@ -34,7 +34,7 @@ TEST(DesktopArgumentsTest, QtOptionsAndTheLegacyOutputSwitchAreKnown) {
       {"-o", "/data/out", "-platform", "offscreen"},
   };
   for (const auto& arguments : known) {
-    EXPECT_EQ(DesktopUsageError(arguments), std::nullopt) << JoinArguments(arguments);
+    EXPECT_EQ(cli::DesktopUsageError(arguments), std::nullopt) << cli::JoinArguments(arguments);
   }
 }
 
@@ -52,8 +52,8 @@ TEST(DesktopArgumentsTest, AnUnknownArgumentIsNamedWithTheNearestCommand) {
       {{"-o", "/data/out", "-verison"}, "option \"-verison\"", "\"--version\""},
   };
   for (const auto& c : cases) {
-    const auto error = DesktopUsageError(c.arguments);
-    ASSERT_TRUE(error.has_value()) << JoinArguments(c.arguments);
+    const auto error = cli::DesktopUsageError(c.arguments);
+    ASSERT_TRUE(error.has_value()) << cli::JoinArguments(c.arguments);
     EXPECT_NE(error->find("unknown " + c.named), std::string::npos) << *error;
     EXPECT_NE(error->find("did you mean " + c.nearest), std::string::npos) << *error;
   }
@@ -72,7 +72,7 @@ TEST(RunGuardedTest, AnExceptionBecomesAMessageAndStatus2) {
   };
   for (const auto& c : cases) {
     std::ostringstream errors;
-    EXPECT_EQ(RunGuarded(c.run, errors), c.status);
+    EXPECT_EQ(cli::RunGuarded(c.run, errors), c.status);
     if (c.message.empty()) {
       EXPECT_EQ(errors.str(), "");
     } else {
@@ -169,4 +169,4 @@ TEST_F(ProgramTest, RunningOutOfMemoryGivesAMessageAndStatus2) {
 }
 
 }  // namespace
-}  // namespace hoardwright::app
+}  // namespace hoardwright::cli

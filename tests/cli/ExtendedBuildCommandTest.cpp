@@ -8,7 +8,7 @@
 #include "LegacyTestSupport.h"
 #include "extended/ExtendedTestSupport.h"
 
-namespace hoardwright::app {
+namespace hoardwright::cli {
 namespace {
 
 using testing::ReadFileBytes;
@@ -63,4 +63,4 @@ TEST_F(ExtendedBuildCommandTest, StandardOnlyOptionsAreRefused) {
 }
 
 }  // namespace
-}  // namespace hoardwright::app
+}  // namespace hoardwright::cli

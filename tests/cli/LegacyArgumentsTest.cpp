@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace hoardwright::app {
+namespace hoardwright::cli {
 namespace {
 
 struct Case {
@@ -31,7 +31,7 @@ TEST(LegacyArgumentsTest, ReadsTheSwitchesFromTheUnsplitText) {
       {"x -d /a -d /b", true, "/a/", "/a/"},  // the first "-d" counts
   };
   for (const Case& c : cases) {
-    const LegacyArguments arguments = ParseLegacyArguments(c.text);
+    const cli::LegacyArguments arguments = cli::ParseLegacyArguments(c.text);
     EXPECT_EQ(arguments.commandLineMode, c.commandLineMode) << c.text;
     EXPECT_EQ(arguments.personalityDir, c.personalityDir) << c.text;
     EXPECT_EQ(arguments.outputDir, c.outputDir) << c.text;
@@ -45,7 +45,7 @@ TEST(LegacyArgumentsTest, AnEmptyPersonalityDirectoryStaysEmpty) {
       {"-d -o /out", true, "", "/out/"},
   };
   for (const Case& c : cases) {
-    const LegacyArguments arguments = ParseLegacyArguments(c.text);
+    const cli::LegacyArguments arguments = cli::ParseLegacyArguments(c.text);
     EXPECT_EQ(arguments.commandLineMode, c.commandLineMode) << c.text;
     EXPECT_EQ(arguments.personalityDir, c.personalityDir) << c.text;
     EXPECT_EQ(arguments.outputDir, c.outputDir) << c.text;
@@ -53,4 +53,4 @@ TEST(LegacyArgumentsTest, AnEmptyPersonalityDirectoryStaysEmpty) {
 }
 
 }  // namespace
-}  // namespace hoardwright::app
+}  // namespace hoardwright::cli

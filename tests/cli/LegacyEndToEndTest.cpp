@@ -19,7 +19,7 @@
 #include "support/EmbeddedResources.h"
 #include "catalogue/ListOrder.h"
 
-namespace hoardwright::app {
+namespace hoardwright::cli {
 namespace {
 
 using testing::Bytes;
@@ -37,26 +37,26 @@ struct ExpectedRecord {
 };
 
 ExpectedRecord ReadExpected(const std::filesystem::path& path) {
-  auto file = LineStream::Open(path, LineMode::Text);
+  auto file = personality::LineStream::Open(path, personality::LineMode::Text);
   EXPECT_TRUE(file.has_value()) << path;
-  SilentReporter silent;
+  support::SilentReporter silent;
   ExpectedRecord expected{path.string(), "", "", ""};
   if (!file) return expected;
-  expected.manufacturer = ReadNameFirst(*file, silent).value_or("");
+  expected.manufacturer = personality::ReadNameFirst(*file, silent).value_or("");
   file->Rewind();
-  expected.fixtureName = ReadNameSecond(*file, silent).value_or("");
+  expected.fixtureName = personality::ReadNameSecond(*file, silent).value_or("");
   file->Rewind();
   std::vector<std::uint8_t> buffer(81);
-  OutputCursor cursor(buffer);
-  EXPECT_TRUE(ReadDevice(*file, cursor, silent)) << path;
+  personality::OutputCursor cursor(buffer);
+  EXPECT_TRUE(personality::ReadDevice(*file, cursor, silent)) << path;
   expected.deviceText = extended::TextField(buffer);
   return expected;
 }
 
 Bytes ConvertFile(const std::string& path) {
-  auto input = LineStream::Open(path, LineMode::Binary);
+  auto input = personality::LineStream::Open(path, personality::LineMode::Binary);
   Bytes bytes;
-  SilentReporter silent;
+  support::SilentReporter silent;
   EXPECT_TRUE(input && extended::ConvertPersonality(*input, bytes, silent)) << path;
   return bytes;
 }
@@ -100,15 +100,15 @@ TEST_F(LegacyEndToEndTest, TheCacheOfTheExamplesReadsBackCompletely) {
     expected.push_back(ReadExpected(entry.path()));
   }
   std::ranges::sort(expected, [](const ExpectedRecord& a, const ExpectedRecord& b) {
-    return ui::CompareUpperCased(a.deviceText.substr(0, 12), b.deviceText.substr(0, 12)) < 0;
+    return catalogue::CompareUpperCased(a.deviceText.substr(0, 12), b.deviceText.substr(0, 12)) < 0;
   });
 
   const Bytes file = ReadFileBytes(std::filesystem::path(Dir("Out")) / "OMK01PER.CMP");
   const auto cache = testing::DecodeCache(file);
   EXPECT_EQ(cache.version, 1);
-  const CalendarTime time = BuildTime(kEpoch);
-  EXPECT_EQ(cache.info.date, MsDosDate(time));
-  EXPECT_EQ(cache.info.time, MsDosTime(time));
+  const support::CalendarTime time = support::BuildTime(kEpoch);
+  EXPECT_EQ(cache.info.date, support::MsDosDate(time));
+  EXPECT_EQ(cache.info.time, support::MsDosTime(time));
   EXPECT_EQ(extended::TextField(cache.info.author), "Pellorin Vax");
   ASSERT_EQ(cache.personalities.size(), expected.size());
   ASSERT_EQ(cache.personalities.size(), 12u);
@@ -152,8 +152,8 @@ TEST_F(LegacyEndToEndTest, TheCacheOfTheExamplesReadsBackCompletely) {
   EXPECT_EQ(groups[5].size(), groupFill);
 
   // The shape block: the embedded library compiled, its length in front.
-  const auto library = resources::ShapeLibraryText();
-  LineStream text(std::string(library.begin(), library.end()), LineMode::Binary);
+  const auto library = support::ShapeLibraryText();
+  personality::LineStream text(std::string(library.begin(), library.end()), personality::LineMode::Binary);
   Bytes compiled;
   ASSERT_TRUE(extended::CompileShapeLibrary(text, compiled));
   const Bytes shapeBlock = testing::SlotRange(file, cache.offsets, 3, 4);
@@ -201,4 +201,4 @@ TEST_F(LegacyEndToEndTest, ExitStatusesTellInvalidDirectoriesAndMissingCaches) {
 }
 
 }  // namespace
-}  // namespace hoardwright::app
+}  // namespace hoardwright::cli

@@ -11,7 +11,7 @@
 #include "cli/LegacyRun.h"
 #include "extended/ExtendedTestSupport.h"
 
-namespace hoardwright::app {
+namespace hoardwright::cli {
 namespace {
 
 using testing::PersonalityText;
@@ -29,7 +29,7 @@ struct LegacyOutcome {
 LegacyOutcome RunText(const std::string& text) {
   std::ostringstream messages;
   LegacyOutcome run;
-  run.status = RunLegacyCommandLine(text, messages);
+  run.status = cli::RunLegacyCommandLine(text, messages);
   run.messages = messages.str();
   return run;
 }
@@ -65,14 +65,14 @@ class LegacyRunTest : public ::testing::Test {
 };
 
 TEST_F(LegacyRunTest, OnlyADashDInTheArgumentTextStartsTheRun) {
-  EXPECT_FALSE(IsLegacyCommandLine({}));
-  EXPECT_FALSE(IsLegacyCommandLine({"-o", Text("Out")}));
-  EXPECT_FALSE(IsLegacyCommandLine({"-D", Text("Pers")}));
-  EXPECT_TRUE(IsLegacyCommandLine({"-d", Text("Pers")}));
-  EXPECT_TRUE(IsLegacyCommandLine({"-o", Text("Out"), "-d", Text("Pers")}));
-  EXPECT_TRUE(IsLegacyCommandLine({Text("x") + "-dPers"}));
-  EXPECT_EQ(JoinArguments({"-d", "/my pers", "-o"}), "-d /my pers -o");
-  EXPECT_EQ(JoinArguments({}), "");
+  EXPECT_FALSE(cli::IsLegacyCommandLine({}));
+  EXPECT_FALSE(cli::IsLegacyCommandLine({"-o", Text("Out")}));
+  EXPECT_FALSE(cli::IsLegacyCommandLine({"-D", Text("Pers")}));
+  EXPECT_TRUE(cli::IsLegacyCommandLine({"-d", Text("Pers")}));
+  EXPECT_TRUE(cli::IsLegacyCommandLine({"-o", Text("Out"), "-d", Text("Pers")}));
+  EXPECT_TRUE(cli::IsLegacyCommandLine({Text("x") + "-dPers"}));
+  EXPECT_EQ(cli::JoinArguments({"-d", "/my pers", "-o"}), "-d /my pers -o");
+  EXPECT_EQ(cli::JoinArguments({}), "");
 }
 
 TEST_F(LegacyRunTest, DirectoriesComeFromTheSwitchesAsTheTableGivesThem) {
@@ -83,18 +83,18 @@ TEST_F(LegacyRunTest, DirectoriesComeFromTheSwitchesAsTheTableGivesThem) {
     std::string messages;
   };
   const Case cases[] = {
-      {"-d " + Text("Pers"), kLegacyCacheWritten, "Pers", ""},
-      {"-o " + Text("Out") + " -d " + Text("Pers"), kLegacyCacheWritten, "Out", ""},
-      {"-d" + Text("Pers") + "-o" + Text("Out"), kLegacyCacheWritten, "Out", ""},
+      {"-d " + Text("Pers"), cli::kLegacyCacheWritten, "Pers", ""},
+      {"-o " + Text("Out") + " -d " + Text("Pers"), cli::kLegacyCacheWritten, "Out", ""},
+      {"-d" + Text("Pers") + "-o" + Text("Out"), cli::kLegacyCacheWritten, "Out", ""},
       // The value ends at the hyphen: the (empty) directory "my" is used, not "my-pers".
-      {"-d " + Text("my-pers"), kLegacyNoCacheWritten, "", kNoPersonalities},
-      {"-d " + Text("Pers") + " -o " + Text("Missing"), kLegacyInvalidArguments, "",
+      {"-d " + Text("my-pers"), cli::kLegacyNoCacheWritten, "", kNoPersonalities},
+      {"-d " + Text("Pers") + " -o " + Text("Missing"), cli::kLegacyInvalidArguments, "",
        InvalidMessage(Text("Pers") + "/", Text("Missing") + "/")},
-      {"-d " + Text("Missing"), kLegacyInvalidArguments, "",
+      {"-d " + Text("Missing"), cli::kLegacyInvalidArguments, "",
        InvalidMessage(Text("Missing") + "/", Text("Missing") + "/")},
-      {"-d", kLegacyInvalidArguments, "", InvalidMessage("", "")},
-      {"-d -o " + Text("Out"), kLegacyInvalidArguments, "", InvalidMessage("", Text("Out") + "/")},
-      {"-d " + Text("Pers") + "/MTSPOT.QPF", kLegacyInvalidArguments, "",
+      {"-d", cli::kLegacyInvalidArguments, "", InvalidMessage("", "")},
+      {"-d -o " + Text("Out"), cli::kLegacyInvalidArguments, "", InvalidMessage("", Text("Out") + "/")},
+      {"-d " + Text("Pers") + "/MTSPOT.QPF", cli::kLegacyInvalidArguments, "",
        InvalidMessage(Text("Pers") + "/MTSPOT.QPF/", Text("Pers") + "/MTSPOT.QPF/")},
   };
   for (const Case& c : cases) {
@@ -109,7 +109,7 @@ TEST_F(LegacyRunTest, DirectoriesComeFromTheSwitchesAsTheTableGivesThem) {
 }
 
 TEST_F(LegacyRunTest, TheCacheHoldsEveryListedPersonalityInDeviceOrder) {
-  ASSERT_EQ(RunText("-d " + Text("Pers")).status, kLegacyCacheWritten);
+  ASSERT_EQ(RunText("-d " + Text("Pers")).status, cli::kLegacyCacheWritten);
   const auto cache = testing::DecodeCache(testing::ReadFileBytes(Dir("Pers") / kCacheName));
   ASSERT_EQ(cache.personalities.size(), 2u);
   EXPECT_EQ(extended::TextField(cache.personalities[0].fixtureName), "Spot");
@@ -118,7 +118,7 @@ TEST_F(LegacyRunTest, TheCacheHoldsEveryListedPersonalityInDeviceOrder) {
 
 TEST_F(LegacyRunTest, AnExistingTmp1FileIsNeitherTruncatedNorRemoved) {
   const std::string kept = root_.Write("Out/tmp1.tmp", "someone else's file");
-  EXPECT_EQ(RunText("-d " + Text("Pers") + " -o " + Text("Out")).status, kLegacyCacheWritten);
+  EXPECT_EQ(RunText("-d " + Text("Pers") + " -o " + Text("Out")).status, cli::kLegacyCacheWritten);
   EXPECT_EQ(testing::ReadText(kept), "someone else's file");
   std::filesystem::remove(kept);
 }
@@ -133,10 +133,10 @@ TEST_F(LegacyRunTest, AnUnwritableDirectoryIsRefused) {
   }
   const LegacyOutcome run = RunText("-d " + Text("Pers") + " -o " + out);
   if (!superuser) std::filesystem::permissions(Dir("Out"), std::filesystem::perms::owner_all);
-  EXPECT_EQ(run.status, kLegacyInvalidArguments);
+  EXPECT_EQ(run.status, cli::kLegacyInvalidArguments);
   EXPECT_EQ(run.messages, InvalidMessage(Text("Pers") + "/", out + "/"));
   EXPECT_FALSE(std::filesystem::exists(Dir("Pers") / "tmp1.tmp"));
 }
 
 }  // namespace
-}  // namespace hoardwright::app
+}  // namespace hoardwright::cli

@@ -58,7 +58,7 @@ QStringList Devices(const QAbstractItemView& view) { return ColumnTexts(view, 0)
 // True when every neighbour pair is in the order `ascending` asks for (upper-cased comparison).
 bool Ordered(const QStringList& texts, bool ascending) {
   for (qsizetype i = 1; i < texts.size(); ++i) {
-    const int order = hoardwright::ui::CompareUpperCased(texts[i - 1].toStdString(),
+    const int order = hoardwright::catalogue::CompareUpperCased(texts[i - 1].toStdString(),
                                                          texts[i].toStdString());
     if (ascending ? order > 0 : order < 0) return false;
   }
@@ -90,13 +90,13 @@ int IndexRecordCount(const QByteArray& cache) {
 }
 
 // A build without dialogs, for comparing the desktop's output with the core's.
-class QuietHost : public hoardwright::WindowlessBuildHost {
+class QuietHost : public hoardwright::standard::WindowlessBuildHost {
  public:
   void ShowMessage(std::string_view text, std::string_view) override {
     messages.emplace_back(text);
   }
-  hoardwright::DialogResult ShowBuildDetails(hoardwright::BuildDetails&) override {
-    return hoardwright::DialogResult::Ok;
+  hoardwright::standard::DialogResult ShowBuildDetails(hoardwright::standard::BuildDetails&) override {
+    return hoardwright::standard::DialogResult::Ok;
   }
   std::vector<std::string> messages;
 };
@@ -477,7 +477,7 @@ void DesktopDialogsTest::acceptedBuildWritesTheCacheAndSettings() {
 
   // The same inputs given to the core directly give the same bytes; with macros included they
   // would not, so the check box reached the build.
-  hoardwright::ui::BuildRequest request = dialog.Model().MakeBuildRequest();
+  hoardwright::catalogue::BuildRequest request = dialog.Model().MakeBuildRequest();
   QCOMPARE(request.entries.size(), std::size_t{kExampleCount});
   QVERIFY(QString::fromStdString(request.entries.front()).endsWith(QStringLiteral("ADJMINI.QPF")));
   request.unattended = true;
@@ -487,7 +487,7 @@ void DesktopDialogsTest::acceptedBuildWritesTheCacheAndSettings() {
     request.outputDir = direct.toStdString();
     request.includeMacros = macros;
     QuietHost host;
-    QVERIFY(hoardwright::BuildStandardCache(request, host).cacheWritten);
+    QVERIFY(hoardwright::standard::BuildStandardCache(request, host).cacheWritten);
     QVERIFY(host.messages.empty());
     const QByteArray directCache = ReadFile(direct + QStringLiteral("OMK01PER.CMP"));
     QCOMPARE(directCache == cache, !macros);

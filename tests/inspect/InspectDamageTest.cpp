@@ -14,9 +14,7 @@
 
 namespace hoardwright {
 namespace {
-
-namespace layout = standard_cache;
-using examine::OffsetSpace;
+using inspect::OffsetSpace;
 using testing::Bytes;
 
 struct Expected {
@@ -29,10 +27,10 @@ struct Expected {
 
 // The problem the damage must produce, among any that follow from it.
 void ExpectProblem(const Bytes& file, const Expected& expected) {
-  const examine::ExamineReport report = examine::ExamineCache(file, "damaged");
+  const inspect::InspectReport report = inspect::InspectCache(file, "damaged");
   ASSERT_TRUE(report.Damaged());
   std::string seen;
-  for (const examine::Problem& problem : report.problems) {
+  for (const inspect::Problem& problem : report.problems) {
     if (problem.section == expected.section && problem.record == expected.record &&
         problem.space == expected.space && (!expected.offset || problem.offset == *expected.offset) &&
         problem.message.find(expected.message) != std::string::npos) {
@@ -47,10 +45,10 @@ void ExpectProblem(const Bytes& file, const Expected& expected) {
 
 Bytes Truncated(const Bytes& file, std::size_t size) { return Bytes(file.begin(), file.begin() + size); }
 
-class ExamineDamageTest : public ::testing::Test {
+class InspectDamageTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    auto directory = TemporaryDirectory::Create();
+    auto directory = support::TemporaryDirectory::Create();
     ASSERT_TRUE(directory);
     entries_ = testing::CacheListOf({testing::ExamplesDir()});
     entries_.resize(3);
@@ -58,15 +56,15 @@ class ExamineDamageTest : public ::testing::Test {
     extended_ = testing::BuildExtendedBytes(entries_, *directory);
   }
 
-  static layout::IndexRecord IndexRecord(const Bytes& file, std::size_t i) {
-    return *layout::DecodeIndexRecord(
-        std::span(file).subspan(layout::kHeaderSize + i * layout::kIndexRecordSize));
+  static standard::IndexRecord IndexRecord(const Bytes& file, std::size_t i) {
+    return *standard::DecodeIndexRecord(
+        std::span(file).subspan(standard::kHeaderSize + i * standard::kIndexRecordSize));
   }
-  static std::size_t RecordCount(const Bytes& file) { return layout::DecodeHeader(file)->recordCount; }
+  static std::size_t RecordCount(const Bytes& file) { return standard::DecodeHeader(file)->recordCount; }
 
   // The standard cache with its decoded stream changed and compressed again (sum included).
   static Bytes WithStream(const Bytes& file, const std::function<void(Bytes&)>& change) {
-    const std::size_t sumAt = layout::SumOffset(RecordCount(file));
+    const std::size_t sumAt = standard::SumOffset(RecordCount(file));
     Bytes stream = lzss::DecompressUnit(std::span(file).subspan(sumAt), nullptr).data;
     change(stream);
     Bytes damaged(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(sumAt));
@@ -88,11 +86,11 @@ class ExamineDamageTest : public ::testing::Test {
   static inline Bytes extended_;
 };
 
-TEST_F(ExamineDamageTest, StandardCacheDamage) {
+TEST_F(InspectDamageTest, StandardCacheDamage) {
   const std::size_t count = RecordCount(standard_);
   ASSERT_EQ(count, 4u);
-  const std::size_t sumAt = layout::SumOffset(count);
-  const layout::IndexRecord second = IndexRecord(standard_, 2);
+  const std::size_t sumAt = standard::SumOffset(count);
+  const standard::IndexRecord second = IndexRecord(standard_, 2);
 
   ExpectProblem(Truncated(standard_, 5),
                 {"header", std::nullopt, OffsetSpace::File, 5, "inside the 8-byte header"});
@@ -115,16 +113,16 @@ TEST_F(ExamineDamageTest, StandardCacheDamage) {
                 {"header", std::nullopt, OffsetSpace::File, 0, "the header gives a stream of"});
 
   Bytes outOfRange = standard_;
-  const std::size_t offsetField = layout::kHeaderSize + 2 * layout::kIndexRecordSize +
-                                  layout::kBlockOffsetOffset;
+  const std::size_t offsetField = standard::kHeaderSize + 2 * standard::kIndexRecordSize +
+                                  standard::kBlockOffsetOffset;
   outOfRange[offsetField] = 0x01;  // 16 MiB further on
   ExpectProblem(outOfRange, {"index", 2, OffsetSpace::File, offsetField,
                              "runs past the decoded stream's"});
 
   Bytes shapeTooLong = standard_;
-  shapeTooLong[layout::kShapeLengthOffset] = 0xFF;
+  shapeTooLong[standard::kShapeLengthOffset] = 0xFF;
   ExpectProblem(shapeTooLong, {"header", std::nullopt, OffsetSpace::File,
-                               layout::kShapeLengthOffset, "shape block of 65"});
+                               standard::kShapeLengthOffset, "shape block of 65"});
 
   // Record 2 loses its end byte 0xFC.
   const Bytes unparsable = WithStream(standard_, [&](Bytes& stream) {
@@ -146,7 +144,7 @@ TEST_F(ExamineDamageTest, StandardCacheDamage) {
                           "DMX channel table: the record ends inside channel entry"});
 }
 
-TEST_F(ExamineDamageTest, ExtendedCacheDamage) {
+TEST_F(InspectDamageTest, ExtendedCacheDamage) {
   const extended::OffsetTable offsets = Offsets(extended_);
   const std::size_t table = offsets[extended::kPersonalitySlot];
 
@@ -203,9 +201,9 @@ TEST_F(ExamineDamageTest, ExtendedCacheDamage) {
   for (std::size_t slot = 6; slot <= 10; ++slot) {
     SetSlot(unparsable, slot, static_cast<std::uint32_t>(offsets[slot] + shift));
   }
-  const examine::ExamineReport report = examine::ExamineCache(unparsable, "damaged");
+  const inspect::InspectReport report = inspect::InspectCache(unparsable, "damaged");
   ASSERT_EQ(report.problems.size(), 1u);
-  const examine::Problem& problem = report.problems.front();
+  const inspect::Problem& problem = report.problems.front();
   EXPECT_EQ(problem.section, "personality record");
   EXPECT_EQ(problem.record, 0u);
   EXPECT_EQ(problem.space, OffsetSpace::GroupData);
@@ -214,10 +212,10 @@ TEST_F(ExamineDamageTest, ExtendedCacheDamage) {
 }
 
 // Cut at every length and with bytes flipped at random, the examination reports and returns.
-TEST_F(ExamineDamageTest, NoDamageBreaksTheExamination) {
+TEST_F(InspectDamageTest, NoDamageBreaksTheInspection) {
   for (const Bytes* file : {&standard_, &extended_}) {
     for (std::size_t size = 0; size < file->size(); size += 7) {
-      EXPECT_TRUE(examine::ExamineCache(Truncated(*file, size), "cut").Damaged()) << size;
+      EXPECT_TRUE(inspect::InspectCache(Truncated(*file, size), "cut").Damaged()) << size;
     }
     std::mt19937 random(20261205);
     for (int round = 0; round < 300; ++round) {
@@ -225,16 +223,16 @@ TEST_F(ExamineDamageTest, NoDamageBreaksTheExamination) {
       for (int flips = 0; flips < 3; ++flips) {
         damaged[random() % damaged.size()] ^= static_cast<std::uint8_t>(1 + random() % 255);
       }
-      examine::ExamineCache(damaged, "flipped");
+      inspect::InspectCache(damaged, "flipped");
     }
   }
 }
 
-TEST_F(ExamineDamageTest, CommandExitsWithFourAndNamesTheLocation) {
-  auto directory = TemporaryDirectory::Create();
+TEST_F(InspectDamageTest, CommandExitsWithFourAndNamesTheLocation) {
+  auto directory = support::TemporaryDirectory::Create();
   ASSERT_TRUE(directory);
   Bytes wrongSum = standard_;
-  const std::size_t sumAt = layout::SumOffset(RecordCount(standard_));
+  const std::size_t sumAt = standard::SumOffset(RecordCount(standard_));
   wrongSum[sumAt] ^= 0x01;
   const auto path = directory->Path() / "damaged.CMP";
   testing::WriteText(path, std::string(wrongSum.begin(), wrongSum.end()));

@@ -23,19 +23,18 @@ namespace hoardwright {
 namespace {
 
 namespace fs = std::filesystem;
-namespace layout = standard_cache;
 using testing::Bytes;
 using testing::ReadBytes;
 using testing::ReadText;
 using testing::RunProgram;
 using testing::WriteText;
 
-class ExamineInputTest : public ::testing::Test {
+class InspectInputTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     entries_ = testing::CacheListOf({testing::ExamplesDir()});
     entries_.resize(3);
-    auto directory = TemporaryDirectory::Create();
+    auto directory = support::TemporaryDirectory::Create();
     ASSERT_TRUE(directory);
     standard_ = testing::BuildStandardBytes(entries_, *directory);
     extended_ = testing::BuildExtendedBytes(entries_, *directory);
@@ -51,14 +50,14 @@ class ExamineInputTest : public ::testing::Test {
   static inline std::vector<std::string> entries_;
   static inline Bytes standard_;
   static inline Bytes extended_;
-  std::optional<TemporaryDirectory> scratch_ = TemporaryDirectory::Create();
+  std::optional<support::TemporaryDirectory> scratch_ = support::TemporaryDirectory::Create();
 };
 
 // As tar extracts: a link already in the directory is replaced, never followed, and a file there
 // (a hard link to one elsewhere included) is replaced as a whole, never written into.
-TEST_F(ExamineInputTest, ExtractNeverWritesThroughALink) {
+TEST_F(InspectInputTest, ExtractNeverWritesThroughALink) {
   const fs::path cache = Write("OMK01PER.CMP", standard_);
-  const examine::ExamineReport report = examine::ExamineCache(standard_, "cache");
+  const inspect::InspectReport report = inspect::InspectCache(standard_, "cache");
   const auto& personalities = report.standard->personalities;
   const fs::path parts = scratch_->Path() / "parts";
   fs::create_directories(parts);
@@ -69,8 +68,8 @@ TEST_F(ExamineInputTest, ExtractNeverWritesThroughALink) {
   WriteText(hardOutside, "keep too");
   fs::create_symlink(outside, parts / "stream.bin");
   fs::create_symlink(notThere, parts / "shape-library.bin");
-  fs::create_hard_link(hardOutside, parts / examine::PersonalityFileName(personalities[2]));
-  WriteText(parts / examine::PersonalityFileName(personalities[1]), "old");
+  fs::create_hard_link(hardOutside, parts / inspect::PersonalityFileName(personalities[2]));
+  WriteText(parts / inspect::PersonalityFileName(personalities[1]), "old");
 
   const auto run = RunProgram({"inspect", cache.string(), "--json", "--extract", parts.string()},
                               *scratch_);
@@ -82,9 +81,9 @@ TEST_F(ExamineInputTest, ExtractNeverWritesThroughALink) {
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(parts / name))) << name;
   }
   EXPECT_EQ(ReadBytes(parts / "stream.bin"), report.standard->stream->data);
-  EXPECT_EQ(ReadBytes(parts / examine::PersonalityFileName(personalities[1])),
+  EXPECT_EQ(ReadBytes(parts / inspect::PersonalityFileName(personalities[1])),
             testing::CompiledRecord(entries_[0]));
-  EXPECT_EQ(ReadBytes(parts / examine::PersonalityFileName(personalities[2])),
+  EXPECT_EQ(ReadBytes(parts / inspect::PersonalityFileName(personalities[2])),
             testing::CompiledRecord(entries_[1]));
   // Nothing but the files listed: no temporary file is left behind.
   auto listed = nlohmann::json::parse(run.out)["extracted"].get<std::vector<std::string>>();
@@ -92,7 +91,7 @@ TEST_F(ExamineInputTest, ExtractNeverWritesThroughALink) {
   EXPECT_EQ(testing::NamesIn(parts), listed);
 }
 
-TEST_F(ExamineInputTest, ExtractRefusesADirectoryThatIsALinkOrNoDirectory) {
+TEST_F(InspectInputTest, ExtractRefusesADirectoryThatIsALinkOrNoDirectory) {
   const fs::path cache = Write("OMK01PER.CMP", standard_);
   const fs::path real = scratch_->Path() / "real";
   fs::create_directories(real);
@@ -118,12 +117,12 @@ TEST_F(ExamineInputTest, ExtractRefusesADirectoryThatIsALinkOrNoDirectory) {
 }
 
 // A device or a pipe is refused before a byte is read from it, and so is a file past the limit.
-TEST_F(ExamineInputTest, InputsThatAreNotRegularFilesAreRefused) {
+TEST_F(InspectInputTest, InputsThatAreNotRegularFilesAreRefused) {
   const fs::path fifo = scratch_->Path() / "pipe.CMP";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   const fs::path sparse = scratch_->Path() / "huge.CMP";
   std::ofstream(sparse).close();
-  fs::resize_file(sparse, examine::kMaxCacheFileSize + 1);
+  fs::resize_file(sparse, inspect::kMaxCacheFileSize + 1);
   struct Case {
     fs::path path;
     std::string reason;
@@ -131,7 +130,7 @@ TEST_F(ExamineInputTest, InputsThatAreNotRegularFilesAreRefused) {
   std::vector<Case> cases = {
       {fifo, "not a regular file"},
       {scratch_->Path(), "not a regular file"},
-      {sparse, "larger than " + std::to_string(examine::kMaxCacheFileSize) + " bytes"},
+      {sparse, "larger than " + std::to_string(inspect::kMaxCacheFileSize) + " bytes"},
       {scratch_->Path() / "missing.CMP", std::strerror(ENOENT)},
   };
   if (fs::is_character_file("/dev/zero")) cases.push_back({"/dev/zero", "not a regular file"});
@@ -157,7 +156,7 @@ TEST(PathTextTest, JsonPathsKeepUtf8AndEscapeOtherBytesReversibly) {
       {"ab\xe2\x82", "ab%E2%82"},              // cut short
       {"\xe2\x82\xac\x80", "\xe2\x82\xac%80"}, // a stray continuation byte
   };
-  for (const auto& [path, json] : cases) EXPECT_EQ(examine::PathJson(path), json) << path;
+  for (const auto& [path, json] : cases) EXPECT_EQ(inspect::PathJson(path), json) << path;
 
   const auto unescape = [](const std::string& text) {
     std::string bytes;
@@ -175,20 +174,20 @@ TEST(PathTextTest, JsonPathsKeepUtf8AndEscapeOtherBytesReversibly) {
   for (int round = 0; round < 2000; ++round) {
     std::string path(random() % 12, '\0');
     for (char& c : path) c = static_cast<char>(random() % 4 == 0 ? '%' : random() % 256);
-    const std::string json = examine::PathJson(path);
+    const std::string json = inspect::PathJson(path);
     EXPECT_EQ(unescape(json), path);
     EXPECT_NO_THROW((void)nlohmann::json(json).dump());  // valid UTF-8
   }
 }
 
 TEST(PathTextTest, TerminalPathsShowControlsAndOtherBytesAsEscapes) {
-  EXPECT_EQ(examine::PathText("LT\xc3\xa9.CMP"), "LT\xc3\xa9.CMP");
-  EXPECT_EQ(examine::PathText("a\x1b[31m\x07"), "a\\x1B[31m\\x07");
-  EXPECT_EQ(examine::PathText("\xc2\x9b" "2J"), "\\xC2\\x9B2J");
-  EXPECT_EQ(examine::PathText("LT\xe9"), "LT\\xE9");
+  EXPECT_EQ(inspect::PathText("LT\xc3\xa9.CMP"), "LT\xc3\xa9.CMP");
+  EXPECT_EQ(inspect::PathText("a\x1b[31m\x07"), "a\\x1B[31m\\x07");
+  EXPECT_EQ(inspect::PathText("\xc2\x9b" "2J"), "\\xC2\\x9B2J");
+  EXPECT_EQ(inspect::PathText("LT\xe9"), "LT\\xE9");
 }
 
-TEST_F(ExamineInputTest, JsonNamesAUtf8FileInUtf8) {
+TEST_F(InspectInputTest, JsonNamesAUtf8FileInUtf8) {
   const fs::path cache = Write("LT\xc3\xa9.CMP", standard_);
   const auto run = RunProgram({"inspect", "--json", cache.string()}, *scratch_);
   ASSERT_EQ(run.status, 0) << run.err;
@@ -197,25 +196,25 @@ TEST_F(ExamineInputTest, JsonNamesAUtf8FileInUtf8) {
 
 // Bytes after a text field's NUL, or a field without its NUL, are not what a build writes; a
 // reader takes the text up to the NUL all the same, so the file stays intact.
-TEST_F(ExamineInputTest, TextFieldsABuildWouldNotWriteAreWarnings) {
+TEST_F(InspectInputTest, TextFieldsABuildWouldNotWriteAreWarnings) {
   Bytes standard = standard_;
   const auto deviceAt = [](std::size_t record) {
-    return layout::kHeaderSize + record * layout::kIndexRecordSize + layout::kDeviceOffset;
+    return standard::kHeaderSize + record * standard::kIndexRecordSize + standard::kDeviceOffset;
   };
-  const std::size_t length1 = layout::DecodeIndexRecord(std::span(standard).subspan(deviceAt(1) - 2))->deviceText.size();
+  const std::size_t length1 = standard::DecodeIndexRecord(std::span(standard).subspan(deviceAt(1) - 2))->deviceText.size();
   standard[deviceAt(1) + length1 + 3] = 'X';
-  std::fill_n(standard.begin() + static_cast<std::ptrdiff_t>(deviceAt(2)), layout::kDeviceFieldSize, 'Y');
-  standard[deviceAt(3) - layout::kDeviceOffset] = 0;  // the code: a NUL, then a letter
-  standard[deviceAt(3) - layout::kDeviceOffset + 1] = 'Z';
+  std::fill_n(standard.begin() + static_cast<std::ptrdiff_t>(deviceAt(2)), standard::kDeviceFieldSize, 'Y');
+  standard[deviceAt(3) - standard::kDeviceOffset] = 0;  // the code: a NUL, then a letter
+  standard[deviceAt(3) - standard::kDeviceOffset + 1] = 'Z';
 
-  const examine::ExamineReport report = examine::ExamineCache(standard, "warned");
+  const inspect::InspectReport report = inspect::InspectCache(standard, "warned");
   EXPECT_FALSE(report.Damaged());
   ASSERT_EQ(report.warnings.size(), 3u);
   EXPECT_EQ(report.warnings[0].record, 1u);
   EXPECT_EQ(report.warnings[0].offset, deviceAt(1) + length1 + 3);
   EXPECT_EQ(report.warnings[0].message,
             "the device text field holds 1 byte other than 0 after its text, where a build writes zeros");
-  EXPECT_EQ(report.warnings[1].offset, deviceAt(2) + layout::kMaxDeviceTextLength);
+  EXPECT_EQ(report.warnings[1].offset, deviceAt(2) + standard::kMaxDeviceTextLength);
   EXPECT_EQ(report.warnings[1].message,
             "the device text field holds 82 characters and no NUL; a build writes at most 80");
   EXPECT_EQ(report.warnings[2].offset, deviceAt(3) - 1);
@@ -227,7 +226,7 @@ TEST_F(ExamineInputTest, TextFieldsABuildWouldNotWriteAreWarnings) {
   extended[extended::kManufacturerTableOffset + extended::kManufacturerNameLength] = '!';
   std::fill_n(extended.begin() + static_cast<std::ptrdiff_t>(table + extended::kDeviceNameOffset),
               extended::kDeviceNameFieldSize, 'D');
-  const examine::ExamineReport extendedReport = examine::ExamineCache(extended, "warned");
+  const inspect::InspectReport extendedReport = inspect::InspectCache(extended, "warned");
   EXPECT_FALSE(extendedReport.Damaged());
   ASSERT_EQ(extendedReport.warnings.size(), 2u);
   EXPECT_EQ(extendedReport.warnings[0].section, "manufacturer table");

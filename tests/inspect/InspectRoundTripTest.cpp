@@ -25,60 +25,60 @@ using testing::ExamplesDir;
 using testing::ReadBytes;
 using testing::RunProgram;
 
-std::string ProblemsText(const examine::ExamineReport& report) {
+std::string ProblemsText(const inspect::InspectReport& report) {
   std::string text;
   for (const auto& problem : report.problems) text += problem.section + ": " + problem.message + "\n";
   return text;
 }
 
 // A walked personality's record as the report holds it (a view into the decoded data).
-Bytes RecordOf(const examine::ExamineReport& report, const examine::PersonalityView& view) {
-  const auto bytes = examine::RecordBytes(report, view);
+Bytes RecordOf(const inspect::InspectReport& report, const inspect::PersonalityView& view) {
+  const auto bytes = inspect::RecordBytes(report, view);
   EXPECT_TRUE(bytes.has_value());
   return bytes ? Bytes(bytes->begin(), bytes->end()) : Bytes();
 }
 
-examine::RecordWalk WalkOf(const examine::ExamineReport& report, const examine::PersonalityView& view) {
-  return examine::WalkPersonalityRecord(examine::RecordBytes(report, view).value_or(
+inspect::RecordWalk WalkOf(const inspect::InspectReport& report, const inspect::PersonalityView& view) {
+  return inspect::WalkPersonalityRecord(inspect::RecordBytes(report, view).value_or(
       std::span<const std::uint8_t>()));
 }
 
 Bytes EmbeddedLibraryText() {
-  const auto text = resources::ShapeLibraryText();
+  const auto text = support::ShapeLibraryText();
   return Bytes(text.begin(), text.end());
 }
 
 Bytes StandardShapeLibrary() {
   const Bytes text = EmbeddedLibraryText();
-  LineStream stream(std::string(text.begin(), text.end()), LineMode::Text);
-  Bytes compiled(standard_cache::kBlockBufferSize);
-  OutputCursor cursor(compiled);
-  SilentReporter silent;
-  EXPECT_TRUE(ReadShapeLibrary(stream, cursor, silent));
+  personality::LineStream stream(std::string(text.begin(), text.end()), personality::LineMode::Text);
+  Bytes compiled(standard::kBlockBufferSize);
+  personality::OutputCursor cursor(compiled);
+  support::SilentReporter silent;
+  EXPECT_TRUE(personality::ReadShapeLibrary(stream, cursor, silent));
   compiled.resize(cursor.Position());
   return compiled;
 }
 
 Bytes ExtendedShapeLibrary() {
   const Bytes text = EmbeddedLibraryText();
-  LineStream stream(std::string(text.begin(), text.end()), LineMode::Binary);
+  personality::LineStream stream(std::string(text.begin(), text.end()), personality::LineMode::Binary);
   Bytes compiled;
   EXPECT_TRUE(extended::CompileShapeLibrary(stream, compiled));
   return compiled;
 }
 
-class ExamineRoundTripTest : public ::testing::Test {
+class InspectRoundTripTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(output_); }
-  std::optional<TemporaryDirectory> output_ = TemporaryDirectory::Create();
+  std::optional<support::TemporaryDirectory> output_ = support::TemporaryDirectory::Create();
   const std::vector<std::string> entries_ = CacheListOf({ExamplesDir()});
 };
 
-TEST_F(ExamineRoundTripTest, StandardCacheOfTheExamplesReadsBackAsCompiled) {
+TEST_F(InspectRoundTripTest, StandardCacheOfTheExamplesReadsBackAsCompiled) {
   ASSERT_EQ(entries_.size(), 12u);
   const Bytes file = BuildStandardBytes(entries_, *output_);
-  const examine::ExamineReport report = examine::ExamineCache(file, "cache");
-  ASSERT_EQ(report.kind, examine::CacheKind::Standard);
+  const inspect::InspectReport report = inspect::InspectCache(file, "cache");
+  ASSERT_EQ(report.kind, inspect::CacheKind::Standard);
   EXPECT_FALSE(report.Damaged()) << ProblemsText(report);
   EXPECT_TRUE(report.warnings.empty());
   const auto& cache = *report.standard;
@@ -95,44 +95,44 @@ TEST_F(ExamineRoundTripTest, StandardCacheOfTheExamplesReadsBackAsCompiled) {
   ASSERT_EQ(cache.personalities.size(), entries_.size() + 1);
   EXPECT_EQ(cache.personalities[0].code, "1_");
   for (std::size_t i = 0; i < entries_.size(); ++i) {
-    const examine::PersonalityView& view = cache.personalities[i + 1];
+    const inspect::PersonalityView& view = cache.personalities[i + 1];
     SCOPED_TRACE(entries_[i]);
     ASSERT_TRUE(view.summary);
     EXPECT_EQ(RecordOf(report, view), CompiledRecord(entries_[i]));
-    const examine::RecordWalk walk = WalkOf(report, view);
+    const inspect::RecordWalk walk = WalkOf(report, view);
     EXPECT_FALSE(walk.fault);
     EXPECT_TRUE(walk.record.endByte);
-    EXPECT_EQ(view.code, standard_cache::CodeForPath(entries_[i]));
+    EXPECT_EQ(view.code, standard::CodeForPath(entries_[i]));
   }
 }
 
-TEST_F(ExamineRoundTripTest, StandardCacheWithoutTablesLeavesTheirBlocksAndIndexOut) {
+TEST_F(InspectRoundTripTest, StandardCacheWithoutTablesLeavesTheirBlocksAndIndexOut) {
   const Bytes file = BuildStandardBytes(entries_, *output_, false, false, false);
-  const examine::ExamineReport report = examine::ExamineCache(file, "cache");
+  const inspect::InspectReport report = inspect::InspectCache(file, "cache");
   EXPECT_FALSE(report.Damaged()) << ProblemsText(report);
-  const TableOptions none{false, false, false};
+  const standard::TableOptions none{false, false, false};
   for (std::size_t i = 0; i < entries_.size(); ++i) {
-    const examine::PersonalityView& view = report.standard->personalities[i + 1];
+    const inspect::PersonalityView& view = report.standard->personalities[i + 1];
     ASSERT_TRUE(view.summary);
     EXPECT_EQ(RecordOf(report, view), CompiledRecord(entries_[i], none));
-    const examine::RecordWalk walk = WalkOf(report, view);
-    const examine::WalkedRecord& record = walk.record;
+    const inspect::RecordWalk walk = WalkOf(report, view);
+    const inspect::WalkedRecord& record = walk.record;
     EXPECT_TRUE(record.tableIndex.empty());
-    EXPECT_EQ(record.blocks.size(), record.BlockCount(examine::BlockFamily::Attribute));
+    EXPECT_EQ(record.blocks.size(), record.BlockCount(inspect::BlockFamily::Attribute));
   }
 }
 
 // One example walked field by field against its text (examples/personalities/MTWSH700.QPF).
-TEST_F(ExamineRoundTripTest, WalkedFieldsMatchThePersonalityText) {
+TEST_F(InspectRoundTripTest, WalkedFieldsMatchThePersonalityText) {
   const Bytes file = BuildStandardBytes(entries_, *output_);
-  const examine::ExamineReport report = examine::ExamineCache(file, "cache");
+  const inspect::InspectReport report = inspect::InspectCache(file, "cache");
   const auto& personalities = report.standard->personalities;
   const auto wash = std::ranges::find_if(personalities, [](const auto& view) {
     return view.device.starts_with("MT.Wash700");
   });
   ASSERT_NE(wash, personalities.end());
-  const examine::RecordWalk walk = WalkOf(report, *wash);
-  const examine::WalkedRecord& record = walk.record;
+  const inspect::RecordWalk walk = WalkOf(report, *wash);
+  const inspect::WalkedRecord& record = walk.record;
   EXPECT_EQ(record.type, 2);
   EXPECT_EQ(record.mirror.mode, 2);
   EXPECT_EQ(record.mirror.first, 540);
@@ -148,28 +148,28 @@ TEST_F(ExamineRoundTripTest, WalkedFieldsMatchThePersonalityText) {
   EXPECT_EQ(record.channels[12].column8, 'H');
   EXPECT_EQ(record.text.front(), "ORBIT WASH 700 CMY");
   ASSERT_EQ(record.tableIndex.size(), 2u);
-  EXPECT_EQ(record.tableIndex[0].kind, examine::TableKind::Macro);
+  EXPECT_EQ(record.tableIndex[0].kind, inspect::TableKind::Macro);
   EXPECT_EQ(record.tableIndex[0].name, "Lamp On");
   EXPECT_EQ(record.tableIndex[0].headerValues, (std::vector<std::uint8_t>{0, 14}));
   ASSERT_EQ(record.tableIndex[0].rows.size(), 3u);
   EXPECT_EQ(record.tableIndex[0].rows[0].values, (std::vector<std::uint8_t>{0, 0xE6}));
-  EXPECT_EQ(record.BlockCount(examine::BlockFamily::Attribute), 1u);
-  EXPECT_EQ(record.BlockCount(examine::BlockFamily::Range), 2u);
-  EXPECT_EQ(record.BlockCount(examine::BlockFamily::PresetFocus), 0u);
-  EXPECT_EQ(record.BlockCount(examine::BlockFamily::Macro), 2u);
+  EXPECT_EQ(record.BlockCount(inspect::BlockFamily::Attribute), 1u);
+  EXPECT_EQ(record.BlockCount(inspect::BlockFamily::Range), 2u);
+  EXPECT_EQ(record.BlockCount(inspect::BlockFamily::PresetFocus), 0u);
+  EXPECT_EQ(record.BlockCount(inspect::BlockFamily::Macro), 2u);
   EXPECT_EQ(record.blocks[1].lines.front(), "RANGE 10 \"Colour\"\n");
   EXPECT_EQ(record.blocks[1].lines.back(), "REND\n");
 }
 
-TEST_F(ExamineRoundTripTest, ExtendedCacheOfTheExamplesReadsBackAsConverted) {
+TEST_F(InspectRoundTripTest, ExtendedCacheOfTheExamplesReadsBackAsConverted) {
   const Bytes file = BuildExtendedBytes(entries_, *output_);
-  const examine::ExamineReport report = examine::ExamineCache(file, "cache");
-  ASSERT_EQ(report.kind, examine::CacheKind::Extended);
+  const inspect::InspectReport report = inspect::InspectCache(file, "cache");
+  ASSERT_EQ(report.kind, inspect::CacheKind::Extended);
   EXPECT_FALSE(report.Damaged()) << ProblemsText(report);
   EXPECT_TRUE(report.warnings.empty());
   const auto& cache = *report.extended;
   ASSERT_TRUE(cache.info);
-  EXPECT_EQ(examine::InfoDateTimeText(*cache.info), "2026-12-05 14:32:10");
+  EXPECT_EQ(inspect::InfoDateTimeText(*cache.info), "2026-12-05 14:32:10");
   EXPECT_EQ(cache.groupCounter, 5);
   EXPECT_EQ(cache.groups.size(), 5u);
   ASSERT_TRUE(cache.shapeUnit);
@@ -177,22 +177,22 @@ TEST_F(ExamineRoundTripTest, ExtendedCacheOfTheExamplesReadsBackAsConverted) {
 
   ASSERT_EQ(cache.personalities.size(), entries_.size());
   for (std::size_t i = 0; i < entries_.size(); ++i) {
-    const examine::PersonalityView& view = cache.personalities[i];
+    const inspect::PersonalityView& view = cache.personalities[i];
     SCOPED_TRACE(entries_[i]);
     ASSERT_TRUE(view.summary);
     EXPECT_EQ(RecordOf(report, view), ConvertedForm(entries_[i]));
     EXPECT_FALSE(view.summary->fault);
-    auto text = LineStream::Open(entries_[i], LineMode::Text);
-    SilentReporter silent;
-    EXPECT_EQ(view.manufacturer, ReadNameFirst(*text, silent).value_or(""));
+    auto text = personality::LineStream::Open(entries_[i], personality::LineMode::Text);
+    support::SilentReporter silent;
+    EXPECT_EQ(view.manufacturer, personality::ReadNameFirst(*text, silent).value_or(""));
     text->Rewind();
-    EXPECT_EQ(view.fixture, ReadNameSecond(*text, silent).value_or(""));
+    EXPECT_EQ(view.fixture, personality::ReadNameSecond(*text, silent).value_or(""));
   }
 }
 
 // 150 personalities fill group 5 with 101 and group 6 with the rest.
-TEST_F(ExamineRoundTripTest, ExtendedCacheWithTwoGroupsReadsBack) {
-  auto sources = TemporaryDirectory::Create();
+TEST_F(InspectRoundTripTest, ExtendedCacheWithTwoGroupsReadsBack) {
+  auto sources = support::TemporaryDirectory::Create();
   ASSERT_TRUE(sources);
   std::vector<std::string> entries;
   for (int i = 0; i < 150; ++i) {
@@ -202,7 +202,7 @@ TEST_F(ExamineRoundTripTest, ExtendedCacheWithTwoGroupsReadsBack) {
                                            testing::PersonalityText(device));
   }
   const Bytes file = BuildExtendedBytes(entries, *output_);
-  const examine::ExamineReport report = examine::ExamineCache(file, "cache");
+  const inspect::InspectReport report = inspect::InspectCache(file, "cache");
   EXPECT_FALSE(report.Damaged()) << ProblemsText(report);
   const auto& cache = *report.extended;
   EXPECT_EQ(cache.groupCounter, 6);
@@ -213,7 +213,7 @@ TEST_F(ExamineRoundTripTest, ExtendedCacheWithTwoGroupsReadsBack) {
   EXPECT_EQ(RecordOf(report, cache.personalities[149]), ConvertedForm(entries[149]));
 }
 
-TEST_F(ExamineRoundTripTest, CommandPrintsJsonAndExtractsTheRecords) {
+TEST_F(InspectRoundTripTest, CommandPrintsJsonAndExtractsTheRecords) {
   const Bytes file = BuildStandardBytes(entries_, *output_);
   const auto path = output_->Path() / "OMK01PER.CMP";
   const auto extractDir = output_->Path() / "parts";
@@ -239,7 +239,7 @@ TEST_F(ExamineRoundTripTest, CommandPrintsJsonAndExtractsTheRecords) {
   EXPECT_EQ(json["extracted"].size(), 15u);
 }
 
-TEST_F(ExamineRoundTripTest, CommandReadsTheExtendedCacheAsText) {
+TEST_F(InspectRoundTripTest, CommandReadsTheExtendedCacheAsText) {
   BuildExtendedBytes(entries_, *output_);
   const auto run = RunProgram({"inspect", (output_->Path() / "OMK01PER.CMP").string()}, *output_);
   ASSERT_EQ(run.status, 0) << run.err;

@@ -4,7 +4,7 @@
 
 #include <array>
 
-namespace hoardwright::ui {
+namespace hoardwright::standard {
 namespace {
 
 TEST(CacheResultTest, SizesAtTheConsoleLimits) {
@@ -21,7 +21,7 @@ TEST(CacheResultTest, SizesAtTheConsoleLimits) {
       {98304, 96, {false, false, false}},
   };
   for (const Case& c : cases) {
-    const CacheResult result = DecideCacheResult(c.size, 12);
+    const standard::CacheResult result = standard::DecideCacheResult(c.size, 12);
     EXPECT_EQ(result.kilobytes, c.kilobytes) << c.size;
     EXPECT_EQ(result.sizeText, "Cache File Size: " + std::to_string(c.kilobytes) + "k");
     for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(result.consoles[i].fits, c.fits[i]) << c.size;
@@ -29,8 +29,8 @@ TEST(CacheResultTest, SizesAtTheConsoleLimits) {
 }
 
 TEST(CacheResultTest, MoreThanAThousandPersonalitiesReplacesTheSizeText) {
-  EXPECT_EQ(DecideCacheResult(93184, 1000).sizeText, "Cache File Size: 91k");
-  const CacheResult tooMany = DecideCacheResult(93184, 1001);
+  EXPECT_EQ(standard::DecideCacheResult(93184, 1000).sizeText, "Cache File Size: 91k");
+  const standard::CacheResult tooMany = standard::DecideCacheResult(93184, 1001);
   EXPECT_EQ(tooMany.sizeText, "Error: This file contains more than 1000 personalities!");
   // The rows still follow the size.
   EXPECT_FALSE(tooMany.consoles[0].fits);
@@ -42,10 +42,10 @@ TEST(CacheResultTest, MoreThanAThousandPersonalitiesReplacesTheSizeText) {
 }
 
 TEST(CacheResultTest, SizesBeyondThirtyTwoBitsDoNotWrap) {
-  const CacheResult result = DecideCacheResult(std::int64_t{5} << 30, 1);
+  const standard::CacheResult result = standard::DecideCacheResult(std::int64_t{5} << 30, 1);
   EXPECT_EQ(result.kilobytes, std::int64_t{5} << 20);
   EXPECT_FALSE(result.consoles[0].fits);
 }
 
 }  // namespace
-}  // namespace hoardwright::ui
+}  // namespace hoardwright::standard

@@ -38,21 +38,21 @@ struct Compiled {
 
 // Reads the DEVICE line as the build does, then compiles into a buffer of `capacity` bytes that
 // has a guard area behind it.
-Compiled Compile(std::string text, TableOptions options = {},
-                 std::size_t capacity = standard_cache::kBlockBufferSize) {
+Compiled Compile(std::string text, standard::TableOptions options = {},
+                 std::size_t capacity = standard::kBlockBufferSize) {
   constexpr std::uint8_t kGuard = 0xEE;
-  LineStream stream(std::move(text), LineMode::Text);
-  CollectingReporter reporter;
+  personality::LineStream stream(std::move(text), personality::LineMode::Text);
+  support::CollectingReporter reporter;
   Compiled result;
   std::vector<std::uint8_t> device(81);
-  OutputCursor deviceCursor(device);
-  if (!ReadDevice(stream, deviceCursor, reporter)) {
+  personality::OutputCursor deviceCursor(device);
+  if (!personality::ReadDevice(stream, deviceCursor, reporter)) {
     ADD_FAILURE() << "no DEVICE line";
     return result;
   }
   std::vector<std::uint8_t> storage(capacity + 64, kGuard);
-  OutputCursor cursor(std::span<std::uint8_t>(storage).first(capacity));
-  result.ok = CompilePersonality(stream, cursor, options, reporter);
+  personality::OutputCursor cursor(std::span<std::uint8_t>(storage).first(capacity));
+  result.ok = standard::CompilePersonality(stream, cursor, options, reporter);
   result.record.assign(cursor.Written().begin(), cursor.Written().end());
   for (const auto& m : reporter.messages) result.messages.push_back(m.text);
   for (std::size_t i = capacity; i < storage.size(); ++i) {
@@ -71,7 +71,7 @@ std::string Crlf(std::string_view text) {
 }
 
 TEST(CompilePersonality, EmbeddedInfoTemplateGivesTheKnownRecord) {
-  const auto templ = resources::InfoTemplateText();
+  const auto templ = support::InfoTemplateText();
   const Compiled compiled = Compile(std::string(templ.begin(), templ.end()));
   ASSERT_TRUE(compiled.ok);
   EXPECT_TRUE(compiled.messages.empty());
@@ -127,7 +127,7 @@ TEST(CompilePersonality, TableOptionsKeepOrDropTheirFamilies) {
   const Bytes macro = Expect()({0xFF, 3})("MACRO \"M\" 1\n")("\"x\" 7")("MEND\n").bytes;
 
   struct Case {
-    TableOptions options;
+    standard::TableOptions options;
     std::vector<const Bytes*> parts;
   };
   const Case cases[] = {
@@ -242,12 +242,12 @@ TEST(CompilePersonality, RecordsThatDoNotFitFailWithoutWritingPastTheBuffer) {
   // Every attribute line costs 101 bytes.
   const Compiled fits = Compile(WithAttributeLines(640));
   EXPECT_TRUE(fits.ok);
-  EXPECT_LE(fits.record.size(), standard_cache::kMaxBlockLength);
+  EXPECT_LE(fits.record.size(), standard::kMaxBlockLength);
 
   // Longer than a 16-bit length can describe, but within the buffer.
   const Compiled tooLong = Compile(WithAttributeLines(700));
   EXPECT_FALSE(tooLong.ok);
-  EXPECT_GT(tooLong.record.size(), standard_cache::kMaxBlockLength);
+  EXPECT_GT(tooLong.record.size(), standard::kMaxBlockLength);
   EXPECT_TRUE(tooLong.guardIntact);
 
   // Past the 100,000-byte buffer.

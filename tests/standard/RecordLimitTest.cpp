@@ -57,30 +57,30 @@ std::size_t LineOf(const std::string& text, const std::string& keyword) {
 struct Result {
   bool ok = false;
   Bytes record;
-  std::optional<RecordRefusal> refusal;
+  std::optional<personality::RecordRefusal> refusal;
 };
 
 // As the standard build compiles: DEVICE first, every table kept.
-Result CompileStandard(const std::string& text, std::size_t capacity = standard_cache::kBlockBufferSize) {
-  LineStream stream(text, LineMode::Text);
-  SilentReporter silent;
+Result CompileStandard(const std::string& text, std::size_t capacity = standard::kBlockBufferSize) {
+  personality::LineStream stream(text, personality::LineMode::Text);
+  support::SilentReporter silent;
   std::vector<std::uint8_t> device(81);
-  OutputCursor deviceCursor(device);
-  EXPECT_TRUE(ReadDevice(stream, deviceCursor, silent));
+  personality::OutputCursor deviceCursor(device);
+  EXPECT_TRUE(personality::ReadDevice(stream, deviceCursor, silent));
   Bytes buffer(capacity);
-  OutputCursor cursor(buffer);
+  personality::OutputCursor cursor(buffer);
   Result result;
-  result.ok = CompilePersonality(stream, cursor, TableOptions{}, silent);
+  result.ok = standard::CompilePersonality(stream, cursor, standard::TableOptions{}, silent);
   result.record.assign(cursor.Written().begin(), cursor.Written().end());
   result.refusal = cursor.Refusal();
   return result;
 }
 
 Result ConvertExtended(const std::string& text) {
-  LineStream stream(text, LineMode::Binary);
-  SilentReporter silent;
+  personality::LineStream stream(text, personality::LineMode::Binary);
+  support::SilentReporter silent;
   Result result;
-  RecordRefusal refusal;
+  personality::RecordRefusal refusal;
   result.ok = extended::ConvertPersonality(stream, result.record, silent, &refusal);
   if (!refusal.reason.empty()) result.refusal = refusal;
   return result;
@@ -105,10 +105,10 @@ struct CountCase {
   std::string part;
   std::string items;
   std::function<void(Parts&, std::size_t)> fill;
-  std::function<std::size_t(const examine::WalkedRecord&)> counted;
+  std::function<std::size_t(const inspect::WalkedRecord&)> counted;
 };
 
-std::size_t LastBlockLines(const examine::WalkedRecord& record) {
+std::size_t LastBlockLines(const inspect::WalkedRecord& record) {
   return record.blocks.empty() ? 0 : record.blocks.back().lines.size();
 }
 
@@ -116,13 +116,13 @@ std::vector<CountCase> CountCases() {
   return {
       {"DeviceAddressLines", "DEVICEADDRESS", "DEVICEADDRESS section", "lines",
        [](Parts& p, std::size_t n) { p.address = Repeated(n, "\"Handle  %2d\"h"); },
-       [](const examine::WalkedRecord& r) { return r.deviceAddress.size(); }},
+       [](const inspect::WalkedRecord& r) { return r.deviceAddress.size(); }},
       {"DmxChannels", "DMX", "DMX section", "channel lines",
        [](Parts& p, std::size_t n) { p.channels = Repeated(n, p.channels.front()); },
-       [](const examine::WalkedRecord& r) { return r.channels.size(); }},
+       [](const inspect::WalkedRecord& r) { return r.channels.size(); }},
       {"TextLines", "TEXT", "TEXT section", "lines",
        [](Parts& p, std::size_t n) { p.text = Repeated(n, "LIMITS"); },
-       [](const examine::WalkedRecord& r) { return r.text.size(); }},
+       [](const inspect::WalkedRecord& r) { return r.text.size(); }},
       {"AttributeBlockLines", "ATTR", "ATTR block", "lines",
        [](Parts& p, std::size_t n) { p.blocks = Block("ATTR \"Big\"", "Dimmer 1", "END", n); },
        LastBlockLines},
@@ -153,7 +153,7 @@ TEST_P(CountLimitTest, TheLimitReadsBackAndOnePastItIsRefusedWithItsReason) {
     c.fill(atLimit, 255);
     const Result full = compile(Compose(atLimit));
     ASSERT_TRUE(full.ok);
-    const examine::RecordWalk walk = examine::WalkPersonalityRecord(full.record);
+    const inspect::RecordWalk walk = inspect::WalkPersonalityRecord(full.record);
     EXPECT_FALSE(walk.fault) << walk.fault->field << ": " << walk.fault->message;
     EXPECT_EQ(c.counted(walk.record), 255u);
 
@@ -211,12 +211,12 @@ std::string WithRecordLength(std::size_t target,
 TEST(RecordLengthLimitTest, TheLongestRecordAnIndexRecordDescribesCompilesAndOneMoreByteIsRefused) {
   // Measured in a buffer with room to spare, so a record over the limit still shows its length.
   const auto measure = [](const std::string& text) {
-    return CompileStandard(text, 2 * standard_cache::kBlockBufferSize).record.size();
+    return CompileStandard(text, 2 * standard::kBlockBufferSize).record.size();
   };
   const Result longest = CompileStandard(WithRecordLength(0xFFFF, measure));
   ASSERT_TRUE(longest.ok);
   EXPECT_EQ(longest.record.size(), 0xFFFFu);
-  EXPECT_FALSE(examine::WalkPersonalityRecord(longest.record).fault);
+  EXPECT_FALSE(inspect::WalkPersonalityRecord(longest.record).fault);
 
   const Result past = CompileStandard(WithRecordLength(0xFFFF, measure, 1));
   EXPECT_FALSE(past.ok);
@@ -242,7 +242,7 @@ TEST(RecordLengthLimitTest, TheLargestBinaryFormConvertsAndOneMoreByteIsRefused)
   const Result largest = ConvertExtended(WithRecordLength(extended::kPersonalityWorkBufferSize, measure));
   ASSERT_TRUE(largest.ok);
   EXPECT_EQ(largest.record.size(), extended::kPersonalityWorkBufferSize);
-  EXPECT_FALSE(examine::WalkPersonalityRecord(largest.record).fault);
+  EXPECT_FALSE(inspect::WalkPersonalityRecord(largest.record).fault);
 
   const Result past =
       ConvertExtended(WithRecordLength(extended::kPersonalityWorkBufferSize, measure, 1));

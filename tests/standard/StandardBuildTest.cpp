@@ -13,8 +13,6 @@
 
 namespace hoardwright {
 namespace {
-
-namespace layout = standard_cache;
 using testing::DecodeCache;
 using testing::DirText;
 using testing::NamesIn;
@@ -25,7 +23,7 @@ using testing::WriteText;
 
 using Bytes = std::vector<std::uint8_t>;
 
-const CalendarTime kFixedTime{2026, 12, 5, 13, 45, 58};
+const support::CalendarTime kFixedTime{2026, 12, 5, 13, 45, 58};
 
 // A scratch personality directory, an output directory and a request over them.
 class StandardBuildTest : public ::testing::Test {
@@ -45,51 +43,51 @@ class StandardBuildTest : public ::testing::Test {
 
   std::filesystem::path DefaultOutput() const { return *output_ / "OMK01PER.CMP"; }
 
-  StandardBuildResult Build() { return BuildStandardCache(request_, host_, options_); }
+  standard::StandardBuildResult Build() { return standard::BuildStandardCache(request_, host_, options_); }
 
-  std::optional<TemporaryDirectory> personalities_ = TemporaryDirectory::Create();
-  std::optional<TemporaryDirectory> output_ = TemporaryDirectory::Create();
-  ui::BuildRequest request_;
-  StandardBuildOptions options_;
+  std::optional<support::TemporaryDirectory> personalities_ = support::TemporaryDirectory::Create();
+  std::optional<support::TemporaryDirectory> output_ = support::TemporaryDirectory::Create();
+  catalogue::BuildRequest request_;
+  standard::StandardBuildOptions options_;
   RecordingHost host_;
 };
 
 // What CompilePersonality gives for one file, read as the build reads it.
-Bytes CompiledBlock(const std::string& text, const TableOptions& options = {}) {
-  LineStream stream(text, LineMode::Text);
-  SilentReporter silent;
+Bytes CompiledBlock(const std::string& text, const standard::TableOptions& options = {}) {
+  personality::LineStream stream(text, personality::LineMode::Text);
+  support::SilentReporter silent;
   std::vector<std::uint8_t> device(81);
-  OutputCursor deviceCursor(device);
-  EXPECT_TRUE(ReadDevice(stream, deviceCursor, silent));
-  std::vector<std::uint8_t> buffer(layout::kBlockBufferSize);
-  OutputCursor cursor(buffer);
-  EXPECT_TRUE(CompilePersonality(stream, cursor, options, silent));
+  personality::OutputCursor deviceCursor(device);
+  EXPECT_TRUE(personality::ReadDevice(stream, deviceCursor, silent));
+  std::vector<std::uint8_t> buffer(standard::kBlockBufferSize);
+  personality::OutputCursor cursor(buffer);
+  EXPECT_TRUE(standard::CompilePersonality(stream, cursor, options, silent));
   return {cursor.Written().begin(), cursor.Written().end()};
 }
 
 std::string DeviceText(const std::string& text) {
-  LineStream stream(text, LineMode::Text);
-  SilentReporter silent;
+  personality::LineStream stream(text, personality::LineMode::Text);
+  support::SilentReporter silent;
   std::vector<std::uint8_t> device(81);
-  OutputCursor cursor(device);
-  EXPECT_TRUE(ReadDevice(stream, cursor, silent));
+  personality::OutputCursor cursor(device);
+  EXPECT_TRUE(personality::ReadDevice(stream, cursor, silent));
   return {cursor.Written().begin(), cursor.Written().end() - 1};
 }
 
 Bytes ShapeBlock() {
-  const auto text = resources::ShapeLibraryText();
-  LineStream stream(std::string(text.begin(), text.end()), LineMode::Text);
-  std::vector<std::uint8_t> buffer(layout::kBlockBufferSize);
-  OutputCursor cursor(buffer);
-  SilentReporter silent;
-  ReadShapeLibrary(stream, cursor, silent);
+  const auto text = support::ShapeLibraryText();
+  personality::LineStream stream(std::string(text.begin(), text.end()), personality::LineMode::Text);
+  std::vector<std::uint8_t> buffer(standard::kBlockBufferSize);
+  personality::OutputCursor cursor(buffer);
+  support::SilentReporter silent;
+  personality::ReadShapeLibrary(stream, cursor, silent);
   return {cursor.Written().begin(), cursor.Written().end()};
 }
 
 // Checks a cache file completely against its inputs: header, every index record, the sum, the
 // decoded stream and every block.
-void ExpectCacheOf(const Bytes& file, const InfoDetails& info,
-                   const std::vector<std::string>& paths, const TableOptions& options) {
+void ExpectCacheOf(const Bytes& file, const standard::InfoDetails& info,
+                   const std::vector<std::string>& paths, const standard::TableOptions& options) {
   const auto cache = DecodeCache(file);
   ASSERT_TRUE(cache);
   ASSERT_TRUE(cache->unit.complete);
@@ -103,12 +101,12 @@ void ExpectCacheOf(const Bytes& file, const InfoDetails& info,
   ASSERT_EQ(cache->header.shapeLengthMinus1 + 1u, shape.size());
   EXPECT_TRUE(std::equal(shape.begin(), shape.end(), stream.begin()));
 
-  const auto templ = resources::InfoTemplateText();
-  std::vector<std::string> texts = {InfoPersonalityText(templ, info)};
+  const auto templ = support::InfoTemplateText();
+  std::vector<std::string> texts = {standard::InfoPersonalityText(templ, info)};
   std::vector<std::string> codes = {"1_"};
   for (const auto& path : paths) {
     texts.push_back(testing::ReadText(path));
-    codes.push_back(layout::CodeForPath(path));
+    codes.push_back(standard::CodeForPath(path));
   }
   std::uint32_t offset = static_cast<std::uint32_t>(shape.size());
   for (std::size_t i = 0; i < texts.size(); ++i) {
@@ -122,9 +120,9 @@ void ExpectCacheOf(const Bytes& file, const InfoDetails& info,
     ASSERT_LE(offset + block.size(), stream.size());
     EXPECT_EQ(Bytes(stream.begin() + offset, stream.begin() + offset + block.size()), block);
     // The device field after its NUL is all 0.
-    const auto* raw = cache->recordBytes.data() + i * layout::kIndexRecordSize;
-    for (std::size_t k = layout::kDeviceOffset + record.deviceText.size();
-         k < layout::kBlockOffsetOffset; ++k) {
+    const auto* raw = cache->recordBytes.data() + i * standard::kIndexRecordSize;
+    for (std::size_t k = standard::kDeviceOffset + record.deviceText.size();
+         k < standard::kBlockOffsetOffset; ++k) {
       EXPECT_EQ(raw[k], 0) << "device field byte " << k;
     }
     offset += static_cast<std::uint32_t>(block.size());
@@ -139,7 +137,7 @@ TEST_F(StandardBuildTest, ExamplesBuildIntoACacheThatReadsBack) {
   ASSERT_GE(request_.entries.size(), 10u);
   request_.notes = "Rig A\r\nTruss 2";
   request_.unattended = true;
-  const StandardBuildResult result = Build();
+  const standard::StandardBuildResult result = Build();
   ASSERT_TRUE(result.cacheWritten) << ::testing::PrintToString(host_.MessageTexts());
   EXPECT_TRUE(host_.messages.empty()) << ::testing::PrintToString(host_.MessageTexts());
   EXPECT_TRUE(result.leftOut.empty());
@@ -165,7 +163,7 @@ TEST_F(StandardBuildTest, TableOptionsReachEveryPersonality) {
 }
 
 TEST_F(StandardBuildTest, EmptyCacheListOnlyShowsItsMessage) {
-  const StandardBuildResult result = Build();
+  const standard::StandardBuildResult result = Build();
   EXPECT_FALSE(result.cacheWritten);
   EXPECT_EQ(host_.calls,
             (std::vector<std::string>{
@@ -177,8 +175,8 @@ TEST_F(StandardBuildTest, EmptyCacheListOnlyShowsItsMessage) {
 
 TEST_F(StandardBuildTest, CancelledDetailsEndTheBuildSilently) {
   request_.entries = {AddFile("ABONE.QPF", PersonalityText("One"))};
-  host_.detailsResult = DialogResult::Cancel;
-  const StandardBuildResult result = Build();
+  host_.detailsResult = standard::DialogResult::Cancel;
+  const standard::StandardBuildResult result = Build();
   EXPECT_TRUE(result.cancelled);
   EXPECT_FALSE(result.cacheWritten);
   EXPECT_TRUE(host_.messages.empty());
@@ -190,12 +188,12 @@ TEST_F(StandardBuildTest, InteractiveBuildTalksToTheHostInOrder) {
   const std::string one = AddFile("ABONE.QPF", PersonalityText("One"));
   const std::string two = AddFile("CDTWO.QPF", PersonalityText("Two"));
   request_.entries = {one, two};
-  host_.editDetails = [](BuildDetails& details) {
+  host_.editDetails = [](standard::BuildDetails& details) {
     details.createdBy = "Sam";
     details.notes = "Rig A";
     details.outputFileName = "MY.CMP";
   };
-  const StandardBuildResult result = Build();
+  const standard::StandardBuildResult result = Build();
   ASSERT_TRUE(result.cacheWritten) << ::testing::PrintToString(host_.MessageTexts());
 
   ASSERT_TRUE(host_.shownDetails);
@@ -249,11 +247,11 @@ TEST_F(StandardBuildTest, PersonalitiesThatFailAreLeftOutWithTheirMessages) {
   const std::string good2 = AddFile("IJGOOD.QPF", PersonalityText("Good2"));
   request_.entries = {good1, noDevice, broken, missing, good2};
   request_.unattended = true;
-  const StandardBuildResult result = Build();
+  const standard::StandardBuildResult result = Build();
   ASSERT_TRUE(result.cacheWritten);
 
   EXPECT_EQ(host_.messages,
-            (std::vector<ReportedMessage>{
+            (std::vector<support::ReportedMessage>{
                 {"error - couldn't find keyword DEVICE", "Hoardwright"},
                 {"keyword DEVICE not found in " + noDevice +
                      ", this personality will NOT be added to the cahce!\n",
@@ -261,10 +259,10 @@ TEST_F(StandardBuildTest, PersonalitiesThatFailAreLeftOutWithTheirMessages) {
                 {"error - couldn't find keyword TYPE", "Hoardwright"},
                 {"Error in file " + broken + ", this personality will NOT be added to the cahce!",
                  broken}}));
-  EXPECT_EQ(result.leftOut, (std::vector<LeftOutPersonality>{
-                                {noDevice, LeftOutReason::NoDevice},
-                                {broken, LeftOutReason::CompileFailed},
-                                {missing, LeftOutReason::Unreadable}}));
+  EXPECT_EQ(result.leftOut, (std::vector<standard::LeftOutPersonality>{
+                                {noDevice, standard::LeftOutReason::NoDevice},
+                                {broken, standard::LeftOutReason::CompileFailed},
+                                {missing, standard::LeftOutReason::Unreadable}}));
   EXPECT_EQ(result.recordCount, 3u);
   // The result dialog counts the cache list, not the records.
   EXPECT_EQ(host_.resultCount, 5);
@@ -288,7 +286,7 @@ TEST_F(StandardBuildTest, MoreThan5000PersonalitiesAreRefused) {
 TEST_F(StandardBuildTest, FiveThousandPersonalitiesAreBuilt) {
   request_.entries.assign(5000, AddFile("ABSAME.QPF", PersonalityText("Same")));
   request_.unattended = true;
-  const StandardBuildResult result = Build();
+  const standard::StandardBuildResult result = Build();
   ASSERT_TRUE(result.cacheWritten);
   EXPECT_EQ(result.recordCount, 5001u);
   const auto cache = DecodeCache(ReadBytes(DefaultOutput()));
@@ -313,7 +311,7 @@ TEST_F(StandardBuildTest, UnusableOutputPathIsReported) {
 
 // The working files are in a directory of this build's own inside TMPDIR, and gone afterwards.
 TEST_F(StandardBuildTest, WorkingFilesLiveInAPrivateDirectory) {
-  auto tmp = TemporaryDirectory::Create();
+  auto tmp = support::TemporaryDirectory::Create();
   ASSERT_TRUE(tmp);
   ASSERT_EQ(setenv("TMPDIR", tmp->Path().c_str(), 1), 0);
   request_.entries = {AddFile("ABONE.QPF", PersonalityText("One"))};
@@ -337,14 +335,14 @@ TEST_F(StandardBuildTest, WorkingFilesLiveInAPrivateDirectory) {
 // Every write and every close of a build, made to fail in turn: the build reports it, never
 // shows a result, keeps the earlier cache and leaves nothing behind.
 TEST_F(StandardBuildTest, AnyWriteFailureFailsTheBuildAndKeepsTheEarlierCache) {
-  auto tmp = TemporaryDirectory::Create();
+  auto tmp = support::TemporaryDirectory::Create();
   ASSERT_TRUE(tmp);
   ASSERT_EQ(setenv("TMPDIR", tmp->Path().c_str(), 1), 0);
   request_.entries = {AddFile("ABONE.QPF", PersonalityText("One")),
                       AddFile("CDTWO.QPF", PersonalityText("Two"))};
   request_.unattended = true;
 
-  WriteFaults counting;
+  support::WriteFaults counting;
   options_.faults = &counting;
   ASSERT_TRUE(Build().cacheWritten);
   const long writes = counting.Writes();
@@ -353,16 +351,16 @@ TEST_F(StandardBuildTest, AnyWriteFailureFailsTheBuildAndKeepsTheEarlierCache) {
   EXPECT_GE(writes, 10);
   EXPECT_GE(closes, 5);
 
-  std::vector<WriteFaults> plans;
-  for (long k = 1; k <= writes; ++k) plans.push_back(WriteFaults::FailAtWrite(k));
-  for (long k = 1; k <= closes; ++k) plans.push_back(WriteFaults::FailOnClose(k));
-  plans.push_back(WriteFaults::FailOnRename());
+  std::vector<support::WriteFaults> plans;
+  for (long k = 1; k <= writes; ++k) plans.push_back(support::WriteFaults::FailAtWrite(k));
+  for (long k = 1; k <= closes; ++k) plans.push_back(support::WriteFaults::FailOnClose(k));
+  plans.push_back(support::WriteFaults::FailOnRename());
   for (std::size_t i = 0; i < plans.size(); ++i) {
     SCOPED_TRACE(::testing::Message() << "plan " << i << " (writes " << writes << ")");
     WriteText(DefaultOutput(), "earlier");
     RecordingHost host;
     options_.faults = &plans[i];
-    const StandardBuildResult result = BuildStandardCache(request_, host, options_);
+    const standard::StandardBuildResult result = standard::BuildStandardCache(request_, host, options_);
     EXPECT_FALSE(result.cacheWritten);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_TRUE(host.messages[0].text.starts_with("Unable to write ")) << host.messages[0].text;

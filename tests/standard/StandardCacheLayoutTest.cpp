@@ -4,7 +4,7 @@
 
 #include "standard/CacheIndexTable.h"
 
-namespace hoardwright::standard_cache {
+namespace hoardwright::standard {
 namespace {
 
 TEST(StandardCacheLayout, HeaderIsBigEndian) {
@@ -62,4 +62,4 @@ TEST(CacheIndexTable, BlocksFollowTheShapeBlockWithoutGaps) {
 }
 
 }  // namespace
-}  // namespace hoardwright::standard_cache
+}  // namespace hoardwright::standard

@@ -24,19 +24,19 @@
 namespace hoardwright::testing {
 
 // Every call as one text, in order ("ShowMessage|text|caption", "SetProgressPosition|3", ...).
-class RecordingHost : public BuildHost {
+class RecordingHost : public standard::BuildHost {
  public:
   void ShowMessage(std::string_view text, std::string_view caption) override {
     messages.push_back({std::string(text), std::string(caption)});
     Record("ShowMessage|" + std::string(text) + "|" + std::string(caption));
   }
-  DialogResult ShowBuildDetails(BuildDetails& details) override {
+  standard::DialogResult ShowBuildDetails(standard::BuildDetails& details) override {
     shownDetails = details;
     Record("ShowBuildDetails");
     if (editDetails) editDetails(details);
     return detailsResult;
   }
-  void StoreBuildDetails(const BuildDetails& details) override {
+  void StoreBuildDetails(const standard::BuildDetails& details) override {
     storedDetails = details;
     Record("StoreBuildDetails");
   }
@@ -73,12 +73,12 @@ class RecordingHost : public BuildHost {
   }
 
   std::vector<std::string> calls;
-  std::vector<ReportedMessage> messages;
-  DialogResult detailsResult = DialogResult::Ok;
-  std::function<void(BuildDetails&)> editDetails;
+  std::vector<support::ReportedMessage> messages;
+  standard::DialogResult detailsResult = standard::DialogResult::Ok;
+  std::function<void(standard::BuildDetails&)> editDetails;
   std::function<void()> onDispatch;
-  std::optional<BuildDetails> shownDetails;
-  std::optional<BuildDetails> storedDetails;
+  std::optional<standard::BuildDetails> shownDetails;
+  std::optional<standard::BuildDetails> storedDetails;
   std::optional<std::int64_t> resultSize;
   std::optional<std::int32_t> resultCount;
 
@@ -110,7 +110,7 @@ inline std::vector<std::string> NamesIn(const std::filesystem::path& directory) 
 }
 
 // The directory text of a scratch directory, ending with "/".
-inline std::string DirText(const TemporaryDirectory& directory) {
+inline std::string DirText(const support::TemporaryDirectory& directory) {
   return directory.Path().string() + "/";
 }
 
@@ -120,13 +120,13 @@ inline std::string ExamplesDir() {
 
 // The cache list that directories give when each is scanned and added as Add All does.
 inline std::vector<std::string> CacheListOf(const std::vector<std::string>& directories) {
-  const ManufacturerMap manufacturers = LoadManufacturerMap();
-  SilentReporter silent;
-  ui::PersonalityListModel cacheList;
+  const catalogue::ManufacturerMap manufacturers = catalogue::LoadManufacturerMap();
+  support::SilentReporter silent;
+  catalogue::PersonalityListModel cacheList;
   for (const auto& directory : directories) {
-    const ui::PersonalityScan scan =
-        ui::ScanPersonalityDirectory(directory, manufacturers, silent, {});
-    for (const auto& entry : scan.entries) ui::CopyToCacheList(entry, cacheList);
+    const catalogue::PersonalityScan scan =
+        catalogue::ScanPersonalityDirectory(directory, manufacturers, silent, {});
+    for (const auto& entry : scan.entries) catalogue::CopyToCacheList(entry, cacheList);
     cacheList.SortByState();
   }
   return cacheList.FilePaths();
@@ -134,29 +134,28 @@ inline std::vector<std::string> CacheListOf(const std::vector<std::string>& dire
 
 // A standard cache taken apart.
 struct DecodedCache {
-  standard_cache::Header header;
-  std::vector<standard_cache::IndexRecord> records;
+  standard::Header header;
+  std::vector<standard::IndexRecord> records;
   std::vector<std::uint8_t> recordBytes;  // the index as stored
   lzss::DecodedUnit unit;
 };
 
 inline std::optional<DecodedCache> DecodeCache(const std::vector<std::uint8_t>& file) {
-  namespace layout = standard_cache;
   DecodedCache cache;
-  const auto header = layout::DecodeHeader(file);
+  const auto header = standard::DecodeHeader(file);
   if (!header) return std::nullopt;
   cache.header = *header;
   const std::size_t count = header->recordCount;
-  if (file.size() < layout::CompressedStreamOffset(count)) return std::nullopt;
+  if (file.size() < standard::CompressedStreamOffset(count)) return std::nullopt;
   const std::span<const std::uint8_t> bytes(file);
   for (std::size_t i = 0; i < count; ++i) {
-    const auto record = bytes.subspan(layout::kHeaderSize + i * layout::kIndexRecordSize,
-                                      layout::kIndexRecordSize);
-    cache.records.push_back(*layout::DecodeIndexRecord(record));
+    const auto record = bytes.subspan(standard::kHeaderSize + i * standard::kIndexRecordSize,
+                                      standard::kIndexRecordSize);
+    cache.records.push_back(*standard::DecodeIndexRecord(record));
   }
-  cache.recordBytes.assign(file.begin() + layout::kHeaderSize,
-                           file.begin() + static_cast<std::ptrdiff_t>(layout::SumOffset(count)));
-  cache.unit = lzss::DecompressUnit(bytes.subspan(layout::SumOffset(count)), nullptr);
+  cache.recordBytes.assign(file.begin() + standard::kHeaderSize,
+                           file.begin() + static_cast<std::ptrdiff_t>(standard::SumOffset(count)));
+  cache.unit = lzss::DecompressUnit(bytes.subspan(standard::SumOffset(count)), nullptr);
   return cache;
 }
 

@@ -26,19 +26,19 @@ class InputFileTest : public ::testing::Test {
     return Path(name);
   }
 
-  std::optional<TemporaryDirectory> directory_ = TemporaryDirectory::Create();
+  std::optional<support::TemporaryDirectory> directory_ = support::TemporaryDirectory::Create();
 };
 
 TEST_F(InputFileTest, ReadsRegularFilesAndLinksToThem) {
   const fs::path file = Write("AB.QPF", std::string("DEVICE x\r\n\0tail", 16));
   fs::create_symlink(file, Path("LINK.QPF"));
   for (const fs::path& path : {file, Path("LINK.QPF")}) {
-    const InputFile input = ReadInputFile(path, 1024);
+    const support::InputFile input = support::ReadInputFile(path, 1024);
     EXPECT_TRUE(input.Read()) << input.refusal;
     EXPECT_EQ(input.bytes, std::string("DEVICE x\r\n\0tail", 16));
-    EXPECT_EQ(InputFileRefusal(path), "");
+    EXPECT_EQ(support::InputFileRefusal(path), "");
   }
-  EXPECT_TRUE(ReadInputFile(Write("EMPTY.QPF", ""), 0).Read());
+  EXPECT_TRUE(support::ReadInputFile(Write("EMPTY.QPF", ""), 0).Read());
 }
 
 TEST_F(InputFileTest, RefusesWhatIsNotARegularFileWithoutReadingIt) {
@@ -61,32 +61,32 @@ TEST_F(InputFileTest, RefusesWhatIsNotARegularFileWithoutReadingIt) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const InputFile input = ReadInputFile(Path(c.name), kMaxPersonalityFileSize);
+    const support::InputFile input = support::ReadInputFile(Path(c.name), support::kMaxPersonalityFileSize);
     EXPECT_FALSE(input.Read());
     EXPECT_EQ(input.refusal, c.refusal);
     EXPECT_TRUE(input.bytes.empty());
-    EXPECT_EQ(InputFileRefusal(Path(c.name)), c.refusal);
+    EXPECT_EQ(support::InputFileRefusal(Path(c.name)), c.refusal);
   }
 }
 
 TEST_F(InputFileTest, ReadsUpToTheLimitAndRefusesOneByteMore) {
   const fs::path atLimit = Write("LIMIT.QPF", std::string(1024 * 1024, 'x'));
-  EXPECT_EQ(ReadInputFile(atLimit, 1024 * 1024).bytes.size(), 1024u * 1024u);
-  const InputFile over = ReadInputFile(atLimit, 1024 * 1024 - 1);
+  EXPECT_EQ(support::ReadInputFile(atLimit, 1024 * 1024).bytes.size(), 1024u * 1024u);
+  const support::InputFile over = support::ReadInputFile(atLimit, 1024 * 1024 - 1);
   EXPECT_EQ(over.refusal, "larger than 1,048,575 bytes, the most read from one file");
   EXPECT_TRUE(over.bytes.empty());
-  EXPECT_EQ(ReadInputFile(atLimit, 0).refusal, "larger than 0 bytes, the most read from one file");
+  EXPECT_EQ(support::ReadInputFile(atLimit, 0).refusal, "larger than 0 bytes, the most read from one file");
 }
 
 // What every reader of personalities goes through: 16 MB at most.
 TEST_F(InputFileTest, APersonalityFileOverSixteenMegabytesIsRefused) {
   std::string text = "DEVICE  Big\r\n";
-  text.resize(kMaxPersonalityFileSize, ';');
+  text.resize(support::kMaxPersonalityFileSize, ';');
   const fs::path atLimit = Write("ATLIMIT.QPF", text);
-  EXPECT_TRUE(LineStream::Open(atLimit, LineMode::Text));
+  EXPECT_TRUE(personality::LineStream::Open(atLimit, personality::LineMode::Text));
   const fs::path over = Write("OVER.QPF", text + ";");
   std::string error;
-  EXPECT_FALSE(LineStream::Open(over, LineMode::Binary, &error));
+  EXPECT_FALSE(personality::LineStream::Open(over, personality::LineMode::Binary, &error));
   EXPECT_EQ(error, "larger than 16 MB (16,777,216 bytes), the most read from one file");
 }
 

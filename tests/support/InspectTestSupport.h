@@ -20,64 +20,64 @@ namespace hoardwright::testing {
 
 using Bytes = std::vector<std::uint8_t>;
 
-inline const CalendarTime kExamineTime{2026, 12, 5, 14, 32, 10};
+inline const support::CalendarTime kInspectTime{2026, 12, 5, 14, 32, 10};
 
 // A standard cache of `entries`, built unattended into `directory`.
 inline Bytes BuildStandardBytes(const std::vector<std::string>& entries,
-                                const TemporaryDirectory& directory, bool presetFocus = true,
+                                const support::TemporaryDirectory& directory, bool presetFocus = true,
                                 bool rangeTables = true, bool macros = true) {
-  ui::BuildRequest request;
+  catalogue::BuildRequest request;
   request.entries = entries;
   request.outputDir = DirText(directory);
   request.unattended = true;
   request.includePresetFocus = presetFocus;
   request.includeRangeTables = rangeTables;
   request.includeMacros = macros;
-  StandardBuildOptions options;
-  options.buildTime = kExamineTime;
+  standard::StandardBuildOptions options;
+  options.buildTime = kInspectTime;
   RecordingHost host;
-  const StandardBuildResult result = BuildStandardCache(request, host, options);
+  const standard::StandardBuildResult result = standard::BuildStandardCache(request, host, options);
   EXPECT_TRUE(result.cacheWritten);
   return ReadBytes(result.outputPath);
 }
 
 inline Bytes BuildExtendedBytes(const std::vector<std::string>& entries,
-                                const TemporaryDirectory& directory) {
-  ui::BuildRequest request;
-  request.cacheType = ui::CacheType::Extended;
+                                const support::TemporaryDirectory& directory) {
+  catalogue::BuildRequest request;
+  request.cacheType = catalogue::CacheType::Extended;
   request.entries = entries;
   request.outputDir = DirText(directory);
   request.unattended = true;
   extended::ExtendedBuildOptions options;
-  options.time = kExamineTime;
-  SilentReporter silent;
+  options.time = kInspectTime;
+  support::SilentReporter silent;
   const extended::ExtendedBuildResult result = extended::BuildExtendedCache(request, silent, options);
   EXPECT_TRUE(result.Written());
   return ReadBytes(result.outputPath);
 }
 
 // The record CompilePersonality gives for a file, read as the standard build reads it.
-inline Bytes CompiledRecord(const std::string& path, const TableOptions& options = {}) {
-  auto stream = LineStream::Open(path, LineMode::Text);
+inline Bytes CompiledRecord(const std::string& path, const standard::TableOptions& options = {}) {
+  auto stream = personality::LineStream::Open(path, personality::LineMode::Text);
   EXPECT_TRUE(stream.has_value());
   if (!stream) return {};
   std::array<std::uint8_t, 81> device{};
-  OutputCursor deviceCursor(device);
-  SilentReporter silent;
-  EXPECT_TRUE(ReadDevice(*stream, deviceCursor, silent));
-  Bytes block(standard_cache::kBlockBufferSize);
-  OutputCursor cursor(block);
-  EXPECT_TRUE(CompilePersonality(*stream, cursor, options, silent));
+  personality::OutputCursor deviceCursor(device);
+  support::SilentReporter silent;
+  EXPECT_TRUE(personality::ReadDevice(*stream, deviceCursor, silent));
+  Bytes block(standard::kBlockBufferSize);
+  personality::OutputCursor cursor(block);
+  EXPECT_TRUE(standard::CompilePersonality(*stream, cursor, options, silent));
   block.resize(cursor.Position());
   return block;
 }
 
 // The binary form ConvertPersonality gives for a file, read as the extended build reads it.
 inline Bytes ConvertedForm(const std::string& path) {
-  auto stream = LineStream::Open(path, LineMode::Binary);
+  auto stream = personality::LineStream::Open(path, personality::LineMode::Binary);
   EXPECT_TRUE(stream.has_value());
   Bytes form;
-  SilentReporter silent;
+  support::SilentReporter silent;
   if (stream) {
     EXPECT_TRUE(extended::ConvertPersonality(*stream, form, silent));
   }
@@ -112,7 +112,7 @@ struct RunLimits {
 
 // Runs the program with `arguments`; standard output and error are caught in `scratch`.
 inline ProgramRun RunProgram(const std::vector<std::string>& arguments,
-                             const TemporaryDirectory& scratch, RunLimits limits = {}) {
+                             const support::TemporaryDirectory& scratch, RunLimits limits = {}) {
   const auto out = scratch.Path() / "run.out";
   const auto err = scratch.Path() / "run.err";
   std::string command;

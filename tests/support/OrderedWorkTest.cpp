@@ -19,7 +19,7 @@ constexpr std::size_t kItems = 200;
 TEST(OrderedWorkTest, AFailureOnAnyThreadReachesTheCaller) {
   for (const unsigned workers : {1U, 3U}) {
     SCOPED_TRACE(::testing::Message() << workers << " workers");
-    EXPECT_THROW(RunInOrder<int>(
+    EXPECT_THROW(support::RunInOrder<int>(
                      kItems, workers, 8,
                      [](std::size_t i) -> int {
                        if (i == 57) throw std::bad_alloc();
@@ -29,7 +29,7 @@ TEST(OrderedWorkTest, AFailureOnAnyThreadReachesTheCaller) {
                  std::bad_alloc);
 
     std::atomic<std::size_t> produced{0};
-    EXPECT_THROW(RunInOrder<int>(
+    EXPECT_THROW(support::RunInOrder<int>(
                      kItems, workers, 8,
                      [&](std::size_t) {
                        ++produced;

@@ -24,11 +24,11 @@ std::size_t EntriesIn(const std::filesystem::path& directory) {
 }
 
 TEST(AtomicOutputFile, TargetAppearsOnlyOnCommit) {
-  auto dir = TemporaryDirectory::Create();
+  auto dir = support::TemporaryDirectory::Create();
   ASSERT_TRUE(dir);
   const auto target = *dir / "OMK01PER.CMP";
   std::string error;
-  auto file = AtomicOutputFile::Create(target, &error);
+  auto file = support::AtomicOutputFile::Create(target, &error);
   ASSERT_TRUE(file) << error;
   ASSERT_TRUE(file->File().Write(std::string_view("cache")));
   EXPECT_FALSE(std::filesystem::exists(target));
@@ -38,11 +38,11 @@ TEST(AtomicOutputFile, TargetAppearsOnlyOnCommit) {
 }
 
 TEST(AtomicOutputFile, WritesOverEarlierBytesAndGoesOnAtTheEnd) {
-  auto dir = TemporaryDirectory::Create();
+  auto dir = support::TemporaryDirectory::Create();
   ASSERT_TRUE(dir);
   const auto target = *dir / "OMK01PER.CMP";
   std::string error;
-  auto file = AtomicOutputFile::Create(target, &error);
+  auto file = support::AtomicOutputFile::Create(target, &error);
   ASSERT_TRUE(file) << error;
   ASSERT_TRUE(file->Seekable());
   const auto bytes = [](std::string_view text) {
@@ -57,8 +57,8 @@ TEST(AtomicOutputFile, WritesOverEarlierBytesAndGoesOnAtTheEnd) {
   EXPECT_EQ(ReadAll(target), "AbXYefgh");
 
   // A write over counts as a write point, and failing it fails the file.
-  WriteFaults faults = WriteFaults::FailAtWrite(2);
-  auto failing = AtomicOutputFile::Create(target, &error, &faults);
+  support::WriteFaults faults = support::WriteFaults::FailAtWrite(2);
+  auto failing = support::AtomicOutputFile::Create(target, &error, &faults);
   ASSERT_TRUE(failing);
   EXPECT_TRUE(failing->Write(bytes("abc")));
   EXPECT_FALSE(failing->File().WriteAt(0, bytes("X")));
@@ -70,21 +70,21 @@ TEST(AtomicOutputFile, WritesOverEarlierBytesAndGoesOnAtTheEnd) {
 TEST(AtomicOutputFile, FailuresKeepTheEarlierFileAndLeaveNothingBehind) {
   struct Case {
     const char* name;
-    WriteFaults faults;
+    support::WriteFaults faults;
   };
-  const Case cases[] = {{"second write", WriteFaults::FailAtWrite(2)},
-                        {"close", WriteFaults::FailOnClose(1)},
-                        {"rename", WriteFaults::FailOnRename()}};
+  const Case cases[] = {{"second write", support::WriteFaults::FailAtWrite(2)},
+                        {"close", support::WriteFaults::FailOnClose(1)},
+                        {"rename", support::WriteFaults::FailOnRename()}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    auto dir = TemporaryDirectory::Create();
+    auto dir = support::TemporaryDirectory::Create();
     ASSERT_TRUE(dir);
     const auto target = *dir / "OMK01PER.CMP";
     { std::ofstream(target) << "earlier"; }
-    WriteFaults faults = c.faults;
+    support::WriteFaults faults = c.faults;
     std::string error;
     {
-      auto file = AtomicOutputFile::Create(target, &error, &faults);
+      auto file = support::AtomicOutputFile::Create(target, &error, &faults);
       ASSERT_TRUE(file);
       file->Write(std::span<const std::uint8_t>());
       file->File().Write(std::string_view("new"));
@@ -99,13 +99,13 @@ TEST(AtomicOutputFile, FailuresKeepTheEarlierFileAndLeaveNothingBehind) {
 // The working file beside the target must not make a long name fail that the file system takes:
 // names up to 255 bytes.
 TEST(AtomicOutputFile, AnyNameTheFileSystemTakesCanBeWritten) {
-  auto dir = TemporaryDirectory::Create();
+  auto dir = support::TemporaryDirectory::Create();
   ASSERT_TRUE(dir);
   for (const std::size_t length : {12U, 247U, 248U, 255U}) {
     SCOPED_TRACE(::testing::Message() << "name of " << length << " bytes");
     const auto target = *dir / (std::string(length - 4, 'C') + ".CMP");
     std::string error;
-    auto file = AtomicOutputFile::Create(target, &error);
+    auto file = support::AtomicOutputFile::Create(target, &error);
     ASSERT_TRUE(file) << error;
     ASSERT_TRUE(file->File().Write(std::string_view("cache")));
     ASSERT_TRUE(file->Commit(&error)) << error;
@@ -118,7 +118,7 @@ TEST(AtomicOutputFile, AnyNameTheFileSystemTakesCanBeWritten) {
 TEST(OutputFile, DiskFullIsReportedAsAFailure) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   std::string error;
-  auto file = OutputFile::Create("/dev/full", &error);
+  auto file = support::OutputFile::Create("/dev/full", &error);
   ASSERT_TRUE(file) << error;
   const std::string block(1 << 16, 'x');
   file->Write(std::string_view(block));
@@ -129,7 +129,7 @@ TEST(OutputFile, DiskFullIsReportedAsAFailure) {
 TEST(TemporaryDirectory, IsRemovedWithItsFilesAndHonoursTmpdir) {
   std::filesystem::path kept;
   {
-    auto dir = TemporaryDirectory::Create();
+    auto dir = support::TemporaryDirectory::Create();
     ASSERT_TRUE(dir);
     kept = dir->Path();
     std::ofstream(*dir / "QPFCOMP.DAT") << "x";
@@ -140,7 +140,7 @@ TEST(TemporaryDirectory, IsRemovedWithItsFilesAndHonoursTmpdir) {
 
 // TMPDIR as the C library reads it: used when set, not empty and usable; otherwise /tmp.
 TEST(TemporaryDirectory, AnEmptyOrUnusableTmpdirFallsBackToTmp) {
-  auto scratch = TemporaryDirectory::Create();
+  auto scratch = support::TemporaryDirectory::Create();
   ASSERT_TRUE(scratch);
   const std::filesystem::path usable = *scratch / "tmp";
   const std::filesystem::path file = *scratch / "a-file";
@@ -167,7 +167,7 @@ TEST(TemporaryDirectory, AnEmptyOrUnusableTmpdirFallsBackToTmp) {
       unsetenv("TMPDIR");
     }
     std::string error;
-    const auto dir = TemporaryDirectory::Create(&error);
+    const auto dir = support::TemporaryDirectory::Create(&error);
     ASSERT_TRUE(dir) << error;
     EXPECT_EQ(dir->Path().parent_path(), c.expectedBase);
     EXPECT_TRUE(dir->Path().filename().string().starts_with("hoardwright-"));
