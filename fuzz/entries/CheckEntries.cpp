@@ -25,6 +25,7 @@
 #include "extended/PersonalityConversion.h"
 #include "personality/KeywordReaders.h"
 #include "catalogue/CacheListing.h"
+#include "support/Platform.h"
 
 namespace hoardwright::fuzz {
 namespace {
@@ -105,7 +106,7 @@ const support::CalendarTime kTime{2026, 12, 5, 14, 32, 10};
 
 // A cache a build reports written must examine intact.
 std::size_t InspectWritten(const std::filesystem::path& path) {
-  std::FILE* in = std::fopen(path.c_str(), "rb");
+  std::FILE* in = hoardwright::support::OpenFile(path, "rb");
   Check(in != nullptr, "the written cache can be read");
   std::vector<std::uint8_t> bytes;
   std::array<std::uint8_t, 65536> chunk{};

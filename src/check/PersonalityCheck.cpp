@@ -19,6 +19,7 @@
 #include "catalogue/CacheListing.h"
 #include "standard/CacheResult.h"
 #include "catalogue/ListOrder.h"
+#include "support/Platform.h"
 
 namespace hoardwright::check {
 namespace {
@@ -175,7 +176,7 @@ FileCheck CheckPersonalityFile(const std::string& path, const support::InputFile
   personality::LineStream text(file.bytes, personality::LineMode::Text);
   personality::LineStream binary(file.bytes, personality::LineMode::Binary);
 
-  const std::string fileName = std::filesystem::path(path).filename().string();
+  const std::string fileName = support::PathText(support::ToPath(path).filename());
   check.manufacturer = catalogue::ManufacturerNameForFile(manufacturers, fileName);
   if (check.manufacturer == kUnknownManufacturer) {
     Add(check,

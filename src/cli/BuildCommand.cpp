@@ -19,6 +19,7 @@
 #include "catalogue/CacheListing.h"
 #include "standard/CacheResult.h"
 #include "support/DirectoryText.h"
+#include "support/Platform.h"
 
 namespace hoardwright::cli {
 namespace {
@@ -90,19 +91,21 @@ std::string CreatedByFromArgument(std::string text) {
   return text;
 }
 
-// "--output" names the cache file; an existing directory (or a text ending in "/") gets the
+// "--output" names the cache file; an existing directory (or a text ending in a separator) gets the
 // default file name inside it.
 void SplitOutput(const std::string& output, catalogue::BuildRequest& request, std::string& fileName) {
   std::error_code error;
-  if (output.ends_with('/') || std::filesystem::is_directory(output, error)) {
+  if ((!output.empty() && support::EndsWithSeparator(output)) ||
+      std::filesystem::is_directory(support::ToPath(output), error)) {
     request.outputDir = support::WithTrailingSeparator(output);
     fileName = catalogue::kDefaultCacheFileName;
     return;
   }
-  const std::filesystem::path path(output);
-  request.outputDir =
-      path.has_parent_path() ? support::WithTrailingSeparator(path.parent_path().string()) : "";
-  fileName = path.filename().string();
+  const std::filesystem::path path = support::ToPath(output);
+  request.outputDir = path.has_parent_path()
+                          ? support::WithTrailingSeparator(support::PathText(path.parent_path()))
+                          : "";
+  fileName = support::PathText(path.filename());
 }
 
 int RunStandardBuild(const BuildOptions& options, const catalogue::CacheListing& listing) {
@@ -150,7 +153,7 @@ int RunExtendedBuild(const BuildOptions& options, const catalogue::CacheListing&
       extended::BuildExtendedCache(request, reporter, buildOptions);
   if (!result.Written()) return kNotWritten;
   std::cout << result.personalityCount << " personalities written to "
-            << result.outputPath.string() << '\n';
+            << support::PathText(result.outputPath) << '\n';
   std::vector<std::string> leftOut;
   for (const catalogue::UnlistedPath& unlisted : listing.unlisted) leftOut.push_back(unlisted.path);
   leftOut.insert(leftOut.end(), result.leftOut.begin(), result.leftOut.end());
@@ -211,7 +214,7 @@ void RegisterBuildCommand(CLI::App& app, int& exitStatus, const support::CancelT
       ->check(CLI::Range(1U, 256U));
   build->add_option("PATH", options->paths, "Personality directories and files")
       ->required()
-      ->check(CLI::ExistingPath);
+      ->check(ExistingPath());
   build->callback([options, build, &exitStatus] {
     for (const char* name :
          {"--created-by", "--notes", "--no-preset-focus", "--no-range-tables", "--no-macros"}) {

@@ -52,7 +52,7 @@ void RegisterCheckCommand(CLI::App& app, int& exitStatus) {
       "1 usage error.");
   check->add_option("PATH", options->paths, "Personality directories and files")
       ->required()
-      ->check(CLI::ExistingPath);
+      ->check(ExistingPath());
   check->add_flag("--json", options->json, "Print a JSON document instead of text");
   check->callback([options, &exitStatus] { exitStatus = RunCheck(*options); });
 }

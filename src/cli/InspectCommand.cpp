@@ -14,6 +14,7 @@
 #include "inspect/InspectText.h"
 #include "inspect/TextFormat.h"
 #include "support/FileAccess.h"
+#include "support/Platform.h"
 
 namespace hoardwright::cli {
 namespace {
@@ -33,7 +34,8 @@ int Inspect(const InspectOptions& options) {
   std::string reason;
   // Checked and read through one descriptor: a device, a pipe or a file past the limit is
   // refused before anything is read from it.
-  const auto bytes = support::ReadRegularFile(options.file, inspect::kMaxCacheFileSize, &reason);
+  const auto bytes =
+      support::ReadRegularFile(support::ToPath(options.file), inspect::kMaxCacheFileSize, &reason);
   if (!bytes) {
     std::cerr << "hoardwright inspect: cannot read " << inspect::PathText(options.file) << ": "
               << reason << '\n';
@@ -44,7 +46,7 @@ int Inspect(const InspectOptions& options) {
   std::optional<std::vector<std::string>> extracted;
   if (!options.extractDir.empty()) {
     std::string error;
-    extracted = inspect::ExtractInspected(report, options.extractDir, &error);
+    extracted = inspect::ExtractInspected(report, support::ToPath(options.extractDir), &error);
     if (!extracted) {
       std::cerr << "hoardwright inspect: cannot extract: " << inspect::PathText(error) << '\n';
       return kUnreadable;

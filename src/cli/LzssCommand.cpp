@@ -18,6 +18,7 @@
 #include "support/CancelToken.h"
 #include "lzss/Lzss.h"
 #include "support/FileAccess.h"
+#include "support/Platform.h"
 
 namespace hoardwright::cli {
 namespace {
@@ -29,7 +30,7 @@ std::string Reason(int error) {
 }
 
 std::string Quoted(const fs::path& path) {
-  return "\"" + path.string() + "\"";
+  return "\"" + support::PathText(path) + "\"";
 }
 
 void Complain(const std::string& message) {
@@ -186,7 +187,7 @@ void AddFileCommand(CLI::App& parent, const char* name, const char* description,
   command->add_option("OUT", paths->output, "Output file (replaced only when complete)")
       ->required();
   command->callback([paths, run, cancel, &exitStatus] {
-    exitStatus = run(paths->input, paths->output, cancel);
+    exitStatus = run(support::ToPath(paths->input), support::ToPath(paths->output), cancel);
   });
 }
 

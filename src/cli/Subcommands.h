@@ -4,9 +4,30 @@
 // what they wrote, once `cancel` is cancelled.
 #include <CLI/CLI.hpp>
 
+#include <filesystem>
+#include <string>
+#include <system_error>
+
 #include "support/CancelToken.h"
+#include "support/Platform.h"
 
 namespace hoardwright::cli {
+
+// CLI::ExistingPath, with the name read as the program's UTF-8 text (CLI11 itself would read it
+// in Windows' ANSI code page).
+inline CLI::Validator ExistingPath() {
+#ifdef _WIN32
+  return CLI::Validator(
+      [](std::string& name) -> std::string {
+        std::error_code error;
+        if (std::filesystem::exists(support::ToPath(name), error)) return {};
+        return "Path does not exist: " + name;
+      },
+      "PATH(existing)");
+#else
+  return CLI::ExistingPath;
+#endif
+}
 
 void RegisterLzssCommand(CLI::App& app, int& exitStatus, const support::CancelToken* cancel);
 void RegisterBuildCommand(CLI::App& app, int& exitStatus, const support::CancelToken* cancel);

@@ -1,8 +1,6 @@
 // Entry point: the modern command line when a subcommand or option is given, otherwise the
 // legacy unattended switches or the desktop application. Whatever happens below, the program
 // ends with a message and a status, never with an abort.
-#include <unistd.h>
-
 #include <cstdlib>
 #include <exception>
 #include <iostream>
@@ -13,6 +11,7 @@
 #include "cli/CommandLine.h"
 #include "cli/LegacyRun.h"
 #include "cli/SignalWatch.h"
+#include "support/Platform.h"
 #ifdef HOARDWRIGHT_HAS_GUI
 #include "desktop/DesktopApplication.h"
 #endif
@@ -27,13 +26,12 @@ constexpr int kFailed = 2;
 // The last resort for an exception that reached std::terminate (thrown through a noexcept
 // function, say): a message and status 2 instead of an abort.
 [[noreturn]] void TerminateWithMessage() {
-  constexpr char kText[] = "hoardwright: stopped by an unexpected internal error\n";
-  [[maybe_unused]] const auto written = ::write(STDERR_FILENO, kText, sizeof kText - 1);
+  hoardwright::support::WriteToStandardError("hoardwright: stopped by an unexpected internal error\n");
   std::_Exit(kFailed);
 }
 
 int Run(int argc, char** argv) {
-  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  const std::vector<std::string> arguments = hoardwright::support::CommandLineArguments(argc, argv);
   if (IsModernCommandLine(arguments)) {
     // Made before any thread starts, so that every thread has the signals blocked.
     std::optional<SignalWatch> watch;
@@ -65,5 +63,6 @@ int Run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   std::set_terminate(TerminateWithMessage);
+  hoardwright::support::UseBinaryStandardStreams();
   return RunGuarded([&] { return Run(argc, argv); }, std::cerr);
 }

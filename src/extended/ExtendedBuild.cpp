@@ -10,6 +10,7 @@
 #include "personality/LineStream.h"
 #include "personality/OutputCursor.h"
 #include "support/EmbeddedResources.h"
+#include "support/Platform.h"
 
 namespace hoardwright::extended {
 namespace {
@@ -63,7 +64,7 @@ std::string WithReason(std::string message, const std::string& reason) {
 ExtendedBuildResult BuildExtendedCache(const catalogue::BuildRequest& request, support::Reporter& reporter,
                                        const ExtendedBuildOptions& options) {
   ExtendedBuildResult result;
-  result.outputPath = request.outputDir + options.outputFileName;
+  result.outputPath = support::ToPath(request.outputDir + options.outputFileName);
   if (request.entries.empty()) {
     reporter.ShowMessage(
         "No personalities to build! Personalities need to be added to the cache listbox first!");
@@ -91,7 +92,7 @@ ExtendedBuildResult BuildExtendedCache(const catalogue::BuildRequest& request, s
   }
   if (!workDir || !WriteShapeLibrary(shapeFile, options.faults, error)) {
     reporter.ShowMessage(
-        WithReason("Unable to create " + shapeFile.string() + ", cache cannot be built!", error));
+        WithReason("Unable to create " + support::PathText(shapeFile) + ", cache cannot be built!", error));
     result.status = ExtendedBuildStatus::ShapeLibraryFailed;
     return result;
   }
@@ -114,7 +115,8 @@ ExtendedBuildResult BuildExtendedCache(const catalogue::BuildRequest& request, s
       request.entries.size(), threads > 1 ? threads : 0, 64 * static_cast<std::size_t>(threads),
       [&](std::size_t row) {
         RowNames read;
-        auto file = personality::LineStream::Open(request.entries[row], personality::LineMode::Text);
+        auto file = personality::LineStream::Open(support::ToPath(request.entries[row]),
+                                                  personality::LineMode::Text);
         if (!file) return read;
         support::CollectingReporter messages;
         read.readable = true;
@@ -148,14 +150,14 @@ ExtendedBuildResult BuildExtendedCache(const catalogue::BuildRequest& request, s
       return result;
     case CacheFileOutcome::NotCreated:
       reporter.ShowMessage(WithReason("Unable to create output file " +
-                                          result.outputPath.string() +
+                                          support::PathText(result.outputPath) +
                                           ", cache file could not be created!",
                                       error));
       result.status = ExtendedBuildStatus::OutputFailed;
       return result;
     case CacheFileOutcome::NotWritten:
       // As the standard build says it: the file could be created, but not filled.
-      reporter.ShowMessage("Unable to write " + result.outputPath.string() + " (" + error +
+      reporter.ShowMessage("Unable to write " + support::PathText(result.outputPath) + " (" + error +
                            "), cache file could not be created!");
       result.status = ExtendedBuildStatus::OutputFailed;
       return result;

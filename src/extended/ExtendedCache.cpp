@@ -10,6 +10,7 @@
 #include "lzss/Lzss.h"
 #include "support/InputFile.h"
 #include "personality/LineStream.h"
+#include "support/Platform.h"
 
 namespace hoardwright::extended {
 namespace {
@@ -38,7 +39,7 @@ bool CExtendedCache::AddPersonality(std::string_view manufacturer, std::string_v
   if (PersonalityCount() >= kMaxExtendedPersonalities) return false;
   // Checked only to make sure it can be read when its group block is written; opening it would
   // hang on a FIFO.
-  if (!support::InputFileRefusal(path).empty()) return false;
+  if (!support::InputFileRefusal(support::ToPath(path)).empty()) return false;
 
   PersonalityRecord record;
   const int index = FindOrAddManufacturer(manufacturer);
@@ -103,7 +104,8 @@ GroupData CExtendedCache::CollectGroupData(int group, support::Reporter& reporte
     // length 0 where the next personality starts.
     const auto path = paths_.find(i);
     if (path != paths_.end()) {
-      if (auto input = personality::LineStream::Open(path->second, personality::LineMode::Binary)) {
+      if (auto input = personality::LineStream::Open(support::ToPath(path->second),
+                                                     personality::LineMode::Binary)) {
         personality::RecordRefusal refusal;
         if (!ConvertPersonality(*input, data.bytes, reporter, &refusal) &&
             !refusal.reason.empty()) {

@@ -22,6 +22,7 @@
 #include "personality/OutputCursor.h"
 #include "personality/ShapeLibraryReader.h"
 #include "support/EmbeddedResources.h"
+#include "support/Platform.h"
 
 namespace hoardwright::standard {
 namespace {
@@ -32,7 +33,7 @@ constexpr const char* kShapeFileName = "SG.DAT";
 // The progress bar's range while compressing, per index record.
 constexpr std::uint32_t kCompressionStepsPerRecord = 530;
 
-std::string Text(const std::filesystem::path& path) { return path.string(); }
+std::string Text(const std::filesystem::path& path) { return support::PathText(path); }
 
 // The fixed text of a message, then why the system refused, on the same line so that the
 // command line prints it as one line too.
@@ -99,7 +100,7 @@ struct CompiledItem {
 
 CompiledItem CompileItem(const std::string& path, const TableOptions& tables) {
   CompiledItem item;
-  auto stream = personality::LineStream::Open(path, personality::LineMode::Text);
+  auto stream = personality::LineStream::Open(support::ToPath(path), personality::LineMode::Text);
   if (!stream) return item;
 
   support::CollectingReporter reporter;
@@ -175,7 +176,7 @@ class StandardBuild {
     if (!WriteInfo(details, entryCount)) return;
     if (!Allocate()) return;
     // No separator goes in between: the directory text ends with one when it names a directory.
-    const std::filesystem::path outputPath = details.outputDir + details.outputFileName;
+    const std::filesystem::path outputPath = support::ToPath(details.outputDir + details.outputFileName);
     host_.RepaintNow();
 
     if (!OpenIntermediate()) return;

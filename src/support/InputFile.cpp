@@ -4,7 +4,7 @@
 #include <system_error>
 
 #ifdef _WIN32
-#include <fstream>
+#include "support/Platform.h"
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -42,33 +42,29 @@ std::string TooLarge(std::size_t maxSize) {
 
 #ifdef _WIN32
 
-// Without descriptors to check, the path is checked and the read is bounded all the same.
+namespace {
+
+InputFile FromOpenedRead(support::OpenedFileRead read, std::size_t maxSize) {
+  using Outcome = support::OpenedFileRead::Outcome;
+  switch (read.outcome) {
+    case Outcome::kRead: return InputFile{std::move(read.bytes), {}};
+    case Outcome::kCannotOpen: return Refused("cannot be opened: " + read.reason);
+    case Outcome::kCannotRead: return Refused("cannot be read: " + read.reason);
+    case Outcome::kTooLarge: return Refused(TooLarge(maxSize));
+    case Outcome::kNotRegular: break;
+  }
+  return Refused("not a regular file" + (read.reason.empty() ? "" : " (" + read.reason + ")"));
+}
+
+}  // namespace
+
 InputFile ReadInputFile(const std::filesystem::path& path, std::size_t maxSize) {
-  if (std::string refusal = InputFileRefusal(path); !refusal.empty()) return Refused(refusal);
-  std::error_code error;
-  if (std::filesystem::file_size(path, error) > maxSize || error) {
-    return Refused(error ? "cannot be opened: " + error.message() : TooLarge(maxSize));
-  }
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return Refused("cannot be opened");
-  InputFile input;
-  std::string chunk(64 * 1024, '\0');
-  while (file) {
-    file.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-    const auto count = static_cast<std::size_t>(file.gcount());
-    if (input.bytes.size() + count > maxSize) return Refused(TooLarge(maxSize));
-    input.bytes.append(chunk.data(), count);
-  }
-  if (file.bad()) return Refused("cannot be read");
-  return input;
+  return FromOpenedRead(support::ReadOpenedFile(path, maxSize), maxSize);
 }
 
 std::string InputFileRefusal(const std::filesystem::path& path) {
-  std::error_code error;
-  const auto status = std::filesystem::status(path, error);
-  if (error) return "cannot be opened: " + error.message();
-  if (!std::filesystem::is_regular_file(status)) return "not a regular file";
-  return {};
+  // Only whether it can be read is asked here: any size passes.
+  return FromOpenedRead(support::ReadOpenedFile(path, UINT64_MAX, false), 0).refusal;
 }
 
 #else

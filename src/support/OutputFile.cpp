@@ -3,13 +3,14 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
+
+#include "support/Platform.h"
 
 namespace hoardwright::support {
 
 std::optional<OutputFile> OutputFile::Create(const std::filesystem::path& path, std::string* error,
                                              WriteFaults* faults) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
+  std::FILE* file = support::OpenFile(path, "wb");
   if (file == nullptr) {
     if (error) *error = std::strerror(errno);
     return std::nullopt;
@@ -43,9 +44,9 @@ bool OutputFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> byt
     return false;
   }
   std::FILE* file = file_.get();
-  if (fseeko(file, static_cast<off_t>(offset), SEEK_SET) != 0 ||
+  if (!support::SeekFile(file, offset) ||
       (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) ||
-      fseeko(file, 0, SEEK_END) != 0) {
+      !support::SeekFileEnd(file)) {
     Fail(std::strerror(errno));
     return false;
   }
@@ -84,24 +85,24 @@ std::optional<AtomicOutputFile> AtomicOutputFile::Create(const std::filesystem::
       target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
   // The working name tells whose it is; where that is longer than the file system takes (a
   // target name near its length limit), a short one does.
-  std::string pattern = (directory / ("." + target.filename().string() + ".XXXXXX")).string();
-  int descriptor = mkstemp(pattern.data());
-  if (descriptor < 0 && errno == ENAMETOOLONG) {
-    pattern = (directory / ".hoardwright.XXXXXX").string();
-    descriptor = mkstemp(pattern.data());
+  const std::string name = support::PathText(target.filename());
+  std::error_code made;
+  auto temporary = support::CreateUniqueFile(
+      support::PathText(directory / support::ToPath("." + name + ".XXXXXX")), made);
+  if (!temporary && made == std::errc::filename_too_long) {
+    temporary = support::CreateUniqueFile(support::PathText(directory / ".hoardwright.XXXXXX"), made);
   }
-  if (descriptor < 0) {
-    if (error) *error = std::strerror(errno);
+  if (!temporary) {
+    if (error) *error = made.message();
     return std::nullopt;
   }
-  ::close(descriptor);
-  auto file = OutputFile::Create(pattern, error, faults);
+  auto file = OutputFile::Create(*temporary, error, faults);
   if (!file) {
     std::error_code ignored;
-    std::filesystem::remove(pattern, ignored);
+    std::filesystem::remove(*temporary, ignored);
     return std::nullopt;
   }
-  return AtomicOutputFile(target, pattern, std::move(*file), faults);
+  return AtomicOutputFile(target, *temporary, std::move(*file), faults);
 }
 
 AtomicOutputFile::AtomicOutputFile(AtomicOutputFile&& other) noexcept
@@ -134,13 +135,12 @@ bool AtomicOutputFile::Commit(std::string* error) {
     std::filesystem::remove(temporary_, ec);
     return false;
   }
-  // mkstemp creates the file with mode 0600; a cache is an ordinary user file.
+  // The working file is made private (mode 0600); a cache is an ordinary user file.
   std::filesystem::permissions(temporary_,
                                std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
                                    std::filesystem::perms::group_read | std::filesystem::perms::others_read,
                                ec);
-  std::filesystem::rename(temporary_, target_, ec);
-  if (ec) {
+  if (!support::RenameOver(temporary_, target_, ec)) {
     if (error) *error = ec.message();
     std::filesystem::remove(temporary_, ec);
     return false;
