@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "support/DirectoryText.h"
+
 namespace hoardwright::catalogue {
 namespace {
 
@@ -50,7 +52,8 @@ TEST(CutNotesTest, LongLinesAndTheTenLineLimitTogether) {
 
 TEST(BuildDetailsTest, BrowseAppendsTheSeparatorAndACancelKeepsTheDirectory) {
   EXPECT_EQ(catalogue::ApplyBrowsedOutputDir("/old/", ""), "/old/");
-  EXPECT_EQ(catalogue::ApplyBrowsedOutputDir("/old/", "/media/cards"), "/media/cards/");
+  EXPECT_EQ(catalogue::ApplyBrowsedOutputDir("/old/", "/media/cards"),
+            std::string("/media/cards") + support::kDirectorySeparator);
   EXPECT_EQ(catalogue::ApplyBrowsedOutputDir("/old/", "/media/cards/"), "/media/cards/");
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "catalogue/ManufacturerTable.h"
+#include "support/DirectoryText.h"
 #include "support/Reporter.h"
 #include "ui/MainDialogModel.h"
 
@@ -79,7 +80,7 @@ TEST(PersonalityScanTest, ListsDeviceNamesAndManufacturersOfEveryPersonality) {
   support::SilentReporter reporter;
   const catalogue::PersonalityScan scan =
       catalogue::ScanPersonalityDirectory(dir.Text(), catalogue::LoadManufacturerMap(), reporter, catalogue::SortState{});
-  const std::string base = dir.Text() + "/";
+  const std::string base = dir.Text() + support::kDirectorySeparator;
   EXPECT_EQ(scan.personalityDir, base);
   ASSERT_EQ(scan.entries.size(), 6u);
 
@@ -122,6 +123,9 @@ TEST(PersonalityScanTest, FirstFileInNameOrderWinsADuplicateDeviceName) {
 }
 
 TEST(PersonalityScanTest, FileWithoutDeviceLineIsReportedAndLeftOut) {
+#ifdef _WIN32
+  GTEST_SKIP() << "std::filesystem makes no symbolic links in the MinGW build (and Windows needs a privilege for them)";
+#else
   ScanDirectory dir;
   dir.Write("ECNODEV.QPF", "NAME \"No\" \"Device\"\r\nTYPE 1 1 M\r\n");
   dir.WritePersonality("ECSPOT.QPF", "Spot");
@@ -134,6 +138,7 @@ TEST(PersonalityScanTest, FileWithoutDeviceLineIsReportedAndLeftOut) {
   EXPECT_EQ(scan.entries[0].deviceName, "Spot");
   ASSERT_EQ(reporter.messages.size(), 1u);
   EXPECT_EQ(reporter.messages[0].text, "error - couldn't find keyword DEVICE");
+#endif
 }
 
 TEST(PersonalityScanTest, EmptyOrMissingDirectoryGivesNoRows) {
@@ -144,17 +149,21 @@ TEST(PersonalityScanTest, EmptyOrMissingDirectoryGivesNoRows) {
 
   const catalogue::PersonalityScan missing =
       catalogue::ScanPersonalityDirectory(dir.Text() + "/absent", map, reporter, catalogue::SortState{});
-  EXPECT_EQ(missing.personalityDir, dir.Text() + "/absent/");
+  EXPECT_EQ(missing.personalityDir, dir.Text() + "/absent" + support::kDirectorySeparator);
   EXPECT_TRUE(missing.entries.empty());
   EXPECT_TRUE(reporter.messages.empty());
 }
 
 TEST(PersonalityScanTest, FilesAreEnumeratedByUpperCasedNameThenByBytes) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows' file systems do not keep two names that differ only in letter case";
+#else
   ScanDirectory dir;
   for (const char* name : {"b.QPF", "_x.QPF", "a.QPF", "A.qpf", "c.txt"}) dir.Write(name, "");
   EXPECT_EQ(catalogue::ListPersonalityFiles(dir.Text()),
             (std::vector<std::string>{"A.qpf", "a.QPF", "b.QPF", "_x.QPF"}));
   EXPECT_TRUE(catalogue::ListPersonalityFiles(dir.Text() + "/absent").empty());
+#endif
 }
 
 TEST(PersonalityScanTest, ModelRescanUsesTheRememberedSortState) {
@@ -170,7 +179,7 @@ TEST(PersonalityScanTest, ModelRescanUsesTheRememberedSortState) {
   support::SilentReporter reporter;
   model.ScanPersonalityDirectory(reporter);
 
-  EXPECT_EQ(model.PersonalityDir(), dir.Text() + "/");
+  EXPECT_EQ(model.PersonalityDir(), dir.Text() + support::kDirectorySeparator);
   const std::vector<catalogue::PersonalityEntry> rows = model.PersonalityList().Entries();
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0].deviceName, "Beam");  // Rainbow
