@@ -12,6 +12,7 @@
 #include "extended/ExtendedCacheLayout.h"
 #include "lzss/Lzss.h"
 #include "catalogue/PersonalityEntry.h"
+#include "inspect/TextFormat.h"
 
 namespace hoardwright::robustness {
 namespace {
@@ -172,15 +173,15 @@ TEST_F(BadInputTest, StandardBuildLeavesOutEachBadFileAndBuildsTheRest) {
   const ProcessRun run = Run({"build", "--output", output_.Path().string() + "/", Dir()});
   EXPECT_EQ(run.status, kSomeLeftOut) << run.err;
   for (const std::string& path : noDevice_) {
-    EXPECT_NE(run.err.find("Left out of the cache: " + path + "\n"), std::string::npos) << path;
+    EXPECT_NE(run.err.find("Left out of the cache: " + inspect::Escaped(path) + "\n"), std::string::npos) << path;
   }
   for (const std::string& path : compileFails_) {
-    EXPECT_NE(run.err.find("Error in file " + path + ", this personality will NOT be added"),
+    EXPECT_NE(run.err.find("Error in file " + inspect::Escaped(path) + ", this personality will NOT be added"),
               std::string::npos) << run.err.substr(0, 2000);
-    EXPECT_NE(run.err.find("Left out of the cache: " + path + "\n"), std::string::npos) << path;
+    EXPECT_NE(run.err.find("Left out of the cache: " + inspect::Escaped(path) + "\n"), std::string::npos) << path;
   }
   for (const std::string& path : unreadable_) {
-    EXPECT_NE(run.err.find("Left out of the cache: " + path + "\n"), std::string::npos) << path;
+    EXPECT_NE(run.err.find("Left out of the cache: " + inspect::Escaped(path) + "\n"), std::string::npos) << path;
   }
   EXPECT_NE(run.err.find("error - couldn't find keyword DEVICE"), std::string::npos);
 
@@ -196,7 +197,7 @@ TEST_F(BadInputTest, ExtendedBuildLeavesOutEachBadFileAndBuildsTheRest) {
   EXPECT_EQ(run.status, kSomeLeftOut) << run.err;
   for (const auto& paths : {noDevice_, compileFails_, unreadable_}) {
     for (const std::string& path : paths) {
-      EXPECT_NE(run.err.find("Left out of the cache: " + path + "\n"), std::string::npos) << path;
+      EXPECT_NE(run.err.find("Left out of the cache: " + inspect::Escaped(path) + "\n"), std::string::npos) << path;
     }
   }
   std::set<std::string> expected;
