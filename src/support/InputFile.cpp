@@ -17,7 +17,9 @@
 namespace hoardwright::support {
 namespace {
 
-InputFile Refused(std::string reason) { return InputFile{{}, std::move(reason)}; }
+InputFile Refused(InputFault fault, std::string reason, std::string systemText = {}) {
+  return InputFile{{}, std::move(reason), fault, std::move(systemText)};
+}
 
 std::string WithThousands(std::size_t value) {
   const std::string digits = std::to_string(value);
@@ -44,22 +46,25 @@ std::string TooLarge(std::size_t maxSize) {
 
 // Without descriptors to check, the path is checked and the read is bounded all the same.
 InputFile ReadInputFile(const std::filesystem::path& path, std::size_t maxSize) {
-  if (std::string refusal = InputFileRefusal(path); !refusal.empty()) return Refused(refusal);
   std::error_code error;
+  const auto status = std::filesystem::status(path, error);
+  if (error) return Refused(InputFault::CannotOpen, "cannot be opened: " + error.message(), error.message());
+  if (!std::filesystem::is_regular_file(status)) return Refused(InputFault::NotRegular, "not a regular file");
   if (std::filesystem::file_size(path, error) > maxSize || error) {
-    return Refused(error ? "cannot be opened: " + error.message() : TooLarge(maxSize));
+    if (error) return Refused(InputFault::CannotOpen, "cannot be opened: " + error.message(), error.message());
+    return Refused(InputFault::TooLarge, TooLarge(maxSize));
   }
   std::ifstream file(path, std::ios::binary);
-  if (!file) return Refused("cannot be opened");
+  if (!file) return Refused(InputFault::CannotOpen, "cannot be opened", "cannot open");
   InputFile input;
   std::string chunk(64 * 1024, '\0');
   while (file) {
     file.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
     const auto count = static_cast<std::size_t>(file.gcount());
-    if (input.bytes.size() + count > maxSize) return Refused(TooLarge(maxSize));
+    if (input.bytes.size() + count > maxSize) return Refused(InputFault::TooLarge, TooLarge(maxSize));
     input.bytes.append(chunk.data(), count);
   }
-  if (file.bad()) return Refused("cannot be read");
+  if (file.bad()) return Refused(InputFault::CannotRead, "cannot be read", "read error");
   return input;
 }
 
@@ -75,21 +80,23 @@ std::string InputFileRefusal(const std::filesystem::path& path) {
 
 namespace {
 
-std::string CannotOpen(int error) {
-  return "cannot be opened: " + std::generic_category().message(error);
+InputFile CannotOpen(int error) {
+  const std::string text = std::generic_category().message(error);
+  return Refused(InputFault::CannotOpen, "cannot be opened: " + text, text);
 }
-std::string CannotRead(int error) {
-  return "cannot be read: " + std::generic_category().message(error);
+InputFile CannotRead(int error) {
+  const std::string text = std::generic_category().message(error);
+  return Refused(InputFault::CannotRead, "cannot be read: " + text, text);
 }
 
-std::string NotRegular(mode_t mode) {
+InputFile NotRegular(mode_t mode) {
   std::string text = "not a regular file";
-  if (S_ISDIR(mode)) return text + " (a directory)";
-  if (S_ISFIFO(mode)) return text + " (a FIFO or pipe)";
-  if (S_ISCHR(mode)) return text + " (a character device)";
-  if (S_ISBLK(mode)) return text + " (a block device)";
-  if (S_ISSOCK(mode)) return text + " (a socket)";
-  return text;
+  if (S_ISDIR(mode)) text += " (a directory)";
+  else if (S_ISFIFO(mode)) text += " (a FIFO or pipe)";
+  else if (S_ISCHR(mode)) text += " (a character device)";
+  else if (S_ISBLK(mode)) text += " (a block device)";
+  else if (S_ISSOCK(mode)) text += " (a socket)";
+  return Refused(InputFault::NotRegular, std::move(text));
 }
 
 class Descriptor {
@@ -108,7 +115,7 @@ class Descriptor {
 
 // Opens `path` for reading once it looks like a regular file, and checks what was opened: the
 // path may have been replaced in between. Non-blocking, so a FIFO put there cannot hang the open.
-std::string OpenRegular(const std::filesystem::path& path, int& fd, struct stat& status) {
+InputFile OpenRegular(const std::filesystem::path& path, int& fd, struct stat& status) {
   // Checked before opening, so no device is ever opened.
   if (::stat(path.c_str(), &status) != 0) return CannotOpen(errno);
   if (!S_ISREG(status.st_mode)) return NotRegular(status.st_mode);
@@ -116,7 +123,7 @@ std::string OpenRegular(const std::filesystem::path& path, int& fd, struct stat&
   if (fd < 0) return CannotOpen(errno);
   if (::fstat(fd, &status) != 0) return CannotRead(errno);
   if (!S_ISREG(status.st_mode)) return NotRegular(status.st_mode);
-  return {};
+  return InputFile{};
 }
 
 }  // namespace
@@ -124,11 +131,11 @@ std::string OpenRegular(const std::filesystem::path& path, int& fd, struct stat&
 InputFile ReadInputFile(const std::filesystem::path& path, std::size_t maxSize) {
   int fd = -1;
   struct stat status {};
-  const std::string refusal = OpenRegular(path, fd, status);
+  InputFile opened = OpenRegular(path, fd, status);
   const Descriptor descriptor(fd);
-  if (!refusal.empty()) return Refused(refusal);
+  if (!opened.Read()) return opened;
   if (status.st_size < 0 || static_cast<std::uintmax_t>(status.st_size) > maxSize) {
-    return Refused(TooLarge(maxSize));
+    return Refused(InputFault::TooLarge, TooLarge(maxSize));
   }
 
   InputFile input;
@@ -140,10 +147,10 @@ InputFile ReadInputFile(const std::filesystem::path& path, std::size_t maxSize) 
     if (count == 0) break;
     if (count < 0) {
       if (errno == EINTR) continue;
-      return Refused(CannotRead(errno));
+      return CannotRead(errno);
     }
     if (input.bytes.size() + static_cast<std::size_t>(count) > maxSize) {
-      return Refused(TooLarge(maxSize));
+      return Refused(InputFault::TooLarge, TooLarge(maxSize));
     }
     input.bytes.append(chunk.data(), static_cast<std::size_t>(count));
   }
@@ -153,9 +160,9 @@ InputFile ReadInputFile(const std::filesystem::path& path, std::size_t maxSize) 
 std::string InputFileRefusal(const std::filesystem::path& path) {
   int fd = -1;
   struct stat status {};
-  std::string refusal = OpenRegular(path, fd, status);
+  InputFile opened = OpenRegular(path, fd, status);
   const Descriptor descriptor(fd);
-  return refusal;
+  return std::move(opened.refusal);
 }
 
 #endif

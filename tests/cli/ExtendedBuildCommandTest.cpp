@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "LegacyTestSupport.h"
-#include "extended/ExtendedTestSupport.h"
+#include "support/ExtendedTestSupport.h"
 
 namespace hoardwright::cli {
 namespace {
 
-using testing::ReadFileBytes;
+using testing::ReadBytes;
 using testing::ScratchDirectory;
 
 class ExtendedBuildCommandTest : public ::testing::Test {
@@ -40,9 +40,9 @@ TEST_F(ExtendedBuildCommandTest, BuildsTheSameCacheAsTheUnattendedRun) {
   ASSERT_EQ(named.exitStatus, 0) << named.standardError;
   EXPECT_EQ(named.standardOutput, "12 personalities written to " + Dir("Out/MK2.CMP") + "\n");
   ASSERT_EQ(Hoardwright({"-d", Dir("Pers"), "-o", Dir("Out")}).exitStatus, 0);
-  const auto legacy = ReadFileBytes(Dir("Out/OMK01PER.CMP"));
+  const auto legacy = ReadBytes(Dir("Out/OMK01PER.CMP"));
   EXPECT_FALSE(legacy.empty());
-  EXPECT_EQ(ReadFileBytes(Dir("Out/MK2.CMP")), legacy);
+  EXPECT_EQ(ReadBytes(Dir("Out/MK2.CMP")), legacy);
 }
 
 TEST_F(ExtendedBuildCommandTest, StandardOnlyOptionsAreRefused) {

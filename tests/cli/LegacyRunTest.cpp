@@ -9,7 +9,7 @@
 
 #include "LegacyTestSupport.h"
 #include "cli/LegacyRun.h"
-#include "extended/ExtendedTestSupport.h"
+#include "support/ExtendedTestSupport.h"
 
 namespace hoardwright::cli {
 namespace {
@@ -110,7 +110,7 @@ TEST_F(LegacyRunTest, DirectoriesComeFromTheSwitchesAsTheTableGivesThem) {
 
 TEST_F(LegacyRunTest, TheCacheHoldsEveryListedPersonalityInDeviceOrder) {
   ASSERT_EQ(RunText("-d " + Text("Pers")).status, cli::kLegacyCacheWritten);
-  const auto cache = testing::DecodeCache(testing::ReadFileBytes(Dir("Pers") / kCacheName));
+  const auto cache = testing::DecodeExtendedCache(testing::ReadBytes(Dir("Pers") / kCacheName));
   ASSERT_EQ(cache.personalities.size(), 2u);
   EXPECT_EQ(extended::TextField(cache.personalities[0].fixtureName), "Spot");
   EXPECT_EQ(extended::TextField(cache.personalities[1].fixtureName), "Wash");

@@ -4,15 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "ExtendedTestSupport.h"
+#include "support/ExtendedTestSupport.h"
 #include "extended/ExtendedBuild.h"
 
 namespace hoardwright::extended {
 namespace {
 
-using testing::DecodeCache;
+using testing::DecodeExtendedCache;
 using testing::PersonalityText;
-using testing::ReadFileBytes;
+using testing::ReadBytes;
 using testing::ScratchDirectory;
 
 struct Build {
@@ -71,7 +71,7 @@ TEST(ExtendedBuildTest, RecordsFollowTheCacheListAndTheNameAndDeviceLines) {
             (std::vector<std::string>{"error - couldn't find keyword DEVICE",
                                       "error - couldn't find keyword DEVICEADDRESS"}));
 
-  const auto cache = DecodeCache(ReadFileBytes(build.result.outputPath));
+  const auto cache = DecodeExtendedCache(ReadBytes(build.result.outputPath));
   ASSERT_EQ(cache.personalities.size(), 3u);
   ASSERT_EQ(cache.manufacturers.size(), 3u) << "names differing in letter case are two makers";
   EXPECT_EQ(TextField(cache.manufacturers[0].name), "Meridian");

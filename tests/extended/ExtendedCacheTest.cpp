@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "ExtendedTestSupport.h"
+#include "support/ExtendedTestSupport.h"
 #include "support/BuildClock.h"
 #include "extended/ByteOrder.h"
 #include "extended/ExtendedCache.h"
@@ -21,7 +21,7 @@ namespace hoardwright::extended {
 namespace {
 
 using testing::Bytes;
-using testing::DecodeCache;
+using testing::DecodeExtendedCache;
 using testing::PersonalityText;
 using testing::ScratchDirectory;
 using testing::SlotRange;
@@ -89,7 +89,7 @@ TEST(ExtendedCacheTest, EmptyCacheHasTheFixedFrameAndFiveEmptyGroupBlocks) {
   EXPECT_EQ(Slice(file, 146, 12), Bytes(kAuthorText.begin(), kAuthorText.end()));
   EXPECT_EQ(Slice(file, 158, 38), Bytes(38, 0x00));
 
-  const auto decoded = DecodeCache(file);
+  const auto decoded = DecodeExtendedCache(file);
   EXPECT_EQ(decoded.version, 1);
   EXPECT_EQ(decoded.info.date, support::MsDosDate(kTime));
   EXPECT_EQ(decoded.info.time, support::MsDosTime(kTime));
@@ -122,7 +122,7 @@ TEST(ExtendedCacheTest, ShapeBlockHoldsTheCompiledLibraryLengthAndItsCompressedF
   cache.SetShapeFile(shapeFile);
   support::CollectingReporter reporter;
   const Bytes file = cache.ComposeCacheFile(kTime, reporter);
-  const auto slots = DecodeCache(file).offsets;
+  const auto slots = DecodeExtendedCache(file).offsets;
   EXPECT_EQ(slots[3], 204u);
 
   personality::LineStream text(std::string(library.begin(), library.end()), personality::LineMode::Binary);
@@ -151,7 +151,7 @@ TEST(ExtendedCacheTest, AnOddManufacturerCountIsPaddedSoThePersonalityTableIsEve
     }
     support::SilentReporter silent;
     const Bytes file = cache.ComposeCacheFile(kTime, silent);
-    const auto decoded = DecodeCache(file);
+    const auto decoded = DecodeExtendedCache(file);
     EXPECT_EQ(decoded.info.manufacturerCount, makers);
     EXPECT_EQ(TextField(decoded.manufacturers[0].name), "Maker A");
     if (makers == 1) {
@@ -184,7 +184,7 @@ TEST_P(GroupCounterTest, GroupsOf101AndTheFileLengthSlotFollowG) {
   }
   support::SilentReporter silent;
   const Bytes file = cache.ComposeCacheFile(kTime, silent);
-  const auto decoded = DecodeCache(file);
+  const auto decoded = DecodeExtendedCache(file);
   const auto& slots = decoded.offsets;
   EXPECT_EQ(cache.GroupCounter(), c.groupCounter);
   ASSERT_EQ(decoded.personalities.size(), static_cast<std::size_t>(c.personalities));
@@ -256,7 +256,7 @@ TEST(ExtendedCacheTest, The301stManufacturerGetsNoIndexAndThePersonalityIsStillA
 
   support::SilentReporter silent;
   const Bytes file = cache.ComposeCacheFile(kTime, silent);
-  const auto decoded = DecodeCache(file);
+  const auto decoded = DecodeExtendedCache(file);
   EXPECT_EQ(decoded.info.manufacturerCount, 300);
   EXPECT_EQ(decoded.offsets[2], 204u + 300 * 21);
   EXPECT_EQ(decoded.personalities[300].manufacturerIndex, 0xFFFF);
@@ -272,7 +272,7 @@ TEST(ExtendedCacheTest, FixtureAndDeviceNamesAreCutToTheirFields) {
   ASSERT_TRUE(cache.AddPersonality("Maker", fixture, "MT.Orbit575XYZ", path));
   support::SilentReporter silent;
   const Bytes file = cache.ComposeCacheFile(kTime, silent);
-  const std::size_t at = DecodeCache(file).offsets[2];
+  const std::size_t at = DecodeExtendedCache(file).offsets[2];
   Bytes expectedName(fixture.begin(), fixture.begin() + 30);
   expectedName.push_back(0);
   EXPECT_EQ(Slice(file, at + 2, 31), expectedName);
@@ -323,7 +323,7 @@ TEST(ExtendedCacheTest, GroupDataIsTheConcatenationOfTheConvertedForms) {
   ASSERT_EQ(reporter.messages.size(), 1u);
   EXPECT_EQ(reporter.messages[0].text, "error - couldn't find keyword TEXT");
 
-  const auto decoded = DecodeCache(file);
+  const auto decoded = DecodeExtendedCache(file);
   const Bytes goodForm = Converted(good);
   const Bytes otherForm = Converted(other);
   const auto& records = decoded.personalities;
@@ -359,7 +359,7 @@ TEST(ExtendedCacheTest, WriteCacheFileIsAtomicAndReportsFailures) {
   std::string error;
   ASSERT_EQ(written.WriteCacheFile(target, kTime, silent, &error), CacheFileOutcome::Written)
       << error;
-  EXPECT_EQ(testing::ReadFileBytes(target), expected);
+  EXPECT_EQ(testing::ReadBytes(target), expected);
 
   // A failed write leaves the earlier file as it was and no temporary file behind.
   CExtendedCache failing;
@@ -367,7 +367,7 @@ TEST(ExtendedCacheTest, WriteCacheFileIsAtomicAndReportsFailures) {
   support::WriteFaults faults = support::WriteFaults::FailAtWrite(1);
   EXPECT_EQ(failing.WriteCacheFile(target, support::CalendarTime{}, silent, &error, &faults),
             CacheFileOutcome::NotWritten);
-  EXPECT_EQ(testing::ReadFileBytes(target), expected);
+  EXPECT_EQ(testing::ReadBytes(target), expected);
   std::size_t entries = 0;
   for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
     ++entries;
@@ -378,7 +378,7 @@ TEST(ExtendedCacheTest, WriteCacheFileIsAtomicAndReportsFailures) {
   const auto pipe = dir.Path() / "pipe";
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
   Bytes received;
-  std::thread reader([&] { received = testing::ReadFileBytes(pipe); });
+  std::thread reader([&] { received = testing::ReadBytes(pipe); });
   CExtendedCache piped;
   piped.AddPersonality("Maker", "Spot", "A.Spot", path);
   const bool pipedOk =

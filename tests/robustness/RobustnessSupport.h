@@ -21,18 +21,17 @@
 
 #include "support/TemporaryDirectory.h"
 
+#include "support/Files.h"
+
 namespace hoardwright::robustness {
+
+using hoardwright::testing::ExamplesDir;
+using hoardwright::testing::ReadText;
+using hoardwright::testing::WriteText;
 
 namespace fs = std::filesystem;
 
-inline std::string ReadText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
-inline void WriteText(const fs::path& path, std::string_view text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
 
 // Every entry below `directory`, as paths relative to it, sorted.
 inline std::vector<std::string> TreeOf(const fs::path& directory) {
@@ -173,8 +172,5 @@ inline ProcessRun RunProgram(const std::vector<std::string>& arguments, const fs
   return RunProgram(arguments, tmpDir, scratch, RunOptions{fileSizeLimit, 0, false});
 }
 
-inline std::string ExamplesDir() {
-  return std::string(HOARDWRIGHT_SOURCE_DIR) + "/examples/personalities/";
-}
 
 }  // namespace hoardwright::robustness

@@ -2,6 +2,7 @@
 // is told are those of the single-threaded build, whatever the number of threads.
 #include <gtest/gtest.h>
 
+#include "support/Files.h"
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -21,10 +22,7 @@ using Bytes = std::vector<std::uint8_t>;
 const support::CalendarTime kFixedTime{2026, 12, 7, 9, 30, 12};
 constexpr unsigned kJobCounts[] = {1, 2, 4, 7};
 
-Bytes ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using hoardwright::testing::ReadBytes;
 
 class ParallelBuildTest : public ::testing::Test {
  protected:

@@ -3,6 +3,7 @@
 // independent compile of sampled personalities. Labelled "scale" (ctest -LE scale skips them).
 #include <gtest/gtest.h>
 
+#include "support/Files.h"
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
@@ -30,10 +31,7 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr std::uint64_t kSeed = 8;
 const support::CalendarTime kFixedTime{2026, 12, 5, 13, 45, 58};
 
-Bytes ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using hoardwright::testing::ReadBytes;
 
 // Messages are counted, not shown; a scale build should have none.
 class QuietHost : public standard::WindowlessBuildHost {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "support/Files.h"
 #include "standard/StandardCacheLayout.h"
 #include "personality/KeywordReaders.h"
 #include "support/EmbeddedResources.h"
@@ -61,14 +62,7 @@ Compiled Compile(std::string text, standard::TableOptions options = {},
   return result;
 }
 
-std::string Crlf(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\n') out.push_back('\r');
-    out.push_back(c);
-  }
-  return out;
-}
+using hoardwright::testing::Crlf;
 
 TEST(CompilePersonality, EmbeddedInfoTemplateGivesTheKnownRecord) {
   const auto templ = support::InfoTemplateText();
@@ -138,7 +132,7 @@ TEST(CompilePersonality, TableOptionsKeepOrDropTheirFamilies) {
       {{false, true, false}, {nullptr, &attr, &range}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "preset focus " << c.options.includePresetFocus
+    SCOPED_TRACE(::testing::Message() << "preset focus " << c.options.includePresetFocus
                                     << ", range tables " << c.options.includeRangeTables
                                     << ", macros " << c.options.includeMacros);
     Bytes expected = FixedFieldsOfAllFamilies().bytes;

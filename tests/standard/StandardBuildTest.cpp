@@ -13,7 +13,7 @@
 
 namespace hoardwright {
 namespace {
-using testing::DecodeCache;
+using testing::DecodeStandardCache;
 using testing::DirText;
 using testing::NamesIn;
 using testing::PersonalityText;
@@ -88,7 +88,7 @@ Bytes ShapeBlock() {
 // decoded stream and every block.
 void ExpectCacheOf(const Bytes& file, const standard::InfoDetails& info,
                    const std::vector<std::string>& paths, const standard::TableOptions& options) {
-  const auto cache = DecodeCache(file);
+  const auto cache = DecodeStandardCache(file);
   ASSERT_TRUE(cache);
   ASSERT_TRUE(cache->unit.complete);
   EXPECT_TRUE(cache->unit.sumMatches);
@@ -289,7 +289,7 @@ TEST_F(StandardBuildTest, FiveThousandPersonalitiesAreBuilt) {
   const standard::StandardBuildResult result = Build();
   ASSERT_TRUE(result.cacheWritten);
   EXPECT_EQ(result.recordCount, 5001u);
-  const auto cache = DecodeCache(ReadBytes(DefaultOutput()));
+  const auto cache = DecodeStandardCache(ReadBytes(DefaultOutput()));
   ASSERT_TRUE(cache);
   EXPECT_EQ(cache->header.recordCount, 5001);
   EXPECT_TRUE(cache->unit.complete && cache->unit.sumMatches);
