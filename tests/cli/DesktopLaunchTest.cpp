@@ -12,7 +12,7 @@
 
 #include "LegacyTestSupport.h"
 #include "cli/DesktopLauncher.h"
-#include "extended/ExtendedTestSupport.h"
+#include "support/ExtendedTestSupport.h"
 
 namespace hoardwright::cli {
 namespace {
