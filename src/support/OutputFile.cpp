@@ -84,7 +84,11 @@ std::optional<AtomicOutputFile> AtomicOutputFile::Create(const std::filesystem::
       target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
   // The working name tells whose it is; where that is longer than the file system takes (a
   // target name near its length limit), a short one does.
-  std::string pattern = (directory / ("." + target.filename().string() + ".XXXXXX")).string();
+  // Appended piece by piece: g++ 12 at -O3 reports a false -Wrestrict inside the operator+ chain.
+  std::string workingName = ".";
+  workingName += target.filename().string();
+  workingName += ".XXXXXX";
+  std::string pattern = (directory / workingName).string();
   int descriptor = mkstemp(pattern.data());
   if (descriptor < 0 && errno == ENAMETOOLONG) {
     pattern = (directory / ".hoardwright.XXXXXX").string();
