@@ -22,6 +22,7 @@
 #include "personality/OutputCursor.h"
 #include "personality/ShapeLibraryReader.h"
 #include "resources/EmbeddedResources.h"
+#include "ui/DirectoryText.h"
 
 namespace hoardwright {
 namespace {
@@ -176,8 +177,8 @@ class StandardBuild {
     }
     if (!WriteInfo(details, entryCount)) return;
     if (!Allocate()) return;
-    // No separator goes in between: the directory text ends with one when it names a directory.
-    const std::filesystem::path outputPath = details.outputDir + details.outputFileName;
+    const std::filesystem::path outputPath =
+        ui::JoinPath(details.outputDir, details.outputFileName);
     host_.RepaintNow();
 
     if (!OpenIntermediate()) return;

@@ -1,5 +1,7 @@
 #include "ui/MainDialogModel.h"
 
+#include <algorithm>
+
 #include "ui/PersonalityScan.h"
 
 namespace hoardwright::ui {
@@ -18,6 +20,20 @@ std::string CacheLabelText(std::size_t fileCount) {
   return "Cache File (" + std::to_string(fileCount) + " Files)";
 }
 
+std::vector<ReportedMessage> ScanNotices(const std::vector<ReportedMessage>& messages) {
+  if (messages.size() <= kSeparateScanMessages) return messages;
+  std::string text = std::to_string(messages.size()) +
+                     " personality files are not listed, because of these errors:\n";
+  const std::size_t listed = std::min(messages.size(), kListedScanMessages);
+  for (std::size_t i = 0; i < listed; ++i) {
+    text += "\n" + messages[i].caption + ": " + messages[i].text;
+  }
+  if (listed < messages.size()) {
+    text += "\n... and " + std::to_string(messages.size() - listed) + " more.";
+  }
+  return {{std::move(text), std::string(kApplicationName)}};
+}
+
 MainDialogModel::MainDialogModel(ManufacturerMap manufacturers)
     : manufacturers_(std::move(manufacturers)), cacheLabel_(CacheLabelText(0)) {}
 
@@ -26,6 +42,24 @@ void MainDialogModel::ScanPersonalityDirectory(Reporter& reporter) {
       ui::ScanPersonalityDirectory(personalityDir_, manufacturers_, reporter, personalityList_.Sort());
   personalityDir_ = std::move(scan.personalityDir);
   personalityList_.Assign(std::move(scan.entries));
+}
+
+std::vector<ReportedMessage> MainDialogModel::ScanPersonalityDirectory() {
+  // The observer sees each file after its reading, so the messages collected since the last
+  // file are this file's.
+  CollectingReporter collected;
+  std::size_t taken = 0;
+  std::vector<ReportedMessage> messages;
+  const FileObserver tag = [&](const std::string& path, const InputFile&, const PersonalityEntry*) {
+    for (; taken < collected.messages.size(); ++taken) {
+      messages.push_back({std::move(collected.messages[taken].text), path});
+    }
+  };
+  PersonalityScan scan = ui::ScanPersonalityDirectory(personalityDir_, manufacturers_, collected,
+                                                      personalityList_.Sort(), tag);
+  personalityDir_ = std::move(scan.personalityDir);
+  personalityList_.Assign(std::move(scan.entries));
+  return messages;
 }
 
 void MainDialogModel::CopyToCacheList(std::size_t personalityRow) {

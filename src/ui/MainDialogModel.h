@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "personality/ManufacturerTable.h"
 #include "personality/Reporter.h"
@@ -20,6 +21,15 @@ void CopyToCacheList(const PersonalityEntry& entry, PersonalityListModel& cacheL
 // "Cache File (%d Files)".
 std::string CacheLabelText(std::size_t fileCount);
 
+// More files than this without a DEVICE line in one scan are reported in one message box that
+// lists them, instead of a box per file; the list names at most kListedScanMessages of them.
+inline constexpr std::size_t kSeparateScanMessages = 3;
+inline constexpr std::size_t kListedScanMessages = 20;
+
+// The message boxes for a scan's messages, each given with its file's path as caption: a box per
+// file, captioned with the path, or one box listing them all.
+std::vector<ReportedMessage> ScanNotices(const std::vector<ReportedMessage>& messages);
+
 class MainDialogModel {
  public:
   explicit MainDialogModel(ManufacturerMap manufacturers = LoadManufacturerMap());
@@ -33,6 +43,9 @@ class MainDialogModel {
   // Refills the personality list from PersonalityDir, which gains a trailing "/" when it lacks
   // one (the text the current-directory field shows). ReadDevice's messages go to `reporter`.
   void ScanPersonalityDirectory(Reporter& reporter);
+  // The same, keeping ReadDevice's messages for the caller to show once the window can own
+  // them; each comes with its file's path as caption.
+  std::vector<ReportedMessage> ScanPersonalityDirectory();
 
   // The list buttons. Add does nothing at all when no personality row is selected.
   void CopyToCacheList(std::size_t personalityRow);

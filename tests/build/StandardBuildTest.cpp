@@ -311,6 +311,40 @@ TEST_F(StandardBuildTest, UnusableOutputPathIsReported) {
   EXPECT_EQ(host_.Count("ShowResult"), 0u);
 }
 
+// The details dialog lets no more be typed than this test finds in the compiled info
+// personality: created-by text and note lines longer than that would be cut silently.
+TEST_F(StandardBuildTest, DetailsFieldLimitsAreWhatTheCacheKeeps) {
+  const std::string createdBy = "ABCDEFGHIJKLMNOP";
+  std::string notes;
+  for (std::size_t line = 0; line < ui::kKeptNoteLines; ++line) {
+    notes += std::string(ui::kKeptNoteLineLength, static_cast<char>('a' + line)) + "+\r\n";
+  }
+  const std::string text =
+      InfoPersonalityText(resources::InfoTemplateText(), {"d", createdBy, 1, ui::CutNotes(notes)});
+  const Bytes block = CompiledBlock(text);
+  const std::string compiled(block.begin(), block.end());
+  const std::string keptCreatedBy = createdBy.substr(0, ui::kKeptCreatedByLength);
+  EXPECT_NE(compiled.find("Created by: " + keptCreatedBy + '\0'), std::string::npos);
+  for (std::size_t line = 0; line < ui::kKeptNoteLines; ++line) {
+    const std::string kept(ui::kKeptNoteLineLength, static_cast<char>('a' + line));
+    // Each note line keeps its carriage return.
+    EXPECT_NE(compiled.find('\0' + kept + "\r" + '\0'), std::string::npos) << line;
+  }
+}
+
+// A stored output directory without its separator (a hand-edited setting) still names the
+// directory the cache goes into, not the start of the file's name.
+TEST_F(StandardBuildTest, OutputDirWithoutSeparatorGetsOne) {
+  request_.entries = {AddFile("ABONE.QPF", PersonalityText("One"))};
+  request_.outputDir = output_->Path().string();
+  ASSERT_NE(request_.outputDir.back(), '/');
+  const StandardBuildResult result = Build();
+  ASSERT_TRUE(result.cacheWritten);
+  EXPECT_EQ(result.outputPath, DefaultOutput());
+  EXPECT_TRUE(std::filesystem::is_regular_file(DefaultOutput()));
+  EXPECT_FALSE(std::filesystem::exists(request_.outputDir + "OMK01PER.CMP"));
+}
+
 // The working files are in a directory of this build's own inside TMPDIR, and gone afterwards.
 TEST_F(StandardBuildTest, WorkingFilesLiveInAPrivateDirectory) {
   auto tmp = TemporaryDirectory::Create();

@@ -141,6 +141,14 @@ class DesktopDialogsTest : public QObject {
   void resultDialogShowsTicksAndCrosses_data();
   void resultDialogShowsTicksAndCrosses();
 
+  // Faults a first-time user met.
+  void outputDirWithoutSeparatorStillNamesTheDirectory();
+  void detailsOkRefusesAnUnusableOutputPlace();
+  void scanMessagesWaitForTheWindowAndNameTheFile();
+  void manyScanMessagesComeInOneBox();
+  void detailsFieldsTakeOnlyWhatTheCacheKeeps();
+  void escapeAndReturnNeitherCloseNorBuild();
+
  private:
   // Stores the three settings as a previous session would have.
   void StoreSettings(const QString& defaultDir, const QString& outputDir,
@@ -148,6 +156,10 @@ class DesktopDialogsTest : public QObject {
   std::unique_ptr<QSettings> Settings() const;
   // Makes `dialog` visible, ready for clicks.
   void Show(CBuildCacheDlg& dialog);
+  // Presses Build Cache and waits until the build has ended.
+  static void RunBuild(CBuildCacheDlg& dialog);
+  // Writes a personality file without a DEVICE line into the personality directory.
+  QString WriteBrokenPersonality(const QString& name) const;
 
   QTemporaryDir root_;
   QString settingsDir_;
@@ -205,6 +217,18 @@ void DesktopDialogsTest::Show(CBuildCacheDlg& dialog) {
   QVERIFY(QTest::qWaitForWindowExposed(&dialog));
 }
 
+void DesktopDialogsTest::RunBuild(CBuildCacheDlg& dialog) {
+  QTest::mouseClick(&dialog.BuildCacheButton(), Qt::LeftButton);
+  QTRY_VERIFY_WITH_TIMEOUT(!dialog.Building(), 60000);
+}
+
+QString DesktopDialogsTest::WriteBrokenPersonality(const QString& name) const {
+  const QString path = persDir_ + QLatin1Char('/') + name;
+  QFile file(path);
+  if (file.open(QIODevice::WriteOnly)) file.write("NAME \"No\" \"Device\"\r\nTYPE 1 1 M\r\n");
+  return path;
+}
+
 void DesktopDialogsTest::startsOnTheStoredDirectoryWithOptionsChecked() {
   CBuildCacheDlg dialog;
   QCOMPARE(dialog.windowTitle(), QStringLiteral("Qendrale Personality Hoardwright v1.6"));
@@ -241,7 +265,8 @@ void DesktopDialogsTest::startsOnTheStoredDirectoryWithOptionsChecked() {
   QVERIFY(!dialog.NormalChoice().isVisible());
   QVERIFY(!dialog.ProgressBar().isVisible());
   QVERIFY(dialog.StatusLine().text().isEmpty());
-  QVERIFY(dialog.BuildCacheButton().isDefault());
+  // Return in a list or field starts nothing: no button is the default.
+  QVERIFY(!dialog.BuildCacheButton().isDefault());
   QCOMPARE(dialog.BuildCacheButton().text(), QStringLiteral("Build Cache"));
   QCOMPARE(dialog.BrowseButton().text(), QStringLiteral("Browse..."));
   QCOMPARE(dialog.CloseButton().text(), QStringLiteral("Close"));
@@ -431,7 +456,7 @@ void DesktopDialogsTest::acceptedBuildWritesTheCacheAndSettings() {
                        !dialog.BuildCacheButton().isEnabled() && !dialog.MacrosBox().isEnabled() &&
                        !dialog.PresetFocusBox().isEnabled() && !dialog.RangeTablesBox().isEnabled();
     details.CreatedByEdit().clear();
-    QTest::keyClicks(&details.CreatedByEdit(), QStringLiteral("Night shift"));
+    QTest::keyClicks(&details.CreatedByEdit(), QStringLiteral("Night crew"));
     QTest::keyClicks(&details.NotesEdit(), QStringLiteral("Rig A"));
     QTest::keyClick(&details.NotesEdit(), Qt::Key_Return);
     QTest::keyClicks(&details.NotesEdit(), QStringLiteral("Truss 2"));
@@ -465,7 +490,7 @@ void DesktopDialogsTest::acceptedBuildWritesTheCacheAndSettings() {
 
   QCOMPARE(Settings()->value(QStringLiteral("DefaultDir")).toString(), persDir_ + QLatin1Char('/'));
   QCOMPARE(Settings()->value(QStringLiteral("OutputDir")).toString(), chosenOutput + QLatin1Char('/'));
-  QCOMPARE(Settings()->value(QStringLiteral("CreatedBy")).toString(), QStringLiteral("Night shift"));
+  QCOMPARE(Settings()->value(QStringLiteral("CreatedBy")).toString(), QStringLiteral("Night crew"));
   QCOMPARE(dialog.Model().Notes(), std::string("Rig A\r\nTruss 2"));
 
   // Idle again.
@@ -611,13 +636,15 @@ void DesktopDialogsTest::failingPersonalityIsReportedUnderItsPath() {
 
 void DesktopDialogsTest::detailsDialogFieldsNotesAndBrowse() {
   CBuildCacheDlg dialog;
-  QStringList answers{QString(), QStringLiteral("/srv/caches")};
+  const QString chosen = QFileInfo(persDir_).path() + QStringLiteral("/caches");
+  QVERIFY(QDir().mkpath(chosen));
+  QStringList answers{QString(), chosen};
   dialog.SetFolderPicker([&](QWidget*, const QString&) { return answers.takeFirst(); });
   CBuildDetailsDlg details(&dialog);
   details.CacheDate = kCacheDate;
   details.FileCount = 7;
   details.CreatedBy = "Crew";
-  details.OutputDir = "/home/crew/";
+  details.OutputDir = outputDir_.toStdString();
   details.OutputFileName = "OTHER.CMP";  // the dialog starts with the standard name regardless
   details.show();
   QVERIFY(QTest::qWaitForWindowExposed(&details));
@@ -631,25 +658,24 @@ void DesktopDialogsTest::detailsDialogFieldsNotesAndBrowse() {
 
   // Return breaks the line instead of pressing OK.
   details.NotesEdit().setFocus();
-  QTest::keyClicks(&details.NotesEdit(), QStringLiteral("Twenty-five characters ok"));
+  QTest::keyClicks(&details.NotesEdit(), QStringLiteral("Twenty characters ok"));
   QTest::keyClick(&details.NotesEdit(), Qt::Key_Return);
-  QTest::keyClicks(&details.NotesEdit(), QStringLiteral("a last line of thirty chars ok"));
+  QTest::keyClicks(&details.NotesEdit(), QStringLiteral("a last line"));
   QVERIFY(details.isVisible());
 
   // Browse cancelled, then a folder chosen: the typed values survive both.
   QTest::mouseClick(&details.BrowseButton(), Qt::LeftButton);
-  QCOMPARE(details.OutputDirEdit().text(), QStringLiteral("/home/crew/"));
+  QCOMPARE(details.OutputDirEdit().text(), outputDir_);
   QTest::mouseClick(&details.BrowseButton(), Qt::LeftButton);
-  QCOMPARE(details.OutputDirEdit().text(), QStringLiteral("/srv/caches/"));
+  QCOMPARE(details.OutputDirEdit().text(), chosen + QLatin1Char('/'));
   QCOMPARE(details.NotesEdit().toPlainText(),
-           QStringLiteral("Twenty-five characters ok\na last line of thirty chars ok"));
+           QStringLiteral("Twenty characters ok\na last line"));
 
   details.OutputFileNameEdit().setText(QStringLiteral("SHOW.CMP"));
   QTest::mouseClick(&details.OkButton(), Qt::LeftButton);
   QCOMPARE(details.result(), int(QDialog::Accepted));
-  // Lines keep 20 characters and their CR, the last line 21 characters.
-  QCOMPARE(details.Notes, std::string("Twenty-five characte\r\na last line of thirty"));
-  QCOMPARE(details.OutputDir, std::string("/srv/caches/"));
+  QCOMPARE(details.Notes, std::string("Twenty characters ok\r\na last line"));
+  QCOMPARE(details.OutputDir, (chosen + QLatin1Char('/')).toStdString());
   QCOMPARE(details.OutputFileName, std::string("SHOW.CMP"));
   QCOMPARE(details.CreatedBy, std::string("Crew"));
 }
@@ -702,6 +728,176 @@ void DesktopDialogsTest::resultDialogShowsTicksAndCrosses() {
   }
   QTest::keyClick(&result, Qt::Key_Escape);
   QVERIFY(!result.isVisible());
+}
+
+// A hand-edited or older settings file may hold the output directory without its "/".
+void DesktopDialogsTest::outputDirWithoutSeparatorStillNamesTheDirectory() {
+  QString bare = outputDir_;
+  bare.chop(1);
+  StoreSettings(persDir_, bare, QStringLiteral("Stage crew"));
+  CBuildCacheDlg dialog;
+  Show(dialog);
+  QTest::mouseClick(&dialog.AddAllButton(), Qt::LeftButton);
+  ModalScript modals;
+  modals.Expect<CBuildDetailsDlg>([](CBuildDetailsDlg& details) { details.OkButton().click(); });
+  modals.Expect<CResultDlg>([](CResultDlg& result) { result.accept(); });
+  RunBuild(dialog);
+  QVERIFY(modals.Done());
+  QCOMPARE(modals.Unexpected(), QStringList());
+  QCOMPARE(IndexRecordCount(ReadFile(outputDir_ + QStringLiteral("OMK01PER.CMP"))),
+           kExampleCount + 1);
+  QVERIFY(!QFile::exists(bare + QStringLiteral("OMK01PER.CMP")));
+}
+
+// OK checks the output directory and the file name before anything is compiled or saved, says
+// what is wrong and stays open.
+void DesktopDialogsTest::detailsOkRefusesAnUnusableOutputPlace() {
+  QTemporaryDir tmp;
+  QVERIFY(tmp.isValid());
+  const QByteArray savedTmpdir = qgetenv("TMPDIR");
+  qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+  const QString missing = outputDir_ + QStringLiteral("missing/");
+  StoreSettings(persDir_, missing, QStringLiteral("Stage crew"));
+  CBuildCacheDlg dialog;
+  Show(dialog);
+  QTest::mouseClick(&dialog.AddAllButton(), Qt::LeftButton);
+
+  ModalScript modals;
+  QList<bool> stillOpen;
+  modals.Expect<CBuildDetailsDlg>([&](CBuildDetailsDlg& details) {
+    QTest::keyClicks(&details.CreatedByEdit(), QStringLiteral("X"));
+    details.OkButton().click();
+    stillOpen << details.isVisible();
+    // A directory that is there, but no file name.
+    dialog.SetFolderPicker([&](QWidget*, const QString&) { return outputDir_; });
+    details.BrowseButton().click();
+    details.OutputFileNameEdit().clear();
+    details.OkButton().click();
+    stillOpen << details.isVisible();
+    details.CancelButton().click();
+  });
+  modals.ExpectMessage();
+  modals.ExpectMessage();
+  RunBuild(dialog);
+  qputenv("TMPDIR", savedTmpdir);
+
+  QVERIFY(modals.Done());
+  QCOMPARE(modals.Unexpected(), QStringList());
+  QCOMPARE(stillOpen, (QList<bool>{true, true}));
+  QCOMPARE(modals.Messages().size(), std::size_t{2});
+  QCOMPARE(modals.Messages()[0].text, QStringLiteral("The output directory ") + missing +
+                                          QStringLiteral(" cannot be used: No such file or directory"));
+  QCOMPARE(modals.Messages()[1].text, QStringLiteral("Please enter a file name for the cache file."));
+  for (const auto& message : modals.Messages()) {
+    QCOMPARE(message.ownerName, QStringLiteral("buildDetailsDialog"));
+    QCOMPARE(message.caption, QStringLiteral("Hoardwright"));
+  }
+  // Nothing compiled, nothing saved.
+  QVERIFY(QDir(tmp.path()).isEmpty());
+  QCOMPARE(Settings()->value(QStringLiteral("OutputDir")).toString(), missing);
+  QCOMPARE(Settings()->value(QStringLiteral("CreatedBy")).toString(), QStringLiteral("Stage crew"));
+  QVERIFY(QDir(outputDir_).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
+// At start-up the scan's messages wait for the window, which owns them, and name their files.
+void DesktopDialogsTest::scanMessagesWaitForTheWindowAndNameTheFile() {
+  const QString broken = WriteBrokenPersonality(QStringLiteral("ABBROKEN.QPF"));
+  ModalScript modals;
+  modals.ExpectMessage();
+  CBuildCacheDlg dialog;
+  QTest::qWait(50);
+  QVERIFY(modals.Messages().empty());  // nothing before the window is shown
+  Show(dialog);
+  QTRY_VERIFY(modals.Done());
+  QCOMPARE(modals.Unexpected(), QStringList());
+  QCOMPARE(modals.Messages()[0].caption, broken);
+  QCOMPARE(modals.Messages()[0].text, QStringLiteral("error - couldn't find keyword DEVICE"));
+  QCOMPARE(modals.Messages()[0].ownerName, QStringLiteral("mainDialog"));
+  QVERIFY(modals.Messages()[0].ownerVisible);
+  QCOMPARE(Devices(dialog.PersonalityListWidget()).size(), kExampleCount);
+}
+
+void DesktopDialogsTest::manyScanMessagesComeInOneBox() {
+  QStringList broken;
+  for (int i = 0; i < 5; ++i) {
+    broken << WriteBrokenPersonality(QStringLiteral("ABBROKEN%1.QPF").arg(i));
+  }
+  ModalScript modals;
+  modals.ExpectMessage();
+  CBuildCacheDlg dialog;
+  Show(dialog);
+  QTRY_VERIFY(modals.Done());
+  QTest::qWait(50);
+  QCOMPARE(modals.Unexpected(), QStringList());  // one box only
+  const QString text = modals.Messages()[0].text;
+  QVERIFY(text.startsWith(QStringLiteral("5 personality files are not listed")));
+  for (const QString& path : broken) {
+    QVERIFY2(text.contains(path + QStringLiteral(": error - couldn't find keyword DEVICE")),
+             qPrintable(text));
+  }
+}
+
+// The details dialog takes no more than the cache keeps: 10 characters of Created By, ten notes
+// lines of 20.
+void DesktopDialogsTest::detailsFieldsTakeOnlyWhatTheCacheKeeps() {
+  CBuildCacheDlg dialog;
+  CBuildDetailsDlg details(&dialog);
+  details.OutputDir = outputDir_.toStdString();
+  details.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&details));
+  details.CreatedByEdit().setFocus();
+  QTest::keyClicks(&details.CreatedByEdit(), QString(74, QLatin1Char('c')));
+  QCOMPARE(details.CreatedByEdit().text(), QString(10, QLatin1Char('c')));
+
+  details.NotesEdit().setFocus();
+  for (int line = 0; line < 13; ++line) {
+    QTest::keyClicks(&details.NotesEdit(), QString(44, QLatin1Char('a' + line)));
+    QTest::keyClick(&details.NotesEdit(), Qt::Key_Return);
+  }
+  QStringList expected;
+  for (int line = 0; line < 10; ++line) expected << QString(20, QLatin1Char('a' + line));
+  QCOMPARE(details.NotesEdit().toPlainText(), expected.join(QLatin1Char('\n')));
+  // What the field shows is what the build gets.
+  QTest::mouseClick(&details.OkButton(), Qt::LeftButton);
+  QCOMPARE(details.Notes, expected.join(QStringLiteral("\r\n")).toStdString());
+  QCOMPARE(details.CreatedBy, std::string(10, 'c'));
+}
+
+// Escape does not end the program; Return in a list or the directory field starts no build, and
+// Return in a details field moves on instead of confirming.
+void DesktopDialogsTest::escapeAndReturnNeitherCloseNorBuild() {
+  CBuildCacheDlg dialog;
+  Show(dialog);
+  QTest::mouseClick(&dialog.AddAllButton(), Qt::LeftButton);
+  ModalScript modals;
+  QTest::keyClick(&dialog, Qt::Key_Escape);
+  QVERIFY(dialog.isVisible());
+  QTest::keyClick(dialog.CacheListWidget().viewport(), Qt::Key_Escape);
+  QVERIFY(dialog.isVisible());
+  dialog.CurrentDirectoryEdit().setFocus();
+  QTest::keyClick(&dialog.CurrentDirectoryEdit(), Qt::Key_Return);
+  dialog.CacheListWidget().setFocus();
+  QTest::keyClick(&dialog.CacheListWidget(), Qt::Key_Return);
+  QTest::qWait(50);
+  QCOMPARE(modals.Unexpected(), QStringList());  // no details dialog came
+  QCOMPARE(Devices(dialog.CacheListWidget()).size(), kExampleCount);
+
+  bool stayedOpen = false;
+  bool focusMoved = false;
+  modals.Expect<CBuildDetailsDlg>([&](CBuildDetailsDlg& details) {
+    details.CreatedByEdit().setFocus();
+    QTest::keyClicks(&details.CreatedByEdit(), QStringLiteral("!"));
+    QTest::keyClick(&details.CreatedByEdit(), Qt::Key_Return);
+    stayedOpen = details.isVisible();
+    focusMoved = !details.CreatedByEdit().hasFocus();
+    details.CancelButton().click();
+  });
+  RunBuild(dialog);
+  QVERIFY(modals.Done());
+  QVERIFY(stayedOpen);
+  QVERIFY(focusMoved);
+  QCOMPARE(Settings()->value(QStringLiteral("CreatedBy")).toString(), QStringLiteral("Stage crew"));
+  QVERIFY(QDir(outputDir_).isEmpty());
 }
 
 QTEST_MAIN(DesktopDialogsTest)

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -134,6 +135,51 @@ TEST(PersonalityScanTest, FileWithoutDeviceLineIsReportedAndLeftOut) {
   EXPECT_EQ(scan.entries[0].deviceName, "Spot");
   ASSERT_EQ(reporter.messages.size(), 1u);
   EXPECT_EQ(reporter.messages[0].text, "error - couldn't find keyword DEVICE");
+}
+
+// The window shows a scan's messages only once it is on the screen, each with its file's path.
+TEST(PersonalityScanTest, ModelKeepsEachMessageWithItsFilesPath) {
+  ScanDirectory dir;
+  dir.WritePersonality("ABGOOD.QPF", "Good");
+  dir.Write("ABNONE.QPF", "NAME \"x\"\r\n");
+  dir.Write("CDNONE.QPF", "; nothing here\r\n");
+  MainDialogModel model;
+  model.SetPersonalityDir(dir.Text());
+  const std::vector<ReportedMessage> messages = model.ScanPersonalityDirectory();
+  const std::string base = dir.Text() + "/";
+  EXPECT_EQ(messages, (std::vector<ReportedMessage>{
+                          {"error - couldn't find keyword DEVICE", base + "ABNONE.QPF"},
+                          {"error - couldn't find keyword DEVICE", base + "CDNONE.QPF"}}));
+  EXPECT_EQ(model.PersonalityList().RowCount(), 1u);
+}
+
+TEST(ScanNoticesTest, FewMessagesStayApartManyAreListedInOneBox) {
+  const auto messages = [](std::size_t count) {
+    std::vector<ReportedMessage> list;
+    for (std::size_t i = 0; i < count; ++i) {
+      list.push_back({"error - couldn't find keyword DEVICE", "/p/F" + std::to_string(i) + ".QPF"});
+    }
+    return list;
+  };
+  EXPECT_TRUE(ScanNotices({}).empty());
+  EXPECT_EQ(ScanNotices(messages(kSeparateScanMessages)), messages(kSeparateScanMessages));
+
+  const auto one = ScanNotices(messages(4));
+  ASSERT_EQ(one.size(), 1u);
+  EXPECT_EQ(one[0].caption, "Hoardwright");
+  EXPECT_EQ(one[0].text,
+            "4 personality files are not listed, because of these errors:\n"
+            "\n/p/F0.QPF: error - couldn't find keyword DEVICE"
+            "\n/p/F1.QPF: error - couldn't find keyword DEVICE"
+            "\n/p/F2.QPF: error - couldn't find keyword DEVICE"
+            "\n/p/F3.QPF: error - couldn't find keyword DEVICE");
+
+  // However many files, the box stays readable.
+  const auto many = ScanNotices(messages(600));
+  ASSERT_EQ(many.size(), 1u);
+  EXPECT_EQ(std::count(many[0].text.begin(), many[0].text.end(), '\n'),
+            2 + static_cast<std::ptrdiff_t>(kListedScanMessages));
+  EXPECT_TRUE(many[0].text.ends_with("\n... and 580 more."));
 }
 
 TEST(PersonalityScanTest, EmptyOrMissingDirectoryGivesNoRows) {

@@ -4,6 +4,8 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QKeyEvent>
+#include <QTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -42,6 +44,8 @@ constexpr int kOptionsTop = 176;
 QPushButton* MakeButton(QWidget* parent, const QString& text, const QString& name) {
   auto* button = new QPushButton(text, parent);
   button->setObjectName(name);
+  // Return in a list or a field must not press a button that happens to be the default.
+  button->setAutoDefault(false);
   return button;
 }
 
@@ -64,6 +68,7 @@ CBuildCacheDlg::~CBuildCacheDlg() {
 }
 
 void CBuildCacheDlg::CreateControls() {
+  setObjectName(QStringLiteral("mainDialog"));
   setWindowTitle(QStringLiteral("Qendrale Personality Hoardwright v1.6"));
   // Fixed size, with a minimise box but no maximise box.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -161,7 +166,6 @@ void CBuildCacheDlg::CreateControls() {
   du.Place(*progressBar_, 7, 248, 246, 9);
 
   buildButton_ = MakeButton(this, QStringLiteral("Build Cache"), QStringLiteral("buildButton"));
-  buildButton_->setDefault(true);
   du.Place(*buildButton_, 262, 241, 55, 14);
   closeButton_ = MakeButton(this, QStringLiteral("Close"), QStringLiteral("closeButton"));
   du.Place(*closeButton_, 321, 241, 55, 14);
@@ -193,9 +197,34 @@ QString CBuildCacheDlg::BrowseForFolder(const QString& title) {
 }
 
 void CBuildCacheDlg::ScanPersonalityDirectory() {
-  model_.ScanPersonalityDirectory(reporter_);
+  std::vector<ReportedMessage> messages = model_.ScanPersonalityDirectory();
   currentDirEdit_->setText(PathText(model_.PersonalityDir()));
   ShowPersonalityList();
+  pendingNotices_ = ui::ScanNotices(messages);
+  // At start-up the window is not on the screen yet; its first show brings the messages.
+  if (isVisible()) ShowPendingNotices();
+}
+
+void CBuildCacheDlg::ShowPendingNotices() {
+  const std::vector<ReportedMessage> notices = std::move(pendingNotices_);
+  pendingNotices_.clear();
+  for (const ReportedMessage& notice : notices) reporter_.ShowMessage(notice.text, notice.caption);
+}
+
+void CBuildCacheDlg::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!pendingNotices_.empty()) {
+    QTimer::singleShot(0, this, &CBuildCacheDlg::ShowPendingNotices);
+  }
+}
+
+void CBuildCacheDlg::keyPressEvent(QKeyEvent* event) {
+  // Escape would end the program at once; the window closes only through Close or its frame.
+  if (event->key() == Qt::Key_Escape) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 void CBuildCacheDlg::SaveSettings() const { desktop::SaveSettings(model_); }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string_view>
+#include <vector>
 
 #include "core/CancelToken.h"
 #include "ui/MainDialogModel.h"
@@ -83,16 +84,20 @@ class CBuildCacheDlg : public QDialog {
   QGroupBox& CacheTypeGroup() { return *cacheTypeGroup_; }
 
  public slots:
-  // Escape and Close end the program, but not while a build runs.
+  // Close ends the program, but not while a build runs.
   void reject() override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void CreateControls();
   void InitDialog();
 
+  // The scan's messages, owned by this window once it is on the screen.
+  void ShowPendingNotices();
   void OnBrowse();
   void OnAdd();
   void OnAddAll();
@@ -108,6 +113,7 @@ class CBuildCacheDlg : public QDialog {
 
   ui::MainDialogModel model_;
   MessageBoxReporter reporter_;
+  std::vector<ReportedMessage> pendingNotices_;
   FolderPicker folderPicker_;
   bool building_ = false;
   CancelToken* buildCancel_ = nullptr;  // the running build's
