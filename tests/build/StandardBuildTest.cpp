@@ -10,6 +10,7 @@
 #include "personality/KeywordReaders.h"
 #include "personality/ShapeLibraryReader.h"
 #include "resources/EmbeddedResources.h"
+#include "ui/LeftOutReasons.h"
 
 namespace hoardwright {
 namespace {
@@ -221,7 +222,9 @@ TEST_F(StandardBuildTest, InteractiveBuildTalksToTheHostInOrder) {
                        "DispatchPendingMessages", "SetProgressPosition|0", "SetStatusText|INFO",
                        "DispatchPendingMessages", "SetProgressPosition|0", "SetStatusText|" + one,
                        "DispatchPendingMessages", "SetProgressPosition|1", "SetStatusText|" + two,
+                       // The bar runs again while the compressed stream goes out.
                        "SetStatusText|Compressing...", "SetProgressRange|1590",
+                       "SetProgressPosition|0", "SetProgressPosition|1590",
                        "ShowResult|" + size + "|2", "SetStatusText| ", "ShowProgress|0"}));
 
   // The edited values made the file and its info personality.
@@ -270,6 +273,31 @@ TEST_F(StandardBuildTest, PersonalitiesThatFailAreLeftOutWithTheirMessages) {
   EXPECT_EQ(host_.resultCount, 5);
   // The good ones follow each other without a gap.
   ExpectCacheOf(ReadBytes(DefaultOutput()), {"05-Dec-2026", "Tester", 5, ""}, {good1, good2}, {});
+}
+
+// The result dialog says why each left-out personality is not in the cache.
+TEST_F(StandardBuildTest, LeftOutPersonalitiesAreDescribedWithTheirReasons) {
+  const std::string noDevice = AddFile("CDNODEV.QPF", "TYPE 1\r\n");
+  const std::string broken = AddFile("EFBROKEN.QPF", "DEVICE  Broken\r\nMINDMX=1\r\n");
+  std::string badDmx = PersonalityText("BadDmx");
+  // The channel line ends after its third column.
+  badDmx.replace(badDmx.find("    1  100"), badDmx.find("\r\nEND") - badDmx.find("    1  100"), "");
+  const std::string dmx = AddFile("GHDMX.QPF", badDmx);
+  const std::string missing = DirText(*personalities_) + "IJMISSING.QPF";
+  request_.entries = {AddFile("ABGOOD.QPF", PersonalityText("Good")), noDevice, broken, dmx,
+                      missing};
+  request_.unattended = true;
+  const StandardBuildResult result = Build();
+  ASSERT_TRUE(result.cacheWritten);
+  const auto lines = ui::DescribeLeftOut(result.leftOut, LoadManufacturerMap());
+  EXPECT_EQ(lines, (std::vector<ui::LeftOutLine>{
+                       {noDevice, "no DEVICE line"},
+                       {broken, "line 1: missing keyword TYPE: no line starts with it after line 1"},
+                       {dmx, "line 12, column 4: malformed DMX channel line 12: column 4 (a number) "
+                             "is missing"},
+                       {missing, "cannot be opened: No such file or directory"}}));
+  EXPECT_EQ(ui::LeftOutHeading(1), "1 personality was left out of the cache:");
+  EXPECT_EQ(ui::LeftOutHeading(4), "4 personalities were left out of the cache:");
 }
 
 TEST_F(StandardBuildTest, MoreThan5000PersonalitiesAreRefused) {

@@ -136,6 +136,7 @@ class DesktopDialogsTest : public QObject {
   void acceptedBuildWritesTheCacheAndSettings();
   void cancelledBuildWritesNothing();
   void closingTheWindowStopsTheBuild();
+  void cancelStopsTheBuildAndKeepsTheEarlierCache();
   void failingPersonalityIsReportedUnderItsPath();
   void detailsDialogFieldsNotesAndBrowse();
   void resultDialogShowsTicksAndCrosses_data();
@@ -160,6 +161,9 @@ class DesktopDialogsTest : public QObject {
   static void RunBuild(CBuildCacheDlg& dialog);
   // Writes a personality file without a DEVICE line into the personality directory.
   QString WriteBrokenPersonality(const QString& name) const;
+  // An example file loses its DEVICE line (and DEVICEADDRESS, which would be taken for it),
+  // after it was listed; its path.
+  QString BreakPersonality(const QString& name) const;
 
   QTemporaryDir root_;
   QString settingsDir_;
@@ -226,6 +230,15 @@ QString DesktopDialogsTest::WriteBrokenPersonality(const QString& name) const {
   const QString path = persDir_ + QLatin1Char('/') + name;
   QFile file(path);
   if (file.open(QIODevice::WriteOnly)) file.write("NAME \"No\" \"Device\"\r\nTYPE 1 1 M\r\n");
+  return path;
+}
+
+QString DesktopDialogsTest::BreakPersonality(const QString& name) const {
+  const QString path = persDir_ + QLatin1Char('/') + name;
+  QByteArray text = ReadFile(path);
+  text.replace("DEVICE", "; NO DEVICE");
+  QFile file(path);
+  if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(text);
   return path;
 }
 
@@ -416,7 +429,7 @@ void DesktopDialogsTest::buildWithAnEmptyCacheListOnlyReports() {
   Show(dialog);
   ModalScript modals;
   modals.ExpectMessage();
-  QTest::mouseClick(&dialog.BuildCacheButton(), Qt::LeftButton);
+  RunBuild(dialog);
   QVERIFY(modals.Done());
   QCOMPARE(modals.Unexpected(), QStringList());
   QCOMPARE(modals.Messages().size(), std::size_t{1});
@@ -468,7 +481,7 @@ void DesktopDialogsTest::acceptedBuildWritesTheCacheAndSettings() {
     marks = ReadMarks(result);
     QTest::mouseClick(&result.OkButton(), Qt::LeftButton);
   });
-  QTest::mouseClick(&dialog.BuildCacheButton(), Qt::LeftButton);
+  RunBuild(dialog);
   QVERIFY(modals.Done());
   QCOMPARE(modals.Unexpected(), QStringList());
 
@@ -528,7 +541,7 @@ void DesktopDialogsTest::cancelledBuildWritesNothing() {
     QTest::keyClicks(&details.CreatedByEdit(), QStringLiteral(" and friends"));
     QTest::mouseClick(&details.CancelButton(), Qt::LeftButton);
   });
-  QTest::mouseClick(&dialog.BuildCacheButton(), Qt::LeftButton);
+  RunBuild(dialog);
   QVERIFY(modals.Done());
   // No result dialog, no message.
   QCOMPARE(modals.Unexpected(), QStringList());
@@ -557,22 +570,18 @@ void DesktopDialogsTest::closingTheWindowStopsTheBuild() {
   CBuildCacheDlg dialog;
   Show(dialog);
   QTest::mouseClick(&dialog.AddAllButton(), Qt::LeftButton);
-  // Closes the window once the build has made its working directory.
+  // The build waits on the message of a file that lost its DEVICE line; the window is closed
+  // meanwhile.
+  BreakPersonality(QStringLiteral("LTDIMMER.QPF"));
   bool closedDuringBuild = false;
-  QTimer closer;
-  closer.setInterval(0);
-  connect(&closer, &QTimer::timeout, &dialog, [&] {
-    if (QDir(tmp.path()).isEmpty()) return;
-    closer.stop();
-    closedDuringBuild = dialog.Building();
-    dialog.close();
-  });
   ModalScript modals;
-  modals.Expect<CBuildDetailsDlg>([&](CBuildDetailsDlg& details) {
-    closer.start();
-    QTest::mouseClick(&details.OkButton(), Qt::LeftButton);
+  modals.Expect<CBuildDetailsDlg>([](CBuildDetailsDlg& details) { details.OkButton().click(); });
+  modals.Expect<QMessageBox>([&](QMessageBox& box) {
+    closedDuringBuild = dialog.Building() && !QDir(tmp.path()).isEmpty();
+    dialog.close();
+    box.button(QMessageBox::Ok)->click();
   });
-  QTest::mouseClick(&dialog.BuildCacheButton(), Qt::LeftButton);
+  RunBuild(dialog);
   qputenv("TMPDIR", savedTmpdir);
 
   QVERIFY(modals.Done());
@@ -586,20 +595,62 @@ void DesktopDialogsTest::closingTheWindowStopsTheBuild() {
   QVERIFY(QDir(tmp.path()).isEmpty());
 }
 
+// Cancel stops the build that runs behind the window: no cache is written, the earlier one
+// stays as it was, and the working files are gone. A message the build waits on holds it
+// still at a known point.
+void DesktopDialogsTest::cancelStopsTheBuildAndKeepsTheEarlierCache() {
+  QTemporaryDir tmp;
+  QVERIFY(tmp.isValid());
+  const QByteArray savedTmpdir = qgetenv("TMPDIR");
+  qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+  const QString cachePath = outputDir_ + QStringLiteral("OMK01PER.CMP");
+  {
+    QFile earlier(cachePath);
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.write("earlier");
+  }
+  CBuildCacheDlg dialog;
+  Show(dialog);
+  QTest::mouseClick(&dialog.AddAllButton(), Qt::LeftButton);
+  BreakPersonality(QStringLiteral("LTDIMMER.QPF"));
+
+  ModalScript modals;
+  modals.Expect<CBuildDetailsDlg>([](CBuildDetailsDlg& details) { details.OkButton().click(); });
+  bool cancelShown = false;
+  bool buildHidden = false;
+  bool workingFiles = false;
+  modals.Expect<QMessageBox>([&](QMessageBox& box) {
+    cancelShown = dialog.CancelButton().isVisible() && dialog.CancelButton().isEnabled();
+    buildHidden = !dialog.BuildCacheButton().isVisible();
+    workingFiles = !QDir(tmp.path()).isEmpty();
+    dialog.CancelButton().click();
+    box.button(QMessageBox::Ok)->click();
+  });
+  RunBuild(dialog);
+  qputenv("TMPDIR", savedTmpdir);
+
+  QVERIFY(modals.Done());
+  // No further message of the cancelled build, no result dialog.
+  QCOMPARE(modals.Unexpected(), QStringList());
+  QVERIFY(cancelShown);
+  QVERIFY(buildHidden);
+  QVERIFY(workingFiles);
+  QCOMPARE(ReadFile(cachePath), QByteArray("earlier"));
+  QCOMPARE(QDir(outputDir_).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+           QStringList{QStringLiteral("OMK01PER.CMP")});
+  QVERIFY(QDir(tmp.path()).isEmpty());
+  // Ready for the next build.
+  QVERIFY(dialog.isVisible());
+  QVERIFY(dialog.BuildCacheButton().isVisible() && dialog.BuildCacheButton().isEnabled());
+  QVERIFY(!dialog.CancelButton().isVisible());
+  QVERIFY(!dialog.ProgressBar().isVisible());
+}
+
 void DesktopDialogsTest::failingPersonalityIsReportedUnderItsPath() {
   CBuildCacheDlg dialog;
   Show(dialog);
   QTest::mouseClick(&dialog.AddAllButton(), Qt::LeftButton);
-  // The file loses its DEVICE line (and DEVICEADDRESS, which would be taken for it) after it
-  // was listed.
-  const QString broken = persDir_ + QStringLiteral("/LTDIMMER.QPF");
-  QByteArray text = ReadFile(broken);
-  text.replace("DEVICE", "; NO DEVICE");
-  {
-    QFile file(broken);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(text);
-  }
+  const QString broken = BreakPersonality(QStringLiteral("LTDIMMER.QPF"));
 
   ModalScript modals;
   modals.Expect<CBuildDetailsDlg>(
@@ -616,10 +667,16 @@ void DesktopDialogsTest::failingPersonalityIsReportedUnderItsPath() {
     buildDisabled = !dialog.BuildCacheButton().isEnabled();
     caption = box.windowTitle();
     message = box.text();
-    modals.Expect<CResultDlg>([](CResultDlg& result) { result.accept(); });
     box.button(QMessageBox::Ok)->click();
   });
-  QTest::mouseClick(&dialog.BuildCacheButton(), Qt::LeftButton);
+  // The result says where the cache went and what was left out of it, and why.
+  QStringList resultTexts;
+  modals.Expect<CResultDlg>([&](CResultDlg& result) {
+    resultTexts << result.PathLabel().text() << result.LeftOutLabel().text()
+                << result.LeftOutList().toPlainText();
+    result.accept();
+  });
+  RunBuild(dialog);
   QVERIFY(modals.Done());
   QCOMPARE(modals.Unexpected(), QStringList());
   QCOMPARE(modals.Messages().size(), std::size_t{1});
@@ -632,6 +689,10 @@ void DesktopDialogsTest::failingPersonalityIsReportedUnderItsPath() {
   QVERIFY(buildDisabled);
   QCOMPARE(IndexRecordCount(ReadFile(outputDir_ + QStringLiteral("OMK01PER.CMP"))),
            kExampleCount);  // eleven personalities and the info personality
+  QCOMPARE(resultTexts,
+           (QStringList{QStringLiteral("Written to ") + outputDir_ + QStringLiteral("OMK01PER.CMP"),
+                        QStringLiteral("1 personality was left out of the cache:"),
+                        broken + QStringLiteral("\n    no DEVICE line")}));
 }
 
 void DesktopDialogsTest::detailsDialogFieldsNotesAndBrowse() {
@@ -711,6 +772,12 @@ void DesktopDialogsTest::resultDialogShowsTicksAndCrosses() {
   QVERIFY(QTest::qWaitForWindowExposed(&result));
   QCOMPARE(result.windowTitle(), QStringLiteral("Cache File"));
   QCOMPARE(result.SizeLabel().text(), sizeText);
+  // "will work with" stands only above at least one tick.
+  QCOMPARE(result.IntroLabel().text(),
+           fits.contains(true)
+               ? QStringLiteral("This cache file will work with the following desks :-")
+               : QStringLiteral("This cache file will not work with any of these desks:"));
+  QVERIFY(!result.PathLabel().isVisible());
   const QStringList names{QStringLiteral("Tiber"), QStringLiteral("Ostra Mk1"),
                           QStringLiteral("Verdane Mk1")};
   const QStringList limits{QStringLiteral("(limit 91k)"), QStringLiteral("(limit 96k)"),

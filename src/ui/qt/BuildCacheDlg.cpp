@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <algorithm>
 #include <climits>
+#include <limits>
 #include <exception>
 #include <initializer_list>
 #include <new>
@@ -26,6 +27,7 @@
 #include "ui/qt/DesktopSettings.h"
 #include "ui/qt/DialogUnits.h"
 #include "ui/qt/PersonalityListView.h"
+#include "ui/qt/ResultDlg.h"
 #include "ui/qt/TextConversion.h"
 
 namespace hoardwright::desktop {
@@ -40,6 +42,8 @@ constexpr int kListHeight = 124;
 constexpr int kMiddleButtonX = 164;
 constexpr int kMiddleButtonWidth = 55;
 constexpr int kOptionsTop = 176;
+// How often the window shows a running build's progress.
+constexpr int kProgressMilliseconds = 50;
 
 QPushButton* MakeButton(QWidget* parent, const QString& text, const QString& name) {
   auto* button = new QPushButton(text, parent);
@@ -62,6 +66,15 @@ CBuildCacheDlg::CBuildCacheDlg(QWidget* parent)
 }
 
 CBuildCacheDlg::~CBuildCacheDlg() {
+  // A build still running is stopped; the window's thread answers what it asks meanwhile.
+  destroying_ = true;
+  if (build_) {
+    CancelBuild();
+    while (build_ && !build_->ended.load()) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    if (build_) build_->thread.join();
+  }
   // The views show rows of the lists, which go before the widgets would.
   delete personalityView_;
   delete cacheView_;
@@ -167,8 +180,15 @@ void CBuildCacheDlg::CreateControls() {
 
   buildButton_ = MakeButton(this, QStringLiteral("Build Cache"), QStringLiteral("buildButton"));
   du.Place(*buildButton_, 262, 241, 55, 14);
+  // Cancel takes Build Cache's place while a build runs.
+  cancelButton_ = MakeButton(this, QStringLiteral("Cancel"), QStringLiteral("cancelButton"));
+  du.Place(*cancelButton_, 262, 241, 55, 14);
+  cancelButton_->hide();
   closeButton_ = MakeButton(this, QStringLiteral("Close"), QStringLiteral("closeButton"));
   du.Place(*closeButton_, 321, 241, 55, 14);
+  progressTimer_ = new QTimer(this);
+  progressTimer_->setInterval(kProgressMilliseconds);
+  connect(progressTimer_, &QTimer::timeout, this, &CBuildCacheDlg::ShowBuildProgress);
 
   connect(browseButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnBrowse);
   connect(addButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnAdd);
@@ -176,6 +196,7 @@ void CBuildCacheDlg::CreateControls() {
   connect(removeButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnRemove);
   connect(removeAllButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnRemoveAll);
   connect(buildButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnBuildCache);
+  connect(cancelButton_, &QPushButton::clicked, this, &CBuildCacheDlg::CancelBuild);
   connect(closeButton_, &QPushButton::clicked, this, &CBuildCacheDlg::reject);
 }
 
@@ -220,7 +241,9 @@ void CBuildCacheDlg::showEvent(QShowEvent* event) {
 
 void CBuildCacheDlg::keyPressEvent(QKeyEvent* event) {
   // Escape would end the program at once; the window closes only through Close or its frame.
+  // During a build it is the Cancel button's key.
   if (event->key() == Qt::Key_Escape) {
+    CancelBuild();
     event->accept();
     return;
   }
@@ -298,38 +321,81 @@ void CBuildCacheDlg::ShowOptions() {
 
 void CBuildCacheDlg::OnBuildCache() {
   if (building_) return;
-  const ui::BuildRequest request = model_.MakeBuildRequest();
-  CancelToken cancel;
-  buildCancel_ = &cancel;
+  build_ = std::make_unique<RunningBuild>();
+  build_->request = model_.MakeBuildRequest();
+  build_->host = std::make_unique<DesktopBuildHost>(*this, build_->progress, build_->cancel);
+  shownProgress_ = {};
   SetBuilding(true);
-  // Nothing may leave a slot by an exception; the build's files are gone by the time it gets
-  // here.
+  progressTimer_->start();
+  build_->thread = std::thread([this] {
+    RunBuild();
+    build_->ended.store(true);
+    QMetaObject::invokeMethod(this, &CBuildCacheDlg::FinishBuild, Qt::QueuedConnection);
+  });
+}
+
+void CBuildCacheDlg::RunBuild() {
+  RunningBuild& build = *build_;
+  // Nothing may leave the thread by an exception; the build's files are gone by the time it
+  // gets here.
   try {
-    if (request.cacheType == ui::CacheType::Standard) {
-      DesktopBuildHost host(*this);
+    if (build.request.cacheType == ui::CacheType::Standard) {
       StandardBuildOptions options;
-      options.cancel = &cancel;
-      BuildStandardCache(request, host, options);
+      options.cancel = &build.cancel;
+      build.result = BuildStandardCache(build.request, *build.host, options);
+      if (build.result.cacheWritten) {
+        build.leftOut = ui::DescribeLeftOut(build.result.leftOut, model_.Manufacturers());
+      }
     } else {
       extended::ExtendedBuildOptions options;
-      options.cancel = &cancel;
-      extended::BuildExtendedCache(request, reporter_, options);
+      options.cancel = &build.cancel;
+      extended::BuildExtendedCache(build.request, *build.host, options);
     }
   } catch (const std::bad_alloc&) {
-    reporter_.ShowMessage("Not enough memory to complete build!");
+    build.failure = "Not enough memory to complete build!";
   } catch (const std::exception& error) {
-    reporter_.ShowMessage(std::string("The build stopped: ") + error.what());
-  }
-  buildCancel_ = nullptr;
-  SetBuilding(false);
-  if (closeAfterBuild_) {
-    closeAfterBuild_ = false;
-    QDialog::reject();
+    build.failure = std::string("The build stopped: ") + error.what();
   }
 }
 
+void CBuildCacheDlg::FinishBuild() {
+  if (!build_) return;
+  build_->thread.join();
+  progressTimer_->stop();
+  ShowBuildProgress();
+  const std::unique_ptr<RunningBuild> build = std::move(build_);
+  SetBuilding(false);
+  if (destroying_) return;
+  if (!build->failure.empty()) reporter_.ShowMessage(build->failure);
+  if (closeAfterBuild_) {
+    closeAfterBuild_ = false;
+    QDialog::reject();
+    return;
+  }
+  if (build->result.cacheWritten) {
+    CResultDlg result(this);
+    result.CacheSize = static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        build->result.cacheSize, 0, std::numeric_limits<std::int32_t>::max()));
+    result.PersonalityCount = static_cast<std::int32_t>(build->request.entries.size());
+    result.OutputPath = build->result.outputPath.string();
+    result.LeftOut = build->leftOut;
+    result.exec();
+  }
+}
+
+void CBuildCacheDlg::ShowBuildProgress() {
+  if (!build_) return;
+  const BuildProgress::Snapshot now = build_->progress.Read();
+  if (now == shownProgress_) return;
+  if (now.maximum != shownProgress_.maximum) SetProgressRange(now.maximum);
+  if (now.position != shownProgress_.position) SetProgressPosition(now.position);
+  if (now.visible != shownProgress_.visible) ShowProgress(now.visible);
+  if (now.status != shownProgress_.status) SetStatusText(now.status);
+  shownProgress_ = now;
+}
+
 void CBuildCacheDlg::CancelBuild() {
-  if (buildCancel_ != nullptr) buildCancel_->Cancel();
+  if (build_) build_->cancel.Cancel();
 }
 
 void CBuildCacheDlg::SetBuilding(bool building) {
@@ -340,6 +406,9 @@ void CBuildCacheDlg::SetBuilding(bool building) {
     control->setEnabled(!building);
   }
   for (QCheckBox* option : tableOptions_) option->setEnabled(!building);
+  buildButton_->setVisible(!building);
+  cancelButton_->setVisible(building);
+  if (building) cancelButton_->setFocus();
 }
 
 void CBuildCacheDlg::reject() {
@@ -348,8 +417,7 @@ void CBuildCacheDlg::reject() {
 }
 
 void CBuildCacheDlg::closeEvent(QCloseEvent* event) {
-  // Closed during a build (it lets the window take input between two personalities): the build
-  // stops and cleans up first, then the window closes.
+  // Closed during a build: the build stops and cleans up first, then the window closes.
   if (building_) {
     CancelBuild();
     closeAfterBuild_ = true;

@@ -6,12 +6,20 @@
 #include <QDialog>
 #include <QString>
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string_view>
 #include <vector>
 
+#include <memory>
+#include <optional>
+#include <thread>
+
+#include "build/BuildProgress.h"
+#include "build/StandardBuild.h"
 #include "core/CancelToken.h"
+#include "ui/LeftOutReasons.h"
 #include "ui/MainDialogModel.h"
 #include "ui/qt/MessageBoxReporter.h"
 
@@ -22,9 +30,11 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QTimer;
 
 namespace hoardwright::desktop {
 
+class DesktopBuildHost;
 class PersonalityListView;
 
 class CBuildCacheDlg : public QDialog {
@@ -60,9 +70,14 @@ class CBuildCacheDlg : public QDialog {
   bool Building() const { return building_; }
 
   // The Build Cache command: the standard build when Normal is checked, otherwise the extended.
+  // The build runs on a thread of its own; this returns at once, and the window shows the
+  // result dialog when the build has ended.
   void OnBuildCache();
-  // Asks the running build, if any, to stop: it writes no cache and removes its working files.
+  // Asks the running build, if any, to stop: it writes no cache, leaves an earlier one as it was
+  // and removes its working files.
   void CancelBuild();
+  // Shows the running build's progress and status now (a timer does so while it runs).
+  void ShowBuildProgress();
 
   PersonalityListView& PersonalityListWidget() { return *personalityView_; }
   PersonalityListView& CacheListWidget() { return *cacheView_; }
@@ -76,6 +91,7 @@ class CBuildCacheDlg : public QDialog {
   QPushButton& RemoveButton() { return *removeButton_; }
   QPushButton& RemoveAllButton() { return *removeAllButton_; }
   QPushButton& BuildCacheButton() { return *buildButton_; }
+  QPushButton& CancelButton() { return *cancelButton_; }
   QPushButton& CloseButton() { return *closeButton_; }
   QCheckBox& PresetFocusBox() { return *tableOptions_[0]; }
   QCheckBox& RangeTablesBox() { return *tableOptions_[1]; }
@@ -110,14 +126,33 @@ class CBuildCacheDlg : public QDialog {
   void ShowOptions();
   // While a build runs, nothing that changes its inputs can be used.
   void SetBuilding(bool building);
+  // On the build's thread: the build, and the reasons for what it left out.
+  void RunBuild();
+  // Back on the window's thread once the build has ended.
+  void FinishBuild();
 
   ui::MainDialogModel model_;
   MessageBoxReporter reporter_;
   std::vector<ReportedMessage> pendingNotices_;
   FolderPicker folderPicker_;
   bool building_ = false;
-  CancelToken* buildCancel_ = nullptr;  // the running build's
-  bool closeAfterBuild_ = false;        // the window was closed during the build
+  bool closeAfterBuild_ = false;  // the window was closed during the build
+  bool destroying_ = false;
+  // The running build's: what it builds, how it is stopped, what it shows, and what came of it.
+  struct RunningBuild {
+    ui::BuildRequest request;
+    CancelToken cancel;
+    BuildProgress progress;
+    std::unique_ptr<DesktopBuildHost> host;
+    StandardBuildResult result;
+    std::vector<ui::LeftOutLine> leftOut;
+    std::string failure;  // a message for an exception that ended the build
+    std::thread thread;
+    std::atomic<bool> ended{false};
+  };
+  std::unique_ptr<RunningBuild> build_;
+  BuildProgress::Snapshot shownProgress_;
+  QTimer* progressTimer_ = nullptr;
 
   QLineEdit* currentDirEdit_ = nullptr;
   QPushButton* browseButton_ = nullptr;
@@ -132,6 +167,7 @@ class CBuildCacheDlg : public QDialog {
   QLabel* statusLine_ = nullptr;
   QProgressBar* progressBar_ = nullptr;
   QPushButton* buildButton_ = nullptr;
+  QPushButton* cancelButton_ = nullptr;
   QPushButton* closeButton_ = nullptr;
   QGroupBox* cacheTypeGroup_ = nullptr;
   QRadioButton* normalChoice_ = nullptr;

@@ -75,9 +75,19 @@ void ScreenshotTour::BuildCache() {
       static_cast<CBuildDetailsDlg&>(shown).OkButton().click();
     });
   });
-  // The build runs here, through its modal dialogs; the main dialog closes when it is over.
+  // The build runs on its own thread; the main dialog closes when it is over.
   dialog_.BuildCacheButton().click();
-  dialog_.accept();
+  CloseAfterBuild();
+}
+
+void ScreenshotTour::CloseAfterBuild() {
+  QTimer::singleShot(kPollMilliseconds, this, [this] {
+    if (dialog_.Building() || QApplication::activeModalWidget() != nullptr) {
+      CloseAfterBuild();
+      return;
+    }
+    dialog_.accept();
+  });
 }
 
 void ScreenshotTour::WhenModal(const char* className, std::function<void(QWidget&)> act,

@@ -32,6 +32,7 @@ class ScreenshotTour : public QObject {
  private:
   void FillLists();
   void BuildCache();
+  void CloseAfterBuild();
   // Calls `act` with the modal dialog of the given class once it is on the screen, settled.
   void WhenModal(const char* className, std::function<void(QWidget&)> act, int attempts = 0);
   void FillDetails(QWidget& details);
