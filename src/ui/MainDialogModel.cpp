@@ -1,6 +1,7 @@
 #include "ui/MainDialogModel.h"
 
 #include <algorithm>
+#include <set>
 
 #include "ui/PersonalityScan.h"
 
@@ -57,8 +58,19 @@ std::vector<ReportedMessage> MainDialogModel::ScanPersonalityDirectory() {
   };
   PersonalityScan scan = ui::ScanPersonalityDirectory(personalityDir_, manufacturers_, collected,
                                                       personalityList_.Sort(), tag);
+  // A rescan of the same directory keeps the rows that are still there selected.
+  const bool sameDirectory = scan.personalityDir == personalityDir_;
+  std::set<std::string> selected;
+  for (std::size_t row : personalityList_.SelectedIndices()) {
+    if (sameDirectory) selected.insert(personalityList_.Row(row).filePath);
+  }
   personalityDir_ = std::move(scan.personalityDir);
   personalityList_.Assign(std::move(scan.entries));
+  for (std::size_t row = 0; row < personalityList_.RowCount() && !selected.empty(); ++row) {
+    if (selected.contains(personalityList_.Row(row).filePath) && personalityList_.Shown(row)) {
+      personalityList_.SetSelected(row, true);
+    }
+  }
   return messages;
 }
 
@@ -77,7 +89,7 @@ void MainDialogModel::Add() {
 }
 
 void MainDialogModel::AddAll() {
-  for (std::size_t row = 0; row < personalityList_.RowCount(); ++row) CopyToCacheList(row);
+  for (std::size_t row : personalityList_.ShownRows()) CopyToCacheList(row);
   cacheList_.SortByState();
   UpdateCacheLabel();
 }
@@ -90,7 +102,12 @@ void MainDialogModel::Remove() {
 }
 
 void MainDialogModel::RemoveAll() {
-  cacheList_.Clear();
+  if (cacheList_.Filter().empty()) {
+    cacheList_.Clear();
+  } else {
+    const std::vector<std::size_t> shown = cacheList_.ShownRows();
+    for (auto it = shown.rbegin(); it != shown.rend(); ++it) cacheList_.RemoveAt(*it);
+  }
   UpdateCacheLabel();
 }
 

@@ -44,10 +44,12 @@ class MainDialogModel {
   // one (the text the current-directory field shows). ReadDevice's messages go to `reporter`.
   void ScanPersonalityDirectory(Reporter& reporter);
   // The same, keeping ReadDevice's messages for the caller to show once the window can own
-  // them; each comes with its file's path as caption.
+  // them; each comes with its file's path as caption. A rescan of the same directory keeps the
+  // selection of the rows still listed, and the list's sort state and filter.
   std::vector<ReportedMessage> ScanPersonalityDirectory();
 
-  // The list buttons. Add does nothing at all when no personality row is selected.
+  // The list buttons. Add does nothing at all when no personality row is selected; Add All and
+  // Remove All take the rows their list's filter shows (all rows without a filter).
   void CopyToCacheList(std::size_t personalityRow);
   void Add();
   void AddAll();

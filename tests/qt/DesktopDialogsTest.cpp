@@ -150,6 +150,10 @@ class DesktopDialogsTest : public QObject {
   void detailsFieldsTakeOnlyWhatTheCacheKeeps();
   void escapeAndReturnNeitherCloseNorBuild();
 
+  // The window as a modern one.
+  void windowGrowsWithItsListsAndIsRemembered();
+  void filterShowsMatchingRowsAndAddAllTakesThem();
+
  private:
   // Stores the three settings as a previous session would have.
   void StoreSettings(const QString& defaultDir, const QString& outputDir,
@@ -258,8 +262,19 @@ void DesktopDialogsTest::startsOnTheStoredDirectoryWithOptionsChecked() {
   QCOMPARE(ColumnTexts(list, 1).first(), QStringLiteral("American DJ"));
   QCOMPARE(list.model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Device"));
   QCOMPARE(list.model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Manufacturer"));
-  QCOMPARE(list.header()->sectionSize(0), 100);
-  QCOMPARE(list.header()->sectionSize(1), 100);
+  // Columns fit their contents, and are at least 100 pixels wide; the sort column shows its
+  // arrow.
+  for (int column = 0; column < 2; ++column) {
+    QVERIFY(list.header()->sectionSize(column) >= 100);
+    for (const QString& text : ColumnTexts(list, column)) {
+      QVERIFY(list.header()->sectionSize(column) > list.fontMetrics().horizontalAdvance(text));
+    }
+  }
+  QCOMPARE(list.header()->sectionResizeMode(0), QHeaderView::Interactive);
+  QVERIFY(list.header()->isSortIndicatorShown());
+  QCOMPARE(list.header()->sortIndicatorSection(), 0);
+  QCOMPARE(list.header()->sortIndicatorOrder(), Qt::AscendingOrder);
+  QCOMPARE(dialog.PersonalityCount().text(), QStringLiteral("12 personalities"));
   QCOMPARE(list.selectionMode(), QAbstractItemView::ExtendedSelection);
   QCOMPARE(list.selectionBehavior(), QAbstractItemView::SelectRows);
 
@@ -399,7 +414,7 @@ void DesktopDialogsTest::browseRescansAndSavesTheDirectory() {
   QTest::mouseClick(&dialog.AddAllButton(), Qt::LeftButton);
   QStringList titles;
   QString answer;
-  dialog.SetFolderPicker([&](QWidget* owner, const QString& title) {
+  dialog.SetFolderPicker([&](QWidget* owner, const QString& title, const QString&) {
     if (owner != &dialog) return QStringLiteral("/wrong/owner");
     titles << title;
     return answer;
@@ -446,7 +461,7 @@ void DesktopDialogsTest::acceptedBuildWritesTheCacheAndSettings() {
   CBuildCacheDlg dialog;
   Show(dialog);
   QString pickerOwner;
-  dialog.SetFolderPicker([&](QWidget* owner, const QString& title) {
+  dialog.SetFolderPicker([&](QWidget* owner, const QString& title, const QString&) {
     pickerOwner = QString::fromLatin1(owner->metaObject()->className());
     return title == QStringLiteral("Choose output directory") ? chosenOutput : QString();
   });
@@ -700,7 +715,7 @@ void DesktopDialogsTest::detailsDialogFieldsNotesAndBrowse() {
   const QString chosen = QFileInfo(persDir_).path() + QStringLiteral("/caches");
   QVERIFY(QDir().mkpath(chosen));
   QStringList answers{QString(), chosen};
-  dialog.SetFolderPicker([&](QWidget*, const QString&) { return answers.takeFirst(); });
+  dialog.SetFolderPicker([&](QWidget*, const QString&, const QString&) { return answers.takeFirst(); });
   CBuildDetailsDlg details(&dialog);
   details.CacheDate = kCacheDate;
   details.FileCount = 7;
@@ -836,7 +851,7 @@ void DesktopDialogsTest::detailsOkRefusesAnUnusableOutputPlace() {
     details.OkButton().click();
     stillOpen << details.isVisible();
     // A directory that is there, but no file name.
-    dialog.SetFolderPicker([&](QWidget*, const QString&) { return outputDir_; });
+    dialog.SetFolderPicker([&](QWidget*, const QString&, const QString&) { return outputDir_; });
     details.BrowseButton().click();
     details.OutputFileNameEdit().clear();
     details.OkButton().click();
@@ -965,6 +980,64 @@ void DesktopDialogsTest::escapeAndReturnNeitherCloseNorBuild() {
   QVERIFY(focusMoved);
   QCOMPARE(Settings()->value(QStringLiteral("CreatedBy")).toString(), QStringLiteral("Stage crew"));
   QVERIFY(QDir(outputDir_).isEmpty());
+}
+
+void DesktopDialogsTest::windowGrowsWithItsListsAndIsRemembered() {
+  QRect placed;
+  {
+    CBuildCacheDlg dialog;
+    Show(dialog);
+    const QSize listBefore = dialog.PersonalityListWidget().size();
+    const QSize larger = dialog.size() + QSize(300, 200);
+    dialog.resize(larger);
+    QTRY_COMPARE(dialog.size(), larger);
+    QTRY_VERIFY(dialog.PersonalityListWidget().width() > listBefore.width() + 100);
+    QVERIFY(dialog.PersonalityListWidget().height() > listBefore.height() + 150);
+    QVERIFY(dialog.CacheListWidget().width() > listBefore.width() + 100);
+    placed = dialog.geometry();
+    dialog.CloseButton().click();
+  }
+  CBuildCacheDlg again;
+  Show(again);
+  QCOMPARE(again.size(), placed.size());
+  // The three settings are untouched by it.
+  QCOMPARE(Settings()->childKeys().size(), 3);
+}
+
+void DesktopDialogsTest::filterShowsMatchingRowsAndAddAllTakesThem() {
+  CBuildCacheDlg dialog;
+  Show(dialog);
+  PersonalityListView& list = dialog.PersonalityListWidget();
+  // Device or manufacturer, any case, as it is typed.
+  QTest::keyClicks(&dialog.PersonalityFilter(), QStringLiteral("aMeRiCaN"));
+  const QStringList american = ColumnTexts(list, 1);
+  QVERIFY(!american.isEmpty());
+  QVERIFY(american.size() < kExampleCount);
+  for (const QString& maker : american) QCOMPARE(maker, QStringLiteral("American DJ"));
+  QCOMPARE(dialog.PersonalityCount().text(),
+           QStringLiteral("%1 of %2 shown").arg(american.size()).arg(kExampleCount));
+
+  QTest::mouseClick(&dialog.AddAllButton(), Qt::LeftButton);
+  QCOMPARE(Devices(dialog.CacheListWidget()), Devices(list));
+  QCOMPARE(dialog.CacheLabel().text(), QStringLiteral("Cache File (%1 Files)").arg(american.size()));
+
+  dialog.PersonalityFilter().clear();
+  QCOMPARE(Devices(list).size(), kExampleCount);
+  QCOMPARE(dialog.PersonalityCount().text(), QStringLiteral("12 personalities"));
+  QTest::keyClicks(&dialog.PersonalityFilter(), QStringLiteral("dimmer"));
+  QCOMPARE(Devices(list), QStringList{QStringLiteral("LT.Dimmer")});
+  // Selected rows that the filter hides are not added.
+  dialog.PersonalityFilter().clear();
+  list.selectAll();
+  QTest::keyClicks(&dialog.PersonalityFilter(), QStringLiteral("dimmer"));
+  QTest::mouseClick(&dialog.AddButton(), Qt::LeftButton);
+  QCOMPARE(Devices(dialog.CacheListWidget()).size(), american.size() + 1);
+
+  // The cache list has its own filter and count.
+  QTest::keyClicks(&dialog.CacheFilter(), QStringLiteral("LT."));
+  QCOMPARE(Devices(dialog.CacheListWidget()), QStringList{QStringLiteral("LT.Dimmer")});
+  QCOMPARE(dialog.CacheCount().text(),
+           QStringLiteral("1 of %1 shown").arg(american.size() + 1));
 }
 
 QTEST_MAIN(DesktopDialogsTest)

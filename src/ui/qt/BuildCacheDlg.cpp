@@ -6,7 +6,10 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QTimer>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -34,14 +37,9 @@ namespace hoardwright::desktop {
 namespace {
 
 // Layout in dialog units.
+// The window's first size in dialog units; it can be made larger.
 constexpr int kWidth = 383;
-constexpr int kHeight = 263;
-constexpr int kListWidth = 150;
-constexpr int kListTop = 46;
-constexpr int kListHeight = 124;
-constexpr int kMiddleButtonX = 164;
-constexpr int kMiddleButtonWidth = 55;
-constexpr int kOptionsTop = 176;
+constexpr int kHeight = 290;
 // How often the window shows a running build's progress.
 constexpr int kProgressMilliseconds = 50;
 
@@ -53,8 +51,16 @@ QPushButton* MakeButton(QWidget* parent, const QString& text, const QString& nam
   return button;
 }
 
-QString DefaultFolderPicker(QWidget* owner, const QString& title) {
-  return QFileDialog::getExistingDirectory(owner, title, QString(), QFileDialog::ShowDirsOnly);
+QString DefaultFolderPicker(QWidget* owner, const QString& title, const QString& start) {
+  return QFileDialog::getExistingDirectory(owner, title, start, QFileDialog::ShowDirsOnly);
+}
+
+QLineEdit* MakeFilter(QWidget* parent, const QString& name) {
+  auto* filter = new QLineEdit(parent);
+  filter->setObjectName(name);
+  filter->setPlaceholderText(QStringLiteral("Filter by device or manufacturer"));
+  filter->setClearButtonEnabled(true);
+  return filter;
 }
 
 }  // namespace
@@ -83,54 +89,92 @@ CBuildCacheDlg::~CBuildCacheDlg() {
 void CBuildCacheDlg::CreateControls() {
   setObjectName(QStringLiteral("mainDialog"));
   setWindowTitle(QStringLiteral("Qendrale Personality Hoardwright v1.6"));
-  // Fixed size, with a minimise box but no maximise box.
+  // A resizable window with minimise and maximise boxes; the lists take the room it gains.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                 Qt::WindowCloseButtonHint);
+                 Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+  setSizeGripEnabled(true);
   const DialogUnits du(font());
-  setFixedSize(du.Size(kWidth, kHeight));
 
-  du.Place(*new QLabel(QStringLiteral("Current Directory"), this), 7, 6, 100, 8);
+  auto* window = new QVBoxLayout(this);
+  window->setContentsMargins(du.X(7), du.Y(6), du.X(7), du.Y(6));
+  window->setSpacing(du.Y(4));
+
+  window->addWidget(new QLabel(QStringLiteral("Current Directory"), this));
+  auto* directoryRow = new QHBoxLayout;
   currentDirEdit_ = new QLineEdit(this);
   currentDirEdit_->setObjectName(QStringLiteral("currentDirectoryEdit"));
   currentDirEdit_->setReadOnly(true);
-  du.Place(*currentDirEdit_, 7, 16, 311, 13);
+  directoryRow->addWidget(currentDirEdit_, 1);
   browseButton_ = MakeButton(this, QStringLiteral("Browse..."), QStringLiteral("browseButton"));
-  du.Place(*browseButton_, 323, 15, 53, 14);
+  browseButton_->setMinimumWidth(du.X(53));
+  directoryRow->addWidget(browseButton_);
+  refreshButton_ = MakeButton(this, QStringLiteral("Refresh"), QStringLiteral("refreshButton"));
+  refreshButton_->setToolTip(QStringLiteral("List the directory's personalities again (F5)"));
+  directoryRow->addWidget(refreshButton_);
+  window->addLayout(directoryRow);
 
-  du.Place(*new QLabel(QStringLiteral("Personalities in current directory"), this), 7, 36,
-           kListWidth, 8);
+  // The two lists, each under its caption, filter and count, with the move buttons between.
+  auto* lists = new QGridLayout;
+  lists->setHorizontalSpacing(du.X(7));
+  lists->setVerticalSpacing(du.Y(2));
   personalityView_ = new PersonalityListView(model_.PersonalityList(), this);
   personalityView_->setObjectName(QStringLiteral("personalityList"));
-  du.Place(*personalityView_, 7, kListTop, kListWidth, kListHeight);
-
-  addButton_ = MakeButton(this, QStringLiteral("Add >"), QStringLiteral("addButton"));
-  du.Place(*addButton_, kMiddleButtonX, 72, kMiddleButtonWidth, 14);
-  addAllButton_ = MakeButton(this, QStringLiteral("Add All >>"), QStringLiteral("addAllButton"));
-  du.Place(*addAllButton_, kMiddleButtonX, 90, kMiddleButtonWidth, 14);
-  removeButton_ = MakeButton(this, QStringLiteral("< Remove"), QStringLiteral("removeButton"));
-  du.Place(*removeButton_, kMiddleButtonX, 124, kMiddleButtonWidth, 14);
-  removeAllButton_ =
-      MakeButton(this, QStringLiteral("<< Remove All"), QStringLiteral("removeAllButton"));
-  du.Place(*removeAllButton_, kMiddleButtonX, 142, kMiddleButtonWidth, 14);
-
-  cacheLabel_ = new QLabel(QStringLiteral("Cache File (0 Files)"), this);
-  cacheLabel_->setObjectName(QStringLiteral("cacheLabel"));
-  du.Place(*cacheLabel_, 226, 36, kListWidth, 8);
   cacheView_ = new PersonalityListView(model_.CacheList(), this);
   cacheView_->setObjectName(QStringLiteral("cacheList"));
-  du.Place(*cacheView_, 226, kListTop, kListWidth, kListHeight);
+  cacheLabel_ = new QLabel(QStringLiteral("Cache File (0 Files)"), this);
+  cacheLabel_->setObjectName(QStringLiteral("cacheLabel"));
+  personalityFilter_ = MakeFilter(this, QStringLiteral("personalityFilter"));
+  cacheFilter_ = MakeFilter(this, QStringLiteral("cacheFilter"));
+  personalityCount_ = new QLabel(this);
+  personalityCount_->setObjectName(QStringLiteral("personalityCount"));
+  cacheCount_ = new QLabel(this);
+  cacheCount_->setObjectName(QStringLiteral("cacheCount"));
+  lists->addWidget(new QLabel(QStringLiteral("Personalities in current directory"), this), 0, 0);
+  lists->addWidget(cacheLabel_, 0, 2);
+  lists->addWidget(personalityFilter_, 1, 0);
+  lists->addWidget(cacheFilter_, 1, 2);
+  lists->addWidget(personalityCount_, 2, 0);
+  lists->addWidget(cacheCount_, 2, 2);
+  lists->addWidget(personalityView_, 3, 0);
+  lists->addWidget(cacheView_, 3, 2);
+  lists->setColumnStretch(0, 1);
+  lists->setColumnStretch(2, 1);
+  lists->setRowStretch(3, 1);
+  personalityView_->setMinimumSize(du.Size(150, 100));
+  cacheView_->setMinimumSize(du.Size(150, 100));
+
+  auto* moves = new QVBoxLayout;
+  moves->addStretch(1);
+  addButton_ = MakeButton(this, QStringLiteral("Add >"), QStringLiteral("addButton"));
+  addAllButton_ = MakeButton(this, QStringLiteral("Add All >>"), QStringLiteral("addAllButton"));
+  removeButton_ = MakeButton(this, QStringLiteral("< Remove"), QStringLiteral("removeButton"));
+  removeAllButton_ =
+      MakeButton(this, QStringLiteral("<< Remove All"), QStringLiteral("removeAllButton"));
+  for (QPushButton* button : {addButton_, addAllButton_}) {
+    button->setMinimumWidth(du.X(55));
+    moves->addWidget(button);
+  }
+  moves->addSpacing(du.Y(20));
+  for (QPushButton* button : {removeButton_, removeAllButton_}) {
+    button->setMinimumWidth(du.X(55));
+    moves->addWidget(button);
+  }
+  moves->addStretch(1);
+  lists->addLayout(moves, 3, 1);
+  window->addLayout(lists, 1);
 
   auto* tablesGroup = new QGroupBox(QStringLiteral("Tables Included in Cache"), this);
-  du.Place(*tablesGroup, 7, kOptionsTop, 369, 56);
+  auto* tables = new QHBoxLayout(tablesGroup);
   auto* explanation = new QLabel(
       QStringLiteral("Include or exclude information from personalities in the Cache File. For "
                      "futher information, please consult our website or the readme file packaged "
                      "with Hoardwright."),
-      this);
+      tablesGroup);
   explanation->setWordWrap(true);
   explanation->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  du.Place(*explanation, 15, kOptionsTop + 12, 268, 38);
+  tables->addWidget(explanation, 1);
+  auto* options = new QVBoxLayout;
   const std::array<QString, 3> optionTexts{QStringLiteral("Preset Focus"),
                                            QStringLiteral("Range Tables"),
                                            QStringLiteral("Macros")};
@@ -138,10 +182,12 @@ void CBuildCacheDlg::CreateControls() {
                                            QStringLiteral("rangeTablesBox"),
                                            QStringLiteral("macrosBox")};
   for (std::size_t i = 0; i < tableOptions_.size(); ++i) {
-    tableOptions_[i] = new QCheckBox(optionTexts[i], this);
+    tableOptions_[i] = new QCheckBox(optionTexts[i], tablesGroup);
     tableOptions_[i]->setObjectName(optionNames[i]);
-    du.Place(*tableOptions_[i], 298, kOptionsTop + 11 + 13 * static_cast<int>(i), 72, 10);
+    options->addWidget(tableOptions_[i]);
   }
+  tables->addLayout(options);
+  window->addWidget(tablesGroup);
   connect(tableOptions_[0], &QCheckBox::toggled, this,
           [this](bool on) { model_.SetIncludePresetFocus(on); });
   connect(tableOptions_[1], &QCheckBox::toggled, this,
@@ -153,7 +199,6 @@ void CBuildCacheDlg::CreateControls() {
   cacheTypeGroup_ = new QGroupBox(QStringLiteral("Cache Type"), this);
   cacheTypeGroup_->setObjectName(QStringLiteral("cacheTypeGroup"));
   cacheTypeGroup_->hide();
-  du.Place(*cacheTypeGroup_, 7, kOptionsTop, 369, 56);
   normalChoice_ = new QRadioButton(QStringLiteral("Normal"), cacheTypeGroup_);
   normalChoice_->setObjectName(QStringLiteral("normalChoice"));
   du.Place(*normalChoice_, 8, 12, 60, 10);
@@ -169,28 +214,43 @@ void CBuildCacheDlg::CreateControls() {
   connect(normalChoice_, &QRadioButton::toggled, this,
           [this](bool on) { model_.SetNormalChecked(on); });
 
+  auto* bottom = new QHBoxLayout;
+  auto* progress = new QVBoxLayout;
   statusLine_ = new QLabel(this);
   statusLine_->setObjectName(QStringLiteral("statusLine"));
-  du.Place(*statusLine_, 7, 238, 246, 8);
+  // A long path must not widen the window.
+  statusLine_->setMinimumWidth(1);
+  statusLine_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   progressBar_ = new QProgressBar(this);
   progressBar_->setObjectName(QStringLiteral("progressBar"));
   progressBar_->setTextVisible(false);
+  progressBar_->setMaximumHeight(du.Y(9));
+  // Hidden, it keeps its room, so the window does not jump when a build starts.
+  QSizePolicy keepRoom = progressBar_->sizePolicy();
+  keepRoom.setRetainSizeWhenHidden(true);
+  progressBar_->setSizePolicy(keepRoom);
   progressBar_->hide();
-  du.Place(*progressBar_, 7, 248, 246, 9);
-
+  progress->addWidget(statusLine_);
+  progress->addWidget(progressBar_);
+  bottom->addLayout(progress, 1);
   buildButton_ = MakeButton(this, QStringLiteral("Build Cache"), QStringLiteral("buildButton"));
-  du.Place(*buildButton_, 262, 241, 55, 14);
   // Cancel takes Build Cache's place while a build runs.
   cancelButton_ = MakeButton(this, QStringLiteral("Cancel"), QStringLiteral("cancelButton"));
-  du.Place(*cancelButton_, 262, 241, 55, 14);
   cancelButton_->hide();
   closeButton_ = MakeButton(this, QStringLiteral("Close"), QStringLiteral("closeButton"));
-  du.Place(*closeButton_, 321, 241, 55, 14);
+  for (QPushButton* button : {buildButton_, cancelButton_, closeButton_}) {
+    button->setMinimumWidth(du.X(55));
+    bottom->addWidget(button);
+  }
+  window->addLayout(bottom);
+  resize(du.Size(kWidth, kHeight));
+
   progressTimer_ = new QTimer(this);
   progressTimer_->setInterval(kProgressMilliseconds);
   connect(progressTimer_, &QTimer::timeout, this, &CBuildCacheDlg::ShowBuildProgress);
 
   connect(browseButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnBrowse);
+  connect(refreshButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnRefresh);
   connect(addButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnAdd);
   connect(addAllButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnAddAll);
   connect(removeButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnRemove);
@@ -198,10 +258,22 @@ void CBuildCacheDlg::CreateControls() {
   connect(buildButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnBuildCache);
   connect(cancelButton_, &QPushButton::clicked, this, &CBuildCacheDlg::CancelBuild);
   connect(closeButton_, &QPushButton::clicked, this, &CBuildCacheDlg::reject);
+  connect(personalityFilter_, &QLineEdit::textChanged, this, [this](const QString& text) {
+    personalityView_->SetFilter(text);
+    UpdateCounts();
+  });
+  connect(cacheFilter_, &QLineEdit::textChanged, this, [this](const QString& text) {
+    cacheView_->SetFilter(text);
+    UpdateCounts();
+  });
 }
 
 void CBuildCacheDlg::InitDialog() {
   setWindowIcon(ApplicationIcon());
+  // Where the window was when it last closed; a stored place that is off every screen now is
+  // moved back by the window system.
+  const QByteArray geometry = LoadWindowGeometry();
+  if (!geometry.isEmpty()) restoreGeometry(geometry);
   LoadSettings(model_);
   // An interactive start: the legacy switches run without this window.
   model_.SetCommandLineMode(false);
@@ -210,11 +282,11 @@ void CBuildCacheDlg::InitDialog() {
   ShowOptions();
 }
 
-QString CBuildCacheDlg::BrowseForFolder(const QString& title) {
+QString CBuildCacheDlg::BrowseForFolder(const QString& title, const QString& start) {
   // Above the details dialog when that asks, so the picker never opens behind it.
   QWidget* modal = QApplication::activeModalWidget();
   QWidget* owner = modal != nullptr && modal->parentWidget() == this ? modal : this;
-  return folderPicker_ ? folderPicker_(owner, title) : QString();
+  return folderPicker_ ? folderPicker_(owner, title, start) : QString();
 }
 
 void CBuildCacheDlg::ScanPersonalityDirectory() {
@@ -274,7 +346,9 @@ void CBuildCacheDlg::SetStatusText(std::string_view text) {
 }
 
 void CBuildCacheDlg::OnBrowse() {
-  if (!model_.ChoosePersonalityDir(PathBytes(BrowseForFolder(QStringLiteral("Choose Folder"))))) {
+  const QString chosen =
+      BrowseForFolder(QStringLiteral("Choose Folder"), PathText(model_.PersonalityDir()));
+  if (!model_.ChoosePersonalityDir(PathBytes(chosen))) {
     return;
   }
   SaveSettings();
@@ -305,12 +379,27 @@ void CBuildCacheDlg::UpdateCacheLabel() {
   cacheLabel_->setText(FileText(model_.CacheLabel()));
 }
 
-void CBuildCacheDlg::ShowPersonalityList() { personalityView_->Reload(); }
+void CBuildCacheDlg::ShowPersonalityList() {
+  personalityView_->Reload();
+  UpdateCounts();
+}
 
 void CBuildCacheDlg::ShowCacheList() {
   cacheView_->Reload();
   UpdateCacheLabel();
+  UpdateCounts();
 }
+
+void CBuildCacheDlg::UpdateCounts() {
+  const ui::PersonalityListModel& personalities = model_.PersonalityList();
+  const ui::PersonalityListModel& cache = model_.CacheList();
+  personalityCount_->setText(FileText(ui::ShownCountText(
+      personalities.ShownRows().size(), personalities.RowCount(), !personalities.Filter().empty())));
+  cacheCount_->setText(FileText(
+      ui::ShownCountText(cache.ShownRows().size(), cache.RowCount(), !cache.Filter().empty())));
+}
+
+void CBuildCacheDlg::OnRefresh() { ScanPersonalityDirectory(); }
 
 void CBuildCacheDlg::ShowOptions() {
   tableOptions_[0]->setChecked(model_.IncludePresetFocus());
@@ -401,7 +490,8 @@ void CBuildCacheDlg::CancelBuild() {
 void CBuildCacheDlg::SetBuilding(bool building) {
   building_ = building;
   for (QWidget* control :
-       std::initializer_list<QWidget*>{browseButton_, addButton_, addAllButton_, removeButton_,
+       std::initializer_list<QWidget*>{browseButton_, refreshButton_, addButton_, addAllButton_,
+                                       removeButton_,
                                        removeAllButton_, buildButton_, closeButton_}) {
     control->setEnabled(!building);
   }
@@ -409,6 +499,11 @@ void CBuildCacheDlg::SetBuilding(bool building) {
   buildButton_->setVisible(!building);
   cancelButton_->setVisible(building);
   if (building) cancelButton_->setFocus();
+}
+
+void CBuildCacheDlg::done(int result) {
+  SaveWindowGeometry(saveGeometry());
+  QDialog::done(result);
 }
 
 void CBuildCacheDlg::reject() {

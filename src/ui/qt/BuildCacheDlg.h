@@ -41,8 +41,9 @@ class CBuildCacheDlg : public QDialog {
   Q_OBJECT
 
  public:
-  // Returns the chosen directory, or an empty text when the user cancels.
-  using FolderPicker = std::function<QString(QWidget* owner, const QString& title)>;
+  // Returns the chosen directory, or an empty text when the user cancels; it opens at `start`.
+  using FolderPicker =
+      std::function<QString(QWidget* owner, const QString& title, const QString& start)>;
 
   // Runs the whole initialisation: icons, lists, settings, the scan of the personality
   // directory, and the table options and the Normal choice checked.
@@ -51,8 +52,9 @@ class CBuildCacheDlg : public QDialog {
 
   const ui::MainDialogModel& Model() const { return model_; }
 
-  // The folder picker owned by this dialog, with the given title; no separator is added.
-  QString BrowseForFolder(const QString& title);
+  // The folder picker owned by this dialog, with the given title, opening at `start`; no
+  // separator is added.
+  QString BrowseForFolder(const QString& title, const QString& start);
   // Tests and the screenshot tour answer the folder picker themselves.
   void SetFolderPicker(FolderPicker picker) { folderPicker_ = std::move(picker); }
 
@@ -86,6 +88,11 @@ class CBuildCacheDlg : public QDialog {
   QLabel& StatusLine() { return *statusLine_; }
   QProgressBar& ProgressBar() { return *progressBar_; }
   QPushButton& BrowseButton() { return *browseButton_; }
+  QPushButton& RefreshButton() { return *refreshButton_; }
+  QLineEdit& PersonalityFilter() { return *personalityFilter_; }
+  QLineEdit& CacheFilter() { return *cacheFilter_; }
+  QLabel& PersonalityCount() { return *personalityCount_; }
+  QLabel& CacheCount() { return *cacheCount_; }
   QPushButton& AddButton() { return *addButton_; }
   QPushButton& AddAllButton() { return *addAllButton_; }
   QPushButton& RemoveButton() { return *removeButton_; }
@@ -102,6 +109,8 @@ class CBuildCacheDlg : public QDialog {
  public slots:
   // Close ends the program, but not while a build runs.
   void reject() override;
+  // The window's size and position are remembered whenever it closes.
+  void done(int result) override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -115,6 +124,10 @@ class CBuildCacheDlg : public QDialog {
   // The scan's messages, owned by this window once it is on the screen.
   void ShowPendingNotices();
   void OnBrowse();
+  // Lists the personality directory again, keeping selection and sort.
+  void OnRefresh();
+  // "12 of 600 shown" under each filter.
+  void UpdateCounts();
   void OnAdd();
   void OnAddAll();
   void OnRemove();
@@ -156,6 +169,11 @@ class CBuildCacheDlg : public QDialog {
 
   QLineEdit* currentDirEdit_ = nullptr;
   QPushButton* browseButton_ = nullptr;
+  QPushButton* refreshButton_ = nullptr;
+  QLineEdit* personalityFilter_ = nullptr;
+  QLineEdit* cacheFilter_ = nullptr;
+  QLabel* personalityCount_ = nullptr;
+  QLabel* cacheCount_ = nullptr;
   PersonalityListView* personalityView_ = nullptr;
   PersonalityListView* cacheView_ = nullptr;
   QPushButton* addButton_ = nullptr;

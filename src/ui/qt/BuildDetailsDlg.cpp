@@ -128,7 +128,8 @@ void CBuildDetailsDlg::TakeFields() {
 
 void CBuildDetailsDlg::OnBrowse() {
   TakeFields();
-  const QString chosen = parent_->BrowseForFolder(QStringLiteral("Choose output directory"));
+  const QString chosen =
+      parent_->BrowseForFolder(QStringLiteral("Choose output directory"), PathText(OutputDir));
   if (chosen.isEmpty()) return;
   OutputDir = ui::ApplyBrowsedOutputDir(OutputDir, PathBytes(chosen));
   ShowFields();

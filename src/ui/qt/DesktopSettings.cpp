@@ -12,6 +12,8 @@ namespace {
 const QString kDefaultDirKey = QStringLiteral("DefaultDir");
 const QString kOutputDirKey = QStringLiteral("OutputDir");
 const QString kCreatedByKey = QStringLiteral("CreatedBy");
+const QString kWindowGroup = QStringLiteral("Window");
+const QString kGeometryKey = QStringLiteral("Geometry");
 
 // A stored directory, or `fallback` when it is missing or empty.
 std::string ReadDirectory(const QSettings& settings, const QString& key,
@@ -42,6 +44,20 @@ void SaveSettings(const ui::MainDialogModel& model) {
   settings.setValue(kDefaultDirKey, PathText(model.PersonalityDir()));
   settings.setValue(kOutputDirKey, PathText(model.OutputDir()));
   settings.setValue(kCreatedByKey, FileText(model.CreatedBy()));
+}
+
+QByteArray LoadWindowGeometry() {
+  QSettings settings(QString::fromLatin1(kSettingsOrganisation),
+                     QString::fromLatin1(kSettingsApplication));
+  settings.beginGroup(kWindowGroup);
+  return settings.value(kGeometryKey).toByteArray();
+}
+
+void SaveWindowGeometry(const QByteArray& geometry) {
+  QSettings settings(QString::fromLatin1(kSettingsOrganisation),
+                     QString::fromLatin1(kSettingsApplication));
+  settings.beginGroup(kWindowGroup);
+  settings.setValue(kGeometryKey, geometry);
 }
 
 }  // namespace hoardwright::desktop

@@ -2,6 +2,7 @@
 // The three per-user settings of the main dialog, kept by QSettings under the organisation
 // "Qendrale", the application "Hoardwright" and the group "Hoardwright". They are read once when
 // the dialog starts and written only by SaveSettings.
+#include <QByteArray>
 #include <string>
 
 namespace hoardwright::ui {
@@ -25,5 +26,9 @@ std::string DefaultOutputDir();
 void LoadSettings(ui::MainDialogModel& model);
 // Writes the three settings, in that order.
 void SaveSettings(const ui::MainDialogModel& model);
+
+// The main window's size and position, kept apart from the three settings (group "Window").
+QByteArray LoadWindowGeometry();
+void SaveWindowGeometry(const QByteArray& geometry);
 
 }  // namespace hoardwright::desktop

@@ -7,6 +7,7 @@
 #include <QItemSelectionModel>
 
 #include "ui/qt/PersonalityTableModel.h"
+#include "ui/qt/TextConversion.h"
 
 namespace hoardwright::desktop {
 
@@ -27,11 +28,19 @@ PersonalityListView::PersonalityListView(ui::PersonalityListModel& list, QWidget
   columns->setSectionsMovable(false);
   columns->setStretchLastSection(false);
   columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  columns->setSortIndicatorShown(false);
+  columns->setSectionResizeMode(QHeaderView::Interactive);
+  columns->setSortIndicatorShown(true);
   for (int column = 0; column < table_->columnCount(); ++column) {
     columns->resizeSection(column, kListColumnWidth);
   }
+  ShowSortIndicator();
   connect(columns, &QHeaderView::sectionClicked, this, &PersonalityListView::ClickColumn);
+  // The header flips its arrow on a click by itself; the list's own sort state decides it.
+  connect(columns, &QHeaderView::sortIndicatorChanged, this,
+          &PersonalityListView::ShowSortIndicator);
+  connect(columns, &QHeaderView::sectionResized, this, [this] {
+    if (!fitting_) userSizedColumns_ = true;
+  });
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
           &PersonalityListView::TakeSelection);
 }
@@ -41,11 +50,37 @@ void PersonalityListView::Reload() {
   table_->Reload();
   QItemSelection selection;
   for (std::size_t row : list_.SelectedIndices()) {
-    const int r = static_cast<int>(row);
+    const int r = table_->ViewRow(row);
+    if (r < 0) continue;
     selection.select(table_->index(r, 0), table_->index(r, table_->columnCount() - 1));
   }
   selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
   reloading_ = false;
+  ShowSortIndicator();
+  FitColumns();
+}
+
+void PersonalityListView::SetFilter(const QString& text) {
+  list_.SetFilter(FileBytes(text));
+  Reload();
+}
+
+void PersonalityListView::ShowSortIndicator() {
+  const ui::SortState& sort = list_.Sort();
+  const int column = static_cast<int>(sort.column);
+  const Qt::SortOrder order = sort.ascending ? Qt::AscendingOrder : Qt::DescendingOrder;
+  if (header()->sortIndicatorSection() == column && header()->sortIndicatorOrder() == order) return;
+  header()->setSortIndicator(column, order);
+}
+
+void PersonalityListView::FitColumns() {
+  if (userSizedColumns_) return;
+  fitting_ = true;
+  for (int column = 0; column < table_->columnCount(); ++column) {
+    resizeColumnToContents(column);
+    if (columnWidth(column) < kListColumnWidth) setColumnWidth(column, kListColumnWidth);
+  }
+  fitting_ = false;
 }
 
 void PersonalityListView::ClickColumn(int column) {
@@ -58,7 +93,7 @@ void PersonalityListView::TakeSelection() {
   if (reloading_) return;
   std::vector<std::size_t> rows;
   for (const QModelIndex& index : selectionModel()->selectedRows()) {
-    rows.push_back(static_cast<std::size_t>(index.row()));
+    rows.push_back(table_->ListRow(index.row()));
   }
   std::sort(rows.begin(), rows.end());
   list_.SelectOnly(rows);

@@ -10,7 +10,7 @@ namespace hoardwright::desktop {
 
 class PersonalityTableModel;
 
-// Each column starts 100 pixels wide.
+// Columns are sized to their contents, and never narrower than this.
 inline constexpr int kListColumnWidth = 100;
 
 class PersonalityListView : public QTreeView {
@@ -21,16 +21,23 @@ class PersonalityListView : public QTreeView {
 
   // Shows the list's rows and selection again after the list has changed.
   void Reload();
+  // Shows only the rows whose device or manufacturer holds `text`.
+  void SetFilter(const QString& text);
 
  private:
   void ClickColumn(int column);
   void TakeSelection();
+  void ShowSortIndicator();
+  // Columns fit their contents until the user sizes one.
+  void FitColumns();
 
   ui::PersonalityListModel& list_;
   PersonalityTableModel* table_;
   // True while the view is being brought in line with the list, so that the view's own
   // selection signals do not write back.
   bool reloading_ = false;
+  bool fitting_ = false;
+  bool userSizedColumns_ = false;
 };
 
 }  // namespace hoardwright::desktop
