@@ -111,6 +111,12 @@ void MainDialogModel::RemoveAll() {
   UpdateCacheLabel();
 }
 
+void MainDialogModel::RestoreCacheList(std::vector<PersonalityEntry> rows) {
+  cacheList_.Assign(std::move(rows));
+  cacheList_.SortByState();
+  UpdateCacheLabel();
+}
+
 void MainDialogModel::UpdateCacheLabel() { cacheLabel_ = CacheLabelText(cacheList_.RowCount()); }
 
 bool MainDialogModel::ChoosePersonalityDir(std::string chosen) {

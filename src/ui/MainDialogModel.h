@@ -56,6 +56,8 @@ class MainDialogModel {
   void Remove();
   void RemoveAll();
   void UpdateCacheLabel();
+  // Rows remembered from an earlier run become the cache list, sorted by its state.
+  void RestoreCacheList(std::vector<PersonalityEntry> rows);
   // The cache list's caption as last updated.
   const std::string& CacheLabel() const { return cacheLabel_; }
 

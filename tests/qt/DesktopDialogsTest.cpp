@@ -153,6 +153,7 @@ class DesktopDialogsTest : public QObject {
   // The window as a modern one.
   void windowGrowsWithItsListsAndIsRemembered();
   void filterShowsMatchingRowsAndAddAllTakesThem();
+  void cacheListIsRememberedAndVanishedRowsDropped();
 
  private:
   // Stores the three settings as a previous session would have.
@@ -174,6 +175,7 @@ class DesktopDialogsTest : public QObject {
   QString persDir_;    // a copy of the example personalities, without a trailing "/"
   QString outputDir_;  // ends with "/"
   QString originalCurrentDir_;
+  QString cacheListFile_;
 };
 
 void DesktopDialogsTest::initTestCase() {
@@ -182,6 +184,9 @@ void DesktopDialogsTest::initTestCase() {
   QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_);
   QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir_);
   qputenv("SOURCE_DATE_EPOCH", kSourceDateEpoch);
+  // The remembered cache list goes below the test's own data directory.
+  qputenv("XDG_DATA_HOME", QFile::encodeName(root_.filePath(QStringLiteral("data"))));
+  cacheListFile_ = root_.filePath(QStringLiteral("data/Qendrale/Hoardwright/cache-list"));
   originalCurrentDir_ = QDir::currentPath();
 }
 
@@ -201,6 +206,7 @@ void DesktopDialogsTest::init() {
   }
   Settings()->clear();
   StoreSettings(persDir_, outputDir_, QStringLiteral("Stage crew"));
+  QFile::remove(cacheListFile_);
 }
 
 void DesktopDialogsTest::cleanup() { QDir::setCurrent(originalCurrentDir_); }
@@ -1038,6 +1044,50 @@ void DesktopDialogsTest::filterShowsMatchingRowsAndAddAllTakesThem() {
   QCOMPARE(Devices(dialog.CacheListWidget()), QStringList{QStringLiteral("LT.Dimmer")});
   QCOMPARE(dialog.CacheCount().text(),
            QStringLiteral("1 of %1 shown").arg(american.size() + 1));
+}
+
+void DesktopDialogsTest::cacheListIsRememberedAndVanishedRowsDropped() {
+  QStringList kept;
+  {
+    CBuildCacheDlg dialog;
+    Show(dialog);
+    QTest::mouseClick(&dialog.AddAllButton(), Qt::LeftButton);
+    ClickRow(dialog.CacheListWidget(), 0);
+    QTest::mouseClick(&dialog.RemoveButton(), Qt::LeftButton);
+    kept = Devices(dialog.CacheListWidget());
+    // Written at once, one path a line, not only when the window closes.
+    const QList<QByteArray> lines = ReadFile(cacheListFile_).split('\n');
+    QCOMPARE(lines.size(), kExampleCount);  // eleven paths and the last line's end
+    QVERIFY(lines.first().startsWith(QFile::encodeName(persDir_)));
+    dialog.CloseButton().click();
+  }
+  {
+    ModalScript modals;
+    CBuildCacheDlg dialog;
+    Show(dialog);
+    QCOMPARE(Devices(dialog.CacheListWidget()), kept);
+    QCOMPARE(dialog.CacheLabel().text(), QStringLiteral("Cache File (11 Files)"));
+    QTest::qWait(50);
+    QCOMPARE(modals.Unexpected(), QStringList());
+  }
+  // Two files are gone by the next start: one notice names both, and they are forgotten.
+  QVERIFY(QFile::remove(persDir_ + QStringLiteral("/LTDIMMER.QPF")));
+  QVERIFY(QFile::remove(persDir_ + QStringLiteral("/ZZHAZE5.QPF")));
+  ModalScript modals;
+  modals.ExpectMessage();
+  CBuildCacheDlg dialog;
+  Show(dialog);
+  QTRY_VERIFY(modals.Done());
+  QTest::qWait(50);
+  QCOMPARE(modals.Unexpected(), QStringList());
+  const QString notice = modals.Messages()[0].text;
+  QVERIFY2(notice.startsWith(QStringLiteral(
+               "2 personalities of the remembered cache list are gone and were left out:")),
+           qPrintable(notice));
+  QVERIFY(notice.contains(persDir_ + QStringLiteral("/LTDIMMER.QPF")));
+  QVERIFY(notice.contains(persDir_ + QStringLiteral("/ZZHAZE5.QPF")));
+  QCOMPARE(Devices(dialog.CacheListWidget()).size(), kept.size() - 2);
+  QCOMPARE(ReadFile(cacheListFile_).count('\n'), kept.size() - 2);
 }
 
 QTEST_MAIN(DesktopDialogsTest)

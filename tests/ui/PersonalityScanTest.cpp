@@ -12,6 +12,7 @@
 #include "personality/ManufacturerTable.h"
 #include "personality/Reporter.h"
 #include "ui/MainDialogModel.h"
+#include "ui/RememberedCacheList.h"
 
 namespace hoardwright::ui {
 
@@ -247,6 +248,50 @@ TEST(PersonalityScanTest, ReadsOneEntryFromAFilePath) {
                                     &readError));
   EXPECT_FALSE(readError.empty());
   EXPECT_TRUE(reporter.messages.empty());
+}
+
+TEST(RememberedCacheListTest, FileTextIsOnePathALine) {
+  EXPECT_EQ(CacheListFileText({"/p/A.QPF", "/p/\xC3\xA9 B.QPF", "/p/bad\nname.QPF", ""}),
+            "/p/A.QPF\n/p/\xC3\xA9 B.QPF\n");
+  EXPECT_EQ(ParseCacheListFile("/p/A.QPF\r\n\n/p/B.QPF"),
+            (std::vector<std::string>{"/p/A.QPF", "/p/B.QPF"}));
+  std::string many;
+  for (std::size_t i = 0; i < kMaxRememberedRows + 5; ++i) many += "/p/F.QPF\n";
+  EXPECT_EQ(ParseCacheListFile(many).size(), kMaxRememberedRows);
+}
+
+// Written, read back as the scan reads the files; a file that is gone is dropped and named.
+TEST(RememberedCacheListTest, RowsComeBackAndVanishedFilesAreDropped) {
+  ScanDirectory dir;
+  dir.WritePersonality("ABSPOT.QPF", "Spot");
+  dir.WritePersonality("CDWASH.QPF", "Wash");
+  dir.WritePersonality("EFBEAM.QPF", "Beam");
+  const std::string base = dir.Text() + "/";
+  const fs::path file = fs::path(dir.Text()) / "data" / "Qendrale" / "cache-list";
+  std::string error;
+  ASSERT_TRUE(SaveCacheList(file, {base + "EFBEAM.QPF", base + "ABSPOT.QPF", base + "CDWASH.QPF"},
+                            &error))
+      << error;
+  fs::remove(fs::path(dir.Text()) / "CDWASH.QPF");
+
+  const RestoredCacheList restored = LoadCacheList(file, LoadManufacturerMap());
+  EXPECT_TRUE(restored.error.empty());
+  ASSERT_EQ(restored.rows.size(), 2u);
+  EXPECT_EQ(restored.rows[0].deviceName, "Beam");
+  EXPECT_EQ(restored.rows[1].filePath, base + "ABSPOT.QPF");
+  EXPECT_EQ(restored.dropped, std::vector<std::string>{base + "CDWASH.QPF"});
+  EXPECT_EQ(DroppedRowsNotice(restored.dropped),
+            "1 personality of the remembered cache list is gone and was left out:\n\n" + base +
+                "CDWASH.QPF");
+  EXPECT_EQ(DroppedRowsNotice({}), "");
+
+  // No file yet: an empty list, no complaint.
+  const RestoredCacheList none = LoadCacheList(file.parent_path() / "none", LoadManufacturerMap());
+  EXPECT_TRUE(none.rows.empty() && none.dropped.empty() && none.error.empty());
+  // A file that cannot be replaced keeps the earlier list.
+  fs::create_directories(file.parent_path() / "blocked" / "cache-list");
+  EXPECT_FALSE(SaveCacheList(file.parent_path() / "blocked" / "cache-list", {"/x"}, &error));
+  EXPECT_FALSE(error.empty());
 }
 
 }  // namespace

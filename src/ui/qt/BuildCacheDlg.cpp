@@ -29,6 +29,7 @@
 #include "ui/qt/DesktopBuildHost.h"
 #include "ui/qt/DesktopSettings.h"
 #include "ui/qt/DialogUnits.h"
+#include "ui/RememberedCacheList.h"
 #include "ui/qt/PersonalityListView.h"
 #include "ui/qt/ResultDlg.h"
 #include "ui/qt/TextConversion.h"
@@ -278,6 +279,7 @@ void CBuildCacheDlg::InitDialog() {
   // An interactive start: the legacy switches run without this window.
   model_.SetCommandLineMode(false);
   ScanPersonalityDirectory();
+  RestoreCacheList();
   model_.FinishInitialisation();
   ShowOptions();
 }
@@ -357,22 +359,27 @@ void CBuildCacheDlg::OnBrowse() {
 
 void CBuildCacheDlg::OnAdd() {
   model_.Add();
-  ShowCacheList();
+  CacheListChanged();
 }
 
 void CBuildCacheDlg::OnAddAll() {
   model_.AddAll();
-  ShowCacheList();
+  CacheListChanged();
 }
 
 void CBuildCacheDlg::OnRemove() {
   model_.Remove();
-  ShowCacheList();
+  CacheListChanged();
 }
 
 void CBuildCacheDlg::OnRemoveAll() {
   model_.RemoveAll();
+  CacheListChanged();
+}
+
+void CBuildCacheDlg::CacheListChanged() {
   ShowCacheList();
+  RememberCacheList();
 }
 
 void CBuildCacheDlg::UpdateCacheLabel() {
@@ -388,6 +395,31 @@ void CBuildCacheDlg::ShowCacheList() {
   cacheView_->Reload();
   UpdateCacheLabel();
   UpdateCounts();
+}
+
+void CBuildCacheDlg::RestoreCacheList() {
+  ui::RestoredCacheList restored = ui::LoadCacheList(CacheListFile(), model_.Manufacturers());
+  if (!restored.error.empty()) {
+    pendingNotices_.push_back({"The remembered cache list cannot be read: " + restored.error,
+                               std::string(kApplicationName)});
+  }
+  if (!restored.dropped.empty()) {
+    pendingNotices_.push_back(
+        {ui::DroppedRowsNotice(restored.dropped), std::string(kApplicationName)});
+  }
+  model_.RestoreCacheList(std::move(restored.rows));
+  ShowCacheList();
+  // The dropped rows are forgotten at once.
+  if (!restored.dropped.empty()) RememberCacheList();
+}
+
+void CBuildCacheDlg::RememberCacheList() {
+  std::string error;
+  if (ui::SaveCacheList(CacheListFile(), model_.CacheList().FilePaths(), &error)) return;
+  // Said once per run; the list is still there until the window closes.
+  if (cacheListUnsaved_) return;
+  cacheListUnsaved_ = true;
+  reporter_.ShowMessage("The cache list cannot be remembered: " + error);
 }
 
 void CBuildCacheDlg::UpdateCounts() {

@@ -133,6 +133,11 @@ class CBuildCacheDlg : public QDialog {
   void OnRemove();
   void OnRemoveAll();
   void UpdateCacheLabel();
+  // The cache list changed: shown again and remembered.
+  void CacheListChanged();
+  // The cache list of the last run, read back at start; written after every change.
+  void RestoreCacheList();
+  void RememberCacheList();
   // Shows the model's lists, options and current directory in the controls.
   void ShowPersonalityList();
   void ShowCacheList();
@@ -151,6 +156,7 @@ class CBuildCacheDlg : public QDialog {
   bool building_ = false;
   bool closeAfterBuild_ = false;  // the window was closed during the build
   bool destroying_ = false;
+  bool cacheListUnsaved_ = false;  // the list could not be written; said once
   // The running build's: what it builds, how it is stopped, what it shows, and what came of it.
   struct RunningBuild {
     ui::BuildRequest request;

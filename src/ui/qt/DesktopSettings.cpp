@@ -2,8 +2,10 @@
 
 #include <QDir>
 #include <QSettings>
+#include <QStandardPaths>
 
 #include "ui/MainDialogModel.h"
+#include "ui/RememberedCacheList.h"
 #include "ui/qt/TextConversion.h"
 
 namespace hoardwright::desktop {
@@ -44,6 +46,14 @@ void SaveSettings(const ui::MainDialogModel& model) {
   settings.setValue(kDefaultDirKey, PathText(model.PersonalityDir()));
   settings.setValue(kOutputDirKey, PathText(model.OutputDir()));
   settings.setValue(kCreatedByKey, FileText(model.CreatedBy()));
+}
+
+std::filesystem::path CacheListFile() {
+  // The generic location with the names spelt out, so that it does not depend on the names the
+  // application object was given.
+  const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  return std::filesystem::path(PathBytes(data)) / kSettingsOrganisation / kSettingsApplication /
+         std::string(ui::kCacheListFileName);
 }
 
 QByteArray LoadWindowGeometry() {

@@ -3,6 +3,7 @@
 // "Qendrale", the application "Hoardwright" and the group "Hoardwright". They are read once when
 // the dialog starts and written only by SaveSettings.
 #include <QByteArray>
+#include <filesystem>
 #include <string>
 
 namespace hoardwright::ui {
@@ -26,6 +27,10 @@ std::string DefaultOutputDir();
 void LoadSettings(ui::MainDialogModel& model);
 // Writes the three settings, in that order.
 void SaveSettings(const ui::MainDialogModel& model);
+
+// The remembered cache list's file: "Qendrale/Hoardwright/cache-list" in the user's data
+// directory ($XDG_DATA_HOME, by default ~/.local/share).
+std::filesystem::path CacheListFile();
 
 // The main window's size and position, kept apart from the three settings (group "Window").
 QByteArray LoadWindowGeometry();
