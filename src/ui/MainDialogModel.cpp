@@ -1,7 +1,9 @@
 #include "ui/MainDialogModel.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <set>
+#include <system_error>
 
 #include "ui/PersonalityScan.h"
 
@@ -33,6 +35,21 @@ std::vector<ReportedMessage> ScanNotices(const std::vector<ReportedMessage>& mes
     text += "\n... and " + std::to_string(messages.size() - listed) + " more.";
   }
   return {{std::move(text), std::string(kApplicationName)}};
+}
+
+DroppedPaths SortDroppedPaths(const std::vector<std::string>& paths) {
+  DroppedPaths dropped;
+  for (const std::string& path : paths) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+      (dropped.directory.empty() ? dropped.directory : dropped.ignored.emplace_back()) = path;
+    } else if (HasPersonalityExtension(std::filesystem::path(path).filename().string())) {
+      dropped.personalityFiles.push_back(path);
+    } else {
+      dropped.ignored.push_back(path);
+    }
+  }
+  return dropped;
 }
 
 MainDialogModel::MainDialogModel(ManufacturerMap manufacturers)
@@ -71,6 +88,38 @@ std::vector<ReportedMessage> MainDialogModel::ScanPersonalityDirectory() {
       personalityList_.SetSelected(row, true);
     }
   }
+  return messages;
+}
+
+std::vector<ReportedMessage> MainDialogModel::NewScanMessages(
+    const std::vector<ReportedMessage>& messages) {
+  std::vector<std::string> paths;
+  std::vector<ReportedMessage> fresh;
+  for (const ReportedMessage& message : messages) {
+    paths.push_back(message.caption);
+    if (!std::ranges::binary_search(reportedScanPaths_, message.caption)) fresh.push_back(message);
+  }
+  std::ranges::sort(paths);
+  reportedScanPaths_ = std::move(paths);
+  return fresh;
+}
+
+std::vector<ReportedMessage> MainDialogModel::AddFiles(const std::vector<std::string>& paths) {
+  std::vector<ReportedMessage> messages;
+  for (const std::string& path : paths) {
+    CollectingReporter collected;
+    std::string readError;
+    if (auto entry = ReadPersonalityEntry(path, manufacturers_, collected, &readError)) {
+      ui::CopyToCacheList(*entry, cacheList_);
+    } else if (!readError.empty()) {
+      messages.push_back({readError, path});
+    }
+    for (ReportedMessage& message : collected.messages) {
+      messages.push_back({std::move(message.text), path});
+    }
+  }
+  cacheList_.SortByState();
+  UpdateCacheLabel();
   return messages;
 }
 

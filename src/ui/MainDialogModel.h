@@ -30,6 +30,15 @@ inline constexpr std::size_t kListedScanMessages = 20;
 // file, captioned with the path, or one box listing them all.
 std::vector<ReportedMessage> ScanNotices(const std::vector<ReportedMessage>& messages);
 
+// What was dropped onto the window from a file manager: a folder to list, personality files to
+// add to the cache list, and the rest, which is left alone.
+struct DroppedPaths {
+  std::string directory;  // the first folder dropped; empty when none was
+  std::vector<std::string> personalityFiles;  // *.QPF, in the order dropped
+  std::vector<std::string> ignored;           // further folders and other files
+};
+DroppedPaths SortDroppedPaths(const std::vector<std::string>& paths);
+
 class MainDialogModel {
  public:
   explicit MainDialogModel(ManufacturerMap manufacturers = LoadManufacturerMap());
@@ -47,6 +56,15 @@ class MainDialogModel {
   // them; each comes with its file's path as caption. A rescan of the same directory keeps the
   // selection of the rows still listed, and the list's sort state and filter.
   std::vector<ReportedMessage> ScanPersonalityDirectory();
+
+  // A scan after the directory changed by itself: the messages of files not already reported by
+  // the scan before, so an unchanged bad file is not reported again every time another changes.
+  // Every scan remembers which files it reported.
+  std::vector<ReportedMessage> NewScanMessages(const std::vector<ReportedMessage>& messages);
+
+  // Personality files dropped onto the window go into the cache list as Add puts rows there;
+  // the messages of files that give no row come back, each with its path as caption.
+  std::vector<ReportedMessage> AddFiles(const std::vector<std::string>& paths);
 
   // The list buttons. Add does nothing at all when no personality row is selected; Add All and
   // Remove All take the rows their list's filter shows (all rows without a filter).
@@ -107,6 +125,7 @@ class MainDialogModel {
   std::string personalityDir_;
   std::string outputDir_;
   std::string notes_;
+  std::vector<std::string> reportedScanPaths_;  // sorted
 };
 
 }  // namespace hoardwright::ui

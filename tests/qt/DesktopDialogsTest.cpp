@@ -5,7 +5,10 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QFileSystemWatcher>
 #include <QLabel>
+#include <QMimeData>
+#include <QUrl>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -154,6 +157,9 @@ class DesktopDialogsTest : public QObject {
   void windowGrowsWithItsListsAndIsRemembered();
   void filterShowsMatchingRowsAndAddAllTakesThem();
   void cacheListIsRememberedAndVanishedRowsDropped();
+  void listFollowsTheDirectoryKeepingSelectionAndSort();
+  void rowsMoveByMouseAndKeyboard();
+  void rowsAndFilesAreDroppedOntoTheWindow();
 
  private:
   // Stores the three settings as a previous session would have.
@@ -1088,6 +1094,143 @@ void DesktopDialogsTest::cacheListIsRememberedAndVanishedRowsDropped() {
   QVERIFY(notice.contains(persDir_ + QStringLiteral("/ZZHAZE5.QPF")));
   QCOMPARE(Devices(dialog.CacheListWidget()).size(), kept.size() - 2);
   QCOMPARE(ReadFile(cacheListFile_).count('\n'), kept.size() - 2);
+}
+
+// A file added to the directory or removed from it shows up by itself; F5 lists it again too.
+// The selected rows and the sort stay as they were.
+void DesktopDialogsTest::listFollowsTheDirectoryKeepingSelectionAndSort() {
+  CBuildCacheDlg dialog;
+  Show(dialog);
+  PersonalityListView& list = dialog.PersonalityListWidget();
+  ClickHeader(list, 1);  // by manufacturer
+  ClickRow(list, 2);
+  const QString selected = list.selectionModel()->selectedRows().first().data().toString();
+
+  QVERIFY(QFile::copy(persDir_ + QStringLiteral("/LTDIMMER.QPF"),
+                      persDir_ + QStringLiteral("/ABCOPY.QPF")));
+  {
+    QFile copy(persDir_ + QStringLiteral("/ABCOPY.QPF"));
+    QVERIFY(copy.open(QIODevice::ReadWrite));
+    QByteArray text = copy.readAll().replace("LT.Dimmer", "AB.Copy");
+    copy.resize(0);
+    copy.write(text);
+  }
+  QTRY_COMPARE(Devices(list).size(), kExampleCount + 1);
+  QVERIFY(Devices(list).contains(QStringLiteral("AB.Copy")));
+  QVERIFY(Ordered(ColumnTexts(list, 1), true));
+  QCOMPARE(list.header()->sortIndicatorSection(), 1);
+  QCOMPARE(list.selectionModel()->selectedRows().size(), 1);
+  QCOMPARE(list.selectionModel()->selectedRows().first().data().toString(), selected);
+
+  QVERIFY(QFile::remove(persDir_ + QStringLiteral("/ABCOPY.QPF")));
+  QTRY_COMPARE(Devices(list).size(), kExampleCount);
+
+  // Without the watcher, F5 finds the change.
+  dialog.DirectoryWatcher().blockSignals(true);
+  QVERIFY(QFile::remove(persDir_ + QStringLiteral("/ZZHAZE5.QPF")));
+  QTest::keyClick(&dialog, Qt::Key_F5);
+  QCOMPARE(Devices(list).size(), kExampleCount - 1);
+  QCOMPARE(list.selectionModel()->selectedRows().first().data().toString(), selected);
+}
+
+void DesktopDialogsTest::rowsMoveByMouseAndKeyboard() {
+  CBuildCacheDlg dialog;
+  Show(dialog);
+  PersonalityListView& list = dialog.PersonalityListWidget();
+  PersonalityListView& cache = dialog.CacheListWidget();
+  const QStringList devices = Devices(list);
+
+  // A double-click moves the row to the cache list.
+  const QRect row1 = list.visualRect(list.model()->index(1, 0));
+  QTest::mouseDClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, row1.center());
+  QCOMPARE(Devices(cache), QStringList{devices[1]});
+  // Return moves the selection.
+  ClickRow(list, 3);
+  QTest::keyClick(&list, Qt::Key_Return);
+  QCOMPARE(Devices(cache), (QStringList{devices[1], devices[3]}));
+  // The move buttons' keys, wherever the focus is.
+  dialog.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&dialog));
+  QTest::keyClick(&list, Qt::Key_Right, Qt::ControlModifier | Qt::ShiftModifier);
+  QCOMPARE(Devices(cache), devices);
+  ClickRow(cache, 0);
+  QTest::keyClick(&cache, Qt::Key_Left, Qt::ControlModifier);
+  QCOMPARE(Devices(cache).size(), kExampleCount - 1);
+  // Delete removes the selection from the cache list, Return and a double-click too.
+  ClickRow(cache, 0);
+  QTest::keyClick(&cache, Qt::Key_Delete);
+  QCOMPARE(Devices(cache).size(), kExampleCount - 2);
+  ClickRow(cache, 0);
+  QTest::keyClick(&cache, Qt::Key_Return);
+  QCOMPARE(Devices(cache).size(), kExampleCount - 3);
+  const QRect first = cache.visualRect(cache.model()->index(0, 0));
+  QTest::mouseDClick(cache.viewport(), Qt::LeftButton, Qt::NoModifier, first.center());
+  QCOMPARE(Devices(cache).size(), kExampleCount - 4);
+  // Delete in the personality list removes nothing from the directory's list.
+  ClickRow(list, 0);
+  QTest::keyClick(&list, Qt::Key_Delete);
+  QCOMPARE(Devices(list), devices);
+  QTest::keyClick(&list, Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
+  QCOMPARE(Devices(cache).size(), 0);
+}
+
+namespace {
+
+// Sends a drop of `data` to `target`, as a drag from a file manager or another list ends.
+void Drop(QWidget& target, QMimeData& data) {
+  const QPointF centre = QRectF(target.rect()).center();
+  QDragEnterEvent enter(centre.toPoint(), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
+                        Qt::NoModifier);
+  QApplication::sendEvent(&target, &enter);
+  QDropEvent drop(centre, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&target, &drop);
+}
+
+}  // namespace
+
+void DesktopDialogsTest::rowsAndFilesAreDroppedOntoTheWindow() {
+  CBuildCacheDlg dialog;
+  Show(dialog);
+  PersonalityListView& list = dialog.PersonalityListWidget();
+  PersonalityListView& cache = dialog.CacheListWidget();
+  const QStringList devices = Devices(list);
+
+  // Rows dragged from one list onto the other.
+  ClickRow(list, 0);
+  ClickRow(list, 2, Qt::ControlModifier);
+  QMimeData rows;
+  rows.setData(QStringLiteral("application/x-hoardwright-rows"), "personalityList");
+  Drop(*cache.viewport(), rows);
+  QCOMPARE(Devices(cache), (QStringList{devices[0], devices[2]}));
+  ClickRow(cache, 1);
+  QMimeData back;
+  back.setData(QStringLiteral("application/x-hoardwright-rows"), "cacheList");
+  Drop(*list.viewport(), back);
+  QCOMPARE(Devices(cache), QStringList{devices[0]});
+  // A list's own rows dropped onto it change nothing.
+  Drop(*cache.viewport(), back);
+  QCOMPARE(Devices(cache), QStringList{devices[0]});
+
+  // Files from a file manager: *.QPF files join the cache list, other files are left alone.
+  const QString other = QFileInfo(persDir_).path() + QStringLiteral("/other");
+  QVERIFY(QDir().mkpath(other));
+  QVERIFY(QFile::copy(persDir_ + QStringLiteral("/ZZHAZE5.QPF"), other + QStringLiteral("/ZZHAZE5.QPF")));
+  QVERIFY(QFile::copy(persDir_ + QStringLiteral("/LTDIMMER.QPF"), other + QStringLiteral("/notes.txt")));
+  QMimeData files;
+  files.setUrls({QUrl::fromLocalFile(other + QStringLiteral("/ZZHAZE5.QPF")),
+                 QUrl::fromLocalFile(other + QStringLiteral("/notes.txt"))});
+  Drop(dialog, files);
+  QCOMPARE(Devices(cache), (QStringList{devices[0], QStringLiteral("ZZ.Haze500")}));
+  QCOMPARE(dialog.CacheLabel().text(), QStringLiteral("Cache File (2 Files)"));
+  QCOMPARE(dialog.CurrentDirectoryEdit().text(), persDir_ + QLatin1Char('/'));
+
+  // A folder is browsed to, and remembered as Browse remembers it.
+  QMimeData folder;
+  folder.setUrls({QUrl::fromLocalFile(other)});
+  Drop(*list.viewport(), folder);
+  QCOMPARE(dialog.CurrentDirectoryEdit().text(), other + QLatin1Char('/'));
+  QCOMPARE(Devices(list), QStringList{QStringLiteral("ZZ.Haze500")});
+  QCOMPARE(Settings()->value(QStringLiteral("DefaultDir")).toString(), other);
 }
 
 QTEST_MAIN(DesktopDialogsTest)

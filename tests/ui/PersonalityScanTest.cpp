@@ -294,5 +294,39 @@ TEST(RememberedCacheListTest, RowsComeBackAndVanishedFilesAreDropped) {
   EXPECT_FALSE(error.empty());
 }
 
+TEST(DroppedPathsTest, AFolderIsBrowsedPersonalityFilesAddedTheRestLeftAlone) {
+  ScanDirectory dir;
+  dir.WritePersonality("ABSPOT.qpf", "Spot");
+  dir.Write("notes.txt", "x");
+  fs::create_directories(fs::path(dir.Text()) / "sub");
+  fs::create_directories(fs::path(dir.Text()) / "more");
+  const std::string base = dir.Text() + "/";
+  const DroppedPaths dropped = SortDroppedPaths(
+      {base + "notes.txt", base + "sub", base + "ABSPOT.qpf", base + "more", base + "GONE.QPF"});
+  EXPECT_EQ(dropped.directory, base + "sub");
+  // A file that is gone is still tried, and reported by the reading.
+  EXPECT_EQ(dropped.personalityFiles,
+            (std::vector<std::string>{base + "ABSPOT.qpf", base + "GONE.QPF"}));
+  EXPECT_EQ(dropped.ignored, (std::vector<std::string>{base + "notes.txt", base + "more"}));
+
+  MainDialogModel model;
+  const auto messages = model.AddFiles(dropped.personalityFiles);
+  EXPECT_EQ(model.CacheLabel(), "Cache File (1 Files)");
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].caption, base + "GONE.QPF");
+}
+
+// A rescan after a change reports a bad file once, not again while it stays bad.
+TEST(ScanNoticesTest, AutomaticRescansReportOnlyNewProblems) {
+  MainDialogModel model;
+  const ReportedMessage a{"error - couldn't find keyword DEVICE", "/p/A.QPF"};
+  const ReportedMessage b{"error - couldn't find keyword DEVICE", "/p/B.QPF"};
+  EXPECT_EQ(model.NewScanMessages({a}), std::vector<ReportedMessage>{a});
+  EXPECT_EQ(model.NewScanMessages({a, b}), std::vector<ReportedMessage>{b});
+  EXPECT_TRUE(model.NewScanMessages({b}).empty());
+  // A gets mended and broken again: said again.
+  EXPECT_EQ(model.NewScanMessages({a, b}), std::vector<ReportedMessage>{a});
+}
+
 }  // namespace
 }  // namespace hoardwright::ui

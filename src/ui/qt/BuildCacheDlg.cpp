@@ -1,9 +1,15 @@
 #include "ui/qt/BuildCacheDlg.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
 #include <QFileDialog>
+#include <QFileSystemWatcher>
+#include <QMimeData>
+#include <QShortcut>
+#include <QUrl>
 #include <QKeyEvent>
 #include <QTimer>
 #include <QGridLayout>
@@ -43,6 +49,12 @@ constexpr int kWidth = 383;
 constexpr int kHeight = 290;
 // How often the window shows a running build's progress.
 constexpr int kProgressMilliseconds = 50;
+// A change in the personality directory is listed once the directory has been quiet this long,
+// so a copy of many files gives one rescan.
+constexpr int kRescanDelayMilliseconds = 300;
+// Files of the directory watched one by one for changes in place (a directory's own watch sees
+// files added, removed and renamed); more would use up the system's watches.
+constexpr qsizetype kWatchedFilesLimit = 1000;
 
 QPushButton* MakeButton(QWidget* parent, const QString& text, const QString& name) {
   auto* button = new QPushButton(text, parent);
@@ -250,6 +262,40 @@ void CBuildCacheDlg::CreateControls() {
   progressTimer_->setInterval(kProgressMilliseconds);
   connect(progressTimer_, &QTimer::timeout, this, &CBuildCacheDlg::ShowBuildProgress);
 
+  // The move buttons' keys, named in their tool tips.
+  const std::array<std::pair<QPushButton*, QKeySequence>, 4> moveKeys{{
+      {addButton_, QKeySequence(Qt::CTRL | Qt::Key_Right)},
+      {addAllButton_, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Right)},
+      {removeButton_, QKeySequence(Qt::CTRL | Qt::Key_Left)},
+      {removeAllButton_, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Left)},
+  }};
+  for (const auto& [button, keys] : moveKeys) {
+    // The window's own shortcut, so the keys work whichever control has the focus.
+    auto* shortcut = new QShortcut(keys, this);
+    shortcut->setAutoRepeat(false);
+    connect(shortcut, &QShortcut::activated, button, [button] {
+      if (button->isEnabled()) button->click();
+    });
+    button->setToolTip(keys.toString(QKeySequence::NativeText));
+  }
+  new QShortcut(QKeySequence(Qt::Key_F5), this, this, &CBuildCacheDlg::OnRefresh);
+  connect(personalityView_, &PersonalityListView::MoveRequested, this, &CBuildCacheDlg::OnAdd);
+  connect(cacheView_, &PersonalityListView::MoveRequested, this, &CBuildCacheDlg::OnRemove);
+  connect(cacheView_, &PersonalityListView::DeleteRequested, this, &CBuildCacheDlg::OnRemove);
+  connect(cacheView_, &PersonalityListView::RowsDropped, this, &CBuildCacheDlg::OnAdd);
+  connect(personalityView_, &PersonalityListView::RowsDropped, this, &CBuildCacheDlg::OnRemove);
+  setAcceptDrops(true);
+
+  // The personality list follows its directory.
+  watcher_ = new QFileSystemWatcher(this);
+  rescanTimer_ = new QTimer(this);
+  rescanTimer_->setSingleShot(true);
+  rescanTimer_->setInterval(kRescanDelayMilliseconds);
+  connect(watcher_, &QFileSystemWatcher::directoryChanged, rescanTimer_,
+          qOverload<>(&QTimer::start));
+  connect(watcher_, &QFileSystemWatcher::fileChanged, rescanTimer_, qOverload<>(&QTimer::start));
+  connect(rescanTimer_, &QTimer::timeout, this, &CBuildCacheDlg::RescanChangedDirectory);
+
   connect(browseButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnBrowse);
   connect(refreshButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnRefresh);
   connect(addButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnAdd);
@@ -293,10 +339,72 @@ QString CBuildCacheDlg::BrowseForFolder(const QString& title, const QString& sta
 
 void CBuildCacheDlg::ScanPersonalityDirectory() {
   std::vector<ReportedMessage> messages = model_.ScanPersonalityDirectory();
+  model_.NewScanMessages(messages);
+  ShowScannedDirectory();
+  const std::vector<ReportedMessage> notices = ui::ScanNotices(messages);
+  pendingNotices_.insert(pendingNotices_.end(), notices.begin(), notices.end());
+  // At start-up the window is not on the screen yet; its first show brings the messages.
+  if (isVisible()) ShowPendingNotices();
+}
+
+void CBuildCacheDlg::RescanChangedDirectory() {
+  // Only what is new is reported: a bad file that stays bad is said once.
+  const std::vector<ReportedMessage> messages =
+      model_.NewScanMessages(model_.ScanPersonalityDirectory());
+  ShowScannedDirectory();
+  const std::vector<ReportedMessage> notices = ui::ScanNotices(messages);
+  pendingNotices_.insert(pendingNotices_.end(), notices.begin(), notices.end());
+  if (isVisible()) ShowPendingNotices();
+}
+
+void CBuildCacheDlg::ShowScannedDirectory() {
   currentDirEdit_->setText(PathText(model_.PersonalityDir()));
   ShowPersonalityList();
-  pendingNotices_ = ui::ScanNotices(messages);
-  // At start-up the window is not on the screen yet; its first show brings the messages.
+  WatchPersonalityDirectory();
+}
+
+void CBuildCacheDlg::WatchPersonalityDirectory() {
+  const QStringList watched = watcher_->files() + watcher_->directories();
+  if (!watched.isEmpty()) watcher_->removePaths(watched);
+  const QString directory = PathText(model_.PersonalityDir());
+  if (directory.isEmpty() || !QFileInfo(directory).isDir()) return;
+  QStringList paths{directory};
+  const ui::PersonalityListModel& list = model_.PersonalityList();
+  if (static_cast<qsizetype>(list.RowCount()) <= kWatchedFilesLimit) {
+    for (std::size_t row = 0; row < list.RowCount(); ++row) {
+      paths << PathText(list.Row(row).filePath);
+    }
+  }
+  watcher_->addPaths(paths);
+}
+
+void CBuildCacheDlg::dragEnterEvent(QDragEnterEvent* event) {
+  if (!building_ && event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CBuildCacheDlg::dropEvent(QDropEvent* event) {
+  std::vector<std::string> paths;
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (url.isLocalFile()) paths.push_back(PathBytes(url.toLocalFile()));
+  }
+  if (building_ || paths.empty()) return;
+  event->acceptProposedAction();
+  DropPaths(paths);
+}
+
+void CBuildCacheDlg::DropPaths(const std::vector<std::string>& paths) {
+  const ui::DroppedPaths dropped = ui::SortDroppedPaths(paths);
+  if (!dropped.personalityFiles.empty()) {
+    const std::vector<ReportedMessage> messages = model_.AddFiles(dropped.personalityFiles);
+    CacheListChanged();
+    const std::vector<ReportedMessage> notices = ui::ScanNotices(messages);
+    pendingNotices_.insert(pendingNotices_.end(), notices.begin(), notices.end());
+  }
+  // A folder is browsed to, as with Browse.
+  if (!dropped.directory.empty() && model_.ChoosePersonalityDir(dropped.directory)) {
+    SaveSettings();
+    ScanPersonalityDirectory();
+  }
   if (isVisible()) ShowPendingNotices();
 }
 
@@ -358,21 +466,25 @@ void CBuildCacheDlg::OnBrowse() {
 }
 
 void CBuildCacheDlg::OnAdd() {
+  if (building_) return;  // the lists are the running build's inputs
   model_.Add();
   CacheListChanged();
 }
 
 void CBuildCacheDlg::OnAddAll() {
+  if (building_) return;  // the lists are the running build's inputs
   model_.AddAll();
   CacheListChanged();
 }
 
 void CBuildCacheDlg::OnRemove() {
+  if (building_) return;  // the lists are the running build's inputs
   model_.Remove();
   CacheListChanged();
 }
 
 void CBuildCacheDlg::OnRemoveAll() {
+  if (building_) return;  // the lists are the running build's inputs
   model_.RemoveAll();
   CacheListChanged();
 }

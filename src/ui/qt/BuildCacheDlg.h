@@ -24,6 +24,7 @@
 #include "ui/qt/MessageBoxReporter.h"
 
 class QCheckBox;
+class QFileSystemWatcher;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -59,6 +60,9 @@ class CBuildCacheDlg : public QDialog {
   void SetFolderPicker(FolderPicker picker) { folderPicker_ = std::move(picker); }
 
   void ScanPersonalityDirectory();
+  // Files and folders dropped onto the window: a folder is browsed to, *.QPF files are added to
+  // the cache list, anything else is left alone.
+  void DropPaths(const std::vector<std::string>& paths);
   void SaveSettings() const;
   // A build takes the details dialog's values back (the settings are saved separately).
   void TakeBuildDetails(std::string createdBy, std::string outputDir, std::string notes);
@@ -89,6 +93,7 @@ class CBuildCacheDlg : public QDialog {
   QProgressBar& ProgressBar() { return *progressBar_; }
   QPushButton& BrowseButton() { return *browseButton_; }
   QPushButton& RefreshButton() { return *refreshButton_; }
+  QFileSystemWatcher& DirectoryWatcher() { return *watcher_; }
   QLineEdit& PersonalityFilter() { return *personalityFilter_; }
   QLineEdit& CacheFilter() { return *cacheFilter_; }
   QLabel& PersonalityCount() { return *personalityCount_; }
@@ -115,6 +120,8 @@ class CBuildCacheDlg : public QDialog {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
@@ -124,6 +131,11 @@ class CBuildCacheDlg : public QDialog {
   // The scan's messages, owned by this window once it is on the screen.
   void ShowPendingNotices();
   void OnBrowse();
+  // The directory changed by itself: listed again, with only new problems reported.
+  void RescanChangedDirectory();
+  // The scan's result in the controls, and the directory watched.
+  void ShowScannedDirectory();
+  void WatchPersonalityDirectory();
   // Lists the personality directory again, keeping selection and sort.
   void OnRefresh();
   // "12 of 600 shown" under each filter.
@@ -172,6 +184,8 @@ class CBuildCacheDlg : public QDialog {
   std::unique_ptr<RunningBuild> build_;
   BuildProgress::Snapshot shownProgress_;
   QTimer* progressTimer_ = nullptr;
+  QFileSystemWatcher* watcher_ = nullptr;
+  QTimer* rescanTimer_ = nullptr;
 
   QLineEdit* currentDirEdit_ = nullptr;
   QPushButton* browseButton_ = nullptr;

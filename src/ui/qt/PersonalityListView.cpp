@@ -3,8 +3,12 @@
 #include <algorithm>
 #include <vector>
 
+#include <QDrag>
+#include <QDragEnterEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMimeData>
 
 #include "ui/qt/PersonalityTableModel.h"
 #include "ui/qt/TextConversion.h"
@@ -22,6 +26,11 @@ PersonalityListView::PersonalityListView(ui::PersonalityListModel& list, QWidget
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setSortingEnabled(false);  // the list sorts itself on a header click
+  // Rows are dragged to the other list; files from elsewhere go on to the window.
+  setDragEnabled(true);
+  setAcceptDrops(true);
+  setDropIndicatorShown(false);
+  setDragDropMode(QAbstractItemView::DragDrop);
 
   QHeaderView* columns = header();
   columns->setSectionsClickable(true);
@@ -97,6 +106,71 @@ void PersonalityListView::TakeSelection() {
   }
   std::sort(rows.begin(), rows.end());
   list_.SelectOnly(rows);
+}
+
+void PersonalityListView::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (!list_.SelectedIndices().empty()) emit MoveRequested();
+      event->accept();  // never on to a button of the window
+      return;
+    case Qt::Key_Delete:
+      if (!list_.SelectedIndices().empty()) emit DeleteRequested();
+      event->accept();
+      return;
+    default:
+      QTreeView::keyPressEvent(event);
+  }
+}
+
+void PersonalityListView::mouseDoubleClickEvent(QMouseEvent* event) {
+  QTreeView::mouseDoubleClickEvent(event);
+  // The first click of the two has selected the row.
+  if (indexAt(event->position().toPoint()).isValid()) emit MoveRequested();
+}
+
+void PersonalityListView::startDrag(Qt::DropActions) {
+  if (list_.SelectedIndices().empty()) return;
+  auto* drag = new QDrag(this);
+  auto* data = new QMimeData;
+  data->setData(QString::fromLatin1(kRowDragFormat), objectName().toUtf8());
+  drag->setMimeData(data);
+  drag->exec(Qt::MoveAction | Qt::CopyAction, Qt::MoveAction);
+}
+
+PersonalityListView* PersonalityListView::RowSource(const QMimeData* data) const {
+  if (data == nullptr || !data->hasFormat(QString::fromLatin1(kRowDragFormat))) return nullptr;
+  const QString name = QString::fromUtf8(data->data(QString::fromLatin1(kRowDragFormat)));
+  QWidget* window = this->window();
+  auto* source = window != nullptr ? window->findChild<PersonalityListView*>(name) : nullptr;
+  return source != this ? source : nullptr;
+}
+
+void PersonalityListView::dragEnterEvent(QDragEnterEvent* event) {
+  if (RowSource(event->mimeData()) != nullptr) {
+    event->acceptProposedAction();
+  } else {
+    event->ignore();  // files and folders: the window takes them
+  }
+}
+
+void PersonalityListView::dragMoveEvent(QDragMoveEvent* event) {
+  if (RowSource(event->mimeData()) != nullptr) {
+    event->acceptProposedAction();
+  } else {
+    event->ignore();
+  }
+}
+
+void PersonalityListView::dropEvent(QDropEvent* event) {
+  PersonalityListView* source = RowSource(event->mimeData());
+  if (source == nullptr) {
+    event->ignore();
+    return;
+  }
+  event->acceptProposedAction();
+  emit RowsDropped(source);
 }
 
 }  // namespace hoardwright::desktop
