@@ -9,12 +9,10 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <string_view>
-#include <vector>
-
 #include <memory>
-#include <optional>
+#include <string_view>
 #include <thread>
+#include <vector>
 
 #include "build/BuildProgress.h"
 #include "build/StandardBuild.h"
