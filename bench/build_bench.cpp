@@ -10,12 +10,12 @@
 #include <optional>
 
 #include "PersonalityGenerator.h"
-#include "build/StandardBuild.h"
-#include "build/TemporaryDirectory.h"
+#include "standard/StandardBuild.h"
+#include "support/TemporaryDirectory.h"
 #include "extended/ExtendedBuild.h"
-#include "personality/ManufacturerTable.h"
-#include "ui/DirectoryText.h"
-#include "ui/PersonalityScan.h"
+#include "catalogue/ManufacturerTable.h"
+#include "support/DirectoryText.h"
+#include "catalogue/PersonalityScan.h"
 
 namespace {
 
@@ -23,16 +23,16 @@ using namespace hoardwright;
 namespace fs = std::filesystem;
 
 constexpr std::uint64_t kSeed = 1;
-const CalendarTime kFixedTime{2026, 12, 7, 12, 0, 0};
+const support::CalendarTime kFixedTime{2026, 12, 7, 12, 0, 0};
 
-class QuietHost : public WindowlessBuildHost {
+class QuietHost : public standard::WindowlessBuildHost {
  public:
   void ShowMessage(std::string_view, std::string_view) override {}
 };
 
 // The scratch directory and one generated set per size, made on first use.
 struct Sets {
-  std::optional<TemporaryDirectory> root = TemporaryDirectory::Create();
+  std::optional<support::TemporaryDirectory> root = support::TemporaryDirectory::Create();
   std::map<std::size_t, std::vector<std::string>> paths;
 
   const std::vector<std::string>& Of(std::size_t count) {
@@ -57,8 +57,8 @@ Sets& TheSets() {
   return sets;
 }
 
-ui::BuildRequest Request(std::size_t count) {
-  ui::BuildRequest request;
+catalogue::BuildRequest Request(std::size_t count) {
+  catalogue::BuildRequest request;
   request.entries = TheSets().Of(count);
   request.outputDir = TheSets().Output();
   fs::create_directories(request.outputDir);
@@ -69,15 +69,15 @@ ui::BuildRequest Request(std::size_t count) {
 
 void StandardBuild(benchmark::State& state, bool reference) {
   const auto count = static_cast<std::size_t>(state.range(0));
-  const ui::BuildRequest request = Request(count);
-  StandardBuildOptions options;
+  const catalogue::BuildRequest request = Request(count);
+  standard::StandardBuildOptions options;
   options.buildTime = kFixedTime;
   options.jobs = static_cast<unsigned>(state.range(1));
   options.referenceEncoder = reference;
   std::int64_t size = 0;
   for (auto _ : state) {
     QuietHost host;
-    const StandardBuildResult result = BuildStandardCache(request, host, options);
+    const standard::StandardBuildResult result = standard::BuildStandardCache(request, host, options);
     if (!result.cacheWritten) state.SkipWithError("the standard build failed");
     size = result.cacheSize;
   }
@@ -86,12 +86,12 @@ void StandardBuild(benchmark::State& state, bool reference) {
 
 void ExtendedBuild(benchmark::State& state) {
   const auto count = static_cast<std::size_t>(state.range(0));
-  const ui::BuildRequest request = Request(count);
+  const catalogue::BuildRequest request = Request(count);
   extended::ExtendedBuildOptions options;
   options.time = kFixedTime;
   options.jobs = static_cast<unsigned>(state.range(1));
   for (auto _ : state) {
-    SilentReporter reporter;
+    support::SilentReporter reporter;
     if (!extended::BuildExtendedCache(request, reporter, options).Written()) {
       state.SkipWithError("the extended build failed");
     }
@@ -100,12 +100,12 @@ void ExtendedBuild(benchmark::State& state) {
 
 void DirectoryScan(benchmark::State& state) {
   const fs::path directory = TheSets().Directory(static_cast<std::size_t>(state.range(0)));
-  const ManufacturerMap manufacturers = LoadManufacturerMap();
+  const catalogue::ManufacturerMap manufacturers = catalogue::LoadManufacturerMap();
   std::size_t listed = 0;
   for (auto _ : state) {
-    SilentReporter reporter;
-    const ui::PersonalityScan scan = ui::ScanPersonalityDirectory(
-        ui::WithTrailingSeparator(directory.string()), manufacturers, reporter, ui::SortState{});
+    support::SilentReporter reporter;
+    const catalogue::PersonalityScan scan = catalogue::ScanPersonalityDirectory(
+        support::WithTrailingSeparator(directory.string()), manufacturers, reporter, catalogue::SortState{});
     listed = scan.entries.size();
     benchmark::DoNotOptimize(listed);
   }

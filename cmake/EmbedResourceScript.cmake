@@ -7,7 +7,7 @@ string(REGEX REPLACE "((0x..,){16})" "\\1\n" bytes "${bytes}")
 file(WRITE ${OUTPUT}
 "// Generated from ${INPUT}; do not edit.\n"
 "#include <cstddef>\n#include <cstdint>\n#include <span>\n\n"
-"namespace hoardwright::resources {\n"
+"namespace hoardwright::support {\n"
 "namespace {\nconst std::uint8_t kBytes[${size} + 1] = {\n${bytes}\n0};\n}  // namespace\n"
 "std::span<const std::uint8_t> ${SYMBOL}() { return {kBytes, ${size}}; }\n"
-"}  // namespace hoardwright::resources\n")
+"}  // namespace hoardwright::support\n")

@@ -18,9 +18,9 @@
 #include <chrono>
 #include <cstdio>
 
-#include "ui/qt/BuildCacheDlg.h"
-#include "ui/qt/BuildDetailsDlg.h"
-#include "ui/qt/ResultDlg.h"
+#include "desktop/BuildCacheDlg.h"
+#include "desktop/BuildDetailsDlg.h"
+#include "desktop/ResultDlg.h"
 
 using hoardwright::desktop::CBuildCacheDlg;
 using hoardwright::desktop::CBuildDetailsDlg;

@@ -12,55 +12,55 @@
 #include <vector>
 
 #include "FuzzEntries.h"
-#include "build/BuildHost.h"
-#include "build/PersonalityCompiler.h"
-#include "build/StandardBuild.h"
-#include "build/StandardCacheLayout.h"
-#include "build/TemporaryDirectory.h"
-#include "examine/CacheExaminer.h"
-#include "examine/CheckOutput.h"
-#include "examine/PersonalityCheck.h"
-#include "examine/RecordWalker.h"
+#include "standard/BuildHost.h"
+#include "standard/PersonalityCompiler.h"
+#include "standard/StandardBuild.h"
+#include "standard/StandardCacheLayout.h"
+#include "support/TemporaryDirectory.h"
+#include "inspect/CacheInspector.h"
+#include "check/CheckOutput.h"
+#include "check/PersonalityCheck.h"
+#include "inspect/RecordWalker.h"
 #include "extended/ExtendedBuild.h"
 #include "extended/PersonalityConversion.h"
 #include "personality/KeywordReaders.h"
-#include "ui/CacheListing.h"
+#include "catalogue/CacheListing.h"
 
 namespace hoardwright::fuzz {
 namespace {
 
 std::string Text(Bytes data) { return std::string(data.begin(), data.end()); }
 
-const ManufacturerMap& Manufacturers() {
-  static const ManufacturerMap manufacturers = LoadManufacturerMap();
+const catalogue::ManufacturerMap& Manufacturers() {
+  static const catalogue::ManufacturerMap manufacturers = catalogue::LoadManufacturerMap();
   return manufacturers;
 }
 
-bool HasLeftOut(const examine::FileCheck& check, bool standard) {
-  return std::ranges::any_of(check.items, [&](const examine::CheckItem& item) {
-    return item.finding.severity == examine::Finding::Severity::LeftOut &&
+bool HasLeftOut(const check::FileCheck& check, bool standard) {
+  return std::ranges::any_of(check.items, [&](const check::CheckItem& item) {
+    return item.finding.severity == check::Finding::Severity::LeftOut &&
            (standard ? item.standard : item.extended);
   });
 }
 
 // The standard build's record of a file: DEVICE, then the compiler with every table.
 std::optional<std::vector<std::uint8_t>> StandardRecord(const std::string& bytes) {
-  LineStream stream(bytes, LineMode::Text);
-  SilentReporter silent;
-  std::array<std::uint8_t, standard_cache::kDeviceFieldSize> device{};
-  OutputCursor deviceCursor(device);
-  if (!ReadDevice(stream, deviceCursor, silent)) return std::nullopt;
-  std::vector<std::uint8_t> block(standard_cache::kBlockBufferSize);
-  OutputCursor cursor(block);
-  if (!CompilePersonality(stream, cursor, TableOptions{}, silent)) return std::nullopt;
+  personality::LineStream stream(bytes, personality::LineMode::Text);
+  support::SilentReporter silent;
+  std::array<std::uint8_t, standard::kDeviceFieldSize> device{};
+  personality::OutputCursor deviceCursor(device);
+  if (!personality::ReadDevice(stream, deviceCursor, silent)) return std::nullopt;
+  std::vector<std::uint8_t> block(standard::kBlockBufferSize);
+  personality::OutputCursor cursor(block);
+  if (!standard::CompilePersonality(stream, cursor, standard::TableOptions{}, silent)) return std::nullopt;
   block.resize(cursor.Position());
   return block;
 }
 
 // Both builds' inputs live here, made once for the process.
 struct BuildDirectories {
-  std::optional<TemporaryDirectory> input = TemporaryDirectory::Create();
-  std::optional<TemporaryDirectory> output = TemporaryDirectory::Create();
+  std::optional<support::TemporaryDirectory> input = support::TemporaryDirectory::Create();
+  std::optional<support::TemporaryDirectory> output = support::TemporaryDirectory::Create();
 };
 
 const BuildDirectories& Directories() {
@@ -96,15 +96,15 @@ std::string WriteFiles(Bytes data) {
   return directory;
 }
 
-class SilentHost : public WindowlessBuildHost {
+class SilentHost : public standard::WindowlessBuildHost {
  public:
   void ShowMessage(std::string_view, std::string_view) override {}
 };
 
-const CalendarTime kTime{2026, 12, 5, 14, 32, 10};
+const support::CalendarTime kTime{2026, 12, 5, 14, 32, 10};
 
 // A cache a build reports written must examine intact.
-std::size_t ExamineWritten(const std::filesystem::path& path) {
+std::size_t InspectWritten(const std::filesystem::path& path) {
   std::FILE* in = std::fopen(path.c_str(), "rb");
   Check(in != nullptr, "the written cache can be read");
   std::vector<std::uint8_t> bytes;
@@ -113,42 +113,42 @@ std::size_t ExamineWritten(const std::filesystem::path& path) {
     bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
   }
   std::fclose(in);
-  const examine::ExamineReport report = examine::ExamineCache(bytes, path.string());
+  const inspect::InspectReport report = inspect::InspectCache(bytes, path.string());
   Check(!report.Damaged(), "a cache the build wrote examines intact");
   const auto& views = report.standard ? report.standard->personalities
                                       : report.extended->personalities;
   return static_cast<std::size_t>(std::ranges::count_if(
-      views, [](const examine::PersonalityView& view) { return view.length > 0; }));
+      views, [](const inspect::PersonalityView& view) { return view.length > 0; }));
 }
 
 void Build(Bytes data, bool standard) {
   const std::string directory = WriteFiles(data);
-  SilentReporter silent;
-  const ui::CacheListing listing = ui::ListCacheEntries({directory}, Manufacturers(), silent);
-  const std::vector<examine::FileCheck> checks = examine::CheckPaths({directory});
+  support::SilentReporter silent;
+  const catalogue::CacheListing listing = catalogue::ListCacheEntries({directory}, Manufacturers(), silent);
+  const std::vector<check::FileCheck> checks = check::CheckPaths({directory});
   const auto checkedIn = static_cast<std::size_t>(std::ranges::count_if(
-      checks, [&](const examine::FileCheck& check) { return standard ? check.standard : check.extended; }));
+      checks, [&](const check::FileCheck& check) { return standard ? check.standard : check.extended; }));
 
-  ui::BuildRequest request;
+  catalogue::BuildRequest request;
   request.entries = listing.cacheList.FilePaths();
   request.outputDir = Directories().output->Path().string() + "/";
   request.unattended = true;
   if (standard) {
     SilentHost host;
-    StandardBuildOptions options;
+    standard::StandardBuildOptions options;
     options.buildTime = kTime;
     options.jobs = 1;
-    const StandardBuildResult result = BuildStandardCache(request, host, options);
+    const standard::StandardBuildResult result = standard::BuildStandardCache(request, host, options);
     if (!result.cacheWritten) {
       Check(checkedIn == 0, "check builds nothing into a standard cache that is not written");
       return;
     }
     // The info personality is the first record.
-    Check(ExamineWritten(result.outputPath) == result.recordCount, "every record has its block");
+    Check(InspectWritten(result.outputPath) == result.recordCount, "every record has its block");
     Check(result.recordCount == checkedIn + (result.infoIncluded ? 1 : 0),
           "check counts the personalities the standard build wrote");
   } else {
-    request.cacheType = ui::CacheType::Extended;
+    request.cacheType = catalogue::CacheType::Extended;
     extended::ExtendedBuildOptions options;
     options.time = kTime;
     options.jobs = 1;
@@ -158,7 +158,7 @@ void Build(Bytes data, bool standard) {
       Check(checkedIn == 0, "check builds nothing into an extended cache that is not written");
       return;
     }
-    const std::size_t withData = ExamineWritten(result.outputPath);
+    const std::size_t withData = InspectWritten(result.outputPath);
     Check(withData == request.entries.size() - result.leftOut.size(),
           "the personalities not left out have their data");
     Check(withData == checkedIn, "check counts the personalities the extended build wrote");
@@ -169,28 +169,28 @@ void Build(Bytes data, bool standard) {
 
 void CheckPersonality(Bytes data) {
   const std::string path = "ABFUZZ.QPF";
-  const InputFile file{Text(data), {}};
-  SilentReporter silent;
-  const auto entry = ui::EntryFromBytes(path, file.bytes, Manufacturers(), silent);
-  const examine::FileCheck check =
-      examine::CheckPersonalityFile(path, file, entry ? &*entry : nullptr, Manufacturers());
+  const support::InputFile file{Text(data), {}};
+  support::SilentReporter silent;
+  const auto entry = catalogue::EntryFromBytes(path, file.bytes, Manufacturers(), silent);
+  const check::FileCheck check =
+      check::CheckPersonalityFile(path, file, entry ? &*entry : nullptr, Manufacturers());
 
   // The verdicts are the builds': the standard record compiles and reads back...
   const auto record = entry ? StandardRecord(file.bytes) : std::nullopt;
   Check(check.standard == record.has_value(), "check's standard verdict is the compiler's");
   if (record) {
-    Check(record->size() <= standard_cache::kMaxBlockLength, "the record fits its index record");
-    Check(!examine::WalkPersonalityRecord(*record).fault, "a compiled record reads back");
+    Check(record->size() <= standard::kMaxBlockLength, "the record fits its index record");
+    Check(!inspect::WalkPersonalityRecord(*record).fault, "a compiled record reads back");
   }
   // ...and so does the extended binary form, given the NAME line's two fields.
-  LineStream binary(file.bytes, LineMode::Binary);
+  personality::LineStream binary(file.bytes, personality::LineMode::Binary);
   std::vector<std::uint8_t> form;
   const bool converted = extended::ConvertPersonality(binary, form, silent);
-  if (converted) Check(!examine::WalkPersonalityRecord(form).fault, "a binary form reads back");
-  LineStream names(file.bytes, LineMode::Text);
-  const auto maker = ReadNameFirst(names, silent);
+  if (converted) Check(!inspect::WalkPersonalityRecord(form).fault, "a binary form reads back");
+  personality::LineStream names(file.bytes, personality::LineMode::Text);
+  const auto maker = personality::ReadNameFirst(names, silent);
   names.Rewind();
-  const auto fixture = ReadNameSecond(names, silent);
+  const auto fixture = personality::ReadNameSecond(names, silent);
   const bool named = maker && !maker->empty() && fixture && !fixture->empty();
   Check(check.extended == (entry && named && converted),
         "check's extended verdict is the NAME readers' and the conversion's");
@@ -198,13 +198,13 @@ void CheckPersonality(Bytes data) {
   Check(check.extended || HasLeftOut(check, false), "an extended refusal says why");
 
   std::ostringstream text;
-  examine::WriteCheckText({check}, text);
+  check::WriteCheckText({check}, text);
   Check(std::ranges::none_of(text.str(), [](char c) {
           const auto byte = static_cast<unsigned char>(c);
           return (byte < 0x20 && c != '\n') || byte == 0x7F;
         }),
         "the report holds no control character but its line ends");
-  Check(!examine::CheckJson({check}).dump().empty(), "the JSON report says something");
+  Check(!check::CheckJson({check}).dump().empty(), "the JSON report says something");
 }
 
 void BuildStandard(Bytes data) { Build(data, true); }

@@ -2,13 +2,13 @@
 #include <string>
 
 #include "FuzzEntries.h"
-#include "app/LegacyArguments.h"
+#include "cli/LegacyArguments.h"
 
 namespace hoardwright::fuzz {
 
 void LegacyArguments(Bytes data) {
   const std::string text(data.begin(), data.end());
-  const app::LegacyArguments parsed = app::ParseLegacyArguments(text);
+  const cli::LegacyArguments parsed = cli::ParseLegacyArguments(text);
   if (!parsed.commandLineMode) {
     Check(parsed.personalityDir.empty() && parsed.outputDir.empty(),
           "without -d both directories stay empty");

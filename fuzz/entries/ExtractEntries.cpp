@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "FuzzEntries.h"
-#include "build/TemporaryDirectory.h"
-#include "examine/CacheExaminer.h"
-#include "examine/ExamineExtract.h"
+#include "support/TemporaryDirectory.h"
+#include "inspect/CacheInspector.h"
+#include "inspect/InspectExtract.h"
 
 namespace hoardwright::fuzz {
 namespace {
@@ -27,7 +27,7 @@ constexpr std::string_view kOutsideText = "outside: never written";
 // One private directory for the process: `parts` is extracted into, `outside` must stay as it is.
 class ExtractPlace {
  public:
-  ExtractPlace() : root_(TemporaryDirectory::Create()) {
+  ExtractPlace() : root_(support::TemporaryDirectory::Create()) {
     Check(root_.has_value(), "a private temporary directory");
     fs::create_directories(Outside());
     std::ofstream(Outside() / "target.bin", std::ios::binary) << kOutsideText;
@@ -65,10 +65,10 @@ class ExtractPlace {
   }
 
  private:
-  std::optional<TemporaryDirectory> root_;
+  std::optional<support::TemporaryDirectory> root_;
 };
 
-std::uint64_t DecodedBytes(const examine::ExamineReport& report) {
+std::uint64_t DecodedBytes(const inspect::InspectReport& report) {
   if (report.standard) return report.standard->stream ? report.standard->stream->data.size() : 0;
   std::uint64_t total = report.extended->shapeUnit ? report.extended->shapeUnit->data.size() : 0;
   for (const auto& group : report.extended->groups) total += group.unit ? group.unit->data.size() : 0;
@@ -77,14 +77,14 @@ std::uint64_t DecodedBytes(const examine::ExamineReport& report) {
 
 }  // namespace
 
-void ExamineExtract(Bytes data) {
+void InspectExtract(Bytes data) {
   // Made once per process: making a directory per input would cost more than the extraction.
-  if (!ExamineInputFits(data)) return;
+  if (!InspectInputFits(data)) return;
   static const ExtractPlace place;
   place.Reset();
-  const examine::ExamineReport report = examine::ExamineCache(data, "fuzz.CMP");
+  const inspect::InspectReport report = inspect::InspectCache(data, "fuzz.CMP");
   std::string error;
-  const auto names = examine::ExtractExamined(report, place.Parts(), &error);
+  const auto names = inspect::ExtractInspected(report, place.Parts(), &error);
   Check(names.has_value(), "extraction into a private directory succeeds");
 
   std::uint64_t written = 0;

@@ -16,12 +16,12 @@ std::span<const Entry> AllEntries() {
       Entry{"lzss_decode", LzssDecode},
       Entry{"lzss_round_trip", LzssRoundTrip},
       Entry{"legacy_arguments", LegacyArguments},
-      Entry{"examine_standard", ExamineStandard},
-      Entry{"examine_extended", ExamineExtended},
+      Entry{"inspect_standard", InspectStandard},
+      Entry{"inspect_extended", InspectExtended},
       Entry{"check_personality", CheckPersonality},
       Entry{"build_standard", BuildStandard},
       Entry{"build_extended", BuildExtended},
-      Entry{"examine_extract", ExamineExtract},
+      Entry{"inspect_extract", InspectExtract},
   };
   return kEntries;
 }

@@ -30,15 +30,15 @@ void LegacyArguments(Bytes data);
 // The examine targets take caches of at most 4 KiB (libFuzzer's own default bound once the seeds
 // are smaller): a cache decodes to up to eight times its size, every run renders all of it, and
 // a larger cache reaches no code a smaller one does not.
-inline constexpr std::size_t kMaxExamineInput = 4096;
-bool ExamineInputFits(Bytes data);
+inline constexpr std::size_t kMaxInspectInput = 4096;
+bool InspectInputFits(Bytes data);
 // `inspect` (text and JSON report) over a file read as a standard cache.
-void ExamineStandard(Bytes data);
+void InspectStandard(Bytes data);
 // `inspect` over a file read as an extended cache: the magic "QenCache", then the input.
-void ExamineExtended(Bytes data);
+void InspectExtended(Bytes data);
 // `inspect --extract` of a file read as a cache of either kind, into a private directory with
 // links planted under the names it writes.
-void ExamineExtract(Bytes data);
+void InspectExtract(Bytes data);
 
 // `check`'s diagnosis of one personality file: its verdicts are the compilers', a record it
 // calls built reads back, and its report prints no raw control character.

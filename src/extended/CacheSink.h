@@ -8,14 +8,14 @@
 #include <span>
 #include <vector>
 
-#include "build/OutputFile.h"
+#include "support/OutputFile.h"
 
 namespace hoardwright::extended {
 
 class CacheSink {
  public:
   explicit CacheSink(std::vector<std::uint8_t>& memory) : memory_(&memory) {}
-  explicit CacheSink(OutputFile& file) : file_(&file) {}
+  explicit CacheSink(support::OutputFile& file) : file_(&file) {}
 
   bool Append(std::span<const std::uint8_t> bytes) {
     position_ += bytes.size();
@@ -36,7 +36,7 @@ class CacheSink {
 
  private:
   std::vector<std::uint8_t>* memory_ = nullptr;
-  OutputFile* file_ = nullptr;
+  support::OutputFile* file_ = nullptr;
   std::uint64_t position_ = 0;
 };
 

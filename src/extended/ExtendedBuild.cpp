@@ -3,14 +3,14 @@
 #include <array>
 #include <string>
 
-#include "build/OrderedWork.h"
-#include "build/TemporaryDirectory.h"
+#include "support/OrderedWork.h"
+#include "support/TemporaryDirectory.h"
 #include "extended/ExtendedCache.h"
 #include "personality/KeywordReaders.h"
 #include "personality/LineStream.h"
 #include "personality/OutputCursor.h"
-#include "resources/EmbeddedResources.h"
-#include "ui/DirectoryText.h"
+#include "support/EmbeddedResources.h"
+#include "support/DirectoryText.h"
 
 namespace hoardwright::extended {
 namespace {
@@ -26,28 +26,28 @@ struct PersonalityNames {
 
 // The NAME fields and the DEVICE text, each searched from the file's start. A missing keyword
 // leaves its text empty (the reader reports it).
-PersonalityNames ReadNames(LineStream& file, Reporter& reporter) {
+PersonalityNames ReadNames(personality::LineStream& file, support::Reporter& reporter) {
   PersonalityNames names;
-  names.manufacturer = ReadNameFirst(file, reporter).value_or(std::string());
+  names.manufacturer = personality::ReadNameFirst(file, reporter).value_or(std::string());
   file.Rewind();
-  names.fixtureName = ReadNameSecond(file, reporter).value_or(std::string());
+  names.fixtureName = personality::ReadNameSecond(file, reporter).value_or(std::string());
   file.Rewind();
   std::array<std::uint8_t, kDeviceTextBufferSize> device{};
-  OutputCursor cursor(device);
-  if (ReadDevice(file, cursor, reporter)) {
+  personality::OutputCursor cursor(device);
+  if (personality::ReadDevice(file, cursor, reporter)) {
     names.deviceName = TextField(device);
-    if (names.deviceName.size() > kDeviceNameLength) names.deviceName.resize(kDeviceNameLength);
+    if (names.deviceName.size() > kRecordDeviceNameLength) names.deviceName.resize(kRecordDeviceNameLength);
   }
   return names;
 }
 
 // The embedded shape library, byte for byte, as the file the cache compiles its shapes from.
 // False, with the reason in `error`, when it could not be written.
-bool WriteShapeLibrary(const std::filesystem::path& path, WriteFaults* faults,
+bool WriteShapeLibrary(const std::filesystem::path& path, support::WriteFaults* faults,
                        std::string& error) {
-  auto file = OutputFile::Create(path, &error, faults);
+  auto file = support::OutputFile::Create(path, &error, faults);
   if (!file) return false;
-  if (file->Write(resources::ShapeLibraryText()) && file->Close()) return true;
+  if (file->Write(support::ShapeLibraryText()) && file->Close()) return true;
   error = file->Error();
   return false;
 }
@@ -61,19 +61,19 @@ std::string WithReason(std::string message, const std::string& reason) {
 
 }  // namespace
 
-ExtendedBuildResult BuildExtendedCache(const ui::BuildRequest& request, Reporter& reporter,
+ExtendedBuildResult BuildExtendedCache(const catalogue::BuildRequest& request, support::Reporter& reporter,
                                        const ExtendedBuildOptions& options) {
   ExtendedBuildResult result;
-  result.outputPath = ui::JoinPath(request.outputDir, options.outputFileName);
+  result.outputPath = support::JoinPath(request.outputDir, options.outputFileName);
   if (request.entries.empty()) {
     reporter.ShowMessage(
         "No personalities to build! Personalities need to be added to the cache listbox first!");
     result.status = ExtendedBuildStatus::NoPersonalities;
     return result;
   }
-  if (request.entries.size() > static_cast<std::size_t>(kMaxPersonalities)) {
+  if (request.entries.size() > static_cast<std::size_t>(kMaxExtendedPersonalities)) {
     reporter.ShowMessage("Too many personalities (" + std::to_string(request.entries.size()) +
-                         "), Max: " + std::to_string(kMaxPersonalities) +
+                         "), Max: " + std::to_string(kMaxExtendedPersonalities) +
                          ". Cache file not created!");
     result.status = ExtendedBuildStatus::TooManyPersonalities;
     return result;
@@ -82,13 +82,13 @@ ExtendedBuildResult BuildExtendedCache(const ui::BuildRequest& request, Reporter
   // A cache without its shape library would look complete to the console, so a working copy
   // that cannot be written ends the build.
   std::string error;
-  const auto workDir = TemporaryDirectory::Create(&error);
+  const auto workDir = support::TemporaryDirectory::Create(&error);
   std::filesystem::path shapeFile;
   if (workDir) {
     shapeFile = *workDir / std::string(kShapeLibraryFileName);
   } else {
     // Where the private directory would have been.
-    shapeFile = TemporaryBases().front() / std::string(kShapeLibraryFileName);
+    shapeFile = support::TemporaryBases().front() / std::string(kShapeLibraryFileName);
   }
   if (!workDir || !WriteShapeLibrary(shapeFile, options.faults, error)) {
     reporter.ShowMessage(
@@ -108,24 +108,24 @@ ExtendedBuildResult BuildExtendedCache(const ui::BuildRequest& request, Reporter
   struct RowNames {
     bool readable = false;
     PersonalityNames names;
-    std::vector<ReportedMessage> messages;
+    std::vector<support::ReportedMessage> messages;
   };
-  const unsigned threads = EffectiveJobs(options.jobs);
-  RunInOrder<RowNames>(
+  const unsigned threads = support::EffectiveJobs(options.jobs);
+  support::RunInOrder<RowNames>(
       request.entries.size(), threads > 1 ? threads : 0, 64 * static_cast<std::size_t>(threads),
       [&](std::size_t row) {
         RowNames read;
-        auto file = LineStream::Open(request.entries[row], LineMode::Text);
+        auto file = personality::LineStream::Open(request.entries[row], personality::LineMode::Text);
         if (!file) return read;
-        CollectingReporter messages;
+        support::CollectingReporter messages;
         read.readable = true;
         read.names = ReadNames(*file, messages);
         read.messages = std::move(messages.messages);
         return read;
       },
       [&](std::size_t row, RowNames& read) {
-        if (Cancelled(options.cancel)) return false;
-        for (const ReportedMessage& message : read.messages) {
+        if (support::Cancelled(options.cancel)) return false;
+        for (const support::ReportedMessage& message : read.messages) {
           reporter.ShowMessage(message.text, message.caption);
         }
         if (read.readable && cache.AddPersonality(read.names.manufacturer, read.names.fixtureName,
@@ -135,9 +135,9 @@ ExtendedBuildResult BuildExtendedCache(const ui::BuildRequest& request, Reporter
         return true;
       });
 
-  const CalendarTime time = options.time ? *options.time : BuildTimeFromEnvironment();
+  const support::CalendarTime time = options.time ? *options.time : support::BuildTimeFromEnvironment();
   const CacheFileOutcome outcome =
-      Cancelled(options.cancel)
+      support::Cancelled(options.cancel)
           ? CacheFileOutcome::Cancelled
           : cache.WriteCacheFile(result.outputPath, time, reporter, &error, options.faults,
                                  options.jobs);

@@ -8,15 +8,15 @@
 #include <string_view>
 #include <vector>
 
-#include "build/BuildClock.h"
-#include "build/OutputFile.h"
-#include "core/CancelToken.h"
-#include "personality/Reporter.h"
-#include "ui/BuildRequest.h"
+#include "support/BuildClock.h"
+#include "support/OutputFile.h"
+#include "support/CancelToken.h"
+#include "support/Reporter.h"
+#include "catalogue/BuildDetails.h"
+#include "catalogue/BuildRequest.h"
 
 namespace hoardwright::extended {
 
-inline constexpr std::string_view kExtendedCacheFileName = "OMK01PER.CMP";
 inline constexpr std::string_view kShapeLibraryFileName = "SG.DAT";
 
 enum class ExtendedBuildStatus {
@@ -40,23 +40,23 @@ struct ExtendedBuildResult {
 
 struct ExtendedBuildOptions {
   // The time stamped into the file; the build time (SOURCE_DATE_EPOCH or the clock) when unset.
-  std::optional<CalendarTime> time;
+  std::optional<support::CalendarTime> time;
   // The file written in the request's output directory.
-  std::string outputFileName = std::string(kExtendedCacheFileName);
-  WriteFaults* faults = nullptr;  // tests make a write (working copy or cache file) fail
+  std::string outputFileName = std::string(catalogue::kDefaultCacheFileName);
+  support::WriteFaults* faults = nullptr;  // tests make a write (working copy or cache file) fail
   std::ostream* console = nullptr;  // the coder's progress dots
   // Threads that convert and compress the group blocks; 0: the machine's hardware threads. The
   // file and the messages are the same for any number.
   unsigned jobs = 0;
   // Looked at before each personality and between and within the blocks: once it is cancelled
   // the build stops without a message, writes no cache and removes its working files.
-  const CancelToken* cancel = nullptr;
+  const support::CancelToken* cancel = nullptr;
 };
 
 // Reads the NAME and DEVICE lines of each cache-list file in list order, adds the personalities
 // and writes the file atomically. A row whose file cannot be read or that lacks a manufacturer or
 // fixture name is left out; the readers report missing keywords.
-ExtendedBuildResult BuildExtendedCache(const ui::BuildRequest& request, Reporter& reporter,
+ExtendedBuildResult BuildExtendedCache(const catalogue::BuildRequest& request, support::Reporter& reporter,
                                        const ExtendedBuildOptions& options = {});
 
 }  // namespace hoardwright::extended

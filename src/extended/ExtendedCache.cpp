@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <sstream>
 
-#include "build/OrderedWork.h"
+#include "support/OrderedWork.h"
 #include "extended/ByteOrder.h"
 #include "extended/PersonalityConversion.h"
 #include "extended/ShapeConversion.h"
 #include "lzss/Lzss.h"
-#include "personality/InputFile.h"
+#include "support/InputFile.h"
 #include "personality/LineStream.h"
 
 namespace hoardwright::extended {
@@ -22,7 +22,7 @@ void Append(std::vector<std::uint8_t>& file, std::span<const std::uint8_t> bytes
 
 CExtendedCache::CExtendedCache(std::ostream* console) : header_(EncodeHeader()), console_(console) {
   manufacturers_.reserve(kMaxManufacturers);
-  personalities_.reserve(kMaxPersonalities);
+  personalities_.reserve(kMaxExtendedPersonalities);
 }
 
 CExtendedCache::~CExtendedCache() = default;
@@ -35,10 +35,10 @@ bool CExtendedCache::SetShapeFile(std::filesystem::path path) {
 bool CExtendedCache::AddPersonality(std::string_view manufacturer, std::string_view fixtureName,
                                     std::string_view deviceName, const std::string& path) {
   if (manufacturer.empty() || fixtureName.empty() || path.empty()) return false;
-  if (PersonalityCount() >= kMaxPersonalities) return false;
+  if (PersonalityCount() >= kMaxExtendedPersonalities) return false;
   // Checked only to make sure it can be read when its group block is written; opening it would
   // hang on a FIFO.
-  if (!InputFileRefusal(path).empty()) return false;
+  if (!support::InputFileRefusal(path).empty()) return false;
 
   PersonalityRecord record;
   const int index = FindOrAddManufacturer(manufacturer);
@@ -82,7 +82,7 @@ void CExtendedCache::WriteShapeBlock(std::vector<std::uint8_t>& file) {
 std::vector<std::uint8_t> CExtendedCache::ShapeBlock(std::ostream* console) const {
   std::vector<std::uint8_t> block;
   if (shapeFile_.empty()) return block;
-  auto text = LineStream::Open(shapeFile_, LineMode::Binary);
+  auto text = personality::LineStream::Open(shapeFile_, personality::LineMode::Binary);
   if (!text) return block;
   // A library that does not compile leaves the block with an empty compiled library.
   std::vector<std::uint8_t> compiled;
@@ -94,7 +94,7 @@ std::vector<std::uint8_t> CExtendedCache::ShapeBlock(std::ostream* console) cons
   return block;
 }
 
-GroupData CExtendedCache::CollectGroupData(int group, Reporter& reporter) const {
+GroupData CExtendedCache::CollectGroupData(int group, support::Reporter& reporter) const {
   GroupData data;
   for (int i = 0; i < PersonalityCount(); ++i) {
     if (personalities_[i].group != group) continue;
@@ -103,8 +103,8 @@ GroupData CExtendedCache::CollectGroupData(int group, Reporter& reporter) const 
     // length 0 where the next personality starts.
     const auto path = paths_.find(i);
     if (path != paths_.end()) {
-      if (auto input = LineStream::Open(path->second, LineMode::Binary)) {
-        RecordRefusal refusal;
+      if (auto input = personality::LineStream::Open(path->second, personality::LineMode::Binary)) {
+        personality::RecordRefusal refusal;
         if (!ConvertPersonality(*input, data.bytes, reporter, &refusal) &&
             !refusal.reason.empty()) {
           reporter.ShowMessage("Error in file " + path->second + ": " + refusal.reason,
@@ -125,7 +125,7 @@ void CExtendedCache::PlaceGroup(const GroupData& data) {
 }
 
 void CExtendedCache::WriteGroupBlock(std::vector<std::uint8_t>& file, int group,
-                                     Reporter& reporter) {
+                                     support::Reporter& reporter) {
   const GroupData data = CollectGroupData(group, reporter);
   PlaceGroup(data);
   Append(file, lzss::CompressUnit(data.bytes, console_));
@@ -137,22 +137,22 @@ namespace {
 struct MadeBlock {
   std::vector<std::uint8_t> bytes;
   GroupData placements;  // group blocks only; its bytes are dropped once compressed
-  std::vector<ReportedMessage> messages;
+  std::vector<support::ReportedMessage> messages;
   std::string dots;
   bool cancelled = false;
 };
 
 }  // namespace
 
-std::vector<std::uint8_t> CExtendedCache::ComposeCacheFile(const CalendarTime& time,
-                                                           Reporter& reporter, unsigned jobs) {
+std::vector<std::uint8_t> CExtendedCache::ComposeCacheFile(const support::CalendarTime& time,
+                                                           support::Reporter& reporter, unsigned jobs) {
   std::vector<std::uint8_t> file;
   CacheSink sink(file);
   Compose(sink, time, reporter, jobs);
   return file;
 }
 
-bool CExtendedCache::Compose(CacheSink& file, const CalendarTime& time, Reporter& reporter,
+bool CExtendedCache::Compose(CacheSink& file, const support::CalendarTime& time, support::Reporter& reporter,
                              unsigned jobs) {
   AssignGroups();
   offsets_ = {};
@@ -160,7 +160,7 @@ bool CExtendedCache::Compose(CacheSink& file, const CalendarTime& time, Reporter
   // The offset table and the personality table are placeholders until the blocks are placed.
   written = written && file.Append(EncodeOffsetTable(offsets_));
 
-  info_ = MakeInfoRecord(MsDosDate(time), MsDosTime(time), ManufacturerCount(), PersonalityCount());
+  info_ = MakeInfoRecord(support::MsDosDate(time), support::MsDosTime(time), ManufacturerCount(), PersonalityCount());
   offsets_[kInfoSlot] = file.Position();
   written = written && file.Append(EncodeInfoRecord(info_));
 
@@ -182,7 +182,7 @@ bool CExtendedCache::Compose(CacheSink& file, const CalendarTime& time, Reporter
   // converted and compressed apart; they are placed, and their messages and dots shown, in order.
   const auto produce = [&](std::size_t item) {
     MadeBlock made;
-    if (Cancelled(cancel_)) {
+    if (support::Cancelled(cancel_)) {
       made.cancelled = true;
       return made;
     }
@@ -191,7 +191,7 @@ bool CExtendedCache::Compose(CacheSink& file, const CalendarTime& time, Reporter
     if (item == 0) {
       made.bytes = ShapeBlock(console);
     } else {
-      CollectingReporter messages;
+      support::CollectingReporter messages;
       made.placements = CollectGroupData(kFirstGroup + static_cast<int>(item) - 1, messages);
       if (cancel_ == nullptr) {
         made.bytes = lzss::CompressUnit(made.placements.bytes, console);
@@ -207,8 +207,8 @@ bool CExtendedCache::Compose(CacheSink& file, const CalendarTime& time, Reporter
     return made;
   };
   const auto consume = [&](std::size_t item, MadeBlock& made) {
-    if (made.cancelled || Cancelled(cancel_)) return false;
-    for (const ReportedMessage& message : made.messages) {
+    if (made.cancelled || support::Cancelled(cancel_)) return false;
+    for (const support::ReportedMessage& message : made.messages) {
       reporter.ShowMessage(message.text, message.caption);
     }
     if (console_ != nullptr) *console_ << made.dots;
@@ -223,8 +223,8 @@ bool CExtendedCache::Compose(CacheSink& file, const CalendarTime& time, Reporter
     }
     return true;
   };
-  const unsigned threads = EffectiveJobs(jobs);
-  if (!RunInOrder<MadeBlock>(static_cast<std::size_t>(groupCounter_) + 1,
+  const unsigned threads = support::EffectiveJobs(jobs);
+  if (!support::RunInOrder<MadeBlock>(static_cast<std::size_t>(groupCounter_) + 1,
                              threads > 1 ? threads : 0, 2 * static_cast<std::size_t>(threads),
                              produce, consume)) {
     return false;
@@ -240,11 +240,11 @@ bool CExtendedCache::Compose(CacheSink& file, const CalendarTime& time, Reporter
 }
 
 CacheFileOutcome CExtendedCache::WriteCacheFile(const std::filesystem::path& path,
-                                                const CalendarTime& time, Reporter& reporter,
-                                                std::string* error, WriteFaults* faults,
+                                                const support::CalendarTime& time, support::Reporter& reporter,
+                                                std::string* error, support::WriteFaults* faults,
                                                 unsigned jobs) {
   // An output that cannot be created is found before any personality is converted.
-  auto output = AtomicOutputFile::Create(path, error, faults);
+  auto output = support::AtomicOutputFile::Create(path, error, faults);
   if (!output) return CacheFileOutcome::NotCreated;
   // The file is composed straight into the output, the tables filled in at the end; a device
   // written in place cannot be written over, so its file is composed in memory first.
@@ -254,11 +254,11 @@ CacheFileOutcome CExtendedCache::WriteCacheFile(const std::filesystem::path& pat
     written = Compose(sink, time, reporter, jobs);
   } else {
     const std::vector<std::uint8_t> file = ComposeCacheFile(time, reporter, jobs);
-    if (Cancelled(cancel_)) return CacheFileOutcome::Cancelled;
+    if (support::Cancelled(cancel_)) return CacheFileOutcome::Cancelled;
     written = output->Write(file);
   }
   // Until the commit, the earlier file is untouched; a partial one goes with `output`.
-  if (Cancelled(cancel_)) return CacheFileOutcome::Cancelled;
+  if (support::Cancelled(cancel_)) return CacheFileOutcome::Cancelled;
   if (!written) {
     if (error) *error = output->File().Error();
     return CacheFileOutcome::NotWritten;

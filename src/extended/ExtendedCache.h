@@ -11,12 +11,12 @@
 #include <utility>
 #include <vector>
 
-#include "build/BuildClock.h"
-#include "build/OutputFile.h"
-#include "core/CancelToken.h"
+#include "support/BuildClock.h"
+#include "support/OutputFile.h"
+#include "support/CancelToken.h"
 #include "extended/CacheSink.h"
 #include "extended/ExtendedCacheLayout.h"
-#include "personality/Reporter.h"
+#include "support/Reporter.h"
 
 namespace hoardwright::extended {
 
@@ -36,7 +36,7 @@ enum class CacheFileOutcome {
   Written,
   NotCreated,  // the output (or its working file beside it) could not be created
   NotWritten,  // a write failed on the way
-  Cancelled,   // the cancel token stopped it; nothing was written
+  Cancelled,  // the cancel token stopped it; nothing was written
 };
 
 class CExtendedCache {
@@ -51,11 +51,11 @@ class CExtendedCache {
   bool SetShapeFile(std::filesystem::path path);
 
   // Looked at between blocks and while each is compressed; once cancelled, composing stops.
-  void SetCancelToken(const CancelToken* cancel) { cancel_ = cancel; }
+  void SetCancelToken(const support::CancelToken* cancel) { cancel_ = cancel; }
 
   // Appends one personality record. False, adding nothing, when the manufacturer, the fixture
   // name or the path is empty, when the file cannot be opened, or when the table already holds
-  // kMaxPersonalities records. Names are cut to their field widths.
+  // kMaxExtendedPersonalities records. Names are cut to their field widths.
   bool AddPersonality(std::string_view manufacturer, std::string_view fixtureName,
                       std::string_view deviceName, const std::string& path);
 
@@ -71,15 +71,15 @@ class CExtendedCache {
   // numbers, offsets, lengths); call it once per object. Conversion messages go to `reporter`.
   // The shape block and the group blocks are converted and compressed on `jobs` threads (0: the
   // machine's hardware threads); the bytes, the messages and their order do not depend on it.
-  std::vector<std::uint8_t> ComposeCacheFile(const CalendarTime& time, Reporter& reporter,
+  std::vector<std::uint8_t> ComposeCacheFile(const support::CalendarTime& time, support::Reporter& reporter,
                                              unsigned jobs = 1);
 
   // Writes the file to `path` atomically: it appears complete or not at all. Only the tables
   // are held in memory; the blocks go to the file as they are made. When it could not be
   // created or written, `error` holds the reason.
-  CacheFileOutcome WriteCacheFile(const std::filesystem::path& path, const CalendarTime& time,
-                                  Reporter& reporter, std::string* error = nullptr,
-                                  WriteFaults* faults = nullptr, unsigned jobs = 1);
+  CacheFileOutcome WriteCacheFile(const std::filesystem::path& path, const support::CalendarTime& time,
+                                  support::Reporter& reporter, std::string* error = nullptr,
+                                  support::WriteFaults* faults = nullptr, unsigned jobs = 1);
 
   // Appends the shape block: the compiled library's length and its compressed form; nothing when
   // no shape file is set or it cannot be read.
@@ -90,9 +90,9 @@ class CExtendedCache {
   // Appends the compressed block of group `group` and records where each of its personalities
   // lies inside the block's uncompressed data. Collecting the data and compressing it are
   // separate steps so that groups can be compressed apart; the bytes do not depend on that.
-  void WriteGroupBlock(std::vector<std::uint8_t>& file, int group, Reporter& reporter);
+  void WriteGroupBlock(std::vector<std::uint8_t>& file, int group, support::Reporter& reporter);
   // Converts the personalities of one group; reads the tables, changes nothing.
-  GroupData CollectGroupData(int group, Reporter& reporter) const;
+  GroupData CollectGroupData(int group, support::Reporter& reporter) const;
   // Enters a group's placements into the personality records.
   void PlaceGroup(const GroupData& data);
 
@@ -105,7 +105,7 @@ class CExtendedCache {
 
  private:
   // Composes the file into `file`; false as soon as a write fails.
-  bool Compose(CacheSink& file, const CalendarTime& time, Reporter& reporter, unsigned jobs);
+  bool Compose(CacheSink& file, const support::CalendarTime& time, support::Reporter& reporter, unsigned jobs);
 
   std::array<std::uint8_t, kHeaderSize> header_;
   OffsetTable offsets_{};
@@ -116,7 +116,7 @@ class CExtendedCache {
   std::filesystem::path shapeFile_;
   int groupCounter_ = kFirstGroup;
   std::ostream* console_ = nullptr;
-  const CancelToken* cancel_ = nullptr;
+  const support::CancelToken* cancel_ = nullptr;
 };
 
 }  // namespace hoardwright::extended

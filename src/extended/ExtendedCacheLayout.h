@@ -51,11 +51,11 @@ inline constexpr std::size_t kPersonalityRecordSize = 54;
 inline constexpr std::size_t kFixtureNameFieldSize = 31;
 inline constexpr std::size_t kDeviceNameFieldSize = 12;
 inline constexpr std::size_t kFixtureNameLength = kFixtureNameFieldSize - 1;
-inline constexpr std::size_t kDeviceNameLength = kDeviceNameFieldSize - 1;
+inline constexpr std::size_t kRecordDeviceNameLength = kDeviceNameFieldSize - 1;
 // Where the two text fields lie in a personality record (after the manufacturer index).
 inline constexpr std::size_t kFixtureNameOffset = 2;
 inline constexpr std::size_t kDeviceNameOffset = kFixtureNameOffset + kFixtureNameFieldSize;
-inline constexpr int kMaxPersonalities = 2000;
+inline constexpr int kMaxExtendedPersonalities = 2000;
 inline constexpr std::uint16_t kNoManufacturer = 0xFFFF;
 
 // Groups: 101 personalities per compressed block, numbered from 5.

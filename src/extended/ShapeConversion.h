@@ -15,6 +15,6 @@ inline constexpr std::size_t kShapeWorkBufferSize = 1'000'000;
 // the compiled library to `output`. False, with nothing appended, when a step line holds fewer
 // than eight numbers, when the compiled library would outgrow its work buffer, or when the work
 // buffer cannot be had.
-bool CompileShapeLibrary(LineStream& input, std::vector<std::uint8_t>& output);
+bool CompileShapeLibrary(personality::LineStream& input, std::vector<std::uint8_t>& output);
 
 }  // namespace hoardwright::extended

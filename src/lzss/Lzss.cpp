@@ -68,7 +68,7 @@ bool WriteFileUnit(std::FILE* input, std::FILE* output, std::ostream* console) {
 // block; the stream does not depend on how the input is split.
 std::optional<std::vector<std::uint8_t>> CompressUnitUnless(std::span<const std::uint8_t> data,
                                                             std::ostream* console,
-                                                            const CancelToken* cancel) {
+                                                            const support::CancelToken* cancel) {
   std::vector<std::uint8_t> unit;
   // Typical cache data compresses to about half; this saves most regrowth.
   unit.reserve(kUnitSumSize + data.size() / 2 + 16);
@@ -77,7 +77,7 @@ std::optional<std::vector<std::uint8_t>> CompressUnitUnless(std::span<const std:
   // Straight into the vector, which cannot refuse a byte; the dots follow at the end.
   auto encoder = std::make_unique<FastLzssEncoder>(unit);
   for (std::size_t at = 0; at < data.size(); at += kEncoderBlockSize) {
-    if (Cancelled(cancel)) return std::nullopt;
+    if (support::Cancelled(cancel)) return std::nullopt;
     encoder->Feed(data.subspan(at, std::min(kEncoderBlockSize, data.size() - at)));
   }
   const int lastBits = encoder->Finish();
@@ -105,16 +105,16 @@ std::vector<std::uint8_t> CompressUnit(std::span<const std::uint8_t> data, std::
 
 std::optional<std::vector<std::uint8_t>> CompressUnit(std::span<const std::uint8_t> data,
                                                       std::ostream* console,
-                                                      const CancelToken& cancel) {
+                                                      const support::CancelToken& cancel) {
   return CompressUnitUnless(data, console, &cancel);
 }
 
 bool CompressUnit(std::span<const std::uint8_t> data, ByteSink& output, std::ostream* console,
-                  const CancelToken* cancel) {
+                  const support::CancelToken* cancel) {
   if (!PutSum(output, ByteSum(data))) return false;
   StreamEncoder encoder(output, console);
   for (std::size_t at = 0; at < data.size(); at += kEncoderBlockSize) {
-    if (Cancelled(cancel)) return false;
+    if (support::Cancelled(cancel)) return false;
     if (!encoder.Feed(data.subspan(at, std::min(kEncoderBlockSize, data.size() - at)))) break;
   }
   return encoder.Finish();

@@ -32,7 +32,7 @@
 #include <span>
 #include <vector>
 
-#include "core/CancelToken.h"
+#include "support/CancelToken.h"
 #include "lzss/BitFile.h"
 #include "lzss/ByteStream.h"
 #include "lzss/LzssDecoder.h"
@@ -48,11 +48,11 @@ std::vector<std::uint8_t> CompressUnit(std::span<const std::uint8_t> data, std::
 // blocks of kEncoderBlockSize input bytes). No dots are printed for a unit given up.
 std::optional<std::vector<std::uint8_t>> CompressUnit(std::span<const std::uint8_t> data,
                                                       std::ostream* console,
-                                                      const CancelToken& cancel);
+                                                      const support::CancelToken& cancel);
 // False when a byte could not be written, or when `cancel` was cancelled (looked at between
 // blocks of kEncoderBlockSize input bytes).
 bool CompressUnit(std::span<const std::uint8_t> data, ByteSink& output,
-                  std::ostream* console = &std::cout, const CancelToken* cancel = nullptr);
+                  std::ostream* console = &std::cout, const support::CancelToken* cancel = nullptr);
 
 struct DecodedUnit {
   std::vector<std::uint8_t> data;  // everything decoded, also from a broken unit

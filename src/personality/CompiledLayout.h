@@ -16,7 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace hoardwright::compiled {
+namespace hoardwright::personality::compiled {
 
 // Every count inside a record (lines of a section or block, channels, table index columns and
 // rows) is one byte.
@@ -40,4 +40,4 @@ inline constexpr std::uint8_t kEndedByPend = 0x00;
 inline constexpr std::uint8_t kEndedByPend16 = 0x01;
 inline constexpr int kStepValues = 8;
 
-}  // namespace hoardwright::compiled
+}  // namespace hoardwright::personality::compiled

@@ -4,7 +4,7 @@
 #include "personality/KeywordReaders.h"
 #include "personality/NumberConversion.h"
 
-namespace hoardwright {
+namespace hoardwright::personality {
 namespace {
 
 // Lines this short cannot hold a channel (the newline counts).
@@ -53,7 +53,7 @@ int EncodeChannelLine(std::string_view line, OutputCursor& cursor) {
 
 }  // namespace
 
-bool ReadDmxTable(LineStream& stream, OutputCursor& cursor, Reporter& reporter) {
+bool ReadDmxTable(LineStream& stream, OutputCursor& cursor, support::Reporter& reporter) {
   const std::size_t countAt = cursor.Position();
   if (!cursor.PutByte(0)) return false;
   if (!FindKeyword(stream, "DMX", KeywordSearch::Reported, reporter)) return false;
@@ -63,7 +63,7 @@ bool ReadDmxTable(LineStream& stream, OutputCursor& cursor, Reporter& reporter) 
   while (stream.ReadLine(line)) {
     if (StartsWith(line, "END")) break;
     if (line.size() < kShortestChannelLine || line.front() == ';') continue;
-    if (count == compiled::kMaxCount) {
+    if (count == personality::compiled::kMaxCount) {
       return cursor.RefuseRecord(TooManyReason("DMX section", keywordLine, "channel lines"),
                                  keywordLine);
     }
@@ -80,4 +80,4 @@ int ChannelLineFaultColumn(std::string_view line) {
   return EncodeChannelLine(line, cursor);
 }
 
-}  // namespace hoardwright
+}  // namespace hoardwright::personality

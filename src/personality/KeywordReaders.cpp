@@ -1,20 +1,20 @@
 #include "personality/KeywordReaders.h"
 
-namespace hoardwright {
+namespace hoardwright::personality {
 
-bool ReadDevice(LineStream& stream, OutputCursor& cursor, Reporter& reporter) {
+bool ReadDevice(LineStream& stream, OutputCursor& cursor, support::Reporter& reporter) {
   const auto rest = FindKeyword(stream, "DEVICE", KeywordSearch::Reported, reporter);
   if (!rest) return false;
   return cursor.PutString(CopyToken(*rest, 0, 80).text);
 }
 
-std::optional<std::string> ReadNameFirst(LineStream& stream, Reporter& reporter) {
+std::optional<std::string> ReadNameFirst(LineStream& stream, support::Reporter& reporter) {
   const auto rest = FindKeyword(stream, "NAME", KeywordSearch::Reported, reporter);
   if (!rest) return std::nullopt;
   return CopyToken(*rest, 0, 300).text;
 }
 
-std::optional<std::string> ReadNameSecond(LineStream& stream, Reporter& reporter) {
+std::optional<std::string> ReadNameSecond(LineStream& stream, support::Reporter& reporter) {
   const auto rest = FindKeyword(stream, "NAME", KeywordSearch::Reported, reporter);
   if (!rest) return std::nullopt;
   const Token first = CopyToken(*rest, 0, 300);
@@ -22,7 +22,7 @@ std::optional<std::string> ReadNameSecond(LineStream& stream, Reporter& reporter
   return CopyToken(*rest, *first.next, 300).text;
 }
 
-bool ReadType(LineStream& stream, OutputCursor& cursor, Reporter& reporter) {
+bool ReadType(LineStream& stream, OutputCursor& cursor, support::Reporter& reporter) {
   const auto rest = FindKeyword(stream, "TYPE", KeywordSearch::Reported, reporter);
   if (!rest) return false;
   // The second number, when there is one, replaces the first.
@@ -31,7 +31,7 @@ bool ReadType(LineStream& stream, OutputCursor& cursor, Reporter& reporter) {
   return cursor.PutByte(second.endOfLine ? first.value : second.value);
 }
 
-bool ReadMirror(LineStream& stream, OutputCursor& cursor, Reporter& reporter) {
+bool ReadMirror(LineStream& stream, OutputCursor& cursor, support::Reporter& reporter) {
   const auto line = FindKeyword(stream, "MIRROR", KeywordSearch::Silent, reporter);
   if (!line) return false;
   // The keyword's own letters are skipped as non-digits.
@@ -41,7 +41,7 @@ bool ReadMirror(LineStream& stream, OutputCursor& cursor, Reporter& reporter) {
   return cursor.PutByte(mode.value) && cursor.PutWord(first.value) && cursor.PutWord(second.value);
 }
 
-bool ReadDmxLimits(LineStream& stream, OutputCursor& cursor, Reporter& reporter) {
+bool ReadDmxLimits(LineStream& stream, OutputCursor& cursor, support::Reporter& reporter) {
   for (std::string_view keyword : {"MINDMX=", "MAXDMX=", "DIVBY="}) {
     const auto rest = FindKeyword(stream, keyword, KeywordSearch::Reported, reporter);
     if (!rest || !cursor.PutWord(ReadWordValue(*rest, 0).value)) return false;
@@ -49,4 +49,4 @@ bool ReadDmxLimits(LineStream& stream, OutputCursor& cursor, Reporter& reporter)
   return true;
 }
 
-}  // namespace hoardwright
+}  // namespace hoardwright::personality

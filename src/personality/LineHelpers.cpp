@@ -5,7 +5,7 @@
 #include "personality/CompiledLayout.h"
 #include "personality/NumberConversion.h"
 
-namespace hoardwright {
+namespace hoardwright::personality {
 namespace {
 
 bool AtLineEnd(std::string_view line, std::size_t position) {
@@ -24,13 +24,13 @@ std::size_t LineJustRead(const LineStream& stream) {
 }
 
 std::string TooManyReason(std::string_view part, std::size_t line, std::string_view items) {
-  const std::string limit = std::to_string(compiled::kMaxCount);
+  const std::string limit = std::to_string(personality::compiled::kMaxCount);
   return "the " + std::string(part) + " at line " + std::to_string(line) + " has more than " +
          limit + " " + std::string(items) + "; a personality record counts at most " + limit;
 }
 
 std::optional<std::string> FindKeyword(LineStream& stream, std::string_view keyword,
-                                       KeywordSearch search, Reporter& reporter) {
+                                       KeywordSearch search, support::Reporter& reporter) {
   std::string_view line;
   while (stream.ReadLine(line)) {
     if (StartsWith(line, keyword)) {
@@ -38,7 +38,7 @@ std::optional<std::string> FindKeyword(LineStream& stream, std::string_view keyw
     }
   }
   if (search == KeywordSearch::Reported) {
-    reporter.ShowMessage("error - couldn't find keyword " + std::string(keyword), kApplicationName);
+    reporter.ShowMessage("error - couldn't find keyword " + std::string(keyword), support::kApplicationName);
   }
   return std::nullopt;
 }
@@ -79,4 +79,4 @@ WordValue ReadHexWord(std::string_view line, std::size_t position) {
   return WordValue{false, static_cast<std::uint16_t>(number.value), number.end};
 }
 
-}  // namespace hoardwright
+}  // namespace hoardwright::personality

@@ -10,9 +10,9 @@
 #include <string_view>
 
 #include "personality/LineStream.h"
-#include "personality/Reporter.h"
+#include "support/Reporter.h"
 
-namespace hoardwright {
+namespace hoardwright::personality {
 
 enum class KeywordSearch {
   // The whole keyword line is returned; a failed search is silent.
@@ -25,7 +25,7 @@ enum class KeywordSearch {
 // keyword's length). A failed search leaves the stream at its end; with KeywordSearch::Reported it
 // shows "error - couldn't find keyword <keyword>".
 std::optional<std::string> FindKeyword(LineStream& stream, std::string_view keyword,
-                                       KeywordSearch search, Reporter& reporter);
+                                       KeywordSearch search, support::Reporter& reporter);
 
 struct Token {
   std::string text;
@@ -80,4 +80,4 @@ inline bool StartsWith(std::string_view line, std::string_view keyword) {
   return line.substr(0, keyword.size()) == keyword;
 }
 
-}  // namespace hoardwright
+}  // namespace hoardwright::personality

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <utility>
 
-#include "personality/InputFile.h"
+#include "support/InputFile.h"
 
-namespace hoardwright {
+namespace hoardwright::personality {
 namespace {
 
 std::string FoldCrLf(std::string bytes) {
@@ -26,7 +26,7 @@ LineStream::LineStream(std::string bytes, LineMode mode)
 
 std::optional<LineStream> LineStream::Open(const std::filesystem::path& path, LineMode mode,
                                            std::string* error) {
-  InputFile file = ReadInputFile(path, kMaxPersonalityFileSize);
+  support::InputFile file = support::ReadInputFile(path, support::kMaxPersonalityFileSize);
   if (!file.Read()) {
     if (error) *error = std::move(file.refusal);
     return std::nullopt;
@@ -55,4 +55,4 @@ bool LineStream::ReadLine(std::string_view& line) {
   return true;
 }
 
-}  // namespace hoardwright
+}  // namespace hoardwright::personality

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace hoardwright {
+namespace hoardwright::personality {
 
 enum class LineMode { Text, Binary };
 
@@ -49,4 +49,4 @@ class LineStream {
   std::size_t position_ = 0;
 };
 
-}  // namespace hoardwright
+}  // namespace hoardwright::personality

@@ -1,6 +1,6 @@
 #include "personality/NumberConversion.h"
 
-namespace hoardwright {
+namespace hoardwright::personality {
 namespace {
 
 // White space as the C locale's isspace sees it.
@@ -59,4 +59,4 @@ Conversion ConvertHex(std::string_view text, std::size_t position) {
   return Convert(text, position, 16);
 }
 
-}  // namespace hoardwright
+}  // namespace hoardwright::personality

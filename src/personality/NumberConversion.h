@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace hoardwright {
+namespace hoardwright::personality {
 
 struct Conversion {
   std::uint64_t value = 0;  // two's complement of the signed result; take the low bits
@@ -26,4 +26,4 @@ inline bool IsBlankOrTab(char c) {
   return c == ' ' || c == '\t';
 }
 
-}  // namespace hoardwright
+}  // namespace hoardwright::personality

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-namespace hoardwright {
+namespace hoardwright::personality {
 
 bool OutputCursor::SetPosition(std::size_t position) {
   if (position > buffer_.size()) return Refuse();
@@ -65,4 +65,4 @@ std::optional<std::uint8_t> OutputCursor::ByteBefore() const {
   return buffer_[position_ - 1];
 }
 
-}  // namespace hoardwright
+}  // namespace hoardwright::personality

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace hoardwright {
+namespace hoardwright::personality {
 
 // Why a record was refused although it fits the buffer: it cannot be represented (a count past
 // its byte, a length past its field).
@@ -71,4 +71,4 @@ class OutputCursor {
   std::optional<RecordRefusal> refusal_;
 };
 
-}  // namespace hoardwright
+}  // namespace hoardwright::personality

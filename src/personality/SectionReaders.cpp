@@ -2,14 +2,14 @@
 #include "personality/KeywordReaders.h"
 #include "personality/NumberConversion.h"
 
-namespace hoardwright {
+namespace hoardwright::personality {
 namespace {
 
-using compiled::kBlockSeparator;
+using personality::compiled::kBlockSeparator;
 
 enum class LineForm { Verbatim, Compacted };
 
-bool ReadSection(LineStream& stream, OutputCursor& cursor, Reporter& reporter,
+bool ReadSection(LineStream& stream, OutputCursor& cursor, support::Reporter& reporter,
                  std::string_view start, std::string_view end, std::size_t limit, SectionMode mode,
                  LineForm form) {
   const bool block = mode == SectionMode::Block;
@@ -27,7 +27,7 @@ bool ReadSection(LineStream& stream, OutputCursor& cursor, Reporter& reporter,
   if (!cursor.PutByte(0)) return false;
   std::uint8_t count = 0;
   const auto append = [&](std::string_view text) {
-    if (count == compiled::kMaxCount) {
+    if (count == personality::compiled::kMaxCount) {
       // A block's count includes its first and last lines.
       const std::string part = std::string(start) + (block ? " block" : " section");
       return cursor.RefuseRecord(TooManyReason(part, startLineNumber, "lines"), startLineNumber);
@@ -68,16 +68,16 @@ std::string CompactLine(std::string_view line) {
   return compact;
 }
 
-bool ReadTextSection(LineStream& stream, OutputCursor& cursor, Reporter& reporter,
+bool ReadTextSection(LineStream& stream, OutputCursor& cursor, support::Reporter& reporter,
                      std::string_view start, std::string_view end, std::size_t limit,
                      SectionMode mode) {
   return ReadSection(stream, cursor, reporter, start, end, limit, mode, LineForm::Verbatim);
 }
 
-bool ReadCompactBlock(LineStream& stream, OutputCursor& cursor, Reporter& reporter,
+bool ReadCompactBlock(LineStream& stream, OutputCursor& cursor, support::Reporter& reporter,
                       std::string_view start, std::string_view end, std::size_t limit,
                       SectionMode mode) {
   return ReadSection(stream, cursor, reporter, start, end, limit, mode, LineForm::Compacted);
 }
 
-}  // namespace hoardwright
+}  // namespace hoardwright::personality

@@ -4,17 +4,17 @@
 #include "personality/LineHelpers.h"
 #include "personality/NumberConversion.h"
 
-namespace hoardwright {
+namespace hoardwright::personality {
 namespace {
 
-using compiled::kLibraryEnd;
-using compiled::kPatternTag;
-using compiled::kShapeTag;
-constexpr std::uint8_t kPatternEnd = compiled::kEndedByPend;
-constexpr std::uint8_t kPattern16End = compiled::kEndedByPend16;
+using personality::compiled::kLibraryEnd;
+using personality::compiled::kPatternTag;
+using personality::compiled::kShapeTag;
+constexpr std::uint8_t kPatternEnd = personality::compiled::kEndedByPend;
+constexpr std::uint8_t kPattern16End = personality::compiled::kEndedByPend16;
 constexpr std::size_t kPatternNameLimit = 12;
 constexpr std::size_t kShapeNameLimit = 34;
-using compiled::kStepValues;
+using personality::compiled::kStepValues;
 
 enum class Outcome { Done, StepLineShort, CursorFull };
 
@@ -92,7 +92,7 @@ Outcome CompileShape(LineStream& stream, OutputCursor& cursor, std::string_view 
 
 }  // namespace
 
-bool ReadShapeLibrary(LineStream& stream, OutputCursor& cursor, Reporter& reporter) {
+bool ReadShapeLibrary(LineStream& stream, OutputCursor& cursor, support::Reporter& reporter) {
   std::string_view line;
   while (stream.ReadLine(line)) {
     Outcome outcome = Outcome::Done;
@@ -102,7 +102,7 @@ bool ReadShapeLibrary(LineStream& stream, OutputCursor& cursor, Reporter& report
       outcome = CompileShape(stream, cursor, line);
     }
     if (outcome == Outcome::StepLineShort) {
-      reporter.ShowMessage("error reading shape file", kApplicationName);
+      reporter.ShowMessage("error reading shape file", support::kApplicationName);
       return false;
     }
     if (outcome == Outcome::CursorFull) return false;
@@ -110,4 +110,4 @@ bool ReadShapeLibrary(LineStream& stream, OutputCursor& cursor, Reporter& report
   return cursor.PutByte(kLibraryEnd);
 }
 
-}  // namespace hoardwright
+}  // namespace hoardwright::personality

@@ -5,13 +5,13 @@
 // pattern name and eight bytes per step line; 0xFF ends the library.
 #include "personality/LineStream.h"
 #include "personality/OutputCursor.h"
-#include "personality/Reporter.h"
+#include "support/Reporter.h"
 
-namespace hoardwright {
+namespace hoardwright::personality {
 
 // Appends the compiled library at the cursor. A step line with fewer than eight numbers shows
 // "error reading shape file" and returns false, leaving the library without its end byte; a
 // library that does not fit the cursor's buffer returns false without a message.
-bool ReadShapeLibrary(LineStream& stream, OutputCursor& cursor, Reporter& reporter);
+bool ReadShapeLibrary(LineStream& stream, OutputCursor& cursor, support::Reporter& reporter);
 
-}  // namespace hoardwright
+}  // namespace hoardwright::personality

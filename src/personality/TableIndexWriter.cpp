@@ -2,13 +2,13 @@
 #include "personality/KeywordReaders.h"
 #include "personality/NumberConversion.h"
 
-namespace hoardwright {
+namespace hoardwright::personality {
 namespace {
 
 constexpr std::size_t kIndexNameLimit = 12;
-using compiled::kMacroTag;
-using compiled::kPresetFocusTag;
-constexpr std::uint8_t kIndexEnd = compiled::kTableIndexEnd;
+using personality::compiled::kMacroTag;
+using personality::compiled::kPresetFocusTag;
+constexpr std::uint8_t kIndexEnd = personality::compiled::kTableIndexEnd;
 
 struct TableFamily {
   std::string_view keyword;
@@ -49,7 +49,7 @@ bool WriteEntry(LineStream& stream, OutputCursor& cursor, std::string_view heade
   if (!cursor.PutString(name.text)) return false;
   // A header whose name runs to the end of the line has no numbers. A line of the stream holds
   // too few characters for more numbers than a count byte counts.
-  static_assert(LineStream::kMaxLineLength / 2 < compiled::kMaxCount);
+  static_assert(LineStream::kMaxLineLength / 2 < personality::compiled::kMaxCount);
   std::uint8_t columns = 0;
   if (name.next) {
     for (ByteValue value = ReadByteValue(header, *name.next); !value.endOfLine;
@@ -72,7 +72,7 @@ bool WriteEntry(LineStream& stream, OutputCursor& cursor, std::string_view heade
     } else if (!rowName.next) {
       continue;  // a macro line without anything after its first token (a blank line, say)
     }
-    if (rows == compiled::kMaxCount) {
+    if (rows == personality::compiled::kMaxCount) {
       const std::string part = std::string(family.keyword) + " table";
       return cursor.RefuseRecord(TooManyReason(part, headerLine, "rows"), headerLine);
     }
@@ -84,7 +84,7 @@ bool WriteEntry(LineStream& stream, OutputCursor& cursor, std::string_view heade
 
 }  // namespace
 
-bool WriteTableIndex(LineStream& stream, OutputCursor& cursor, Reporter& /*reporter*/,
+bool WriteTableIndex(LineStream& stream, OutputCursor& cursor, support::Reporter& /*reporter*/,
                      bool excludePresetFocus, bool excludeMacros) {
   std::string_view line;
   while (stream.ReadLine(line)) {
@@ -99,4 +99,4 @@ bool WriteTableIndex(LineStream& stream, OutputCursor& cursor, Reporter& /*repor
   return cursor.PutByte(kIndexEnd);
 }
 
-}  // namespace hoardwright
+}  // namespace hoardwright::personality

@@ -5,25 +5,15 @@
 #include <set>
 #include <system_error>
 
-#include "ui/PersonalityScan.h"
+#include "catalogue/PersonalityScan.h"
 
 namespace hoardwright::ui {
-
-void CopyToCacheList(const PersonalityEntry& entry, PersonalityListModel& cacheList) {
-  for (std::size_t i = 0; i < cacheList.RowCount(); ++i) {
-    if (EqualIgnoringAsciiCase(cacheList.Row(i).deviceName, entry.deviceName)) {
-      cacheList.RemoveAt(i);
-      break;  // the list never holds two such rows
-    }
-  }
-  cacheList.Append(entry);
-}
 
 std::string CacheLabelText(std::size_t fileCount) {
   return "Cache File (" + std::to_string(fileCount) + " Files)";
 }
 
-std::vector<ReportedMessage> ScanNotices(const std::vector<ReportedMessage>& messages) {
+std::vector<support::ReportedMessage> ScanNotices(const std::vector<support::ReportedMessage>& messages) {
   if (messages.size() <= kSeparateScanMessages) return messages;
   std::string text = std::to_string(messages.size()) +
                      " personality files are not listed, because of these errors:\n";
@@ -34,7 +24,7 @@ std::vector<ReportedMessage> ScanNotices(const std::vector<ReportedMessage>& mes
   if (listed < messages.size()) {
     text += "\n... and " + std::to_string(messages.size() - listed) + " more.";
   }
-  return {{std::move(text), std::string(kApplicationName)}};
+  return {{std::move(text), std::string(support::kApplicationName)}};
 }
 
 DroppedPaths SortDroppedPaths(const std::vector<std::string>& paths) {
@@ -43,7 +33,7 @@ DroppedPaths SortDroppedPaths(const std::vector<std::string>& paths) {
     std::error_code error;
     if (std::filesystem::is_directory(path, error)) {
       (dropped.directory.empty() ? dropped.directory : dropped.ignored.emplace_back()) = path;
-    } else if (HasPersonalityExtension(std::filesystem::path(path).filename().string())) {
+    } else if (catalogue::HasPersonalityExtension(std::filesystem::path(path).filename().string())) {
       dropped.personalityFiles.push_back(path);
     } else {
       dropped.ignored.push_back(path);
@@ -52,28 +42,28 @@ DroppedPaths SortDroppedPaths(const std::vector<std::string>& paths) {
   return dropped;
 }
 
-MainDialogModel::MainDialogModel(ManufacturerMap manufacturers)
+MainDialogModel::MainDialogModel(catalogue::ManufacturerMap manufacturers)
     : manufacturers_(std::move(manufacturers)), cacheLabel_(CacheLabelText(0)) {}
 
-void MainDialogModel::ScanPersonalityDirectory(Reporter& reporter) {
-  PersonalityScan scan =
-      ui::ScanPersonalityDirectory(personalityDir_, manufacturers_, reporter, personalityList_.Sort());
+void MainDialogModel::ScanPersonalityDirectory(support::Reporter& reporter) {
+  catalogue::PersonalityScan scan =
+      catalogue::ScanPersonalityDirectory(personalityDir_, manufacturers_, reporter, personalityList_.Sort());
   personalityDir_ = std::move(scan.personalityDir);
   personalityList_.Assign(std::move(scan.entries));
 }
 
-std::vector<ReportedMessage> MainDialogModel::ScanPersonalityDirectory() {
+std::vector<support::ReportedMessage> MainDialogModel::ScanPersonalityDirectory() {
   // The observer sees each file after its reading, so the messages collected since the last
   // file are this file's.
-  CollectingReporter collected;
+  support::CollectingReporter collected;
   std::size_t taken = 0;
-  std::vector<ReportedMessage> messages;
-  const FileObserver tag = [&](const std::string& path, const InputFile&, const PersonalityEntry*) {
+  std::vector<support::ReportedMessage> messages;
+  const catalogue::FileObserver tag = [&](const std::string& path, const support::InputFile&, const catalogue::PersonalityEntry*) {
     for (; taken < collected.messages.size(); ++taken) {
       messages.push_back({std::move(collected.messages[taken].text), path});
     }
   };
-  PersonalityScan scan = ui::ScanPersonalityDirectory(personalityDir_, manufacturers_, collected,
+  catalogue::PersonalityScan scan = catalogue::ScanPersonalityDirectory(personalityDir_, manufacturers_, collected,
                                                       personalityList_.Sort(), tag);
   // A rescan of the same directory keeps the rows that are still there selected.
   const bool sameDirectory = scan.personalityDir == personalityDir_;
@@ -91,11 +81,11 @@ std::vector<ReportedMessage> MainDialogModel::ScanPersonalityDirectory() {
   return messages;
 }
 
-std::vector<ReportedMessage> MainDialogModel::NewScanMessages(
-    const std::vector<ReportedMessage>& messages) {
+std::vector<support::ReportedMessage> MainDialogModel::NewScanMessages(
+    const std::vector<support::ReportedMessage>& messages) {
   std::vector<std::string> paths;
-  std::vector<ReportedMessage> fresh;
-  for (const ReportedMessage& message : messages) {
+  std::vector<support::ReportedMessage> fresh;
+  for (const support::ReportedMessage& message : messages) {
     paths.push_back(message.caption);
     if (!std::ranges::binary_search(reportedScanPaths_, message.caption)) fresh.push_back(message);
   }
@@ -104,17 +94,17 @@ std::vector<ReportedMessage> MainDialogModel::NewScanMessages(
   return fresh;
 }
 
-std::vector<ReportedMessage> MainDialogModel::AddFiles(const std::vector<std::string>& paths) {
-  std::vector<ReportedMessage> messages;
+std::vector<support::ReportedMessage> MainDialogModel::AddFiles(const std::vector<std::string>& paths) {
+  std::vector<support::ReportedMessage> messages;
   for (const std::string& path : paths) {
-    CollectingReporter collected;
+    support::CollectingReporter collected;
     std::string readError;
-    if (auto entry = ReadPersonalityEntry(path, manufacturers_, collected, &readError)) {
-      ui::CopyToCacheList(*entry, cacheList_);
+    if (auto entry = catalogue::ReadPersonalityEntry(path, manufacturers_, collected, &readError)) {
+      catalogue::CopyToCacheList(*entry, cacheList_);
     } else if (!readError.empty()) {
       messages.push_back({readError, path});
     }
-    for (ReportedMessage& message : collected.messages) {
+    for (support::ReportedMessage& message : collected.messages) {
       messages.push_back({std::move(message.text), path});
     }
   }
@@ -125,7 +115,7 @@ std::vector<ReportedMessage> MainDialogModel::AddFiles(const std::vector<std::st
 
 void MainDialogModel::CopyToCacheList(std::size_t personalityRow) {
   if (personalityRow < personalityList_.RowCount()) {
-    ui::CopyToCacheList(personalityList_.Row(personalityRow), cacheList_);
+    catalogue::CopyToCacheList(personalityList_.Row(personalityRow), cacheList_);
   }
 }
 
@@ -160,7 +150,7 @@ void MainDialogModel::RemoveAll() {
   UpdateCacheLabel();
 }
 
-void MainDialogModel::RestoreCacheList(std::vector<PersonalityEntry> rows) {
+void MainDialogModel::RestoreCacheList(std::vector<catalogue::PersonalityEntry> rows) {
   cacheList_.Assign(std::move(rows));
   cacheList_.SortByState();
   UpdateCacheLabel();
@@ -185,9 +175,9 @@ void MainDialogModel::CheckTableOptions() {
   includeMacros_ = true;
 }
 
-BuildRequest MainDialogModel::MakeBuildRequest() const {
-  BuildRequest request;
-  request.cacheType = normalChecked_ ? CacheType::Standard : CacheType::Extended;
+catalogue::BuildRequest MainDialogModel::MakeBuildRequest() const {
+  catalogue::BuildRequest request;
+  request.cacheType = normalChecked_ ? catalogue::CacheType::Standard : catalogue::CacheType::Extended;
   request.entries = cacheList_.FilePaths();
   request.includePresetFocus = includePresetFocus_;
   request.includeRangeTables = includeRangeTables_;

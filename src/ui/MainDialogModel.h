@@ -6,17 +6,13 @@
 #include <string_view>
 #include <vector>
 
-#include "personality/ManufacturerTable.h"
-#include "personality/Reporter.h"
-#include "ui/BuildRequest.h"
-#include "ui/PersonalityEntry.h"
-#include "ui/PersonalityListModel.h"
+#include "catalogue/ManufacturerTable.h"
+#include "support/Reporter.h"
+#include "catalogue/BuildRequest.h"
+#include "catalogue/PersonalityEntry.h"
+#include "catalogue/PersonalityListModel.h"
 
 namespace hoardwright::ui {
-
-// Puts one row into a cache list: a row whose device name matches without regard to letter case
-// is replaced (removed, and the new row appended at the end).
-void CopyToCacheList(const PersonalityEntry& entry, PersonalityListModel& cacheList);
 
 // "Cache File (%d Files)".
 std::string CacheLabelText(std::size_t fileCount);
@@ -28,7 +24,7 @@ inline constexpr std::size_t kListedScanMessages = 20;
 
 // The message boxes for a scan's messages, each given with its file's path as caption: a box per
 // file, captioned with the path, or one box listing them all.
-std::vector<ReportedMessage> ScanNotices(const std::vector<ReportedMessage>& messages);
+std::vector<support::ReportedMessage> ScanNotices(const std::vector<support::ReportedMessage>& messages);
 
 // What was dropped onto the window from a file manager: a folder to list, personality files to
 // add to the cache list, and the rest, which is left alone.
@@ -41,30 +37,30 @@ DroppedPaths SortDroppedPaths(const std::vector<std::string>& paths);
 
 class MainDialogModel {
  public:
-  explicit MainDialogModel(ManufacturerMap manufacturers = LoadManufacturerMap());
+  explicit MainDialogModel(catalogue::ManufacturerMap manufacturers = catalogue::LoadManufacturerMap());
 
-  PersonalityListModel& PersonalityList() { return personalityList_; }
-  const PersonalityListModel& PersonalityList() const { return personalityList_; }
-  PersonalityListModel& CacheList() { return cacheList_; }
-  const PersonalityListModel& CacheList() const { return cacheList_; }
-  const ManufacturerMap& Manufacturers() const { return manufacturers_; }
+  catalogue::PersonalityListModel& PersonalityList() { return personalityList_; }
+  const catalogue::PersonalityListModel& PersonalityList() const { return personalityList_; }
+  catalogue::PersonalityListModel& CacheList() { return cacheList_; }
+  const catalogue::PersonalityListModel& CacheList() const { return cacheList_; }
+  const catalogue::ManufacturerMap& Manufacturers() const { return manufacturers_; }
 
   // Refills the personality list from PersonalityDir, which gains a trailing "/" when it lacks
   // one (the text the current-directory field shows). ReadDevice's messages go to `reporter`.
-  void ScanPersonalityDirectory(Reporter& reporter);
+  void ScanPersonalityDirectory(support::Reporter& reporter);
   // The same, keeping ReadDevice's messages for the caller to show once the window can own
   // them; each comes with its file's path as caption. A rescan of the same directory keeps the
   // selection of the rows still listed, and the list's sort state and filter.
-  std::vector<ReportedMessage> ScanPersonalityDirectory();
+  std::vector<support::ReportedMessage> ScanPersonalityDirectory();
 
   // A scan after the directory changed by itself: the messages of files not already reported by
   // the scan before, so an unchanged bad file is not reported again every time another changes.
   // Every scan remembers which files it reported.
-  std::vector<ReportedMessage> NewScanMessages(const std::vector<ReportedMessage>& messages);
+  std::vector<support::ReportedMessage> NewScanMessages(const std::vector<support::ReportedMessage>& messages);
 
   // Personality files dropped onto the window go into the cache list as Add puts rows there;
   // the messages of files that give no row come back, each with its path as caption.
-  std::vector<ReportedMessage> AddFiles(const std::vector<std::string>& paths);
+  std::vector<support::ReportedMessage> AddFiles(const std::vector<std::string>& paths);
 
   // The list buttons. Add does nothing at all when no personality row is selected; Add All and
   // Remove All take the rows their list's filter shows (all rows without a filter).
@@ -75,7 +71,7 @@ class MainDialogModel {
   void RemoveAll();
   void UpdateCacheLabel();
   // Rows remembered from an earlier run become the cache list, sorted by its state.
-  void RestoreCacheList(std::vector<PersonalityEntry> rows);
+  void RestoreCacheList(std::vector<catalogue::PersonalityEntry> rows);
   // The cache list's caption as last updated.
   const std::string& CacheLabel() const { return cacheLabel_; }
 
@@ -109,12 +105,12 @@ class MainDialogModel {
   void SetCommandLineMode(bool on) { commandLineMode_ = on; }
 
   // What Build Cache hands to a build: standard when Normal is checked, else extended.
-  BuildRequest MakeBuildRequest() const;
+  catalogue::BuildRequest MakeBuildRequest() const;
 
  private:
-  ManufacturerMap manufacturers_;
-  PersonalityListModel personalityList_;
-  PersonalityListModel cacheList_;
+  catalogue::ManufacturerMap manufacturers_;
+  catalogue::PersonalityListModel personalityList_;
+  catalogue::PersonalityListModel cacheList_;
   std::string cacheLabel_;
   bool includePresetFocus_ = false;
   bool includeRangeTables_ = false;

@@ -8,7 +8,7 @@
 #include "extended/PersonalityConversion.h"
 #include "extended/ShapeConversion.h"
 #include "personality/ShapeLibraryReader.h"
-#include "resources/EmbeddedResources.h"
+#include "support/EmbeddedResources.h"
 
 namespace hoardwright::extended {
 namespace {
@@ -43,7 +43,7 @@ struct Compiled {
 };
 
 Compiled Compile(std::string_view library) {
-  LineStream input(Crlf(library), LineMode::Binary);
+  personality::LineStream input(Crlf(library), personality::LineMode::Binary);
   Compiled result;
   result.bytes = {0xAA};  // something already in the caller's stream
   result.ok = CompileShapeLibrary(input, result.bytes);
@@ -95,9 +95,9 @@ TEST(CompileShapeLibraryTest, StepLinesAreStoredAsTheirLow8Bits) {
 }
 
 TEST(CompileShapeLibraryTest, AShortStepLineFailsTheWholeLibrary) {
-  LineStream input(Crlf("PATTERN \"SIN\"\n0 1\nPEND\n"
+  personality::LineStream input(Crlf("PATTERN \"SIN\"\n0 1\nPEND\n"
                         "SHAPE \"Bad\" \"SIN\"\n5 40 64 0 0 1 0\nSEND\n"),
-                   LineMode::Binary);
+                   personality::LineMode::Binary);
   Bytes output{1, 2, 3};
   EXPECT_FALSE(CompileShapeLibrary(input, output));
   EXPECT_EQ(output, (Bytes{1, 2, 3})) << "nothing appended";
@@ -121,23 +121,23 @@ TEST(CompileShapeLibraryTest, ALibraryLargerThanItsBufferIsRefused) {
   const std::string row = "1 1 1 1 1 1 1 1 1 1\n";
   for (int i = 0; i < 50'001; ++i) library += row;
   library += "PEND\n";
-  LineStream input(Crlf(library), LineMode::Binary);
+  personality::LineStream input(Crlf(library), personality::LineMode::Binary);
   Bytes output;
   EXPECT_FALSE(CompileShapeLibrary(input, output));
   EXPECT_TRUE(output.empty());
 }
 
 TEST(CompileShapeLibraryTest, TheEmbeddedLibraryCompilesAsTheStandardBuildCompilesIt) {
-  const auto text = resources::ShapeLibraryText();
-  LineStream binary(std::string(text.begin(), text.end()), LineMode::Binary);
+  const auto text = support::ShapeLibraryText();
+  personality::LineStream binary(std::string(text.begin(), text.end()), personality::LineMode::Binary);
   Bytes compiled;
   ASSERT_TRUE(CompileShapeLibrary(binary, compiled));
 
-  LineStream textMode(std::string(text.begin(), text.end()), LineMode::Text);
+  personality::LineStream textMode(std::string(text.begin(), text.end()), personality::LineMode::Text);
   std::vector<std::uint8_t> buffer(kShapeWorkBufferSize);
-  OutputCursor cursor(buffer);
-  CollectingReporter reporter;
-  ASSERT_TRUE(ReadShapeLibrary(textMode, cursor, reporter));
+  personality::OutputCursor cursor(buffer);
+  support::CollectingReporter reporter;
+  ASSERT_TRUE(personality::ReadShapeLibrary(textMode, cursor, reporter));
   EXPECT_EQ(compiled, Bytes(cursor.Written().begin(), cursor.Written().end()));
 
   // 15 patterns of 1,204 bytes together, then 143 shapes.
@@ -215,10 +215,10 @@ struct Converted {
 };
 
 Converted Convert(std::string_view text) {
-  LineStream input(Crlf(text), LineMode::Binary);
+  personality::LineStream input(Crlf(text), personality::LineMode::Binary);
   Converted result;
   result.bytes = {0xAA};
-  CollectingReporter reporter;
+  support::CollectingReporter reporter;
   result.ok = ConvertPersonality(input, result.bytes, reporter);
   result.bytes.erase(result.bytes.begin());
   for (const auto& message : reporter.messages) result.messages.push_back(message.text);

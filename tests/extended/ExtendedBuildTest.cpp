@@ -20,12 +20,12 @@ struct Build {
   std::vector<std::string> messages;
 };
 
-Build RunBuild(const ui::BuildRequest& request, WriteFaults* faults = nullptr,
+Build RunBuild(const catalogue::BuildRequest& request, support::WriteFaults* faults = nullptr,
                const std::string& fileName = "OMK01PER.CMP") {
-  CollectingReporter reporter;
+  support::CollectingReporter reporter;
   ExtendedBuildOptions options;
   options.outputFileName = fileName;
-  options.time = CalendarTime{2026, 12, 5, 9, 15, 0};
+  options.time = support::CalendarTime{2026, 12, 5, 9, 15, 0};
   options.faults = faults;
   Build build;
   build.result = BuildExtendedCache(request, reporter, options);
@@ -33,9 +33,9 @@ Build RunBuild(const ui::BuildRequest& request, WriteFaults* faults = nullptr,
   return build;
 }
 
-ui::BuildRequest Request(const ScratchDirectory& out, std::vector<std::string> entries) {
-  ui::BuildRequest request;
-  request.cacheType = ui::CacheType::Extended;
+catalogue::BuildRequest Request(const ScratchDirectory& out, std::vector<std::string> entries) {
+  catalogue::BuildRequest request;
+  request.cacheType = catalogue::CacheType::Extended;
   request.entries = std::move(entries);
   request.outputDir = out.Text();
   request.unattended = true;
@@ -119,7 +119,7 @@ TEST(ExtendedBuildTest, AnOutputThatCannotBeWrittenIsAFailure) {
   ScratchDirectory dir;
   const std::string path = dir.Write("A.QPF", PersonalityText("Maker", "Spot", "A.Spot"));
 
-  ui::BuildRequest missing = Request(dir, {path});
+  catalogue::BuildRequest missing = Request(dir, {path});
   missing.outputDir = (dir.Path() / "missing").string() + "/";
   const Build noDir = RunBuild(missing);
   EXPECT_EQ(noDir.result.status, ExtendedBuildStatus::OutputFailed);
@@ -130,10 +130,10 @@ TEST(ExtendedBuildTest, AnOutputThatCannotBeWrittenIsAFailure) {
                                      "No such file or directory"});
 
   // The last write of a build is the cache file's; when it fails there is no file.
-  WriteFaults counting;
+  support::WriteFaults counting;
   ASSERT_TRUE(RunBuild(Request(dir, {path}), &counting).result.Written());
   std::filesystem::remove(dir.Path() / "OMK01PER.CMP");
-  WriteFaults faults = WriteFaults::FailAtWrite(counting.Writes());
+  support::WriteFaults faults = support::WriteFaults::FailAtWrite(counting.Writes());
   const Build failedWrite = RunBuild(Request(dir, {path}), &faults);
   EXPECT_EQ(failedWrite.result.status, ExtendedBuildStatus::OutputFailed);
   // The file was created; a write failed, and the message says so.
@@ -148,7 +148,7 @@ TEST(ExtendedBuildTest, AnOutputThatCannotBeWrittenIsAFailure) {
 TEST(ExtendedBuildTest, TheOutputDirectoryGetsItsSeparator) {
   ScratchDirectory dir;
   const std::string path = dir.Write("A.QPF", PersonalityText("Maker", "Spot", "A.Spot"));
-  ui::BuildRequest request = Request(dir, {path});
+  catalogue::BuildRequest request = Request(dir, {path});
   std::filesystem::create_directories(dir.Path() / "cache");
   request.outputDir = (dir.Path() / "cache").string();  // no trailing separator
   const Build build = RunBuild(request);

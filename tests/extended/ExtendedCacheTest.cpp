@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "ExtendedTestSupport.h"
-#include "build/BuildClock.h"
+#include "support/BuildClock.h"
 #include "extended/ByteOrder.h"
 #include "extended/ExtendedCache.h"
 #include "extended/ExtendedCacheLayout.h"
 #include "extended/PersonalityConversion.h"
 #include "extended/ShapeConversion.h"
 #include "lzss/Lzss.h"
-#include "resources/EmbeddedResources.h"
+#include "support/EmbeddedResources.h"
 
 namespace hoardwright::extended {
 namespace {
@@ -26,17 +26,17 @@ using testing::PersonalityText;
 using testing::ScratchDirectory;
 using testing::SlotRange;
 
-const CalendarTime kTime{2026, 12, 5, 14, 30, 58};
+const support::CalendarTime kTime{2026, 12, 5, 14, 30, 58};
 
 Bytes Slice(const Bytes& file, std::size_t from, std::size_t count) {
   return Bytes(file.begin() + from, file.begin() + from + count);
 }
 
 Bytes Converted(const std::string& path) {
-  auto input = LineStream::Open(path, LineMode::Binary);
+  auto input = personality::LineStream::Open(path, personality::LineMode::Binary);
   EXPECT_TRUE(input.has_value());
   Bytes bytes;
-  SilentReporter silent;
+  support::SilentReporter silent;
   if (input) {
     EXPECT_TRUE(ConvertPersonality(*input, bytes, silent));
   }
@@ -77,7 +77,7 @@ TEST(ExtendedCacheLayoutTest, RecordsAreEncodedBigEndianAtTheirOffsets) {
 
 TEST(ExtendedCacheTest, EmptyCacheHasTheFixedFrameAndFiveEmptyGroupBlocks) {
   CExtendedCache cache;
-  CollectingReporter reporter;
+  support::CollectingReporter reporter;
   const Bytes file = cache.ComposeCacheFile(kTime, reporter);
 
   // The first 30 bytes of every file: magic, zeros, version, slots 0 and 1.
@@ -91,8 +91,8 @@ TEST(ExtendedCacheTest, EmptyCacheHasTheFixedFrameAndFiveEmptyGroupBlocks) {
 
   const auto decoded = DecodeCache(file);
   EXPECT_EQ(decoded.version, 1);
-  EXPECT_EQ(decoded.info.date, MsDosDate(kTime));
-  EXPECT_EQ(decoded.info.time, MsDosTime(kTime));
+  EXPECT_EQ(decoded.info.date, support::MsDosDate(kTime));
+  EXPECT_EQ(decoded.info.time, support::MsDosTime(kTime));
   EXPECT_EQ(decoded.info.manufacturerCount, 0);
   EXPECT_EQ(decoded.info.personalityCount, 0);
   EXPECT_EQ(decoded.info.constantA, 4);
@@ -115,17 +115,17 @@ TEST(ExtendedCacheTest, EmptyCacheHasTheFixedFrameAndFiveEmptyGroupBlocks) {
 
 TEST(ExtendedCacheTest, ShapeBlockHoldsTheCompiledLibraryLengthAndItsCompressedForm) {
   ScratchDirectory dir;
-  const auto library = resources::ShapeLibraryText();
+  const auto library = support::ShapeLibraryText();
   const std::string shapeFile = dir.Write(
       "SG.DAT", std::string_view(reinterpret_cast<const char*>(library.data()), library.size()));
   CExtendedCache cache;
   cache.SetShapeFile(shapeFile);
-  CollectingReporter reporter;
+  support::CollectingReporter reporter;
   const Bytes file = cache.ComposeCacheFile(kTime, reporter);
   const auto slots = DecodeCache(file).offsets;
   EXPECT_EQ(slots[3], 204u);
 
-  LineStream text(std::string(library.begin(), library.end()), LineMode::Binary);
+  personality::LineStream text(std::string(library.begin(), library.end()), personality::LineMode::Binary);
   Bytes compiled;
   ASSERT_TRUE(CompileShapeLibrary(text, compiled));
   const Bytes block = SlotRange(file, slots, 3, 4);
@@ -149,7 +149,7 @@ TEST(ExtendedCacheTest, AnOddManufacturerCountIsPaddedSoThePersonalityTableIsEve
     if (makers == 2) {
       ASSERT_TRUE(cache.AddPersonality("Maker B", "Wash", "B.Wash", path));
     }
-    SilentReporter silent;
+    support::SilentReporter silent;
     const Bytes file = cache.ComposeCacheFile(kTime, silent);
     const auto decoded = DecodeCache(file);
     EXPECT_EQ(decoded.info.manufacturerCount, makers);
@@ -182,7 +182,7 @@ TEST_P(GroupCounterTest, GroupsOf101AndTheFileLengthSlotFollowG) {
   for (int i = 0; i < c.personalities; ++i) {
     ASSERT_TRUE(cache.AddPersonality("Maker", "Spot " + std::to_string(i), "A.Spot", path));
   }
-  SilentReporter silent;
+  support::SilentReporter silent;
   const Bytes file = cache.ComposeCacheFile(kTime, silent);
   const auto decoded = DecodeCache(file);
   const auto& slots = decoded.offsets;
@@ -254,7 +254,7 @@ TEST(ExtendedCacheTest, The301stManufacturerGetsNoIndexAndThePersonalityIsStillA
   EXPECT_EQ(cache.Personality(300).manufacturerIndex, 0xFFFF);
   EXPECT_EQ(cache.Personality(301).manufacturerIndex, 7);
 
-  SilentReporter silent;
+  support::SilentReporter silent;
   const Bytes file = cache.ComposeCacheFile(kTime, silent);
   const auto decoded = DecodeCache(file);
   EXPECT_EQ(decoded.info.manufacturerCount, 300);
@@ -270,7 +270,7 @@ TEST(ExtendedCacheTest, FixtureAndDeviceNamesAreCutToTheirFields) {
   const std::string fixture = "A fixture name of thirty-one ch";  // 31 characters
   ASSERT_EQ(fixture.size(), 31u);
   ASSERT_TRUE(cache.AddPersonality("Maker", fixture, "MT.Orbit575XYZ", path));
-  SilentReporter silent;
+  support::SilentReporter silent;
   const Bytes file = cache.ComposeCacheFile(kTime, silent);
   const std::size_t at = DecodeCache(file).offsets[2];
   Bytes expectedName(fixture.begin(), fixture.begin() + 30);
@@ -295,9 +295,9 @@ TEST(ExtendedCacheTest, AddPersonalityRefusesIncompleteOrUnreadableEntries) {
   EXPECT_EQ(cache.ManufacturerCount(), 0) << "a refused entry enters no manufacturer";
   EXPECT_TRUE(cache.AddPersonality("Maker", "Spot", "", path)) << "the device name may be empty";
 
-  for (int i = 1; i < kMaxPersonalities; ++i) ASSERT_TRUE(cache.AddPersonality("M", "S", "", path));
+  for (int i = 1; i < kMaxExtendedPersonalities; ++i) ASSERT_TRUE(cache.AddPersonality("M", "S", "", path));
   EXPECT_FALSE(cache.AddPersonality("M", "S", "", path)) << "the table holds 2000 records";
-  EXPECT_EQ(cache.PersonalityCount(), kMaxPersonalities);
+  EXPECT_EQ(cache.PersonalityCount(), kMaxExtendedPersonalities);
 }
 
 TEST(ExtendedCacheTest, GroupDataIsTheConcatenationOfTheConvertedForms) {
@@ -318,7 +318,7 @@ TEST(ExtendedCacheTest, GroupDataIsTheConcatenationOfTheConvertedForms) {
   ASSERT_TRUE(cache.AddPersonality("Maker", "Beam", "O.Beam", other));
   std::filesystem::remove(removed);
 
-  CollectingReporter reporter;
+  support::CollectingReporter reporter;
   const Bytes file = cache.ComposeCacheFile(kTime, reporter);
   ASSERT_EQ(reporter.messages.size(), 1u);
   EXPECT_EQ(reporter.messages[0].text, "error - couldn't find keyword TEXT");
@@ -348,7 +348,7 @@ TEST(ExtendedCacheTest, WriteCacheFileIsAtomicAndReportsFailures) {
   ScratchDirectory dir;
   const std::string path = dir.Write("A.QPF", PersonalityText("Maker", "Spot", "A.Spot"));
   const auto target = dir.Path() / "OMK01PER.CMP";
-  SilentReporter silent;
+  support::SilentReporter silent;
 
   CExtendedCache reference;
   reference.AddPersonality("Maker", "Spot", "A.Spot", path);
@@ -364,8 +364,8 @@ TEST(ExtendedCacheTest, WriteCacheFileIsAtomicAndReportsFailures) {
   // A failed write leaves the earlier file as it was and no temporary file behind.
   CExtendedCache failing;
   failing.AddPersonality("Maker", "Spot", "A.Spot", path);
-  WriteFaults faults = WriteFaults::FailAtWrite(1);
-  EXPECT_EQ(failing.WriteCacheFile(target, CalendarTime{}, silent, &error, &faults),
+  support::WriteFaults faults = support::WriteFaults::FailAtWrite(1);
+  EXPECT_EQ(failing.WriteCacheFile(target, support::CalendarTime{}, silent, &error, &faults),
             CacheFileOutcome::NotWritten);
   EXPECT_EQ(testing::ReadFileBytes(target), expected);
   std::size_t entries = 0;

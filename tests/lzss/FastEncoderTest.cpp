@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "../../bench/BenchInputs.h"
-#include "build/PersonalityCompiler.h"
+#include "standard/PersonalityCompiler.h"
 #include "extended/PersonalityConversion.h"
 #include "extended/ShapeConversion.h"
 #include "lzss/FastLzssEncoder.h"
@@ -23,9 +23,9 @@
 #include "personality/KeywordReaders.h"
 #include "personality/LineStream.h"
 #include "personality/OutputCursor.h"
-#include "personality/Reporter.h"
+#include "support/Reporter.h"
 #include "personality/ShapeLibraryReader.h"
-#include "resources/EmbeddedResources.h"
+#include "support/EmbeddedResources.h"
 
 namespace hoardwright::lzss {
 namespace {
@@ -311,18 +311,18 @@ TEST(FastEncoder, AgreesOnTheExampleCachesStreams) {
   std::sort(files.begin(), files.end());
   ASSERT_FALSE(files.empty());
 
-  SilentReporter reporter;
-  const auto shapes = resources::ShapeLibraryText();
+  support::SilentReporter reporter;
+  const auto shapes = support::ShapeLibraryText();
   const std::string shapeText(reinterpret_cast<const char*>(shapes.data()), shapes.size());
 
   Bytes raw(shapes.begin(), shapes.end());
   Bytes standard(100'000);
-  OutputCursor shapeCursor(standard);
-  LineStream shapeStream(shapeText, LineMode::Text);
-  ReadShapeLibrary(shapeStream, shapeCursor, reporter);
+  personality::OutputCursor shapeCursor(standard);
+  personality::LineStream shapeStream(shapeText, personality::LineMode::Text);
+  personality::ReadShapeLibrary(shapeStream, shapeCursor, reporter);
   standard.resize(shapeCursor.Position());
   Bytes shapeBlock;
-  LineStream extendedShapes(shapeText, LineMode::Binary);
+  personality::LineStream extendedShapes(shapeText, personality::LineMode::Binary);
   ASSERT_TRUE(extended::CompileShapeLibrary(extendedShapes, shapeBlock));
   ExpectSameAsReference(shapeBlock, "extended shape block");
 
@@ -332,15 +332,15 @@ TEST(FastEncoder, AgreesOnTheExampleCachesStreams) {
     raw.insert(raw.end(), text.begin(), text.end());
 
     Bytes block(100'000);
-    OutputCursor device(block);
-    LineStream stream(text, LineMode::Text);
-    ASSERT_TRUE(ReadDevice(stream, device, reporter)) << file;
-    OutputCursor cursor(block);
-    ASSERT_TRUE(CompilePersonality(stream, cursor, TableOptions{}, reporter)) << file;
+    personality::OutputCursor device(block);
+    personality::LineStream stream(text, personality::LineMode::Text);
+    ASSERT_TRUE(personality::ReadDevice(stream, device, reporter)) << file;
+    personality::OutputCursor cursor(block);
+    ASSERT_TRUE(standard::CompilePersonality(stream, cursor, standard::TableOptions{}, reporter)) << file;
     standard.insert(standard.end(), block.begin(),
                     block.begin() + static_cast<std::ptrdiff_t>(cursor.Position()));
 
-    LineStream binary(text, LineMode::Binary);
+    personality::LineStream binary(text, personality::LineMode::Binary);
     ASSERT_TRUE(extended::ConvertPersonality(binary, group, reporter)) << file;
   }
   ExpectSameAsReference(raw, "raw example files and SG.DAT");

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "lzss/Lzss.h"
+#include "support/TemporaryDirectory.h"
 #include "lzss/LzssTestInputs.h"
 #include "lzss/ReferenceLzssEncoder.h"
 #include "lzss/StreamEncoder.h"
@@ -219,7 +220,7 @@ TEST(LzssCoder, PrintsProgressDotsPerOutputByteOnly) {
 // A unit that may be given up: the same bytes while it is not, nothing once it is.
 TEST(LzssCoder, ACancelledUnitIsGivenUp) {
   const Bytes input = TextLike(5 * kEncoderBlockSize + 17, 12);
-  CancelToken token;
+  support::CancelToken token;
   std::ostringstream console;
   const auto unit = CompressUnit(input, &console, token);
   ASSERT_TRUE(unit.has_value());
@@ -246,23 +247,6 @@ TEST(LzssCoder, AFailedWriteFailsTheCompressionAndStopsIt) {
   EXPECT_FALSE(CompressUnit(Of("abc"), tooSmall, nullptr));
 }
 
-class TemporaryDirectory {
- public:
-  TemporaryDirectory() {
-    path_ =
-        std::filesystem::temp_directory_path() /
-        ("hoardwright-lzss-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-         "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~TemporaryDirectory() { std::filesystem::remove_all(path_); }
-  const std::filesystem::path& Path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
-
 void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
   std::ofstream(path, std::ios::binary)
       .write(reinterpret_cast<const char*>(bytes.data()),
@@ -275,7 +259,7 @@ Bytes ReadFile(const std::filesystem::path& path) {
 }
 
 TEST(LzssCompressFile, WritesTheSameUnitAsTheMemoryCoder) {
-  TemporaryDirectory directory;
+  const auto directory = *support::TemporaryDirectory::Create();
   const Bytes data = TextLike(10000, 12);
   WriteFile(directory.Path() / "in.dat", data);
   ASSERT_TRUE(LzssCompressFile(directory.Path() / "in.dat", directory.Path() / "out.tmp", nullptr));
@@ -283,7 +267,7 @@ TEST(LzssCompressFile, WritesTheSameUnitAsTheMemoryCoder) {
 }
 
 TEST(LzssCompressFile, FailsWithoutLeavingOutput) {
-  TemporaryDirectory directory;
+  const auto directory = *support::TemporaryDirectory::Create();
   const auto in = directory.Path() / "in.dat";
   const auto out = directory.Path() / "out.tmp";
   EXPECT_FALSE(LzssCompressFile(directory.Path() / "missing", out, nullptr));

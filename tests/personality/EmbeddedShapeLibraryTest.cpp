@@ -7,7 +7,7 @@
 
 #include "ReaderTestSupport.h"
 #include "personality/ShapeLibraryReader.h"
-#include "resources/EmbeddedResources.h"
+#include "support/EmbeddedResources.h"
 
 namespace hoardwright {
 namespace {
@@ -64,10 +64,10 @@ std::vector<CompiledEntry> SplitLibrary(const Bytes& library) {
 class EmbeddedShapeLibrary : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto text = resources::ShapeLibraryText();
+    const auto text = support::ShapeLibraryText();
     ASSERT_EQ(text.size(), 16957u);
     testing::ReaderBench bench(std::string(text.begin(), text.end()), 100000);
-    ASSERT_TRUE(ReadShapeLibrary(bench.stream, bench.cursor, bench.reporter));
+    ASSERT_TRUE(personality::ReadShapeLibrary(bench.stream, bench.cursor, bench.reporter));
     EXPECT_TRUE(bench.reporter.messages.empty());
     library_ = bench.Written();
     entries_ = SplitLibrary(library_);

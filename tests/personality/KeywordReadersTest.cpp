@@ -13,27 +13,27 @@ using testing::Str;
 
 TEST(FindKeyword, ReportedSearchReturnsTheLineAfterTheKeyword) {
   ReaderBench bench(" TYPE 9\n;TYPE 8\nTYPEX 3 4\nTYPE 5\n");
-  EXPECT_EQ(FindKeyword(bench.stream, "TYPE", KeywordSearch::Reported, bench.reporter), "X 3 4\n");
-  EXPECT_EQ(FindKeyword(bench.stream, "TYPE", KeywordSearch::Silent, bench.reporter), "TYPE 5\n");
+  EXPECT_EQ(personality::FindKeyword(bench.stream, "TYPE", personality::KeywordSearch::Reported, bench.reporter), "X 3 4\n");
+  EXPECT_EQ(personality::FindKeyword(bench.stream, "TYPE", personality::KeywordSearch::Silent, bench.reporter), "TYPE 5\n");
   EXPECT_TRUE(bench.reporter.messages.empty());
 }
 
 TEST(FindKeyword, MissingKeywordIsReportedOnlyWhenAsked) {
   ReaderBench bench("type 1\nTYP\n");
-  EXPECT_FALSE(FindKeyword(bench.stream, "TYPE", KeywordSearch::Silent, bench.reporter));
+  EXPECT_FALSE(personality::FindKeyword(bench.stream, "TYPE", personality::KeywordSearch::Silent, bench.reporter));
   EXPECT_TRUE(bench.reporter.messages.empty());
   bench.stream.Rewind();
-  EXPECT_FALSE(FindKeyword(bench.stream, "TYPE", KeywordSearch::Reported, bench.reporter));
+  EXPECT_FALSE(personality::FindKeyword(bench.stream, "TYPE", personality::KeywordSearch::Reported, bench.reporter));
   ASSERT_EQ(bench.reporter.messages.size(), 1u);
   EXPECT_EQ(bench.reporter.messages[0],
-            (ReportedMessage{"error - couldn't find keyword TYPE", "Hoardwright"}));
+            (support::ReportedMessage{"error - couldn't find keyword TYPE", "Hoardwright"}));
   // A failed search leaves the stream at its end.
   EXPECT_TRUE(bench.stream.AtEnd());
 }
 
 TEST(ReadDevice, WritesTheDeviceTextAndItsNul) {
   ReaderBench bench("NAME \"A\"\nDEVICE  1.Info      CACHE FILE INFORMATION\nTYPE 1\n");
-  ASSERT_TRUE(ReadDevice(bench.stream, bench.cursor, bench.reporter));
+  ASSERT_TRUE(personality::ReadDevice(bench.stream, bench.cursor, bench.reporter));
   EXPECT_EQ(bench.Written(), Str("1.Info      CACHE FILE INFORMATION"));
   std::string_view next;
   ASSERT_TRUE(bench.stream.ReadLine(next));
@@ -54,21 +54,21 @@ TEST(ReadDevice, ReadsTheDeviceTextAsAToken) {
   };
   for (const auto& c : cases) {
     ReaderBench bench(c.text);
-    ASSERT_TRUE(ReadDevice(bench.stream, bench.cursor, bench.reporter)) << c.text;
+    ASSERT_TRUE(personality::ReadDevice(bench.stream, bench.cursor, bench.reporter)) << c.text;
     EXPECT_EQ(bench.Written(), Str(c.device)) << c.text;
   }
 }
 
 TEST(ReadDevice, MissingDeviceIsReportedAndWritesNothing) {
   ReaderBench bench("NAME \"A\" \"B\"\n DEVICE indented\n");
-  EXPECT_FALSE(ReadDevice(bench.stream, bench.cursor, bench.reporter));
+  EXPECT_FALSE(personality::ReadDevice(bench.stream, bench.cursor, bench.reporter));
   EXPECT_EQ(bench.MessageTexts(), std::vector<std::string>{"error - couldn't find keyword DEVICE"});
   EXPECT_EQ(bench.cursor.Position(), 0u);
 }
 
 TEST(ReadDevice, FailsCleanlyWhenTheTextDoesNotFit) {
   ReaderBench bench("DEVICE 1234567890\n", 10);
-  EXPECT_FALSE(ReadDevice(bench.stream, bench.cursor, bench.reporter));
+  EXPECT_FALSE(personality::ReadDevice(bench.stream, bench.cursor, bench.reporter));
   EXPECT_EQ(bench.cursor.Position(), 0u);
   EXPECT_TRUE(bench.GuardIntact());
 }
@@ -76,7 +76,7 @@ TEST(ReadDevice, FailsCleanlyWhenTheTextDoesNotFit) {
 TEST(FindKeyword, AnOverlongLineContinuesAsAFreshLine) {
   // The second piece of a 300-plus character line starts in the first column.
   ReaderBench bench(std::string(299, 'x') + "DEVICE hidden\n");
-  ASSERT_TRUE(ReadDevice(bench.stream, bench.cursor, bench.reporter));
+  ASSERT_TRUE(personality::ReadDevice(bench.stream, bench.cursor, bench.reporter));
   EXPECT_EQ(bench.Written(), Str("hidden"));
 }
 
@@ -101,7 +101,7 @@ TEST(CopyToken, StopsAtQuoteNewlineOrLimit) {
       {"x", 5, 12, "", std::nullopt},
   };
   for (const auto& c : cases) {
-    const Token token = CopyToken(c.line, c.position, c.limit);
+    const personality::Token token = personality::CopyToken(c.line, c.position, c.limit);
     EXPECT_EQ(token.text, c.text) << c.line;
     EXPECT_EQ(token.next, c.next) << c.line;
   }
@@ -125,7 +125,7 @@ TEST(ReadByteValue, SkipsNonDigitsAndKeepsTheLowEightBits) {
       {"", true, 0, 0},
   };
   for (const auto& c : cases) {
-    const ByteValue read = ReadByteValue(c.line, 0);
+    const personality::ByteValue read = personality::ReadByteValue(c.line, 0);
     EXPECT_EQ(read.endOfLine, c.endOfLine) << c.line;
     EXPECT_EQ(read.value, c.value) << c.line;
     EXPECT_EQ(read.next, c.next) << c.line;
@@ -148,7 +148,7 @@ TEST(ReadWordValue, ConvertsDecimalAndStopsAtTheSign) {
       {"", 0, 0},
   };
   for (const auto& c : cases) {
-    const WordValue read = ReadWordValue(c.line, 0);
+    const personality::WordValue read = personality::ReadWordValue(c.line, 0);
     EXPECT_EQ(read.value, c.value) << c.line;
     EXPECT_EQ(read.next, c.next) << c.line;
   }
@@ -173,7 +173,7 @@ TEST(ReadHexWord, ConvertsHexadecimalUntilTheCarriageReturn) {
       {"", true, 0, 0},
   };
   for (const auto& c : cases) {
-    const WordValue read = ReadHexWord(c.line, 0);
+    const personality::WordValue read = personality::ReadHexWord(c.line, 0);
     EXPECT_EQ(read.endOfLine, c.endOfLine) << c.line;
     EXPECT_EQ(read.value, c.value) << c.line;
     EXPECT_EQ(read.next, c.next) << c.line;
@@ -183,18 +183,18 @@ TEST(ReadHexWord, ConvertsHexadecimalUntilTheCarriageReturn) {
 TEST(ReadName, ReadsTheFirstAndSecondTokens) {
   const std::string text = "DEVICE x\nNAME \"Maker\"  \"Fixture Two\"\n";
   ReaderBench bench(text);
-  EXPECT_EQ(ReadNameFirst(bench.stream, bench.reporter), "Maker");
+  EXPECT_EQ(personality::ReadNameFirst(bench.stream, bench.reporter), "Maker");
   bench.stream.Rewind();
-  EXPECT_EQ(ReadNameSecond(bench.stream, bench.reporter), "Fixture Two");
+  EXPECT_EQ(personality::ReadNameSecond(bench.stream, bench.reporter), "Fixture Two");
 
   ReaderBench unquoted("NAME Maker and fixture\n");
-  EXPECT_EQ(ReadNameFirst(unquoted.stream, unquoted.reporter), "Maker and fixture");
+  EXPECT_EQ(personality::ReadNameFirst(unquoted.stream, unquoted.reporter), "Maker and fixture");
   unquoted.stream.Rewind();
-  EXPECT_EQ(ReadNameSecond(unquoted.stream, unquoted.reporter), "");
+  EXPECT_EQ(personality::ReadNameSecond(unquoted.stream, unquoted.reporter), "");
   EXPECT_TRUE(unquoted.reporter.messages.empty());
 
   ReaderBench missing("DEVICE x\n");
-  EXPECT_EQ(ReadNameSecond(missing.stream, missing.reporter), std::nullopt);
+  EXPECT_EQ(personality::ReadNameSecond(missing.stream, missing.reporter), std::nullopt);
   EXPECT_EQ(missing.MessageTexts(), std::vector<std::string>{"error - couldn't find keyword NAME"});
 }
 
@@ -208,38 +208,38 @@ TEST(ReadType, KeepsTheSecondNumberOrTheOnlyOne) {
   };
   for (const auto& c : cases) {
     ReaderBench bench(c.text);
-    ASSERT_TRUE(ReadType(bench.stream, bench.cursor, bench.reporter)) << c.text;
+    ASSERT_TRUE(personality::ReadType(bench.stream, bench.cursor, bench.reporter)) << c.text;
     EXPECT_EQ(bench.Written(), Bytes{c.type}) << c.text;
   }
   ReaderBench missing("DEVICE x\n");
-  EXPECT_FALSE(ReadType(missing.stream, missing.cursor, missing.reporter));
+  EXPECT_FALSE(personality::ReadType(missing.stream, missing.cursor, missing.reporter));
   EXPECT_EQ(missing.MessageTexts(), std::vector<std::string>{"error - couldn't find keyword TYPE"});
 }
 
 TEST(ReadMirror, EncodesAByteAndTwoWords) {
   ReaderBench bench("TYPE 1\nMIRROR  2  360 270\n");
-  ASSERT_TRUE(ReadMirror(bench.stream, bench.cursor, bench.reporter));
+  ASSERT_TRUE(personality::ReadMirror(bench.stream, bench.cursor, bench.reporter));
   EXPECT_EQ(bench.Written(), (Bytes{0x02, 0x01, 0x68, 0x01, 0x0E}));
 
   // A negative word leaves the position at its sign, so the next word reads it again.
   ReaderBench negative("MIRROR 1 -5 7\n");
-  ASSERT_TRUE(ReadMirror(negative.stream, negative.cursor, negative.reporter));
+  ASSERT_TRUE(personality::ReadMirror(negative.stream, negative.cursor, negative.reporter));
   EXPECT_EQ(negative.Written(), (Bytes{0x01, 0xFF, 0xFB, 0xFF, 0xFB}));
 
   ReaderBench missing("TYPE 1\nMIRRO 1 2 3\n");
-  EXPECT_FALSE(ReadMirror(missing.stream, missing.cursor, missing.reporter));
+  EXPECT_FALSE(personality::ReadMirror(missing.stream, missing.cursor, missing.reporter));
   EXPECT_TRUE(missing.reporter.messages.empty());
   EXPECT_EQ(missing.cursor.Position(), 0u);
 }
 
 TEST(ReadDmxLimits, EncodesThreeWordsInOrder) {
   ReaderBench bench("MINDMX=-1\nMAXDMX=512\nDIVBY=1\n");
-  ASSERT_TRUE(ReadDmxLimits(bench.stream, bench.cursor, bench.reporter));
+  ASSERT_TRUE(personality::ReadDmxLimits(bench.stream, bench.cursor, bench.reporter));
   EXPECT_EQ(bench.Written(), (Bytes{0xFF, 0xFF, 0x02, 0x00, 0x00, 0x01}));
 
   // Out of order: DIVBY= was passed while searching for MAXDMX=.
   ReaderBench disordered("MINDMX=0\nDIVBY=1\nMAXDMX=255\n");
-  EXPECT_FALSE(ReadDmxLimits(disordered.stream, disordered.cursor, disordered.reporter));
+  EXPECT_FALSE(personality::ReadDmxLimits(disordered.stream, disordered.cursor, disordered.reporter));
   EXPECT_EQ(disordered.Written(), (Bytes{0x00, 0x00, 0x00, 0xFF}));
   EXPECT_EQ(disordered.MessageTexts(),
             std::vector<std::string>{"error - couldn't find keyword DIVBY="});

@@ -8,7 +8,7 @@
 namespace hoardwright {
 namespace {
 
-std::vector<std::string> AllLines(LineStream& stream) {
+std::vector<std::string> AllLines(personality::LineStream& stream) {
   std::vector<std::string> lines;
   std::string_view line;
   while (stream.ReadLine(line)) lines.emplace_back(line);
@@ -16,15 +16,15 @@ std::vector<std::string> AllLines(LineStream& stream) {
 }
 
 TEST(LineStream, TextModeFoldsCrLfAndBinaryModeKeepsCr) {
-  LineStream text("A\r\nB\r\n", LineMode::Text);
+  personality::LineStream text("A\r\nB\r\n", personality::LineMode::Text);
   EXPECT_EQ(AllLines(text), (std::vector<std::string>{"A\n", "B\n"}));
-  LineStream binary("A\r\nB\r\n", LineMode::Binary);
+  personality::LineStream binary("A\r\nB\r\n", personality::LineMode::Binary);
   EXPECT_EQ(AllLines(binary), (std::vector<std::string>{"A\r\n", "B\r\n"}));
 }
 
 TEST(LineStream, LongLineArrivesIn299CharacterPieces) {
   std::string physical(700, 'x');
-  LineStream stream(physical + "\n", LineMode::Text);
+  personality::LineStream stream(physical + "\n", personality::LineMode::Text);
   const auto lines = AllLines(stream);
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[0].size(), 299u);
@@ -33,13 +33,13 @@ TEST(LineStream, LongLineArrivesIn299CharacterPieces) {
 }
 
 TEST(LineStream, LastLineWithoutNewlineAndNulEndsLineText) {
-  LineStream stream(std::string("ab\0cd\nlast", 10), LineMode::Binary);
+  personality::LineStream stream(std::string("ab\0cd\nlast", 10), personality::LineMode::Binary);
   const auto lines = AllLines(stream);
   EXPECT_EQ(lines, (std::vector<std::string>{"ab", "last"}));
 }
 
 TEST(LineStream, SeekReturnsToARememberedLine) {
-  LineStream stream("one\ntwo\nthree\n", LineMode::Text);
+  personality::LineStream stream("one\ntwo\nthree\n", personality::LineMode::Text);
   std::string_view line;
   ASSERT_TRUE(stream.ReadLine(line));
   const auto mark = stream.Tell();

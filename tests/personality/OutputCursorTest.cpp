@@ -10,7 +10,7 @@ namespace {
 
 TEST(OutputCursor, WritesWordsBigEndianAndStringsWithNul) {
   std::array<std::uint8_t, 8> buffer{};
-  OutputCursor cursor(buffer);
+  personality::OutputCursor cursor(buffer);
   ASSERT_TRUE(cursor.PutWord(0x0200));
   ASSERT_TRUE(cursor.PutString("ab"));
   EXPECT_EQ(std::vector<std::uint8_t>(cursor.Written().begin(), cursor.Written().end()),
@@ -21,7 +21,7 @@ TEST(OutputCursor, WritesWordsBigEndianAndStringsWithNul) {
 TEST(OutputCursor, AWriteThatWouldPassTheEndWritesNothing) {
   std::array<std::uint8_t, 6> storage{};
   storage.fill(0xEE);
-  OutputCursor cursor(std::span<std::uint8_t>(storage).first(4));
+  personality::OutputCursor cursor(std::span<std::uint8_t>(storage).first(4));
   ASSERT_TRUE(cursor.PutByte(1));
   EXPECT_FALSE(cursor.PutString("abc"));  // needs 4 bytes, 3 remain
   EXPECT_FALSE(cursor.PutWord(7) && cursor.PutWord(7));

@@ -7,7 +7,7 @@
 #include "ReaderTestSupport.h"
 #include "personality/KeywordReaders.h"
 #include "personality/ShapeLibraryReader.h"
-#include "resources/EmbeddedResources.h"
+#include "support/EmbeddedResources.h"
 
 namespace hoardwright {
 namespace {
@@ -19,24 +19,24 @@ using testing::Str;
 
 // Runs the fixed sections in the order a personality record holds them.
 bool ReadFixedSections(ReaderBench& bench) {
-  bool ok = ReadType(bench.stream, bench.cursor, bench.reporter);
+  bool ok = personality::ReadType(bench.stream, bench.cursor, bench.reporter);
   const std::size_t afterType = bench.stream.Tell();
-  if (!ReadMirror(bench.stream, bench.cursor, bench.reporter)) bench.stream.Seek(afterType);
-  ok = ReadTextSection(bench.stream, bench.cursor, bench.reporter, "DEVICEADDRESS", "DAEND", 159,
-                       SectionMode::Section) &&
+  if (!personality::ReadMirror(bench.stream, bench.cursor, bench.reporter)) bench.stream.Seek(afterType);
+  ok = personality::ReadTextSection(bench.stream, bench.cursor, bench.reporter, "DEVICEADDRESS", "DAEND", 159,
+                       personality::SectionMode::Section) &&
        ok;
-  ok = ReadDmxLimits(bench.stream, bench.cursor, bench.reporter) && ok;
-  ok = ReadDmxTable(bench.stream, bench.cursor, bench.reporter) && ok;
-  ok = ReadTextSection(bench.stream, bench.cursor, bench.reporter, "TEXT", "END", 21,
-                       SectionMode::Section) &&
+  ok = personality::ReadDmxLimits(bench.stream, bench.cursor, bench.reporter) && ok;
+  ok = personality::ReadDmxTable(bench.stream, bench.cursor, bench.reporter) && ok;
+  ok = personality::ReadTextSection(bench.stream, bench.cursor, bench.reporter, "TEXT", "END", 21,
+                       personality::SectionMode::Section) &&
        ok;
   return ok;
 }
 
 TEST(Readers, InfoTemplateEncodesAsTheConsoleExpects) {
-  const auto text = resources::InfoTemplateText();
+  const auto text = support::InfoTemplateText();
   ReaderBench bench(std::string(text.begin(), text.end()));
-  ASSERT_TRUE(ReadDevice(bench.stream, bench.cursor, bench.reporter));
+  ASSERT_TRUE(personality::ReadDevice(bench.stream, bench.cursor, bench.reporter));
   EXPECT_EQ(bench.Written(), Str("1.Info                                  CACHE FILE INFORMATION"));
   ASSERT_TRUE(bench.cursor.SetPosition(0));
   ASSERT_TRUE(ReadFixedSections(bench));
@@ -60,8 +60,8 @@ TEST(Readers, InfoTemplateEncodesAsTheConsoleExpects) {
 
 TEST(Readers, OverlongLinesArriveInPieces) {
   ReaderBench bench("TEXT\n" + std::string(299, 'a') + std::string(299, 'b') + "cc\nEND\n");
-  ASSERT_TRUE(ReadTextSection(bench.stream, bench.cursor, bench.reporter, "TEXT", "END", 21,
-                              SectionMode::Section));
+  ASSERT_TRUE(personality::ReadTextSection(bench.stream, bench.cursor, bench.reporter, "TEXT", "END", 21,
+                              personality::SectionMode::Section));
   EXPECT_EQ(bench.Written(),
             Concat({{3}, Str(std::string(22, 'a')), Str(std::string(22, 'b')), Str("cc")}));
 }
@@ -122,29 +122,29 @@ TEST(Readers, GarbageNeverWritesPastTheBuffer) {
   for (int round = 0; round < 400; ++round) {
     const std::string text = Garbage(random);
     const std::size_t capacity = std::uniform_int_distribution<std::size_t>(0, 300)(random);
-    const LineMode mode = round % 2 ? LineMode::Binary : LineMode::Text;
+    const personality::LineMode mode = round % 2 ? personality::LineMode::Binary : personality::LineMode::Text;
 
     ReaderBench record(text, capacity, mode);
-    ReadDevice(record.stream, record.cursor, record.reporter);
-    ReadNameFirst(record.stream, record.reporter);
-    ReadNameSecond(record.stream, record.reporter);
+    personality::ReadDevice(record.stream, record.cursor, record.reporter);
+    personality::ReadNameFirst(record.stream, record.reporter);
+    personality::ReadNameSecond(record.stream, record.reporter);
     ReadFixedSections(record);
     for (bool excludePresetFocus : {false, true}) {
       record.stream.Rewind();
-      WriteTableIndex(record.stream, record.cursor, record.reporter, excludePresetFocus, false);
+      personality::WriteTableIndex(record.stream, record.cursor, record.reporter, excludePresetFocus, false);
     }
     for (const auto& [start, end] :
          {std::pair{"ATTR", "END"}, {"RANGE", "REND"}, {"PFTABLE", "PFEND"}, {"MACRO", "MEND"}}) {
       record.stream.Rewind();
-      while (ReadCompactBlock(record.stream, record.cursor, record.reporter, start, end, 120,
-                              SectionMode::Block)) {
+      while (personality::ReadCompactBlock(record.stream, record.cursor, record.reporter, start, end, 120,
+                              personality::SectionMode::Block)) {
       }
     }
     EXPECT_TRUE(record.GuardIntact()) << "round " << round;
     EXPECT_LE(record.cursor.Position(), capacity);
 
     ReaderBench shapes(text, capacity, mode);
-    ReadShapeLibrary(shapes.stream, shapes.cursor, shapes.reporter);
+    personality::ReadShapeLibrary(shapes.stream, shapes.cursor, shapes.reporter);
     EXPECT_TRUE(shapes.GuardIntact()) << "round " << round;
     EXPECT_LE(shapes.cursor.Position(), capacity);
   }

@@ -8,7 +8,7 @@
 
 #include "personality/LineStream.h"
 #include "personality/OutputCursor.h"
-#include "personality/Reporter.h"
+#include "support/Reporter.h"
 
 namespace hoardwright::testing {
 
@@ -18,7 +18,7 @@ inline constexpr std::size_t kGuardSize = 16;
 class ReaderBench {
  public:
   explicit ReaderBench(std::string text, std::size_t capacity = 4096,
-                       LineMode mode = LineMode::Text)
+                       personality::LineMode mode = personality::LineMode::Text)
       : stream(std::move(text), mode),
         storage_(capacity + kGuardSize, kGuardByte),
         cursor(std::span<std::uint8_t>(storage_).first(capacity)) {}
@@ -37,14 +37,14 @@ class ReaderBench {
     return texts;
   }
 
-  LineStream stream;
+  personality::LineStream stream;
 
  private:
   std::vector<std::uint8_t> storage_;
 
  public:
-  OutputCursor cursor;
-  CollectingReporter reporter;
+  personality::OutputCursor cursor;
+  support::CollectingReporter reporter;
 };
 
 // The bytes of a string with its NUL, for building expected encodings.

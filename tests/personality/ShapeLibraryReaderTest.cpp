@@ -32,7 +32,7 @@ TEST(ReadShapeLibrary, CompilesPatternsAndShapesInTextOrder) {
       "7fff\r\n"
       "PEND16\r\n"
       "stray text is passed over\r\n");
-  ASSERT_TRUE(ReadShapeLibrary(bench.stream, bench.cursor, bench.reporter));
+  ASSERT_TRUE(personality::ReadShapeLibrary(bench.stream, bench.cursor, bench.reporter));
   EXPECT_EQ(bench.Written(),
             Concat({{0xFE, 8, 14},
                     Str("TWO ROWS"),
@@ -50,7 +50,7 @@ TEST(ReadShapeLibrary, CompilesPatternsAndShapesInTextOrder) {
 
 TEST(ReadShapeLibrary, StepValuesKeepTheirLowEightBits) {
   ReaderBench bench("SHAPE \"Big\" \"SAW\"\n8 256 64 0 0 1 285 -1\nSEND\n");
-  ASSERT_TRUE(ReadShapeLibrary(bench.stream, bench.cursor, bench.reporter));
+  ASSERT_TRUE(personality::ReadShapeLibrary(bench.stream, bench.cursor, bench.reporter));
   EXPECT_EQ(bench.Written(), Concat({{0xFD, 1},
                                      Str("Big"),
                                      Str("SAW"),
@@ -61,7 +61,7 @@ TEST(ReadShapeLibrary, StepValuesKeepTheirLowEightBits) {
 TEST(ReadShapeLibrary, RowsEndAtTextThatIsNotANumber) {
   // A comment after the values, a tab before the newline and a blank row.
   ReaderBench bench("PATTERN \"P\"\n1 2 ; three\n3\t\n\n4 zz 5\nPEND\n");
-  ASSERT_TRUE(ReadShapeLibrary(bench.stream, bench.cursor, bench.reporter));
+  ASSERT_TRUE(personality::ReadShapeLibrary(bench.stream, bench.cursor, bench.reporter));
   EXPECT_EQ(bench.Written(), Concat({{0xFE, 2, 4}, Str("P"), {0, 1, 0, 2, 0, 3, 0, 4}, {0, 0xFF}}));
 }
 
@@ -72,7 +72,7 @@ TEST(ReadShapeLibrary, NamesAreCutAndAnUnclosedShapeNameLeavesNoPatternName) {
       std::string(40, 'S') +
       "\" \"SIN\"\nSEND\n"
       "SHAPE \"Unclosed name\nSEND\n");
-  ASSERT_TRUE(ReadShapeLibrary(bench.stream, bench.cursor, bench.reporter));
+  ASSERT_TRUE(personality::ReadShapeLibrary(bench.stream, bench.cursor, bench.reporter));
   // The cut shape name resumes inside its rest, which becomes the pattern name.
   EXPECT_EQ(bench.Written(), Concat({{0xFE, 0, 0},
                                      Str("ABCDEFGHIJKL"),
@@ -90,8 +90,8 @@ TEST(ReadShapeLibrary, AShortStepLineStopsTheLibraryWithAMessage) {
   for (const char* stepLine : {"1 2 3 4 5 6 7\n", "\n", ";comment\n", "1 2 3 4 5 6 7"}) {
     ReaderBench bench(std::string("SHAPE \"S\" \"SIN\"\n1 2 3 4 5 6 7 8\n") + stepLine +
                       "SEND\nPATTERN \"P\"\nPEND\n");
-    EXPECT_FALSE(ReadShapeLibrary(bench.stream, bench.cursor, bench.reporter)) << stepLine;
-    const std::vector<ReportedMessage> expected{{"error reading shape file", "Hoardwright"}};
+    EXPECT_FALSE(personality::ReadShapeLibrary(bench.stream, bench.cursor, bench.reporter)) << stepLine;
+    const std::vector<support::ReportedMessage> expected{{"error reading shape file", "Hoardwright"}};
     EXPECT_EQ(bench.reporter.messages, expected) << stepLine;
     // The partial shape stays, with no end byte.
     EXPECT_EQ(bench.cursor.ByteAt(1), 1);
@@ -101,12 +101,12 @@ TEST(ReadShapeLibrary, AShortStepLineStopsTheLibraryWithAMessage) {
 
 TEST(ReadShapeLibrary, UnclosedBlocksRunToTheEnd) {
   ReaderBench pattern("PATTERN \"P\"\n1\nSHAPE \"S\" \"P\"\n");
-  ASSERT_TRUE(ReadShapeLibrary(pattern.stream, pattern.cursor, pattern.reporter));
+  ASSERT_TRUE(personality::ReadShapeLibrary(pattern.stream, pattern.cursor, pattern.reporter));
   // The SHAPE line is a row of the open pattern; its text holds no number.
   EXPECT_EQ(pattern.Written(), Concat({{0xFE, 1, 1}, Str("P"), {0, 1}, {0xFF}}));
 
   ReaderBench shape("SHAPE \"S\" \"P\"\n1 2 3 4 5 6 7 8");
-  ASSERT_TRUE(ReadShapeLibrary(shape.stream, shape.cursor, shape.reporter));
+  ASSERT_TRUE(personality::ReadShapeLibrary(shape.stream, shape.cursor, shape.reporter));
   EXPECT_EQ(shape.Written(),
             Concat({{0xFD, 1}, Str("S"), Str("P"), {1, 2, 3, 4, 5, 6, 7, 8}, {0xFF}}));
 }
@@ -115,11 +115,11 @@ TEST(ReadShapeLibrary, ALibraryTooBigForTheBufferFailsCleanly) {
   const std::string text =
       "PATTERN \"P\"\n1 2 3 4\nPEND\nSHAPE \"S\" \"P\"\n1 2 3 4 5 6 7 8\nSEND\n";
   ReaderBench whole(text);
-  ASSERT_TRUE(ReadShapeLibrary(whole.stream, whole.cursor, whole.reporter));
+  ASSERT_TRUE(personality::ReadShapeLibrary(whole.stream, whole.cursor, whole.reporter));
   const std::size_t size = whole.cursor.Position();
   for (std::size_t capacity = 0; capacity < size; ++capacity) {
     ReaderBench bench(text, capacity);
-    EXPECT_FALSE(ReadShapeLibrary(bench.stream, bench.cursor, bench.reporter)) << capacity;
+    EXPECT_FALSE(personality::ReadShapeLibrary(bench.stream, bench.cursor, bench.reporter)) << capacity;
     EXPECT_TRUE(bench.GuardIntact()) << capacity;
     EXPECT_TRUE(bench.reporter.messages.empty());
   }

@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "ExampleFiles.h"
-#include "build/PersonalityCompiler.h"
+#include "standard/PersonalityCompiler.h"
 #include "extended/PersonalityConversion.h"
 #include "personality/KeywordReaders.h"
 #include "personality/LineStream.h"
 #include "personality/OutputCursor.h"
-#include "personality/Reporter.h"
+#include "support/Reporter.h"
 
 namespace hoardwright {
 namespace {
@@ -99,13 +99,13 @@ RecordContent Decode(std::span<const std::uint8_t> record) {
 TEST(ExampleCompile, CompileWithEverySectionAndBlockKept) {
   for (const auto& file : ExampleFiles()) {
     const std::string text = ReadFile(file);
-    LineStream stream(text, LineMode::Text);
-    CollectingReporter reporter;
+    personality::LineStream stream(text, personality::LineMode::Text);
+    support::CollectingReporter reporter;
     std::vector<std::uint8_t> buffer(100'000);
-    OutputCursor cursor(buffer);
-    ASSERT_TRUE(ReadDevice(stream, cursor, reporter)) << file;
-    OutputCursor record(buffer);
-    ASSERT_TRUE(CompilePersonality(stream, record, TableOptions{}, reporter)) << file;
+    personality::OutputCursor cursor(buffer);
+    ASSERT_TRUE(personality::ReadDevice(stream, cursor, reporter)) << file;
+    personality::OutputCursor record(buffer);
+    ASSERT_TRUE(standard::CompilePersonality(stream, record, standard::TableOptions{}, reporter)) << file;
     EXPECT_TRUE(reporter.messages.empty()) << file;
 
     const RecordContent content = Decode(record.Written());
@@ -124,8 +124,8 @@ TEST(ExampleCompile, CompileWithEverySectionAndBlockKept) {
 
 TEST(ExampleCompile, ConvertForTheExtendedCache) {
   for (const auto& file : ExampleFiles()) {
-    LineStream stream(ReadFile(file), LineMode::Binary);
-    CollectingReporter reporter;
+    personality::LineStream stream(ReadFile(file), personality::LineMode::Binary);
+    support::CollectingReporter reporter;
     std::vector<std::uint8_t> output;
     EXPECT_TRUE(extended::ConvertPersonality(stream, output, reporter)) << file;
     EXPECT_TRUE(reporter.messages.empty()) << file;

@@ -11,9 +11,9 @@
 #include "ExampleFiles.h"
 #include "personality/KeywordReaders.h"
 #include "personality/LineStream.h"
-#include "personality/ManufacturerTable.h"
+#include "catalogue/ManufacturerTable.h"
 #include "personality/OutputCursor.h"
-#include "personality/Reporter.h"
+#include "support/Reporter.h"
 
 namespace hoardwright {
 namespace {
@@ -31,11 +31,11 @@ TEST(ExamplePersonalities, ADozenFilesWithCrLfLineEnds) {
 }
 
 TEST(ExamplePersonalities, FileNamesStartWithDifferentMakersCodesAndOneUnknown) {
-  const ManufacturerMap map = LoadManufacturerMap();
+  const catalogue::ManufacturerMap map = catalogue::LoadManufacturerMap();
   std::set<std::string> makers;
   std::size_t unknown = 0;
   for (const auto& file : ExampleFiles()) {
-    const std::string name = ManufacturerNameForFile(map, file.filename().string());
+    const std::string name = catalogue::ManufacturerNameForFile(map, file.filename().string());
     if (name == "Unknown") ++unknown;
     makers.insert(name);
   }
@@ -46,19 +46,19 @@ TEST(ExamplePersonalities, FileNamesStartWithDifferentMakersCodesAndOneUnknown) 
 TEST(ExamplePersonalities, DevicesAndNamesAreDistinctAndComplete) {
   std::set<std::string> deviceNames;
   for (const auto& file : ExampleFiles()) {
-    LineStream stream(ReadFile(file), LineMode::Text);
-    CollectingReporter reporter;
+    personality::LineStream stream(ReadFile(file), personality::LineMode::Text);
+    support::CollectingReporter reporter;
     std::vector<std::uint8_t> buffer(200);
-    OutputCursor cursor(buffer);
-    ASSERT_TRUE(ReadDevice(stream, cursor, reporter)) << file;
+    personality::OutputCursor cursor(buffer);
+    ASSERT_TRUE(personality::ReadDevice(stream, cursor, reporter)) << file;
     const std::string device(reinterpret_cast<const char*>(buffer.data()));
     EXPECT_GT(device.size(), 12u) << file;
     EXPECT_TRUE(deviceNames.insert(device.substr(0, 11)).second) << "device name repeats: " << file;
 
     stream.Rewind();
-    const auto maker = ReadNameFirst(stream, reporter);
+    const auto maker = personality::ReadNameFirst(stream, reporter);
     stream.Rewind();
-    const auto fixture = ReadNameSecond(stream, reporter);
+    const auto fixture = personality::ReadNameSecond(stream, reporter);
     ASSERT_TRUE(maker && fixture) << file;
     EXPECT_FALSE(maker->empty()) << file;
     EXPECT_LE(maker->size(), 20u) << file;

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "ResourceText.h"
-#include "resources/EmbeddedResources.h"
+#include "support/EmbeddedResources.h"
 
 namespace hoardwright::resources {
 namespace {
@@ -18,7 +18,7 @@ const std::string kPublisher = "www.hoardwright.example";
 
 class InfoTemplate : public ::testing::Test {
  protected:
-  std::string text = AsString(InfoTemplateText());
+  std::string text = AsString(support::InfoTemplateText());
   std::vector<std::string> lines = SplitCrLfLines(text);
   // Lines are numbered from 1, as a user sees them in an editor.
   const std::string& Line(std::size_t number) const { return lines.at(number - 1); }

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "ResourceText.h"
-#include "resources/EmbeddedResources.h"
+#include "support/EmbeddedResources.h"
 
 namespace hoardwright::resources {
 namespace {
@@ -135,7 +135,7 @@ const std::vector<std::string> kShapeLegend = {
 
 class ShapeLibrary : public ::testing::Test {
  protected:
-  std::string text = AsString(ShapeLibraryText());
+  std::string text = AsString(support::ShapeLibraryText());
   std::vector<std::string> lines = SplitCrLfLines(text);
   Library library = Parse(lines);
 };

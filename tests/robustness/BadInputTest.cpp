@@ -8,10 +8,10 @@
 #include <set>
 
 #include "RobustnessSupport.h"
-#include "build/StandardCacheLayout.h"
+#include "standard/StandardCacheLayout.h"
 #include "extended/ExtendedCacheLayout.h"
 #include "lzss/Lzss.h"
-#include "ui/PersonalityEntry.h"
+#include "catalogue/PersonalityEntry.h"
 
 namespace hoardwright::robustness {
 namespace {
@@ -53,22 +53,21 @@ std::string Garbage(std::size_t size) {
 
 // Device names (first 12 characters of the DEVICE text) a standard cache lists, from its index.
 std::set<std::string> StandardCacheDevices(const std::string& file) {
-  namespace layout = standard_cache;
   const std::span bytes(reinterpret_cast<const std::uint8_t*>(file.data()), file.size());
-  const auto header = layout::DecodeHeader(bytes);
+  const auto header = standard::DecodeHeader(bytes);
   EXPECT_TRUE(header);
   if (!header) return {};
-  EXPECT_GE(bytes.size(), layout::CompressedStreamOffset(header->recordCount));
+  EXPECT_GE(bytes.size(), standard::CompressedStreamOffset(header->recordCount));
   std::set<std::string> devices;
   std::uint32_t end = 0;
   for (std::size_t i = 0; i < header->recordCount; ++i) {
-    const auto record = layout::DecodeIndexRecord(
-        bytes.subspan(layout::kHeaderSize + i * layout::kIndexRecordSize, layout::kIndexRecordSize));
-    devices.insert(TrimmedRight(record->deviceText.substr(0, ui::kDeviceNameLength)));
+    const auto record = standard::DecodeIndexRecord(
+        bytes.subspan(standard::kHeaderSize + i * standard::kIndexRecordSize, standard::kIndexRecordSize));
+    devices.insert(TrimmedRight(record->deviceText.substr(0, catalogue::kListDeviceNameLength)));
     end = record->blockOffset + record->blockLength;
   }
   const lzss::DecodedUnit unit =
-      lzss::DecompressUnit(bytes.subspan(layout::SumOffset(header->recordCount)), nullptr);
+      lzss::DecompressUnit(bytes.subspan(standard::SumOffset(header->recordCount)), nullptr);
   EXPECT_TRUE(unit.complete && unit.sumMatches);
   EXPECT_EQ(unit.data.size(), header->streamLengthMinus1 + 1u);
   EXPECT_EQ(end, unit.data.size()) << "the last block ends the stream";
@@ -134,7 +133,7 @@ class BadInputTest : public ::testing::Test {
   static std::string DeviceOf(const std::string& text) {
     const std::size_t at = text.find("\nDEVICE");
     const std::size_t start = text.find_first_not_of(' ', at + 7);
-    return TrimmedRight(text.substr(start, ui::kDeviceNameLength));
+    return TrimmedRight(text.substr(start, catalogue::kListDeviceNameLength));
   }
 
   void AddGood(const std::string& name, const std::string& device, const std::string& body = "") {
@@ -153,8 +152,8 @@ class BadInputTest : public ::testing::Test {
     return RunProgram(arguments, tmp_->Path(), scratch_->Path());
   }
 
-  std::optional<TemporaryDirectory> scratch_ = TemporaryDirectory::Create();
-  std::optional<TemporaryDirectory> tmp_ = TemporaryDirectory::Create();
+  std::optional<support::TemporaryDirectory> scratch_ = support::TemporaryDirectory::Create();
+  std::optional<support::TemporaryDirectory> tmp_ = support::TemporaryDirectory::Create();
   // Hyphen-free, so the legacy switches can name them.
   PlainDirectory output_;
   PlainDirectory personalities_;

@@ -6,15 +6,15 @@
 #include <functional>
 
 #include "RobustnessSupport.h"
-#include "build/BuildTestSupport.h"
-#include "build/StandardBuild.h"
+#include "support/BuildTestSupport.h"
+#include "standard/StandardBuild.h"
 #include "extended/ExtendedBuild.h"
 #include "extended/ExtendedCache.h"
 
 namespace hoardwright::robustness {
 namespace {
 
-const CalendarTime kFixedTime{2026, 12, 5, 13, 45, 58};
+const support::CalendarTime kFixedTime{2026, 12, 5, 13, 45, 58};
 const std::string kEarlier = "an earlier cache";
 
 // Tells the test of each call that can end in a cancellation: between two personalities, and
@@ -52,9 +52,9 @@ class CancelTest : public ::testing::Test {
   }
 
   // Made before TMPDIR moves, so it is not inside the private directory.
-  std::optional<TemporaryDirectory> output_ = TemporaryDirectory::Create();
+  std::optional<support::TemporaryDirectory> output_ = support::TemporaryDirectory::Create();
   PrivateTmpDir tmp_;
-  ui::BuildRequest request_;
+  catalogue::BuildRequest request_;
 };
 
 TEST_F(CancelTest, TheStandardBuildStopsAtEachPoint) {
@@ -75,7 +75,7 @@ TEST_F(CancelTest, TheStandardBuildStopsAtEachPoint) {
   };
   for (const auto& point : points) {
     SCOPED_TRACE(point.point);
-    CancelToken token;
+    support::CancelToken token;
     CancellingHost host;
     int dispatches = 0;
     host.onCall = [&](const std::string& call) {
@@ -83,10 +83,10 @@ TEST_F(CancelTest, TheStandardBuildStopsAtEachPoint) {
       if (point.at(call, dispatches)) token.Cancel();
     };
 
-    StandardBuildOptions options;
+    standard::StandardBuildOptions options;
     options.buildTime = kFixedTime;
     options.cancel = &token;
-    const StandardBuildResult result = BuildStandardCache(request_, host, options);
+    const standard::StandardBuildResult result = standard::BuildStandardCache(request_, host, options);
     EXPECT_TRUE(token.Cancelled()) << "the point was reached";
     EXPECT_TRUE(result.cancelled);
     EXPECT_FALSE(result.cacheWritten);
@@ -103,9 +103,9 @@ TEST_F(CancelTest, TheExtendedBuildStopsWhileReadingAndWhileWriting) {
   WriteText(broken, "NAME \"Maker\" \"Spot\"\r\n");
   request_.entries.insert(request_.entries.begin() + 1, broken.string());
 
-  CancelToken token;
-  struct CancellingReporter : Reporter {
-    CancelToken* token = nullptr;
+  support::CancelToken token;
+  struct CancellingReporter : support::Reporter {
+    support::CancelToken* token = nullptr;
     int messages = 0;
     void ShowMessage(std::string_view, std::string_view) override {
       ++messages;
@@ -126,10 +126,10 @@ TEST_F(CancelTest, TheExtendedBuildStopsWhileReadingAndWhileWriting) {
   // Cancelled once the file beside the cache exists.
   extended::CExtendedCache cache;
   ASSERT_TRUE(cache.AddPersonality("Maker", "Spot", "A.Spot", request_.entries.front()));
-  CancelToken cancelled;
+  support::CancelToken cancelled;
   cancelled.Cancel();
   cache.SetCancelToken(&cancelled);
-  SilentReporter silent;
+  support::SilentReporter silent;
   std::string error;
   EXPECT_EQ(cache.WriteCacheFile(CachePath(), kFixedTime, silent, &error),
             extended::CacheFileOutcome::Cancelled);

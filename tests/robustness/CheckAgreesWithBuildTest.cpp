@@ -11,7 +11,7 @@
 #include <set>
 
 #include "RobustnessSupport.h"
-#include "examine/CacheExaminer.h"
+#include "inspect/CacheInspector.h"
 
 namespace hoardwright::robustness {
 namespace {
@@ -50,15 +50,15 @@ std::string Block(const std::string& first, const std::string& body, const std::
 std::set<std::string> TagsIn(const fs::path& cache) {
   const std::string text = ReadText(cache);
   const std::vector<std::uint8_t> bytes(text.begin(), text.end());
-  const examine::ExamineReport report = examine::ExamineCache(bytes, cache.string());
+  const inspect::InspectReport report = inspect::InspectCache(bytes, cache.string());
   EXPECT_FALSE(report.Damaged()) << cache << ": " << report.problems.front().message;
   const auto& views = report.standard ? report.standard->personalities
                                       : report.extended->personalities;
   std::set<std::string> tags;
-  for (const examine::PersonalityView& view : views) {
-    const auto bytes = examine::RecordBytes(report, view);
+  for (const inspect::PersonalityView& view : views) {
+    const auto bytes = inspect::RecordBytes(report, view);
     if (view.length == 0 || !bytes) continue;
-    const examine::RecordWalk walk = examine::WalkPersonalityRecord(*bytes);
+    const inspect::RecordWalk walk = inspect::WalkPersonalityRecord(*bytes);
     if (!walk.record.text.empty()) {
       // The extended build reads binary mode: its lines keep their CR.
       std::string tag = walk.record.text.front();
@@ -158,11 +158,11 @@ class CheckAgreesWithBuildTest : public ::testing::Test {
     for (const std::string& path : others_) EXPECT_TRUE(checked.contains(path)) << path;
   }
 
-  std::optional<TemporaryDirectory> scratch_ = TemporaryDirectory::Create();
-  std::optional<TemporaryDirectory> tmp_ = TemporaryDirectory::Create();
-  std::optional<TemporaryDirectory> input_ = TemporaryDirectory::Create();
-  std::optional<TemporaryDirectory> output_ = TemporaryDirectory::Create();
-  std::optional<TemporaryDirectory> outside_ = TemporaryDirectory::Create();
+  std::optional<support::TemporaryDirectory> scratch_ = support::TemporaryDirectory::Create();
+  std::optional<support::TemporaryDirectory> tmp_ = support::TemporaryDirectory::Create();
+  std::optional<support::TemporaryDirectory> input_ = support::TemporaryDirectory::Create();
+  std::optional<support::TemporaryDirectory> output_ = support::TemporaryDirectory::Create();
+  std::optional<support::TemporaryDirectory> outside_ = support::TemporaryDirectory::Create();
   std::map<std::string, std::string> tags_;  // path to the tag of its TEXT section
   std::vector<std::string> others_;          // personality names that are no personality
   // What some files must come to: in the standard cache, in the extended cache.

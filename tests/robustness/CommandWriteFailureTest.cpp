@@ -20,9 +20,9 @@ class CommandWriteFailureTest : public ::testing::TestWithParam<const char*> {
     return {"build", "--type", GetParam(), "--output", output, ExamplesDir()};
   }
 
-  std::optional<TemporaryDirectory> scratch_ = TemporaryDirectory::Create();
-  std::optional<TemporaryDirectory> tmp_ = TemporaryDirectory::Create();
-  std::optional<TemporaryDirectory> output_ = TemporaryDirectory::Create();
+  std::optional<support::TemporaryDirectory> scratch_ = support::TemporaryDirectory::Create();
+  std::optional<support::TemporaryDirectory> tmp_ = support::TemporaryDirectory::Create();
+  std::optional<support::TemporaryDirectory> output_ = support::TemporaryDirectory::Create();
 };
 
 // A cache path that names a device is written in place: on the full device every write fails

@@ -29,10 +29,10 @@ bool OnlyLineEnds(const std::string& text) {
 }
 
 TEST(ControlCharacterTest, CheckAndBuildsShowThemEscaped) {
-  auto scratch = TemporaryDirectory::Create();
-  auto tmp = TemporaryDirectory::Create();
-  auto input = TemporaryDirectory::Create();
-  auto output = TemporaryDirectory::Create();
+  auto scratch = support::TemporaryDirectory::Create();
+  auto tmp = support::TemporaryDirectory::Create();
+  auto input = support::TemporaryDirectory::Create();
+  auto output = support::TemporaryDirectory::Create();
   ASSERT_TRUE(scratch && tmp && input && output);
   const std::string dir = input->Path().string() + "/";
   // No DEVICE line; a record that cannot be represented; a device text that sets the title.

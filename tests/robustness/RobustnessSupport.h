@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "build/TemporaryDirectory.h"
+#include "support/TemporaryDirectory.h"
 
 namespace hoardwright::robustness {
 
@@ -48,7 +48,7 @@ inline std::vector<std::string> TreeOf(const fs::path& directory) {
 // working file a build leaves behind.
 class PrivateTmpDir {
  public:
-  PrivateTmpDir() : directory_(TemporaryDirectory::Create()) {
+  PrivateTmpDir() : directory_(support::TemporaryDirectory::Create()) {
     if (const char* old = std::getenv("TMPDIR")) previous_ = old;
     if (directory_) setenv("TMPDIR", directory_->Path().c_str(), 1);
   }
@@ -66,7 +66,7 @@ class PrivateTmpDir {
   const fs::path& Path() const { return directory_->Path(); }
 
  private:
-  std::optional<TemporaryDirectory> directory_;
+  std::optional<support::TemporaryDirectory> directory_;
   std::optional<std::string> previous_;
 };
 

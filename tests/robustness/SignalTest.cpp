@@ -180,8 +180,8 @@ class SignalTest : public ::testing::TestWithParam<std::tuple<Kind, int>> {
   }
 
   static PlainDirectory* personalities_;
-  std::optional<TemporaryDirectory> tmp_ = TemporaryDirectory::Create();
-  std::optional<TemporaryDirectory> scratch_ = TemporaryDirectory::Create();
+  std::optional<support::TemporaryDirectory> tmp_ = support::TemporaryDirectory::Create();
+  std::optional<support::TemporaryDirectory> scratch_ = support::TemporaryDirectory::Create();
   PlainDirectory output_;  // the legacy switches cannot take a name with a hyphen
 };
 

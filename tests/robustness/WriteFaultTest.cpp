@@ -6,14 +6,14 @@
 #include <functional>
 
 #include "RobustnessSupport.h"
-#include "build/BuildTestSupport.h"
-#include "build/StandardBuild.h"
+#include "support/BuildTestSupport.h"
+#include "standard/StandardBuild.h"
 #include "extended/ExtendedBuild.h"
 
 namespace hoardwright::robustness {
 namespace {
 
-const CalendarTime kFixedTime{2026, 12, 5, 13, 45, 58};
+const support::CalendarTime kFixedTime{2026, 12, 5, 13, 45, 58};
 
 struct BuildOutcome {
   bool written = false;
@@ -22,22 +22,22 @@ struct BuildOutcome {
 
 struct BuildKind {
   const char* name;
-  std::function<BuildOutcome(const ui::BuildRequest&, WriteFaults*)> run;
+  std::function<BuildOutcome(const catalogue::BuildRequest&, support::WriteFaults*)> run;
   friend void PrintTo(const BuildKind& kind, std::ostream* out) { *out << kind.name; }
 };
 
-BuildOutcome RunStandard(const ui::BuildRequest& request, WriteFaults* faults) {
+BuildOutcome RunStandard(const catalogue::BuildRequest& request, support::WriteFaults* faults) {
   testing::RecordingHost host;
-  StandardBuildOptions options;
+  standard::StandardBuildOptions options;
   options.buildTime = kFixedTime;
   options.faults = faults;
-  const StandardBuildResult result = BuildStandardCache(request, host, options);
+  const standard::StandardBuildResult result = standard::BuildStandardCache(request, host, options);
   EXPECT_EQ(host.Count("ShowResult"), result.cacheWritten ? 1u : 0u);
   return {result.cacheWritten, host.MessageTexts()};
 }
 
-BuildOutcome RunExtended(const ui::BuildRequest& request, WriteFaults* faults) {
-  CollectingReporter reporter;
+BuildOutcome RunExtended(const catalogue::BuildRequest& request, support::WriteFaults* faults) {
+  support::CollectingReporter reporter;
   extended::ExtendedBuildOptions options;
   options.time = kFixedTime;
   options.faults = faults;
@@ -61,13 +61,13 @@ class WriteFaultTest : public ::testing::TestWithParam<BuildKind> {
   fs::path CachePath() const { return output_->Path() / "OMK01PER.CMP"; }
 
   // Made before TMPDIR moves, so it is not inside the private directory.
-  std::optional<TemporaryDirectory> output_ = TemporaryDirectory::Create();
+  std::optional<support::TemporaryDirectory> output_ = support::TemporaryDirectory::Create();
   PrivateTmpDir tmp_;
-  ui::BuildRequest request_;
+  catalogue::BuildRequest request_;
 };
 
 TEST_P(WriteFaultTest, EveryFailedWritePointLeavesNoTrace) {
-  WriteFaults counting;
+  support::WriteFaults counting;
   ASSERT_TRUE(GetParam().run(request_, &counting).written);
   const std::string goodCache = ReadText(CachePath());
   ASSERT_FALSE(goodCache.empty());
@@ -76,10 +76,10 @@ TEST_P(WriteFaultTest, EveryFailedWritePointLeavesNoTrace) {
   ASSERT_GE(writes, 1);
   ASSERT_GE(closes, 1);
 
-  std::vector<std::pair<std::string, WriteFaults>> plans;
-  for (long k = 1; k <= writes; ++k) plans.emplace_back("write " + std::to_string(k), WriteFaults::FailAtWrite(k));
-  for (long k = 1; k <= closes; ++k) plans.emplace_back("close " + std::to_string(k), WriteFaults::FailOnClose(k));
-  plans.emplace_back("rename", WriteFaults::FailOnRename());
+  std::vector<std::pair<std::string, support::WriteFaults>> plans;
+  for (long k = 1; k <= writes; ++k) plans.emplace_back("write " + std::to_string(k), support::WriteFaults::FailAtWrite(k));
+  for (long k = 1; k <= closes; ++k) plans.emplace_back("close " + std::to_string(k), support::WriteFaults::FailOnClose(k));
+  plans.emplace_back("rename", support::WriteFaults::FailOnRename());
   ::testing::Test::RecordProperty("write_points", static_cast<int>(plans.size()));
 
   for (auto& [label, plan] : plans) {
@@ -88,7 +88,7 @@ TEST_P(WriteFaultTest, EveryFailedWritePointLeavesNoTrace) {
       fs::remove(CachePath());
       if (earlierCache) WriteText(CachePath(), goodCache.substr(0, goodCache.size() / 2) + "earlier");
       const std::string before = earlierCache ? ReadText(CachePath()) : "";
-      WriteFaults faults = plan;
+      support::WriteFaults faults = plan;
       const BuildOutcome outcome = GetParam().run(request_, &faults);
 
       EXPECT_FALSE(outcome.written);

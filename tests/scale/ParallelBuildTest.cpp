@@ -7,9 +7,9 @@
 #include <sstream>
 
 #include "PersonalityGenerator.h"
-#include "build/BuildTestSupport.h"
-#include "build/StandardBuild.h"
-#include "build/TemporaryDirectory.h"
+#include "support/BuildTestSupport.h"
+#include "standard/StandardBuild.h"
+#include "support/TemporaryDirectory.h"
 #include "extended/ExtendedBuild.h"
 
 namespace hoardwright {
@@ -18,7 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-const CalendarTime kFixedTime{2026, 12, 7, 9, 30, 12};
+const support::CalendarTime kFixedTime{2026, 12, 7, 9, 30, 12};
 constexpr unsigned kJobCounts[] = {1, 2, 4, 7};
 
 Bytes ReadBytes(const fs::path& path) {
@@ -55,8 +55,8 @@ class ParallelBuildTest : public ::testing::Test {
     return path.string();
   }
 
-  ui::BuildRequest Request(unsigned jobs) const {
-    ui::BuildRequest request;
+  catalogue::BuildRequest Request(unsigned jobs) const {
+    catalogue::BuildRequest request;
     request.entries = entries_;
     request.outputDir = (output_->Path() / std::to_string(jobs)).string() + "/";
     fs::create_directories(request.outputDir);
@@ -66,8 +66,8 @@ class ParallelBuildTest : public ::testing::Test {
   }
 
   std::vector<std::string> entries_;
-  std::optional<TemporaryDirectory> personalities_ = TemporaryDirectory::Create();
-  std::optional<TemporaryDirectory> output_ = TemporaryDirectory::Create();
+  std::optional<support::TemporaryDirectory> personalities_ = support::TemporaryDirectory::Create();
+  std::optional<support::TemporaryDirectory> output_ = support::TemporaryDirectory::Create();
 };
 
 TEST_F(ParallelBuildTest, StandardCacheAndMessagesDoNotDependOnThreads) {
@@ -75,10 +75,10 @@ TEST_F(ParallelBuildTest, StandardCacheAndMessagesDoNotDependOnThreads) {
   std::optional<std::vector<std::string>> expectedCalls;
   for (const unsigned jobs : kJobCounts) {
     testing::RecordingHost host;
-    StandardBuildOptions options;
+    standard::StandardBuildOptions options;
     options.buildTime = kFixedTime;
     options.jobs = jobs;
-    const StandardBuildResult result = BuildStandardCache(Request(jobs), host, options);
+    const standard::StandardBuildResult result = standard::BuildStandardCache(Request(jobs), host, options);
     ASSERT_TRUE(result.cacheWritten) << jobs;
     EXPECT_EQ(result.leftOut.size(), 13u) << jobs;
     // Each build writes its info personality into a private directory of its own name.
@@ -103,12 +103,12 @@ TEST_F(ParallelBuildTest, TheReferenceEncoderBuildsTheSameFile) {
   Bytes files[2];
   for (const bool reference : {false, true}) {
     testing::RecordingHost host;
-    StandardBuildOptions options;
+    standard::StandardBuildOptions options;
     options.buildTime = kFixedTime;
     options.jobs = reference ? 1 : 2;
     options.referenceEncoder = reference;
-    const StandardBuildResult result =
-        BuildStandardCache(Request(reference ? 11 : 12), host, options);
+    const standard::StandardBuildResult result =
+        standard::BuildStandardCache(Request(reference ? 11 : 12), host, options);
     ASSERT_TRUE(result.cacheWritten);
     files[reference ? 1 : 0] = ReadBytes(result.outputPath);
   }
@@ -117,10 +117,10 @@ TEST_F(ParallelBuildTest, TheReferenceEncoderBuildsTheSameFile) {
 
 TEST_F(ParallelBuildTest, ExtendedCacheMessagesAndDotsDoNotDependOnThreads) {
   std::optional<Bytes> expectedFile;
-  std::optional<std::vector<ReportedMessage>> expectedMessages;
+  std::optional<std::vector<support::ReportedMessage>> expectedMessages;
   std::optional<std::string> expectedDots;
   for (const unsigned jobs : kJobCounts) {
-    CollectingReporter reporter;
+    support::CollectingReporter reporter;
     std::ostringstream dots;
     extended::ExtendedBuildOptions options;
     options.time = kFixedTime;
@@ -148,13 +148,13 @@ TEST_F(ParallelBuildTest, ExtendedCacheMessagesAndDotsDoNotDependOnThreads) {
 TEST_F(ParallelBuildTest, AFailedWriteEndsAThreadedBuild) {
   for (const unsigned jobs : {1U, 4U}) {
     testing::RecordingHost host;
-    WriteFaults faults = WriteFaults::FailAtWrite(60);
-    StandardBuildOptions options;
+    support::WriteFaults faults = support::WriteFaults::FailAtWrite(60);
+    standard::StandardBuildOptions options;
     options.buildTime = kFixedTime;
     options.jobs = jobs;
     options.faults = &faults;
-    const ui::BuildRequest request = Request(100 + jobs);
-    EXPECT_FALSE(BuildStandardCache(request, host, options).cacheWritten) << jobs;
+    const catalogue::BuildRequest request = Request(100 + jobs);
+    EXPECT_FALSE(standard::BuildStandardCache(request, host, options).cacheWritten) << jobs;
     EXPECT_EQ(host.Count("ShowResult"), 0u);
     EXPECT_FALSE(fs::exists(request.outputDir + "OMK01PER.CMP"));
   }

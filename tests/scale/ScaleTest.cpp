@@ -9,17 +9,17 @@
 #include <iterator>
 
 #include "PersonalityGenerator.h"
-#include "build/PersonalityCompiler.h"
-#include "build/StandardBuild.h"
-#include "build/StandardCacheLayout.h"
-#include "build/TemporaryDirectory.h"
-#include "examine/PersonalityCheck.h"
+#include "standard/PersonalityCompiler.h"
+#include "standard/StandardBuild.h"
+#include "standard/StandardCacheLayout.h"
+#include "support/TemporaryDirectory.h"
+#include "check/PersonalityCheck.h"
 #include "extended/ExtendedBuild.h"
 #include "extended/ExtendedCacheLayout.h"
 #include "extended/PersonalityConversion.h"
 #include "lzss/Lzss.h"
 #include "personality/KeywordReaders.h"
-#include "ui/CacheListing.h"
+#include "catalogue/CacheListing.h"
 
 namespace hoardwright {
 namespace {
@@ -28,7 +28,7 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::uint64_t kSeed = 8;
-const CalendarTime kFixedTime{2026, 12, 5, 13, 45, 58};
+const support::CalendarTime kFixedTime{2026, 12, 5, 13, 45, 58};
 
 Bytes ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -36,7 +36,7 @@ Bytes ReadBytes(const fs::path& path) {
 }
 
 // Messages are counted, not shown; a scale build should have none.
-class QuietHost : public WindowlessBuildHost {
+class QuietHost : public standard::WindowlessBuildHost {
  public:
   void ShowMessage(std::string_view text, std::string_view) override { messages.emplace_back(text); }
   std::vector<std::string> messages;
@@ -54,8 +54,8 @@ class ScaleTest : public ::testing::Test {
     return paths;
   }
 
-  ui::BuildRequest Request(std::vector<std::string> entries) const {
-    ui::BuildRequest request;
+  catalogue::BuildRequest Request(std::vector<std::string> entries) const {
+    catalogue::BuildRequest request;
     request.entries = std::move(entries);
     request.outputDir = output_->Path().string() + "/";
     request.createdBy = "Scale";
@@ -63,29 +63,28 @@ class ScaleTest : public ::testing::Test {
     return request;
   }
 
-  std::optional<TemporaryDirectory> personalities_ = TemporaryDirectory::Create();
-  std::optional<TemporaryDirectory> output_ = TemporaryDirectory::Create();
+  std::optional<support::TemporaryDirectory> personalities_ = support::TemporaryDirectory::Create();
+  std::optional<support::TemporaryDirectory> output_ = support::TemporaryDirectory::Create();
 };
 
 TEST_F(ScaleTest, FiveThousandPersonalitiesMakeAStandardCache) {
-  namespace layout = standard_cache;
-  constexpr std::size_t kCount = layout::kMaxEntries;
+  constexpr std::size_t kCount = standard::kMaxEntries;
   const std::vector<std::string> paths = Generate(kCount);
   QuietHost host;
-  StandardBuildOptions options;
+  standard::StandardBuildOptions options;
   options.buildTime = kFixedTime;
-  const StandardBuildResult result = BuildStandardCache(Request(paths), host, options);
+  const standard::StandardBuildResult result = standard::BuildStandardCache(Request(paths), host, options);
   ASSERT_TRUE(result.cacheWritten);
   EXPECT_TRUE(result.leftOut.empty());
   EXPECT_TRUE(host.messages.empty()) << host.messages.front();
 
   const Bytes file = ReadBytes(result.outputPath);
   const std::span<const std::uint8_t> bytes(file);
-  const auto header = layout::DecodeHeader(bytes);
+  const auto header = standard::DecodeHeader(bytes);
   ASSERT_TRUE(header);
   ASSERT_EQ(header->recordCount, kCount + 1);  // the info personality first
   const lzss::DecodedUnit unit =
-      lzss::DecompressUnit(bytes.subspan(layout::SumOffset(header->recordCount)), nullptr);
+      lzss::DecompressUnit(bytes.subspan(standard::SumOffset(header->recordCount)), nullptr);
   ASSERT_TRUE(unit.complete);
   ASSERT_TRUE(unit.sumMatches);
   ASSERT_EQ(unit.data.size(), header->streamLengthMinus1 + 1u);
@@ -93,8 +92,8 @@ TEST_F(ScaleTest, FiveThousandPersonalitiesMakeAStandardCache) {
   std::uint32_t expectedOffset = header->shapeLengthMinus1 + 1u;
   for (std::size_t i = 0; i < header->recordCount; ++i) {
     SCOPED_TRACE("record " + std::to_string(i));
-    const auto record = layout::DecodeIndexRecord(
-        bytes.subspan(layout::kHeaderSize + i * layout::kIndexRecordSize, layout::kIndexRecordSize));
+    const auto record = standard::DecodeIndexRecord(
+        bytes.subspan(standard::kHeaderSize + i * standard::kIndexRecordSize, standard::kIndexRecordSize));
     ASSERT_TRUE(record);
     ASSERT_EQ(record->blockOffset, expectedOffset) << "blocks follow each other without a gap";
     expectedOffset += record->blockLength;
@@ -104,14 +103,14 @@ TEST_F(ScaleTest, FiveThousandPersonalitiesMakeAStandardCache) {
     ASSERT_EQ(record->code, generated.fileName.substr(0, 2));
     if (i % 250 != 1) continue;
     // The block is what the compiler makes of the file on its own.
-    LineStream stream(generated.text, LineMode::Text);
-    SilentReporter silent;
-    Bytes device(layout::kDeviceFieldSize);
-    OutputCursor deviceCursor(device);
-    ASSERT_TRUE(ReadDevice(stream, deviceCursor, silent));
-    Bytes block(layout::kBlockBufferSize);
-    OutputCursor cursor(block);
-    ASSERT_TRUE(CompilePersonality(stream, cursor, TableOptions{}, silent));
+    personality::LineStream stream(generated.text, personality::LineMode::Text);
+    support::SilentReporter silent;
+    Bytes device(standard::kDeviceFieldSize);
+    personality::OutputCursor deviceCursor(device);
+    ASSERT_TRUE(personality::ReadDevice(stream, deviceCursor, silent));
+    Bytes block(standard::kBlockBufferSize);
+    personality::OutputCursor cursor(block);
+    ASSERT_TRUE(standard::CompilePersonality(stream, cursor, standard::TableOptions{}, silent));
     const Bytes expected(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(cursor.Position()));
     ASSERT_EQ(Bytes(unit.data.begin() + record->blockOffset,
                     unit.data.begin() + record->blockOffset + record->blockLength),
@@ -122,9 +121,9 @@ TEST_F(ScaleTest, FiveThousandPersonalitiesMakeAStandardCache) {
 
 TEST_F(ScaleTest, TwoThousandPersonalitiesMakeAnExtendedCache) {
   using namespace extended;
-  constexpr std::size_t kCount = kMaxPersonalities;
+  constexpr std::size_t kCount = kMaxExtendedPersonalities;
   const std::vector<std::string> paths = Generate(kCount);
-  CollectingReporter reporter;
+  support::CollectingReporter reporter;
   ExtendedBuildOptions options;
   options.time = kFixedTime;
   const ExtendedBuildResult result = BuildExtendedCache(Request(paths), reporter, options);
@@ -158,14 +157,14 @@ TEST_F(ScaleTest, TwoThousandPersonalitiesMakeAnExtendedCache) {
     const tools::GeneratedPersonality generated = tools::GeneratePersonality(kSeed, i);
     // The first characters of the device text, blanks of its padding included.
     ASSERT_EQ(TextField(record.deviceName),
-              (generated.deviceName + std::string(kDeviceNameLength, ' ')).substr(0, kDeviceNameLength));
+              (generated.deviceName + std::string(kRecordDeviceNameLength, ' ')).substr(0, kRecordDeviceNameLength));
     ASSERT_GT(record.length, 0u);
     const Bytes& data = groupData.at(record.group);
     ASSERT_LE(record.offset + record.length, data.size());
     if (i % 100 != 0) continue;
-    LineStream stream(generated.text, LineMode::Binary);
+    personality::LineStream stream(generated.text, personality::LineMode::Binary);
     Bytes expected;
-    SilentReporter silent;
+    support::SilentReporter silent;
     ASSERT_TRUE(ConvertPersonality(stream, expected, silent));
     ASSERT_EQ(Bytes(data.begin() + record.offset, data.begin() + record.offset + record.length),
               expected);
@@ -175,28 +174,28 @@ TEST_F(ScaleTest, TwoThousandPersonalitiesMakeAnExtendedCache) {
 // One personality more than the standard build takes: it writes nothing, and `check`, listing
 // the directory the same way, leaves every file out of both caches with that reason.
 TEST_F(ScaleTest, CheckAgreesThatOneMoreThanFiveThousandIsRefused) {
-  const std::size_t count = standard_cache::kMaxEntries + 1;
+  const std::size_t count = standard::kMaxEntries + 1;
   Generate(count);
   const std::string directory = personalities_->Path().string();
 
-  const std::vector<examine::FileCheck> checks = examine::CheckPaths({directory});
+  const std::vector<check::FileCheck> checks = check::CheckPaths({directory});
   ASSERT_EQ(checks.size(), count);
   const std::string reason =
       "the cache list holds 5001 personalities, more than the 5000 a standard build takes: it "
       "writes no cache";
-  for (const examine::FileCheck& check : checks) {
+  for (const check::FileCheck& check : checks) {
     ASSERT_FALSE(check.standard) << check.path;
     ASSERT_FALSE(check.extended) << check.path;
-    ASSERT_TRUE(std::ranges::any_of(check.items, [&](const examine::CheckItem& item) {
+    ASSERT_TRUE(std::ranges::any_of(check.items, [&](const check::CheckItem& item) {
       return item.standard && item.finding.message == reason;
     })) << check.path;
   }
 
-  SilentReporter silent;
-  const ui::CacheListing listing = ui::ListCacheEntries({directory}, LoadManufacturerMap(), silent);
+  support::SilentReporter silent;
+  const catalogue::CacheListing listing = catalogue::ListCacheEntries({directory}, catalogue::LoadManufacturerMap(), silent);
   ASSERT_EQ(listing.cacheList.RowCount(), count);
   QuietHost host;
-  const StandardBuildResult result = BuildStandardCache(Request(listing.cacheList.FilePaths()), host);
+  const standard::StandardBuildResult result = standard::BuildStandardCache(Request(listing.cacheList.FilePaths()), host);
   EXPECT_FALSE(result.cacheWritten);
   EXPECT_EQ(host.messages, std::vector<std::string>{
                                "Too many personalities (5001), Max: 5000. Cache file not created!"});

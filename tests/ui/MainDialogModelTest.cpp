@@ -5,35 +5,35 @@
 #include <string>
 #include <vector>
 
-#include "ui/ListOrder.h"
-#include "ui/PersonalityListModel.h"
+#include "catalogue/ListOrder.h"
+#include "catalogue/PersonalityListModel.h"
 
 namespace hoardwright::ui {
 namespace {
 
-PersonalityEntry Entry(std::string device, std::string maker, std::string path) {
+catalogue::PersonalityEntry Entry(std::string device, std::string maker, std::string path) {
   return {std::move(device), std::move(maker), std::move(path)};
 }
 
-std::vector<std::string> Devices(const PersonalityListModel& list) {
+std::vector<std::string> Devices(const catalogue::PersonalityListModel& list) {
   std::vector<std::string> devices;
-  for (const PersonalityEntry& entry : list.Entries()) devices.push_back(entry.deviceName);
+  for (const catalogue::PersonalityEntry& entry : list.Entries()) devices.push_back(entry.deviceName);
   return devices;
 }
 
 TEST(ListOrderTest, ComparesUpperCasedTextsAsUnsignedBytes) {
-  EXPECT_EQ(CompareUpperCased("spot", "SPOT"), 0);
-  EXPECT_LT(CompareUpperCased("AB", "ABC"), 0);  // a prefix comes first
-  EXPECT_GT(CompareUpperCased("ABC", "AB"), 0);
+  EXPECT_EQ(catalogue::CompareUpperCased("spot", "SPOT"), 0);
+  EXPECT_LT(catalogue::CompareUpperCased("AB", "ABC"), 0);  // a prefix comes first
+  EXPECT_GT(catalogue::CompareUpperCased("ABC", "AB"), 0);
   // Upper-cased, "a" comes before "_"; as written it would come after.
-  EXPECT_LT(CompareUpperCased("a", "_"), 0);
+  EXPECT_LT(catalogue::CompareUpperCased("a", "_"), 0);
   // Bytes above 127 sort after ASCII, not before (no signed char comparison).
-  EXPECT_LT(CompareUpperCased("Z", "\xC9"), 0);
-  EXPECT_LT(CompareUpperCased("", "A"), 0);
+  EXPECT_LT(catalogue::CompareUpperCased("Z", "\xC9"), 0);
+  EXPECT_LT(catalogue::CompareUpperCased("", "A"), 0);
 }
 
 TEST(PersonalityListModelTest, SortIsStableAndCarriesPathsAndSelection) {
-  PersonalityListModel list;
+  catalogue::PersonalityListModel list;
   list.Append(Entry("Wash", "Martin", "/a/1"));
   list.Append(Entry("beam", "Robe", "/a/2"));
   list.Append(Entry("WASH", "Clay Paky", "/a/3"));
@@ -41,16 +41,16 @@ TEST(PersonalityListModelTest, SortIsStableAndCarriesPathsAndSelection) {
   list.SetSelected(0, true);
   list.SetSelected(3, true);
 
-  list.SortList(ListColumn::Device, true);
+  list.SortList(catalogue::ListColumn::Device, true);
   EXPECT_EQ(Devices(list), (std::vector<std::string>{"beam", "Dimmer", "Wash", "WASH"}));
   EXPECT_EQ(list.FilePaths(), (std::vector<std::string>{"/a/2", "/a/4", "/a/1", "/a/3"}));
   EXPECT_EQ(list.SelectedIndices(), (std::vector<std::size_t>{1, 2}));
 
   // Descending keeps equal rows in their present order too.
-  list.SortList(ListColumn::Device, false);
+  list.SortList(catalogue::ListColumn::Device, false);
   EXPECT_EQ(list.FilePaths(), (std::vector<std::string>{"/a/1", "/a/3", "/a/4", "/a/2"}));
 
-  list.SortList(ListColumn::Manufacturer, true);
+  list.SortList(catalogue::ListColumn::Manufacturer, true);
   EXPECT_EQ(list.FilePaths(), (std::vector<std::string>{"/a/3", "/a/1", "/a/4", "/a/2"}));
   EXPECT_EQ(list.SelectedIndices(), (std::vector<std::size_t>{1, 2}));
   EXPECT_EQ(list.Row(1).filePath, "/a/1");
@@ -60,50 +60,50 @@ TEST(PersonalityListModelTest, SortIsStableAndCarriesPathsAndSelection) {
 TEST(PersonalityListModelTest, RowsWithEqualTextsKeepTheirOrderInLongLists) {
   // Long enough that an unstable sort would move equal rows.
   const char* const makers[] = {"Robe", "martin", "Coef", "MARTIN", "Abstract"};
-  PersonalityListModel list;
+  catalogue::PersonalityListModel list;
   for (int i = 0; i < 60; ++i) {
     const std::string number = std::to_string(100 + i);
     list.Append(Entry("D" + number, makers[(i * 7) % 5], number));
   }
   for (bool ascending : {true, false}) {
-    list.SortList(ListColumn::Manufacturer, ascending);
+    list.SortList(catalogue::ListColumn::Manufacturer, ascending);
     for (std::size_t i = 1; i < list.RowCount(); ++i) {
-      const int order = CompareUpperCased(list.Row(i - 1).manufacturerName,
+      const int order = catalogue::CompareUpperCased(list.Row(i - 1).manufacturerName,
                                           list.Row(i).manufacturerName);
       EXPECT_TRUE(ascending ? order <= 0 : order >= 0) << i;
       if (order == 0) {
         EXPECT_LT(list.Row(i - 1).filePath, list.Row(i).filePath) << i;
       }
     }
-    list.SortList(ListColumn::Device, true);  // back to the order of appending
+    list.SortList(catalogue::ListColumn::Device, true);  // back to the order of appending
   }
 }
 
 TEST(PersonalityListModelTest, ColumnClicksFlipOnlyOnTheSameColumn) {
-  PersonalityListModel list;
+  catalogue::PersonalityListModel list;
   list.Append(Entry("Alpha", "Coef", "/1"));
   list.Append(Entry("Gamma", "Abstract", "/2"));
   list.Append(Entry("Beta", "Robe", "/3"));
-  EXPECT_EQ(list.Sort(), (SortState{ListColumn::Device, true}));
+  EXPECT_EQ(list.Sort(), (catalogue::SortState{catalogue::ListColumn::Device, true}));
 
-  list.ClickColumn(ListColumn::Device);  // first click on "Device" sorts descending
+  list.ClickColumn(catalogue::ListColumn::Device);  // first click on "Device" sorts descending
   EXPECT_EQ(Devices(list), (std::vector<std::string>{"Gamma", "Beta", "Alpha"}));
-  list.ClickColumn(ListColumn::Device);
+  list.ClickColumn(catalogue::ListColumn::Device);
   EXPECT_EQ(Devices(list), (std::vector<std::string>{"Alpha", "Beta", "Gamma"}));
-  list.ClickColumn(ListColumn::Device);
+  list.ClickColumn(catalogue::ListColumn::Device);
 
   // "Manufacturer" after a descending "Device" sort keeps the direction.
-  list.ClickColumn(ListColumn::Manufacturer);
-  EXPECT_EQ(list.Sort(), (SortState{ListColumn::Manufacturer, false}));
+  list.ClickColumn(catalogue::ListColumn::Manufacturer);
+  EXPECT_EQ(list.Sort(), (catalogue::SortState{catalogue::ListColumn::Manufacturer, false}));
   EXPECT_EQ(Devices(list), (std::vector<std::string>{"Beta", "Alpha", "Gamma"}));
 
-  PersonalityListModel fresh;
-  fresh.ClickColumn(ListColumn::Manufacturer);  // first click on "Manufacturer": ascending
-  EXPECT_EQ(fresh.Sort(), (SortState{ListColumn::Manufacturer, true}));
+  catalogue::PersonalityListModel fresh;
+  fresh.ClickColumn(catalogue::ListColumn::Manufacturer);  // first click on "Manufacturer": ascending
+  EXPECT_EQ(fresh.Sort(), (catalogue::SortState{catalogue::ListColumn::Manufacturer, true}));
 }
 
 TEST(PersonalityListModelTest, SelectionRefusesRowsOutOfRange) {
-  PersonalityListModel list;
+  catalogue::PersonalityListModel list;
   list.Append(Entry("A", "M", "/1"));
   list.Append(Entry("B", "M", "/2"));
   EXPECT_FALSE(list.SetSelected(2, true));
@@ -114,7 +114,7 @@ TEST(PersonalityListModelTest, SelectionRefusesRowsOutOfRange) {
 
 class MainDialogModelTest : public testing::Test {
  protected:
-  MainDialogModelTest() : model_(ManufacturerMap{}) {
+  MainDialogModelTest() : model_(catalogue::ManufacturerMap{}) {
     model_.PersonalityList().Assign({Entry("Beam 300", "Robe", "/one/RObeam.qpf"),
                                      Entry("Colour Mixer", "Chauvet", "/one/CHmix.qpf"),
                                      Entry("Spot 575", "Martin", "/one/MTspot.qpf")});
@@ -158,17 +158,17 @@ TEST_F(MainDialogModelTest, AddReplacesARowWhoseDeviceDiffersOnlyInCase) {
 }
 
 TEST_F(MainDialogModelTest, AddAllSortsByTheCacheListsOwnState) {
-  model_.CacheList().ClickColumn(ListColumn::Device);  // descending
+  model_.CacheList().ClickColumn(catalogue::ListColumn::Device);  // descending
   model_.AddAll();
   EXPECT_EQ(Devices(model_.CacheList()),
             (std::vector<std::string>{"Spot 575", "Colour Mixer", "Beam 300"}));
-  EXPECT_EQ(model_.PersonalityList().Sort(), (SortState{ListColumn::Device, true}));
+  EXPECT_EQ(model_.PersonalityList().Sort(), (catalogue::SortState{catalogue::ListColumn::Device, true}));
 }
 
 // The filter matches device or manufacturer, without regard to the case of letters; Add All and
 // Remove All take what it shows, and a row it hides is no longer selected.
 TEST_F(MainDialogModelTest, FilterDecidesWhatAddAllAndRemoveAllTake) {
-  PersonalityListModel& list = model_.PersonalityList();
+  catalogue::PersonalityListModel& list = model_.PersonalityList();
   struct Case {
     std::string filter;
     std::vector<std::size_t> shown;
@@ -196,10 +196,10 @@ TEST_F(MainDialogModelTest, FilterDecidesWhatAddAllAndRemoveAllTake) {
 }
 
 TEST(ShownCountTextTest, SaysHowManyOfHowMany) {
-  EXPECT_EQ(ShownCountText(12, 600, true), "12 of 600 shown");
-  EXPECT_EQ(ShownCountText(600, 600, false), "600 personalities");
-  EXPECT_EQ(ShownCountText(1, 1, false), "1 personality");
-  EXPECT_EQ(ShownCountText(0, 0, true), "0 of 0 shown");
+  EXPECT_EQ(catalogue::ShownCountText(12, 600, true), "12 of 600 shown");
+  EXPECT_EQ(catalogue::ShownCountText(600, 600, false), "600 personalities");
+  EXPECT_EQ(catalogue::ShownCountText(1, 1, false), "1 personality");
+  EXPECT_EQ(catalogue::ShownCountText(0, 0, true), "0 of 0 shown");
 }
 
 TEST_F(MainDialogModelTest, RemoveDropsEverySelectedRow) {
@@ -225,8 +225,8 @@ TEST_F(MainDialogModelTest, BuildRequestFollowsTheDialogState) {
   model_.SetCreatedBy("Crew");
   model_.SetOutputDir("/out/");
   model_.SetNotes("Tour\r\n");
-  BuildRequest request = model_.MakeBuildRequest();
-  EXPECT_EQ(request.cacheType, CacheType::Standard);
+  catalogue::BuildRequest request = model_.MakeBuildRequest();
+  EXPECT_EQ(request.cacheType, catalogue::CacheType::Standard);
   EXPECT_EQ(request.entries,
             (std::vector<std::string>{"/one/RObeam.qpf", "/one/CHmix.qpf", "/one/MTspot.qpf"}));
   EXPECT_TRUE(request.includePresetFocus);
@@ -239,17 +239,17 @@ TEST_F(MainDialogModelTest, BuildRequestFollowsTheDialogState) {
 }
 
 TEST(MainDialogModelStartTest, UnattendedRunBuildsExtendedBeforeNormalIsChecked) {
-  MainDialogModel model(ManufacturerMap{});
+  MainDialogModel model(catalogue::ManufacturerMap{});
   EXPECT_EQ(model.CacheLabel(), "Cache File (0 Files)");
   model.SetCommandLineMode(true);
   model.CheckTableOptions();
-  BuildRequest request = model.MakeBuildRequest();
-  EXPECT_EQ(request.cacheType, CacheType::Extended);
+  catalogue::BuildRequest request = model.MakeBuildRequest();
+  EXPECT_EQ(request.cacheType, catalogue::CacheType::Extended);
   EXPECT_TRUE(request.unattended);
   EXPECT_TRUE(request.includePresetFocus && request.includeRangeTables && request.includeMacros);
 
   model.FinishInitialisation();
-  EXPECT_EQ(model.MakeBuildRequest().cacheType, CacheType::Standard);
+  EXPECT_EQ(model.MakeBuildRequest().cacheType, catalogue::CacheType::Standard);
 }
 
 }  // namespace

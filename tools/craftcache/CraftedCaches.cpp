@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "build/StandardCacheLayout.h"
+#include "standard/StandardCacheLayout.h"
 #include "extended/ByteOrder.h"
 #include "extended/ExtendedCacheLayout.h"
 #include "lzss/Lzss.h"
@@ -17,23 +17,22 @@ void Append(Bytes& out, std::string_view text) { out.insert(out.end(), text.begi
 
 // Type, no mirror, no device address lines, DMX limits 1 2 1, no channels, no text lines.
 Bytes RecordStart() {
-  return {1, compiled::kNoMirror, 0, 0, 0, 0, 0, 0, 1, 0, 2, 0, 1, 0, 0};
+  return {1, personality::compiled::kNoMirror, 0, 0, 0, 0, 0, 0, 1, 0, 2, 0, 1, 0, 0};
 }
 
 // An empty shape library: its end byte alone.
-const Bytes kShapeLibrary{compiled::kLibraryEnd};
+const Bytes kShapeLibrary{personality::compiled::kLibraryEnd};
 
 // The file around `stream` (the shape library, then the blocks), with one index record per
 // (offset, length).
 Bytes StandardFile(const Bytes& stream, std::size_t shapeLength,
                    const std::vector<std::pair<std::size_t, std::size_t>>& blocks) {
-  namespace layout = standard_cache;
   Bytes file;
-  Append(file, layout::EncodeHeader({static_cast<std::uint32_t>(stream.size() - 1),
+  Append(file, standard::EncodeHeader({static_cast<std::uint32_t>(stream.size() - 1),
                                      static_cast<std::uint16_t>(shapeLength - 1),
                                      static_cast<std::uint16_t>(blocks.size())}));
   for (std::size_t i = 0; i < blocks.size(); ++i) {
-    Append(file, layout::EncodeIndexRecord({"CC", "CC.Crafted" + std::to_string(i),
+    Append(file, standard::EncodeIndexRecord({"CC", "CC.Crafted" + std::to_string(i),
                                             static_cast<std::uint32_t>(blocks[i].first),
                                             static_cast<std::uint16_t>(blocks[i].second)}));
   }
@@ -113,7 +112,7 @@ int GroupOf(std::size_t i) { return extended::kFirstGroup + static_cast<int>(i) 
 
 Bytes RecordOfEmptyLines(std::size_t length) {
   Bytes record = RecordStart();
-  record.push_back(compiled::kTableIndexEnd);
+  record.push_back(personality::compiled::kTableIndexEnd);
   for (bool first = true;; first = false) {
     // A block: its separator (the index's end byte serves the first), a count, "ATTR" and
     // count - 1 empty lines; then the end byte.
@@ -121,22 +120,22 @@ Bytes RecordOfEmptyLines(std::size_t length) {
     if (record.size() + separator + 1 + 5 + 1 > length) break;
     const std::size_t room = length - 1 - record.size() - separator - 1 - 5;
     const std::size_t lines = std::min<std::size_t>(255, room + 1);
-    if (!first) record.push_back(compiled::kBlockSeparator);
+    if (!first) record.push_back(personality::compiled::kBlockSeparator);
     record.push_back(static_cast<std::uint8_t>(lines));
     Append(record, std::string_view("ATTR", 5));
     record.resize(record.size() + lines - 1, 0);
   }
-  record.push_back(compiled::kEndOfRecord);
+  record.push_back(personality::compiled::kEndOfRecord);
   return record;
 }
 
 Bytes RecordOfEmptyRows(std::size_t length) {
   Bytes record = RecordStart();
   while (record.size() + 4 + 2 <= length) {
-    Append(record, Bytes{compiled::kMacroTag, 0, 255, 0});
+    Append(record, Bytes{personality::compiled::kMacroTag, 0, 255, 0});
   }
-  record.push_back(compiled::kTableIndexEnd);
-  record.push_back(compiled::kEndOfRecord);
+  record.push_back(personality::compiled::kTableIndexEnd);
+  record.push_back(personality::compiled::kEndOfRecord);
   return record;
 }
 

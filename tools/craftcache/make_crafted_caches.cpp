@@ -13,16 +13,16 @@
 #include <vector>
 
 #include "CraftedCaches.h"
-#include "build/PersonalityCompiler.h"
-#include "build/StandardCacheLayout.h"
+#include "standard/PersonalityCompiler.h"
+#include "standard/StandardCacheLayout.h"
 #include "extended/PersonalityConversion.h"
 #include "extended/ShapeConversion.h"
 #include "personality/KeywordReaders.h"
 #include "personality/LineStream.h"
 #include "personality/OutputCursor.h"
-#include "personality/Reporter.h"
+#include "support/Reporter.h"
 #include "personality/ShapeLibraryReader.h"
-#include "resources/EmbeddedResources.h"
+#include "support/EmbeddedResources.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ bool Write(const fs::path& path, const Bytes& bytes) {
 }
 
 bool Hostile(const fs::path& dir) {
-  constexpr std::size_t kBlock = standard_cache::kMaxBlockLength;
+  constexpr std::size_t kBlock = standard::kMaxBlockLength;
   constexpr std::size_t kForm = extended::kPersonalityWorkBufferSize;
   const Bytes lines = crafted::RecordOfEmptyLines(kBlock);
   const Bytes rows = crafted::RecordOfEmptyRows(kBlock);
@@ -62,7 +62,7 @@ bool Hostile(const fs::path& dir) {
 
 // The embedded shape library up to the end of its first shape: its first pattern and shape.
 std::string FirstShapeText() {
-  const auto bytes = resources::ShapeLibraryText();
+  const auto bytes = support::ShapeLibraryText();
   const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   std::string head;
   bool keep = true;
@@ -80,14 +80,14 @@ std::string FirstShapeText() {
 }
 
 bool Seeds(const fs::path& dir, const std::vector<std::string>& personalities) {
-  SilentReporter silent;
+  support::SilentReporter silent;
   const std::string shapeText = FirstShapeText();
-  Bytes standardShapes(standard_cache::kBlockBufferSize);
-  LineStream shapeStream(shapeText, LineMode::Text);
-  OutputCursor shapeCursor(standardShapes);
+  Bytes standardShapes(standard::kBlockBufferSize);
+  personality::LineStream shapeStream(shapeText, personality::LineMode::Text);
+  personality::OutputCursor shapeCursor(standardShapes);
   Bytes extendedShapes;
-  LineStream binaryShapes(shapeText, LineMode::Binary);
-  if (!ReadShapeLibrary(shapeStream, shapeCursor, silent) ||
+  personality::LineStream binaryShapes(shapeText, personality::LineMode::Binary);
+  if (!personality::ReadShapeLibrary(shapeStream, shapeCursor, silent) ||
       !extended::CompileShapeLibrary(binaryShapes, extendedShapes)) {
     std::fprintf(stderr, "the shape library does not compile\n");
     return false;
@@ -97,15 +97,15 @@ bool Seeds(const fs::path& dir, const std::vector<std::string>& personalities) {
   std::vector<Bytes> records;
   std::vector<Bytes> forms;
   for (const std::string& path : personalities) {
-    auto text = LineStream::Open(path, LineMode::Text);
-    auto binary = LineStream::Open(path, LineMode::Binary);
-    std::array<std::uint8_t, standard_cache::kDeviceFieldSize> device{};
-    OutputCursor deviceCursor(device);
-    Bytes record(standard_cache::kBlockBufferSize);
-    OutputCursor cursor(record);
+    auto text = personality::LineStream::Open(path, personality::LineMode::Text);
+    auto binary = personality::LineStream::Open(path, personality::LineMode::Binary);
+    std::array<std::uint8_t, standard::kDeviceFieldSize> device{};
+    personality::OutputCursor deviceCursor(device);
+    Bytes record(standard::kBlockBufferSize);
+    personality::OutputCursor cursor(record);
     Bytes form;
-    if (!text || !binary || !ReadDevice(*text, deviceCursor, silent) ||
-        !CompilePersonality(*text, cursor, TableOptions{}, silent) ||
+    if (!text || !binary || !personality::ReadDevice(*text, deviceCursor, silent) ||
+        !standard::CompilePersonality(*text, cursor, standard::TableOptions{}, silent) ||
         !extended::ConvertPersonality(*binary, form, silent)) {
       std::fprintf(stderr, "%s does not compile\n", path.c_str());
       return false;

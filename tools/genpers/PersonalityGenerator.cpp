@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string_view>
 
-#include "personality/ManufacturerTable.h"
+#include "catalogue/ManufacturerTable.h"
 
 namespace hoardwright::tools {
 namespace {
@@ -70,8 +70,8 @@ std::string Hex(int value) {
 
 GeneratedPersonality GeneratePersonality(std::uint64_t seed, std::size_t index) {
   Random random(seed * 0x100000001B3ULL + index);
-  const auto rows = ManufacturerRows();
-  const ManufacturerRow& maker = rows[index % rows.size()];
+  const auto rows = catalogue::ManufacturerRows();
+  const catalogue::ManufacturerRow& maker = rows[index % rows.size()];
   const std::string number = [&] {
     char buffer[8];
     std::snprintf(buffer, sizeof buffer, "%05zu", index % 100000);

@@ -1,0 +1,224 @@
+// `hoardwright build`: lists the personalities of the given directories and files as the main
+// dialog's scan and Add All do, builds the cache unattended, and prints the result dialog's
+// content. Never reads or writes the stored settings.
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/Subcommands.h"
+#include "standard/BuildHost.h"
+#include "standard/StandardBuild.h"
+#include "inspect/TextFormat.h"
+#include "extended/ExtendedBuild.h"
+#include "catalogue/ManufacturerTable.h"
+#include "catalogue/BuildDetails.h"
+#include "catalogue/BuildRequest.h"
+#include "catalogue/CacheListing.h"
+#include "standard/CacheResult.h"
+#include "support/DirectoryText.h"
+
+namespace hoardwright::cli {
+namespace {
+
+// Exit statuses.
+constexpr int kAllBuilt = 0;
+constexpr int kUsageError = 1;
+constexpr int kNotWritten = 2;
+constexpr int kSomeLeftOut = 3;
+
+struct BuildOptions {
+  std::string type = "standard";
+  std::string output = std::string(catalogue::kDefaultCacheFileName);
+  std::string createdBy;
+  std::string notes;
+  bool noPresetFocus = false;
+  bool noRangeTables = false;
+  bool noMacros = false;
+  std::vector<std::string> paths;
+  unsigned jobs = 0;  // 0: the machine's hardware threads
+  const support::CancelToken* cancel = nullptr;  // a signal stops the build
+  // Options given that only the standard cache uses.
+  std::vector<std::string> standardOnlyGiven;
+};
+
+// A message box becomes one line on standard error: the line end a message text closes with is
+// dropped, and every other control character (of a file name, say) is shown escaped, so that
+// nothing a file is named can move the cursor, ring the bell or start a line of its own.
+void PrintMessageLine(std::string_view text) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
+  std::cerr << inspect::Escaped(text) << '\n';
+}
+
+class StderrReporter : public support::Reporter {
+ public:
+  void ShowMessage(std::string_view text, std::string_view) override { PrintMessageLine(text); }
+};
+
+class CommandLineHost : public standard::WindowlessBuildHost {
+ public:
+  void ShowMessage(std::string_view text, std::string_view) override { PrintMessageLine(text); }
+
+  void ShowResult(std::int64_t cacheSize, std::int32_t personalityCount) override {
+    const standard::CacheResult result = standard::DecideCacheResult(cacheSize, personalityCount);
+    std::cout << result.sizeText << '\n';
+    for (const standard::ConsoleFit& console : result.consoles) {
+      std::cout << console.consoleName << ' ' << console.limitLabel << ": "
+                << (console.fits ? "fits" : "does not fit") << '\n';
+    }
+  }
+};
+
+// The details dialog's notes field holds CR LF line ends; a shell argument has LF.
+std::string NotesFromArgument(std::string_view text) {
+  std::string notes;
+  for (const char c : text) {
+    if (c == '\n' && (notes.empty() || notes.back() != '\r')) notes.push_back('\r');
+    notes.push_back(c);
+  }
+  return catalogue::CutNotes(std::move(notes));
+}
+
+// The details dialog's created-by field is a single line: a line break would start a line of
+// its own in the info personality.
+std::string CreatedByFromArgument(std::string text) {
+  for (char& c : text) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  return text;
+}
+
+// "--output" names the cache file; an existing directory (or a text ending in "/") gets the
+// default file name inside it.
+void SplitOutput(const std::string& output, catalogue::BuildRequest& request, std::string& fileName) {
+  std::error_code error;
+  if (output.ends_with('/') || std::filesystem::is_directory(output, error)) {
+    request.outputDir = support::WithTrailingSeparator(output);
+    fileName = catalogue::kDefaultCacheFileName;
+    return;
+  }
+  const std::filesystem::path path(output);
+  request.outputDir =
+      path.has_parent_path() ? support::WithTrailingSeparator(path.parent_path().string()) : "";
+  fileName = path.filename().string();
+}
+
+int RunStandardBuild(const BuildOptions& options, const catalogue::CacheListing& listing) {
+  catalogue::BuildRequest request;
+  request.cacheType = catalogue::CacheType::Standard;
+  request.entries = listing.cacheList.FilePaths();
+  request.includePresetFocus = !options.noPresetFocus;
+  request.includeRangeTables = !options.noRangeTables;
+  request.includeMacros = !options.noMacros;
+  request.createdBy = CreatedByFromArgument(options.createdBy);
+  request.notes = NotesFromArgument(options.notes);
+  request.unattended = true;
+
+  standard::StandardBuildOptions buildOptions;
+  SplitOutput(options.output, request, buildOptions.outputFileName);
+  buildOptions.jobs = options.jobs;
+  buildOptions.cancel = options.cancel;
+
+  CommandLineHost host;
+  const standard::StandardBuildResult result = standard::BuildStandardCache(request, host, buildOptions);
+  if (!result.cacheWritten) return kNotWritten;
+
+  for (const catalogue::UnlistedPath& unlisted : listing.unlisted) {
+    std::cerr << "Left out of the cache: " << inspect::Escaped(unlisted.path) << '\n';
+  }
+  for (const standard::LeftOutPersonality& leftOut : result.leftOut) {
+    std::cerr << "Left out of the cache: " << inspect::Escaped(leftOut.path) << '\n';
+  }
+  return listing.unlisted.empty() && result.leftOut.empty() ? kAllBuilt : kSomeLeftOut;
+}
+
+// The extended cache has no info personality and always keeps every table.
+int RunExtendedBuild(const BuildOptions& options, const catalogue::CacheListing& listing) {
+  catalogue::BuildRequest request;
+  request.cacheType = catalogue::CacheType::Extended;
+  request.entries = listing.cacheList.FilePaths();
+  request.unattended = true;
+  extended::ExtendedBuildOptions buildOptions;
+  SplitOutput(options.output, request, buildOptions.outputFileName);
+  buildOptions.jobs = options.jobs;
+  buildOptions.cancel = options.cancel;
+
+  StderrReporter reporter;
+  const extended::ExtendedBuildResult result =
+      extended::BuildExtendedCache(request, reporter, buildOptions);
+  if (!result.Written()) return kNotWritten;
+  std::cout << result.personalityCount << " personalities written to "
+            << result.outputPath.string() << '\n';
+  std::vector<std::string> leftOut;
+  for (const catalogue::UnlistedPath& unlisted : listing.unlisted) leftOut.push_back(unlisted.path);
+  leftOut.insert(leftOut.end(), result.leftOut.begin(), result.leftOut.end());
+  for (const std::string& path : leftOut) {
+    std::cerr << "Left out of the cache: " << inspect::Escaped(path) << '\n';
+  }
+  return leftOut.empty() ? kAllBuilt : kSomeLeftOut;
+}
+
+int RunBuild(const BuildOptions& options) {
+  if (options.type == "extended" && !options.standardOnlyGiven.empty()) {
+    std::cerr << "hoardwright build: " << options.standardOnlyGiven.front()
+              << " does not apply to --type extended (it has no info personality and keeps "
+                 "every table)\nRun with --help for more information.\n";
+    return kUsageError;
+  }
+  try {
+    StderrReporter reporter;
+    const catalogue::CacheListing listing =
+        catalogue::ListCacheEntries(options.paths, catalogue::LoadManufacturerMap(), reporter);
+    if (options.type == "extended") return RunExtendedBuild(options, listing);
+    return RunStandardBuild(options, listing);
+  } catch (const std::exception& error) {
+    std::cerr << "hoardwright build: " << error.what() << '\n';
+    return kNotWritten;
+  }
+}
+
+}  // namespace
+
+void RegisterBuildCommand(CLI::App& app, int& exitStatus, const support::CancelToken* cancel) {
+  auto options = std::make_shared<BuildOptions>();
+  options->cancel = cancel;
+  auto* build = app.add_subcommand(
+      "build",
+      "Build a cache file from personality files.\n"
+      "Each PATH is a directory (all its *.QPF files are listed, as the desktop's scan does) or "
+      "one personality file. The cache list is sorted by device name; a personality whose device "
+      "name matches an earlier one regardless of case replaces it.\n"
+      "Prints the cache size and whether it fits each console. Exit status: 0 all built, "
+      "3 written but some personalities left out (named on standard error), 2 no cache written, "
+      "1 usage error.");
+  build->add_option("--type", options->type, "Cache type")
+      ->check(CLI::IsMember({"standard", "extended"}))
+      ->capture_default_str();
+  build->add_option("--output", options->output,
+                    "Cache file to write (an existing directory gets OMK01PER.CMP inside it)")
+      ->capture_default_str();
+  build->add_option("--created-by", options->createdBy, "Created-by text of the info personality");
+  build->add_option("--notes", options->notes,
+                    "Notes of the info personality (at most ten lines of 20 characters are kept)");
+  build->add_flag("--no-preset-focus", options->noPresetFocus, "Leave preset focus tables out");
+  build->add_flag("--no-range-tables", options->noRangeTables, "Leave range tables out");
+  build->add_flag("--no-macros", options->noMacros, "Leave macros out");
+  build->add_option("--jobs,-j", options->jobs,
+                    "Threads to build with (default: the machine's hardware threads); the cache "
+                    "file is the same for any number")
+      ->check(CLI::Range(1U, 256U));
+  build->add_option("PATH", options->paths, "Personality directories and files")
+      ->required()
+      ->check(CLI::ExistingPath);
+  build->callback([options, build, &exitStatus] {
+    for (const char* name :
+         {"--created-by", "--notes", "--no-preset-focus", "--no-range-tables", "--no-macros"}) {
+      if (build->count(name) > 0) options->standardOnlyGiven.push_back(name);
+    }
+    exitStatus = RunBuild(*options);
+  });
+}
+
+}  // namespace hoardwright::cli

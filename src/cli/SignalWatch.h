@@ -1,0 +1,48 @@
+#pragma once
+// SIGINT, SIGTERM and SIGHUP while a command writes files. The three signals are blocked in the
+// thread that makes the watch, and so in every thread started after it; one thread of the watch
+// waits for them. The first signal cancels the token, and the command stops at its next check:
+// its working directory and any partial output go with the objects that own them. A second
+// signal is absorbed while that happens; a third ends the program at once (a write stuck on a
+// pipe that nobody reads never reaches a check). A signal that was ignored when the program
+// started stays ignored.
+//
+// Where POSIX signals are not available the watch does nothing and its token is never
+// cancelled.
+#include <atomic>
+#include <thread>
+
+#include "support/CancelToken.h"
+
+namespace hoardwright::cli {
+
+class SignalWatch {
+ public:
+  // Make it before any other thread is started. When its thread cannot be started, the signals
+  // keep their usual action.
+  SignalWatch();
+  ~SignalWatch();
+  SignalWatch(const SignalWatch&) = delete;
+  SignalWatch& operator=(const SignalWatch&) = delete;
+
+  const support::CancelToken& Token() const { return token_; }
+  // The first signal received, 0 while none came.
+  int Received() const { return received_.load(); }
+
+  // Stops watching. When a signal came, ends the program as that signal does by default (the
+  // exit status a shell shows is 128 + the signal's number); otherwise returns, the signals
+  // unblocked again.
+  void EndIfSignalled();
+
+ private:
+  void Wait();
+  void Stop();
+
+  support::CancelToken token_;
+  std::atomic<int> received_{0};
+  std::atomic<bool> stopping_{false};
+  std::thread waiter_;
+  bool active_ = false;
+};
+
+}  // namespace hoardwright::cli

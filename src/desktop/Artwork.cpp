@@ -1,0 +1,36 @@
+#include "desktop/Artwork.h"
+
+#include <QString>
+
+// The resources live in a static library: nothing else pulls their registration in.
+static void RegisterArtwork() { Q_INIT_RESOURCE(hoardwright); }
+
+namespace hoardwright::desktop {
+namespace {
+
+QIcon Drawing(const QString& name) {
+  static const bool registered = (RegisterArtwork(), true);
+  (void)registered;
+  return QIcon(QStringLiteral(":/hoardwright/") + name);
+}
+
+QPixmap Render(const QString& name, QSize size, qreal devicePixelRatio) {
+  const QSize devicePixels = (QSizeF(size) * devicePixelRatio).toSize();
+  QPixmap pixmap = Drawing(name).pixmap(devicePixels);
+  pixmap.setDevicePixelRatio(devicePixelRatio);
+  return pixmap;
+}
+
+}  // namespace
+
+QIcon ApplicationIcon() { return Drawing(QStringLiteral("hoardwright.svg")); }
+
+QPixmap TickPixmap(qreal devicePixelRatio) {
+  return Render(QStringLiteral("tick.svg"), kTickSize, devicePixelRatio);
+}
+
+QPixmap CrossPixmap(qreal devicePixelRatio) {
+  return Render(QStringLiteral("cross.svg"), kCrossSize, devicePixelRatio);
+}
+
+}  // namespace hoardwright::desktop

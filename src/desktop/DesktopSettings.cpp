@@ -1,0 +1,73 @@
+#include "desktop/DesktopSettings.h"
+
+#include <QDir>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include "ui/MainDialogModel.h"
+#include "catalogue/RememberedCacheList.h"
+#include "desktop/TextConversion.h"
+
+namespace hoardwright::desktop {
+namespace {
+
+const QString kDefaultDirKey = QStringLiteral("DefaultDir");
+const QString kOutputDirKey = QStringLiteral("OutputDir");
+const QString kCreatedByKey = QStringLiteral("CreatedBy");
+const QString kWindowGroup = QStringLiteral("Window");
+const QString kGeometryKey = QStringLiteral("Geometry");
+
+// A stored directory, or `fallback` when it is missing or empty.
+std::string ReadDirectory(const QSettings& settings, const QString& key,
+                          const std::string& fallback) {
+  const QString value = settings.value(key, PathText(fallback)).toString();
+  return value.isEmpty() ? fallback : PathBytes(value);
+}
+
+}  // namespace
+
+std::string DefaultPersonalityDir() { return PathBytes(QDir::currentPath()) + "/Pers/"; }
+
+std::string DefaultOutputDir() { return PathBytes(QDir::homePath()) + "/"; }
+
+void LoadSettings(ui::MainDialogModel& model) {
+  QSettings settings(QString::fromLatin1(kSettingsOrganisation),
+                     QString::fromLatin1(kSettingsApplication));
+  settings.beginGroup(QString::fromLatin1(kSettingsGroup));
+  model.SetPersonalityDir(ReadDirectory(settings, kDefaultDirKey, DefaultPersonalityDir()));
+  model.SetOutputDir(ReadDirectory(settings, kOutputDirKey, DefaultOutputDir()));
+  model.SetCreatedBy(FileBytes(settings.value(kCreatedByKey, QString()).toString()));
+}
+
+void SaveSettings(const ui::MainDialogModel& model) {
+  QSettings settings(QString::fromLatin1(kSettingsOrganisation),
+                     QString::fromLatin1(kSettingsApplication));
+  settings.beginGroup(QString::fromLatin1(kSettingsGroup));
+  settings.setValue(kDefaultDirKey, PathText(model.PersonalityDir()));
+  settings.setValue(kOutputDirKey, PathText(model.OutputDir()));
+  settings.setValue(kCreatedByKey, FileText(model.CreatedBy()));
+}
+
+std::filesystem::path CacheListFile() {
+  // The generic location with the names spelt out, so that it does not depend on the names the
+  // application object was given.
+  const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  return std::filesystem::path(PathBytes(data)) / kSettingsOrganisation / kSettingsApplication /
+         std::string(catalogue::kCacheListFileName);
+}
+
+QByteArray LoadWindowGeometry() {
+  QSettings settings(QString::fromLatin1(kSettingsOrganisation),
+                     QString::fromLatin1(kSettingsApplication));
+  settings.beginGroup(kWindowGroup);
+  return settings.value(kGeometryKey).toByteArray();
+}
+
+void SaveWindowGeometry(const QByteArray& geometry) {
+  QSettings settings(QString::fromLatin1(kSettingsOrganisation),
+                     QString::fromLatin1(kSettingsApplication));
+  settings.beginGroup(kWindowGroup);
+  settings.setValue(kGeometryKey, geometry);
+}
+
+}  // namespace hoardwright::desktop

@@ -1,0 +1,20 @@
+#pragma once
+// The JSON form of an examination. Its keys are stable: scripts may rely on them.
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "inspect/InspectReport.h"
+
+namespace hoardwright::inspect {
+
+// Writes the document a piece at a time, so that its size in memory stays that of one record;
+// `extracted` (when given) lists the files --extract wrote.
+void WriteInspectJson(const InspectReport& report, const std::vector<std::string>* extracted,
+                      std::ostream& out);
+
+// A walked personality record, also used by tests to compare two records field by field.
+nlohmann::ordered_json RecordJson(const WalkedRecord& record);
+
+}  // namespace hoardwright::inspect

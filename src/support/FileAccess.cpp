@@ -1,0 +1,290 @@
+#include "support/FileAccess.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <system_error>
+#include <utility>
+
+#ifdef _WIN32
+#include <fstream>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace hoardwright::support {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string TooLarge(std::uint64_t limit) {
+  return "larger than " + std::to_string(limit) + " bytes";
+}
+
+// A single plain name: nothing that could lead out of the directory.
+bool PlainName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
+}
+
+}  // namespace
+
+#ifdef _WIN32
+
+// Without descriptors relative to a directory, links and junctions are refused by looking first.
+std::optional<std::vector<std::uint8_t>> ReadRegularFile(const fs::path& path, std::uint64_t limit,
+                                                         std::string* error) {
+  std::error_code ec;
+  const auto status = fs::status(path, ec);
+  if (ec) {
+    if (error) *error = ec.message();
+    return std::nullopt;
+  }
+  if (!fs::is_regular_file(status)) {
+    if (error) *error = "not a regular file";
+    return std::nullopt;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    if (error) *error = "cannot open";
+    return std::nullopt;
+  }
+  std::vector<std::uint8_t> bytes;
+  char chunk[65536];
+  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+    bytes.insert(bytes.end(), chunk, chunk + in.gcount());
+    if (bytes.size() > limit) {
+      if (error) *error = TooLarge(limit);
+      return std::nullopt;
+    }
+  }
+  if (in.bad()) {
+    if (error) *error = "read error";
+    return std::nullopt;
+  }
+  return bytes;
+}
+
+std::optional<ExtractDirectory> ExtractDirectory::Open(const fs::path& directory,
+                                                       std::string* error) {
+  std::error_code ec;
+  if (fs::is_symlink(fs::symlink_status(directory, ec))) {
+    if (error) *error = directory.string() + ": a link; extract writes only into a real directory";
+    return std::nullopt;
+  }
+  fs::create_directories(directory, ec);
+  if (ec || !fs::is_directory(fs::symlink_status(directory, ec))) {
+    if (error) *error = directory.string() + ": " + (ec ? ec.message() : "not a directory");
+    return std::nullopt;
+  }
+  return ExtractDirectory(directory);
+}
+
+ExtractDirectory::ExtractDirectory(ExtractDirectory&& other) noexcept
+    : path_(std::move(other.path_)), attempts_(other.attempts_) {}
+
+ExtractDirectory::~ExtractDirectory() = default;
+
+bool ExtractDirectory::Write(std::string_view name, std::span<const std::uint8_t> bytes,
+                             std::string* error) {
+  if (!PlainName(name)) {
+    if (error) *error = std::string(name) + ": not a plain file name";
+    return false;
+  }
+  std::error_code ec;
+  fs::path temporary;
+  do {
+    temporary = path_ / ("." + std::string(name) + "." + std::to_string(attempts_++) + ".part");
+  } while (fs::exists(fs::symlink_status(temporary, ec)) && attempts_ < 1000);
+  {
+    std::ofstream out(temporary, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+      fs::remove(temporary, ec);
+      if (error) *error = std::string(name) + ": write error";
+      return false;
+    }
+  }
+  fs::rename(temporary, path_ / fs::path(std::string(name)), ec);
+  if (ec) {
+    if (error) *error = std::string(name) + ": " + ec.message();
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    return false;
+  }
+  return true;
+}
+
+#else
+
+namespace {
+
+std::string SystemText(int error) { return std::strerror(error != 0 ? error : EIO); }
+
+class Descriptor {
+ public:
+  explicit Descriptor(int descriptor) : descriptor_(descriptor) {}
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  ~Descriptor() {
+    if (descriptor_ >= 0) ::close(descriptor_);
+  }
+  int Get() const { return descriptor_; }
+  int Release() { return std::exchange(descriptor_, -1); }
+
+ private:
+  int descriptor_;
+};
+
+bool WriteAll(int descriptor, std::span<const std::uint8_t> bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(descriptor, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes = bytes.subspan(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::vector<std::uint8_t>> ReadRegularFile(const fs::path& path, std::uint64_t limit,
+                                                         std::string* error) {
+  // O_NONBLOCK: opening a pipe with no writer must not wait; the check below refuses it.
+  Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (file.Get() < 0) {
+    if (error) *error = SystemText(errno);
+    return std::nullopt;
+  }
+  struct stat status {};
+  if (::fstat(file.Get(), &status) != 0) {
+    if (error) *error = SystemText(errno);
+    return std::nullopt;
+  }
+  if (!S_ISREG(status.st_mode)) {
+    if (error) *error = "not a regular file";
+    return std::nullopt;
+  }
+  if (static_cast<std::uint64_t>(status.st_size) > limit) {
+    if (error) *error = TooLarge(limit);
+    return std::nullopt;
+  }
+  const int flags = ::fcntl(file.Get(), F_GETFL);
+  if (flags >= 0) ::fcntl(file.Get(), F_SETFL, flags & ~O_NONBLOCK);
+
+  // The size may change while the file is read: read to its end, never past the limit.
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(status.st_size));
+  std::size_t filled = 0;
+  for (;;) {
+    if (filled == bytes.size()) {
+      if (bytes.size() > limit) {
+        if (error) *error = TooLarge(limit);
+        return std::nullopt;
+      }
+      bytes.resize(std::min<std::uint64_t>(limit + 1, bytes.size() + 65536));
+    }
+    const ssize_t count = ::read(file.Get(), bytes.data() + filled, bytes.size() - filled);
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      if (error) *error = SystemText(errno);
+      return std::nullopt;
+    }
+    if (count == 0) break;
+    filled += static_cast<std::size_t>(count);
+  }
+  bytes.resize(filled);
+  return bytes;
+}
+
+std::optional<ExtractDirectory> ExtractDirectory::Open(const fs::path& directory,
+                                                       std::string* error) {
+  const auto fail = [&](const std::string& reason) {
+    if (error) *error = directory.string() + ": " + reason;
+    return std::nullopt;
+  };
+  std::string text = directory.string();
+  while (text.size() > 1 && text.back() == '/') text.pop_back();
+  if (text.empty()) return fail("no directory named");
+  const fs::path path(text);
+  const std::string name = path.filename().string();
+  if (name.empty() || name == "." || name == "..") {
+    // "/", "." and ".." name a directory itself, never a link.
+    Descriptor opened(::open(text.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (opened.Get() < 0) return fail(SystemText(errno));
+    return ExtractDirectory(opened.Release());
+  }
+  // The path above the directory is the user's to name, links included; it is made when missing.
+  const fs::path parent = path.has_parent_path() ? path.parent_path() : fs::path(".");
+  std::error_code ec;
+  fs::create_directories(parent, ec);
+  Descriptor above(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (above.Get() < 0) return fail(SystemText(errno));
+  if (::mkdirat(above.Get(), name.c_str(), 0777) != 0 && errno != EEXIST) {
+    return fail(SystemText(errno));
+  }
+  Descriptor opened(
+      ::openat(above.Get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (opened.Get() < 0) {
+    const int openError = errno;
+    struct stat status {};
+    if (::fstatat(above.Get(), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0) {
+      if (S_ISLNK(status.st_mode)) {
+        return fail("a symbolic link; extract writes only into a real directory");
+      }
+      if (!S_ISDIR(status.st_mode)) return fail("not a directory");
+    }
+    return fail(SystemText(openError));
+  }
+  return ExtractDirectory(opened.Release());
+}
+
+ExtractDirectory::ExtractDirectory(ExtractDirectory&& other) noexcept
+    : descriptor_(std::exchange(other.descriptor_, -1)), attempts_(other.attempts_) {}
+
+ExtractDirectory::~ExtractDirectory() {
+  if (descriptor_ >= 0) ::close(descriptor_);
+}
+
+bool ExtractDirectory::Write(std::string_view name, std::span<const std::uint8_t> bytes,
+                             std::string* error) {
+  const std::string target(name);
+  const auto fail = [&](const std::string& reason) {
+    if (error) *error = target + ": " + reason;
+    return false;
+  };
+  if (!PlainName(name)) return fail("not a plain file name");
+
+  // A new name made with O_EXCL: whatever already sits at a name tried (a planted link too) is
+  // skipped, never opened.
+  std::string temporary;
+  int descriptor = -1;
+  for (int tries = 0; descriptor < 0 && tries < 100; ++tries) {
+    temporary = "." + target + "." + std::to_string(::getpid()) + "-" +
+                std::to_string(attempts_++) + ".part";
+    descriptor = ::openat(descriptor_, temporary.c_str(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (descriptor < 0 && errno != EEXIST) return fail(SystemText(errno));
+  }
+  if (descriptor < 0) return fail("no free temporary name");
+  Descriptor file(descriptor);
+  const bool written = WriteAll(file.Get(), bytes);
+  const int writeError = errno;
+  const bool closed = ::close(file.Release()) == 0;
+  const int closeError = errno;
+  // rename replaces a file or a link at the name; it never follows the link.
+  if (!written || !closed || ::renameat(descriptor_, temporary.c_str(), descriptor_, target.c_str()) != 0) {
+    const int reason = !written ? writeError : !closed ? closeError : errno;
+    ::unlinkat(descriptor_, temporary.c_str(), 0);
+    return fail(SystemText(reason));
+  }
+  return true;
+}
+
+#endif
+
+}  // namespace hoardwright::support

@@ -1,0 +1,163 @@
+#include "support/InputFile.h"
+
+#include <cstdint>
+#include <system_error>
+
+#ifdef _WIN32
+#include <fstream>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+#endif
+
+namespace hoardwright::support {
+namespace {
+
+InputFile Refused(std::string reason) { return InputFile{{}, std::move(reason)}; }
+
+std::string WithThousands(std::size_t value) {
+  const std::string digits = std::to_string(value);
+  std::string text;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) text.push_back(',');
+    text.push_back(digits[i]);
+  }
+  return text;
+}
+
+std::string TooLarge(std::size_t maxSize) {
+  constexpr std::size_t kMegabyte = 1024 * 1024;
+  const std::string bytes = WithThousands(maxSize) + " bytes";
+  const std::string limit = maxSize % kMegabyte == 0 && maxSize > 0
+                                ? std::to_string(maxSize / kMegabyte) + " MB (" + bytes + ")"
+                                : bytes;
+  return "larger than " + limit + ", the most read from one file";
+}
+
+}  // namespace
+
+#ifdef _WIN32
+
+// Without descriptors to check, the path is checked and the read is bounded all the same.
+InputFile ReadInputFile(const std::filesystem::path& path, std::size_t maxSize) {
+  if (std::string refusal = InputFileRefusal(path); !refusal.empty()) return Refused(refusal);
+  std::error_code error;
+  if (std::filesystem::file_size(path, error) > maxSize || error) {
+    return Refused(error ? "cannot be opened: " + error.message() : TooLarge(maxSize));
+  }
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return Refused("cannot be opened");
+  InputFile input;
+  std::string chunk(64 * 1024, '\0');
+  while (file) {
+    file.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+    const auto count = static_cast<std::size_t>(file.gcount());
+    if (input.bytes.size() + count > maxSize) return Refused(TooLarge(maxSize));
+    input.bytes.append(chunk.data(), count);
+  }
+  if (file.bad()) return Refused("cannot be read");
+  return input;
+}
+
+std::string InputFileRefusal(const std::filesystem::path& path) {
+  std::error_code error;
+  const auto status = std::filesystem::status(path, error);
+  if (error) return "cannot be opened: " + error.message();
+  if (!std::filesystem::is_regular_file(status)) return "not a regular file";
+  return {};
+}
+
+#else
+
+namespace {
+
+std::string CannotOpen(int error) {
+  return "cannot be opened: " + std::generic_category().message(error);
+}
+std::string CannotRead(int error) {
+  return "cannot be read: " + std::generic_category().message(error);
+}
+
+std::string NotRegular(mode_t mode) {
+  std::string text = "not a regular file";
+  if (S_ISDIR(mode)) return text + " (a directory)";
+  if (S_ISFIFO(mode)) return text + " (a FIFO or pipe)";
+  if (S_ISCHR(mode)) return text + " (a character device)";
+  if (S_ISBLK(mode)) return text + " (a block device)";
+  if (S_ISSOCK(mode)) return text + " (a socket)";
+  return text;
+}
+
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int Get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// Opens `path` for reading once it looks like a regular file, and checks what was opened: the
+// path may have been replaced in between. Non-blocking, so a FIFO put there cannot hang the open.
+std::string OpenRegular(const std::filesystem::path& path, int& fd, struct stat& status) {
+  // Checked before opening, so no device is ever opened.
+  if (::stat(path.c_str(), &status) != 0) return CannotOpen(errno);
+  if (!S_ISREG(status.st_mode)) return NotRegular(status.st_mode);
+  fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return CannotOpen(errno);
+  if (::fstat(fd, &status) != 0) return CannotRead(errno);
+  if (!S_ISREG(status.st_mode)) return NotRegular(status.st_mode);
+  return {};
+}
+
+}  // namespace
+
+InputFile ReadInputFile(const std::filesystem::path& path, std::size_t maxSize) {
+  int fd = -1;
+  struct stat status {};
+  const std::string refusal = OpenRegular(path, fd, status);
+  const Descriptor descriptor(fd);
+  if (!refusal.empty()) return Refused(refusal);
+  if (status.st_size < 0 || static_cast<std::uintmax_t>(status.st_size) > maxSize) {
+    return Refused(TooLarge(maxSize));
+  }
+
+  InputFile input;
+  input.bytes.reserve(static_cast<std::size_t>(status.st_size));
+  // The file may grow while it is read: never more than maxSize bytes are kept.
+  std::string chunk(64 * 1024, '\0');
+  for (;;) {
+    const ssize_t count = ::read(descriptor.Get(), chunk.data(), chunk.size());
+    if (count == 0) break;
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      return Refused(CannotRead(errno));
+    }
+    if (input.bytes.size() + static_cast<std::size_t>(count) > maxSize) {
+      return Refused(TooLarge(maxSize));
+    }
+    input.bytes.append(chunk.data(), static_cast<std::size_t>(count));
+  }
+  return input;
+}
+
+std::string InputFileRefusal(const std::filesystem::path& path) {
+  int fd = -1;
+  struct stat status {};
+  std::string refusal = OpenRegular(path, fd, status);
+  const Descriptor descriptor(fd);
+  return refusal;
+}
+
+#endif
+
+}  // namespace hoardwright::support

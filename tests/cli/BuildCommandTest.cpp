@@ -1,0 +1,270 @@
+// `hoardwright build`, run as a process.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+
+#include "support/BuildTestSupport.h"
+#include "standard/StandardBuild.h"
+#include "catalogue/BuildDetails.h"
+#include "standard/CacheResult.h"
+
+namespace hoardwright {
+namespace {
+
+using testing::DirText;
+using testing::NamesIn;
+using testing::PersonalityText;
+using testing::ReadBytes;
+using testing::ReadText;
+using testing::RecordingHost;
+using testing::WriteText;
+
+constexpr const char* kEpoch = "1796478358";  // 05-Dec-2026
+
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted.push_back(c);
+    }
+  }
+  return quoted + "'";
+}
+
+struct ProcessRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs the program in `directory` with SOURCE_DATE_EPOCH fixed, plus `environment` settings.
+class CommandRunner {
+ public:
+  explicit CommandRunner(const support::TemporaryDirectory& scratch) : scratch_(scratch.Path()) {}
+
+  std::string CommandLine(const std::vector<std::string>& arguments, const std::string& name,
+                          const std::string& environment = "") const {
+    std::string command = "cd " + Quote(scratch_.string()) + " && env SOURCE_DATE_EPOCH=" +
+                          kEpoch + " " + environment + " " + Quote(HOARDWRIGHT_EXECUTABLE);
+    for (const auto& argument : arguments) command += " " + Quote(argument);
+    return command + " >" + Quote(OutPath(name)) + " 2>" + Quote(ErrPath(name));
+  }
+
+  ProcessRun Execute(const std::vector<std::string>& arguments, const std::string& environment = "") {
+    const int raw = std::system(CommandLine(arguments, "run", environment).c_str());
+    return Collect("run", WIFEXITED(raw) ? WEXITSTATUS(raw) : -1);
+  }
+
+  ProcessRun Collect(const std::string& name, int status) const {
+    ProcessRun run{status, ReadText(OutPath(name)), ReadText(ErrPath(name))};
+    std::filesystem::remove(OutPath(name));
+    std::filesystem::remove(ErrPath(name));
+    return run;
+  }
+
+ private:
+  std::string OutPath(const std::string& name) const { return (scratch_ / (name + ".out")).string(); }
+  std::string ErrPath(const std::string& name) const { return (scratch_ / (name + ".err")).string(); }
+  std::filesystem::path scratch_;
+};
+
+class BuildCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(scratch_ && personalities_ && output_); }
+
+  std::string AddFile(const std::string& name, const std::string& text) {
+    const std::string path = DirText(*personalities_) + name;
+    WriteText(path, text);
+    return path;
+  }
+
+  // The same build in this process, for comparison.
+  std::vector<std::uint8_t> ReferenceBuild(catalogue::BuildRequest request) {
+    auto out = support::TemporaryDirectory::Create();
+    EXPECT_TRUE(out);
+    request.outputDir = DirText(*out);
+    request.unattended = true;
+    standard::StandardBuildOptions options;
+    options.buildTime = support::BuildTime(kEpoch);
+    RecordingHost host;
+    EXPECT_TRUE(standard::BuildStandardCache(request, host, options).cacheWritten);
+    return ReadBytes(*out / "OMK01PER.CMP");
+  }
+
+  std::optional<support::TemporaryDirectory> scratch_ = support::TemporaryDirectory::Create();
+  std::optional<support::TemporaryDirectory> personalities_ = support::TemporaryDirectory::Create();
+  std::optional<support::TemporaryDirectory> output_ = support::TemporaryDirectory::Create();
+  CommandRunner runner_{*scratch_};
+};
+
+std::string Summary(std::int64_t size, std::int64_t count) {
+  const standard::CacheResult result = standard::DecideCacheResult(size, count);
+  std::string text = result.sizeText + "\n";
+  for (const auto& console : result.consoles) {
+    text += std::string(console.consoleName) + " " + std::string(console.limitLabel) + ": " +
+            (console.fits ? "fits" : "does not fit") + "\n";
+  }
+  return text;
+}
+
+TEST_F(BuildCommandTest, BuildsTheExamplesAndPrintsTheSummary) {
+  const std::string target = (*output_ / "EX.CMP").string();
+  const ProcessRun run = runner_.Execute({"build", "--output", target, testing::ExamplesDir()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  const auto file = ReadBytes(target);
+  ASSERT_FALSE(file.empty());
+  const auto entries = testing::CacheListOf({testing::ExamplesDir()});
+  EXPECT_EQ(run.out, Summary(static_cast<std::int64_t>(file.size()),
+                             static_cast<std::int64_t>(entries.size())));
+  EXPECT_TRUE(run.out.starts_with("Cache File Size: " + std::to_string(file.size() / 1024) + "k\n"))
+      << run.out;
+
+  catalogue::BuildRequest request;
+  request.entries = entries;
+  EXPECT_EQ(file, ReferenceBuild(request));
+  EXPECT_EQ(NamesIn(output_->Path()), std::vector<std::string>{"EX.CMP"});
+}
+
+TEST_F(BuildCommandTest, OptionsFilesAndDirectoriesMakeTheRequest) {
+  const std::string single = AddFile("ABSINGLE.QPF", PersonalityText("Single"));
+  // Same device name as one file of the directory, differing in case: it replaces that row.
+  AddFile("CDSHARED.QPF", PersonalityText("shared"));
+  auto second = support::TemporaryDirectory::Create();
+  ASSERT_TRUE(second);
+  const std::string sharedUpper = DirText(*second) + "EFSHARED.QPF";
+  WriteText(sharedUpper, PersonalityText("SHARED"));
+
+  const std::string notes = "first line\nsecond line that is far too long\n3\n4\n5\n6\n7\n8\n9\n10\n11";
+  const ProcessRun run = runner_.Execute({"build", "--no-preset-focus", "--no-macros", "--created-by",
+                                   "Sam\nLee", "--notes", notes, "--output",
+                                   DirText(*output_), DirText(*personalities_), single,
+                                   DirText(*second)});
+  EXPECT_EQ(run.status, 0) << run.err;
+
+  catalogue::BuildRequest request;
+  request.entries = testing::CacheListOf({DirText(*personalities_), DirText(*second)});
+  EXPECT_EQ(request.entries.size(), 2u);
+  EXPECT_EQ(request.entries[0], sharedUpper);
+  request.includePresetFocus = false;
+  request.includeMacros = false;
+  request.createdBy = "Sam Lee";  // a single line, as the dialog's field is
+  request.notes = catalogue::CutNotes(
+      "first line\r\nsecond line that is far too long\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11");
+  EXPECT_EQ(ReadBytes(*output_ / "OMK01PER.CMP"), ReferenceBuild(request));
+}
+
+TEST_F(BuildCommandTest, DefaultOutputIsInTheCurrentDirectory) {
+  AddFile("ABONE.QPF", PersonalityText("One"));
+  const ProcessRun run = runner_.Execute({"build", DirText(*personalities_)});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(std::filesystem::exists(*scratch_ / "OMK01PER.CMP"));
+}
+
+TEST_F(BuildCommandTest, PersonalitiesLeftOutAreNamedAndGiveStatus3) {
+  AddFile("ABGOOD.QPF", PersonalityText("Good"));
+  const std::string noDevice = AddFile("CDNODEV.QPF", "TYPE 1\r\n");
+  const std::string broken = AddFile("EFBROKEN.QPF", "DEVICE  Broken\r\n");
+  const ProcessRun run = runner_.Execute({"build", DirText(*personalities_)});
+  EXPECT_EQ(run.status, 3) << run.err;
+  EXPECT_NE(run.err.find("Error in file " + broken +
+                         ", this personality will NOT be added to the cahce!\n"),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("Left out of the cache: " + broken + "\n"), std::string::npos);
+  EXPECT_NE(run.err.find("Left out of the cache: " + noDevice + "\n"), std::string::npos);
+  // One line per message.
+  for (std::size_t start = 0, end; (end = run.err.find('\n', start)) != std::string::npos;
+       start = end + 1) {
+    EXPECT_NE(end, start) << "empty line in\n" << run.err;
+  }
+  EXPECT_TRUE(run.out.starts_with("Cache File Size: "));
+  EXPECT_TRUE(std::filesystem::exists(*scratch_ / "OMK01PER.CMP"));
+}
+
+TEST_F(BuildCommandTest, NoCacheWrittenGivesStatus2) {
+  // Nothing to build.
+  auto empty = support::TemporaryDirectory::Create();
+  ASSERT_TRUE(empty);
+  ProcessRun run = runner_.Execute({"build", DirText(*empty)});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err,
+            "No personalities to build! Personalities need to be added to the cache listbox "
+            "first!\n");
+  EXPECT_EQ(run.out, "");
+
+  // An output directory that does not exist.
+  AddFile("ABONE.QPF", PersonalityText("One"));
+  run = runner_.Execute(
+      {"build", "--output", DirText(*output_) + "missing/X.CMP", DirText(*personalities_)});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "Unable to create output file " + DirText(*output_) +
+                         "missing/X.CMP, cache file could not be created! No such file or "
+                         "directory\n");
+  EXPECT_EQ(run.out, "");
+}
+
+TEST_F(BuildCommandTest, UsageErrorsGiveStatus1) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"build"},
+      {"build", DirText(*personalities_) + "missing"},
+      {"build", "--type", "compact", DirText(*personalities_)},
+      {"build", "--bogus", DirText(*personalities_)},
+  };
+  for (const auto& arguments : cases) {
+    SCOPED_TRACE(arguments.back());
+    const ProcessRun run = runner_.Execute(arguments);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_FALSE(run.err.empty());
+  }
+  EXPECT_TRUE(NamesIn(scratch_->Path()).empty());
+}
+
+TEST_F(BuildCommandTest, StoredSettingsAreNeitherReadNorWritten) {
+  auto home = support::TemporaryDirectory::Create();
+  ASSERT_TRUE(home);
+  AddFile("ABONE.QPF", PersonalityText("One"));
+  const std::string environment = "HOME=" + Quote(home->Path().string()) +
+                                  " XDG_CONFIG_HOME=" + Quote(home->Path().string());
+  const ProcessRun run = runner_.Execute({"build", DirText(*personalities_)}, environment);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(NamesIn(home->Path()).empty());
+}
+
+// Two builds at the same time in two processes, sharing TMPDIR, each give the file it would
+// give alone.
+TEST_F(BuildCommandTest, ConcurrentBuildsDoNotInterfere) {
+  auto tmp = support::TemporaryDirectory::Create();
+  ASSERT_TRUE(tmp);
+  const std::string environment = "TMPDIR=" + Quote(tmp->Path().string());
+  const std::string first = (*output_ / "FIRST.CMP").string();
+  const std::string second = (*output_ / "SECOND.CMP").string();
+  const std::string command =
+      "(" + runner_.CommandLine({"build", "--created-by", "First", "--output", first,
+                                 testing::ExamplesDir()},
+                                "first", environment) +
+      "; echo $? >" + Quote((*scratch_ / "first.rc").string()) + ") & (" +
+      runner_.CommandLine({"build", "--created-by", "Second", "--no-range-tables", "--output",
+                           second, testing::ExamplesDir()},
+                          "second", environment) +
+      "; echo $? >" + Quote((*scratch_ / "second.rc").string()) + ") & wait";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(ReadText(*scratch_ / "first.rc"), "0\n") << runner_.Collect("first", 0).err;
+  EXPECT_EQ(ReadText(*scratch_ / "second.rc"), "0\n") << runner_.Collect("second", 0).err;
+
+  catalogue::BuildRequest request;
+  request.entries = testing::CacheListOf({testing::ExamplesDir()});
+  request.createdBy = "First";
+  EXPECT_EQ(ReadBytes(first), ReferenceBuild(request));
+  request.createdBy = "Second";
+  request.includeRangeTables = false;
+  EXPECT_EQ(ReadBytes(second), ReferenceBuild(request));
+  EXPECT_TRUE(NamesIn(tmp->Path()).empty());
+}
+
+}  // namespace
+}  // namespace hoardwright
