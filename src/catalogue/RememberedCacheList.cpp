@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <system_error>
 
-#include "support/OutputFile.h"
-#include "support/InputFile.h"
-#include "support/Reporter.h"
 #include "catalogue/PersonalityScan.h"
+#include "support/InputFile.h"
+#include "support/OutputFile.h"
+#include "support/Reporter.h"
 
 namespace hoardwright::catalogue {
 namespace {
@@ -44,8 +44,8 @@ bool SaveCacheList(const std::filesystem::path& file, const std::vector<std::str
   std::string reason;
   auto output = support::AtomicOutputFile::Create(file, &reason);
   const std::string text = CacheListFileText(paths);
-  const bool saved = output && output->File().Write(std::string_view(text)) &&
-                     output->Commit(&reason);
+  const bool saved =
+      output && output->File().Write(std::string_view(text)) && output->Commit(&reason);
   if (!saved && error != nullptr) {
     *error = !reason.empty() ? reason : output ? output->File().Error() : made.message();
   }

@@ -1,8 +1,8 @@
 #include "check/LeftOutReasons.h"
 
+#include "catalogue/PersonalityScan.h"
 #include "check/PersonalityCheck.h"
 #include "support/InputFile.h"
-#include "catalogue/PersonalityScan.h"
 
 namespace hoardwright::check {
 namespace {
@@ -10,14 +10,14 @@ namespace {
 constexpr const char* kNoDevice = "no DEVICE line";
 constexpr const char* kNotCompiled = "the record could not be compiled";
 
-std::string CompileFailure(const std::string& path, const catalogue::ManufacturerMap& manufacturers) {
+std::string CompileFailure(const std::string& path,
+                           const catalogue::ManufacturerMap& manufacturers) {
   const support::InputFile file = support::ReadInputFile(path, support::kMaxPersonalityFileSize);
   if (!file.Read()) return file.refusal;
   support::SilentReporter silent;
   const auto entry = catalogue::EntryFromBytes(path, file.bytes, manufacturers, silent);
   if (!entry) return kNoDevice;
-  const FileCheck check =
-      CheckPersonalityFile(path, file, &*entry, manufacturers);
+  const FileCheck check = CheckPersonalityFile(path, file, &*entry, manufacturers);
   for (const CheckItem& item : check.items) {
     const Finding& finding = item.finding;
     if (finding.severity != Finding::Severity::LeftOut || !item.standard) continue;

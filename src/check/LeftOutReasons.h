@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "standard/StandardBuild.h"
 #include "catalogue/ManufacturerTable.h"
+#include "standard/StandardBuild.h"
 
 namespace hoardwright::check {
 

@@ -1,44 +1,44 @@
 #include "desktop/BuildCacheDlg.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFileSystemWatcher>
-#include <QMimeData>
-#include <QShortcut>
-#include <QUrl>
-#include <QKeyEvent>
-#include <QTimer>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QVBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <climits>
-#include <limits>
 #include <exception>
 #include <initializer_list>
+#include <limits>
 #include <new>
 #include <string>
 
-#include "standard/StandardBuild.h"
-#include "extended/ExtendedBuild.h"
+#include "catalogue/RememberedCacheList.h"
 #include "desktop/Artwork.h"
 #include "desktop/DesktopBuildHost.h"
 #include "desktop/DesktopSettings.h"
 #include "desktop/DialogUnits.h"
-#include "catalogue/RememberedCacheList.h"
 #include "desktop/PersonalityListView.h"
 #include "desktop/ResultDlg.h"
 #include "desktop/TextConversion.h"
+#include "extended/ExtendedBuild.h"
+#include "standard/StandardBuild.h"
 
 namespace hoardwright::desktop {
 namespace {
@@ -395,7 +395,8 @@ void CBuildCacheDlg::dropEvent(QDropEvent* event) {
 void CBuildCacheDlg::DropPaths(const std::vector<std::string>& paths) {
   const ui::DroppedPaths dropped = ui::SortDroppedPaths(paths);
   if (!dropped.personalityFiles.empty()) {
-    const std::vector<support::ReportedMessage> messages = model_.AddFiles(dropped.personalityFiles);
+    const std::vector<support::ReportedMessage> messages =
+        model_.AddFiles(dropped.personalityFiles);
     CacheListChanged();
     const std::vector<support::ReportedMessage> notices = ui::ScanNotices(messages);
     pendingNotices_.insert(pendingNotices_.end(), notices.begin(), notices.end());
@@ -411,7 +412,8 @@ void CBuildCacheDlg::DropPaths(const std::vector<std::string>& paths) {
 void CBuildCacheDlg::ShowPendingNotices() {
   const std::vector<support::ReportedMessage> notices = std::move(pendingNotices_);
   pendingNotices_.clear();
-  for (const support::ReportedMessage& notice : notices) reporter_.ShowMessage(notice.text, notice.caption);
+  for (const support::ReportedMessage& notice : notices)
+    reporter_.ShowMessage(notice.text, notice.caption);
 }
 
 void CBuildCacheDlg::showEvent(QShowEvent* event) {
@@ -510,7 +512,8 @@ void CBuildCacheDlg::ShowCacheList() {
 }
 
 void CBuildCacheDlg::RestoreCacheList() {
-  catalogue::RestoredCacheList restored = catalogue::LoadCacheList(CacheListFile(), model_.Manufacturers());
+  catalogue::RestoredCacheList restored =
+      catalogue::LoadCacheList(CacheListFile(), model_.Manufacturers());
   if (!restored.error.empty()) {
     pendingNotices_.push_back({"The remembered cache list cannot be read: " + restored.error,
                                std::string(support::kApplicationName)});
@@ -537,13 +540,16 @@ void CBuildCacheDlg::RememberCacheList() {
 void CBuildCacheDlg::UpdateCounts() {
   const catalogue::PersonalityListModel& personalities = model_.PersonalityList();
   const catalogue::PersonalityListModel& cache = model_.CacheList();
-  personalityCount_->setText(FileText(catalogue::ShownCountText(
-      personalities.ShownRows().size(), personalities.RowCount(), !personalities.Filter().empty())));
-  cacheCount_->setText(FileText(
-      catalogue::ShownCountText(cache.ShownRows().size(), cache.RowCount(), !cache.Filter().empty())));
+  personalityCount_->setText(
+      FileText(catalogue::ShownCountText(personalities.ShownRows().size(), personalities.RowCount(),
+                                         !personalities.Filter().empty())));
+  cacheCount_->setText(FileText(catalogue::ShownCountText(
+      cache.ShownRows().size(), cache.RowCount(), !cache.Filter().empty())));
 }
 
-void CBuildCacheDlg::OnRefresh() { ScanPersonalityDirectory(); }
+void CBuildCacheDlg::OnRefresh() {
+  ScanPersonalityDirectory();
+}
 
 void CBuildCacheDlg::ShowOptions() {
   tableOptions_[0]->setChecked(model_.IncludePresetFocus());
@@ -633,10 +639,9 @@ void CBuildCacheDlg::CancelBuild() {
 
 void CBuildCacheDlg::SetBuilding(bool building) {
   building_ = building;
-  for (QWidget* control :
-       std::initializer_list<QWidget*>{browseButton_, refreshButton_, addButton_, addAllButton_,
-                                       removeButton_,
-                                       removeAllButton_, buildButton_, closeButton_}) {
+  for (QWidget* control : std::initializer_list<QWidget*>{
+           browseButton_, refreshButton_, addButton_, addAllButton_, removeButton_,
+           removeAllButton_, buildButton_, closeButton_}) {
     control->setEnabled(!building);
   }
   for (QCheckBox* option : tableOptions_) option->setEnabled(!building);

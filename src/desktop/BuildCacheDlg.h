@@ -14,12 +14,12 @@
 #include <thread>
 #include <vector>
 
+#include "check/LeftOutReasons.h"
+#include "desktop/MessageBoxReporter.h"
 #include "standard/BuildProgress.h"
 #include "standard/StandardBuild.h"
 #include "support/CancelToken.h"
-#include "check/LeftOutReasons.h"
 #include "ui/MainDialogModel.h"
-#include "desktop/MessageBoxReporter.h"
 
 class QCheckBox;
 class QFileSystemWatcher;

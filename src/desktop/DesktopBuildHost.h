@@ -1,15 +1,15 @@
 #pragma once
 // The standard build's view of the desktop while the build runs on a thread of its own: the
 // details dialog and message boxes are shown by the main window's thread while the build waits
-// for them; progress and status go into a standard::BuildProgress that the window shows on its own timer,
-// so the window never waits for the build. The result dialog is the window's, once the build has
-// ended.
+// for them; progress and status go into a standard::BuildProgress that the window shows on its own
+// timer, so the window never waits for the build. The result dialog is the window's, once the build
+// has ended.
 #include <functional>
 
+#include "desktop/MessageBoxReporter.h"
 #include "standard/BuildHost.h"
 #include "standard/BuildProgress.h"
 #include "support/CancelToken.h"
-#include "desktop/MessageBoxReporter.h"
 
 namespace hoardwright::desktop {
 
@@ -17,7 +17,8 @@ class CBuildCacheDlg;
 
 class DesktopBuildHost : public standard::BuildHost {
  public:
-  DesktopBuildHost(CBuildCacheDlg& dialog, standard::BuildProgress& progress, const support::CancelToken& cancel);
+  DesktopBuildHost(CBuildCacheDlg& dialog, standard::BuildProgress& progress,
+                   const support::CancelToken& cancel);
 
   // Once the build is cancelled its remaining messages are not shown.
   void ShowMessage(std::string_view text, std::string_view caption = support::kApplicationName) override;

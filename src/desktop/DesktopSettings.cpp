@@ -4,9 +4,9 @@
 #include <QSettings>
 #include <QStandardPaths>
 
-#include "ui/MainDialogModel.h"
 #include "catalogue/RememberedCacheList.h"
 #include "desktop/TextConversion.h"
+#include "ui/MainDialogModel.h"
 
 namespace hoardwright::desktop {
 namespace {

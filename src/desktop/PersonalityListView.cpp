@@ -1,14 +1,13 @@
 #include "desktop/PersonalityListView.h"
 
-#include <algorithm>
-#include <vector>
-
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <algorithm>
+#include <vector>
 
 #include "desktop/PersonalityTableModel.h"
 #include "desktop/TextConversion.h"

@@ -6,10 +6,10 @@
 #include <QPushButton>
 #include <algorithm>
 
-#include "standard/CacheResult.h"
 #include "desktop/Artwork.h"
 #include "desktop/DialogUnits.h"
 #include "desktop/TextConversion.h"
+#include "standard/CacheResult.h"
 
 namespace hoardwright::desktop {
 namespace {

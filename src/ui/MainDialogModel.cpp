@@ -13,7 +13,8 @@ std::string CacheLabelText(std::size_t fileCount) {
   return "Cache File (" + std::to_string(fileCount) + " Files)";
 }
 
-std::vector<support::ReportedMessage> ScanNotices(const std::vector<support::ReportedMessage>& messages) {
+std::vector<support::ReportedMessage> ScanNotices(
+    const std::vector<support::ReportedMessage>& messages) {
   if (messages.size() <= kSeparateScanMessages) return messages;
   std::string text = std::to_string(messages.size()) +
                      " personality files are not listed, because of these errors:\n";
@@ -33,7 +34,8 @@ DroppedPaths SortDroppedPaths(const std::vector<std::string>& paths) {
     std::error_code error;
     if (std::filesystem::is_directory(path, error)) {
       (dropped.directory.empty() ? dropped.directory : dropped.ignored.emplace_back()) = path;
-    } else if (catalogue::HasPersonalityExtension(std::filesystem::path(path).filename().string())) {
+    } else if (catalogue::HasPersonalityExtension(
+                   std::filesystem::path(path).filename().string())) {
       dropped.personalityFiles.push_back(path);
     } else {
       dropped.ignored.push_back(path);
@@ -58,13 +60,14 @@ std::vector<support::ReportedMessage> MainDialogModel::ScanPersonalityDirectory(
   support::CollectingReporter collected;
   std::size_t taken = 0;
   std::vector<support::ReportedMessage> messages;
-  const catalogue::FileObserver tag = [&](const std::string& path, const support::InputFile&, const catalogue::PersonalityEntry*) {
+  const catalogue::FileObserver tag = [&](const std::string& path, const support::InputFile&,
+                                          const catalogue::PersonalityEntry*) {
     for (; taken < collected.messages.size(); ++taken) {
       messages.push_back({std::move(collected.messages[taken].text), path});
     }
   };
-  catalogue::PersonalityScan scan = catalogue::ScanPersonalityDirectory(personalityDir_, manufacturers_, collected,
-                                                      personalityList_.Sort(), tag);
+  catalogue::PersonalityScan scan = catalogue::ScanPersonalityDirectory(
+      personalityDir_, manufacturers_, collected, personalityList_.Sort(), tag);
   // A rescan of the same directory keeps the rows that are still there selected.
   const bool sameDirectory = scan.personalityDir == personalityDir_;
   std::set<std::string> selected;
@@ -94,7 +97,8 @@ std::vector<support::ReportedMessage> MainDialogModel::NewScanMessages(
   return fresh;
 }
 
-std::vector<support::ReportedMessage> MainDialogModel::AddFiles(const std::vector<std::string>& paths) {
+std::vector<support::ReportedMessage> MainDialogModel::AddFiles(
+    const std::vector<std::string>& paths) {
   std::vector<support::ReportedMessage> messages;
   for (const std::string& path : paths) {
     support::CollectingReporter collected;

@@ -6,11 +6,11 @@
 #include <string_view>
 #include <vector>
 
-#include "catalogue/ManufacturerTable.h"
-#include "support/Reporter.h"
 #include "catalogue/BuildRequest.h"
+#include "catalogue/ManufacturerTable.h"
 #include "catalogue/PersonalityEntry.h"
 #include "catalogue/PersonalityListModel.h"
+#include "support/Reporter.h"
 
 namespace hoardwright::ui {
 
@@ -24,12 +24,13 @@ inline constexpr std::size_t kListedScanMessages = 20;
 
 // The message boxes for a scan's messages, each given with its file's path as caption: a box per
 // file, captioned with the path, or one box listing them all.
-std::vector<support::ReportedMessage> ScanNotices(const std::vector<support::ReportedMessage>& messages);
+std::vector<support::ReportedMessage> ScanNotices(
+    const std::vector<support::ReportedMessage>& messages);
 
 // What was dropped onto the window from a file manager: a folder to list, personality files to
 // add to the cache list, and the rest, which is left alone.
 struct DroppedPaths {
-  std::string directory;  // the first folder dropped; empty when none was
+  std::string directory;                      // the first folder dropped; empty when none was
   std::vector<std::string> personalityFiles;  // *.QPF, in the order dropped
   std::vector<std::string> ignored;           // further folders and other files
 };
@@ -56,7 +57,8 @@ class MainDialogModel {
   // A scan after the directory changed by itself: the messages of files not already reported by
   // the scan before, so an unchanged bad file is not reported again every time another changes.
   // Every scan remembers which files it reported.
-  std::vector<support::ReportedMessage> NewScanMessages(const std::vector<support::ReportedMessage>& messages);
+  std::vector<support::ReportedMessage> NewScanMessages(
+      const std::vector<support::ReportedMessage>& messages);
 
   // Personality files dropped onto the window go into the cache list as Add puts rows there;
   // the messages of files that give no row come back, each with its path as caption.

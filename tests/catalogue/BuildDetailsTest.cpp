@@ -1,5 +1,3 @@
-#include "catalogue/BuildDetails.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,6 +5,8 @@
 #include <iterator>
 #include <random>
 #include <string>
+
+#include "catalogue/BuildDetails.h"
 
 namespace hoardwright::catalogue {
 namespace {
@@ -117,13 +117,14 @@ TEST(CheckOutputPlaceTest, RefusesWhatTheBuildCouldNotWrite) {
 TEST(CheckOutputPlaceTest, RefusesADirectoryThatTakesNoFiles) {
   const std::filesystem::path root = ScratchPath("hoardwright-locked-");
   std::filesystem::create_directories(root);
-  std::filesystem::permissions(root, std::filesystem::perms::owner_read |
-                                         std::filesystem::perms::owner_exec);
+  std::filesystem::permissions(
+      root, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   const std::string message = CheckOutputPlace(root.string(), "OMK01PER.CMP");
   std::filesystem::permissions(root, std::filesystem::perms::owner_all);
   std::filesystem::remove_all(root);
   if (message.empty()) GTEST_SKIP() << "this user writes into read-only directories (root)";
-  EXPECT_EQ(message, "The output directory " + root.string() + " cannot be used: Permission denied");
+  EXPECT_EQ(message,
+            "The output directory " + root.string() + " cannot be used: Permission denied");
 }
 
 }  // namespace

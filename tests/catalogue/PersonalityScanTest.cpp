@@ -1,5 +1,3 @@
-#include "catalogue/PersonalityScan.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,9 +8,10 @@
 #include <vector>
 
 #include "catalogue/ManufacturerTable.h"
+#include "catalogue/PersonalityScan.h"
+#include "catalogue/RememberedCacheList.h"
 #include "support/Reporter.h"
 #include "ui/MainDialogModel.h"
-#include "catalogue/RememberedCacheList.h"
 
 namespace hoardwright::catalogue {
 
@@ -163,7 +162,8 @@ TEST(ScanNoticesTest, FewMessagesStayApartManyAreListedInOneBox) {
     return list;
   };
   EXPECT_TRUE(ui::ScanNotices({}).empty());
-  EXPECT_EQ(ui::ScanNotices(messages(ui::kSeparateScanMessages)), messages(ui::kSeparateScanMessages));
+  EXPECT_EQ(ui::ScanNotices(messages(ui::kSeparateScanMessages)),
+            messages(ui::kSeparateScanMessages));
 
   const auto one = ui::ScanNotices(messages(4));
   ASSERT_EQ(one.size(), 1u);
@@ -269,8 +269,8 @@ TEST(RememberedCacheListTest, RowsComeBackAndVanishedFilesAreDropped) {
   const std::string base = dir.Text() + "/";
   const fs::path file = fs::path(dir.Text()) / "data" / "Qendrale" / "cache-list";
   std::string error;
-  ASSERT_TRUE(SaveCacheList(file, {base + "EFBEAM.QPF", base + "ABSPOT.QPF", base + "CDWASH.QPF"},
-                            &error))
+  ASSERT_TRUE(
+      SaveCacheList(file, {base + "EFBEAM.QPF", base + "ABSPOT.QPF", base + "CDWASH.QPF"}, &error))
       << error;
   fs::remove(fs::path(dir.Text()) / "CDWASH.QPF");
 

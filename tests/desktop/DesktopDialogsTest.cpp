@@ -3,14 +3,13 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileSystemWatcher>
 #include <QGroupBox>
 #include <QHeaderView>
-#include <QFileSystemWatcher>
 #include <QLabel>
-#include <QMimeData>
-#include <QUrl>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -19,18 +18,19 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <algorithm>
 #include <array>
 #include <memory>
 #include <optional>
 
-#include "standard/StandardBuild.h"
+#include "ModalScript.h"
 #include "catalogue/ListOrder.h"
 #include "desktop/BuildCacheDlg.h"
 #include "desktop/BuildDetailsDlg.h"
 #include "desktop/PersonalityListView.h"
 #include "desktop/ResultDlg.h"
-#include "ModalScript.h"
+#include "standard/StandardBuild.h"
 
 using hoardwright::desktop::CBuildCacheDlg;
 using hoardwright::desktop::CBuildDetailsDlg;
@@ -727,7 +727,8 @@ void DesktopDialogsTest::detailsDialogFieldsNotesAndBrowse() {
   const QString chosen = QFileInfo(persDir_).path() + QStringLiteral("/caches");
   QVERIFY(QDir().mkpath(chosen));
   QStringList answers{QString(), chosen};
-  dialog.SetFolderPicker([&](QWidget*, const QString&, const QString&) { return answers.takeFirst(); });
+  dialog.SetFolderPicker(
+      [&](QWidget*, const QString&, const QString&) { return answers.takeFirst(); });
   CBuildDetailsDlg details(&dialog);
   details.CacheDate = kCacheDate;
   details.FileCount = 7;
@@ -756,8 +757,7 @@ void DesktopDialogsTest::detailsDialogFieldsNotesAndBrowse() {
   QCOMPARE(details.OutputDirEdit().text(), outputDir_);
   QTest::mouseClick(&details.BrowseButton(), Qt::LeftButton);
   QCOMPARE(details.OutputDirEdit().text(), chosen + QLatin1Char('/'));
-  QCOMPARE(details.NotesEdit().toPlainText(),
-           QStringLiteral("Twenty characters ok\na last line"));
+  QCOMPARE(details.NotesEdit().toPlainText(), QStringLiteral("Twenty characters ok\na last line"));
 
   details.OutputFileNameEdit().setText(QStringLiteral("SHOW.CMP"));
   QTest::mouseClick(&details.OkButton(), Qt::LeftButton);
@@ -879,9 +879,11 @@ void DesktopDialogsTest::detailsOkRefusesAnUnusableOutputPlace() {
   QCOMPARE(modals.Unexpected(), QStringList());
   QCOMPARE(stillOpen, (QList<bool>{true, true}));
   QCOMPARE(modals.Messages().size(), std::size_t{2});
-  QCOMPARE(modals.Messages()[0].text, QStringLiteral("The output directory ") + missing +
-                                          QStringLiteral(" cannot be used: No such file or directory"));
-  QCOMPARE(modals.Messages()[1].text, QStringLiteral("Please enter a file name for the cache file."));
+  QCOMPARE(modals.Messages()[0].text,
+           QStringLiteral("The output directory ") + missing +
+               QStringLiteral(" cannot be used: No such file or directory"));
+  QCOMPARE(modals.Messages()[1].text,
+           QStringLiteral("Please enter a file name for the cache file."));
   for (const auto& message : modals.Messages()) {
     QCOMPARE(message.ownerName, QStringLiteral("buildDetailsDialog"));
     QCOMPARE(message.caption, QStringLiteral("Hoardwright"));
@@ -1031,7 +1033,8 @@ void DesktopDialogsTest::filterShowsMatchingRowsAndAddAllTakesThem() {
 
   QTest::mouseClick(&dialog.AddAllButton(), Qt::LeftButton);
   QCOMPARE(Devices(dialog.CacheListWidget()), Devices(list));
-  QCOMPARE(dialog.CacheLabel().text(), QStringLiteral("Cache File (%1 Files)").arg(american.size()));
+  QCOMPARE(dialog.CacheLabel().text(),
+           QStringLiteral("Cache File (%1 Files)").arg(american.size()));
 
   dialog.PersonalityFilter().clear();
   QCOMPARE(Devices(list).size(), kExampleCount);
@@ -1048,8 +1051,7 @@ void DesktopDialogsTest::filterShowsMatchingRowsAndAddAllTakesThem() {
   // The cache list has its own filter and count.
   QTest::keyClicks(&dialog.CacheFilter(), QStringLiteral("LT."));
   QCOMPARE(Devices(dialog.CacheListWidget()), QStringList{QStringLiteral("LT.Dimmer")});
-  QCOMPARE(dialog.CacheCount().text(),
-           QStringLiteral("1 of %1 shown").arg(american.size() + 1));
+  QCOMPARE(dialog.CacheCount().text(), QStringLiteral("1 of %1 shown").arg(american.size() + 1));
 }
 
 void DesktopDialogsTest::cacheListIsRememberedAndVanishedRowsDropped() {
@@ -1214,8 +1216,10 @@ void DesktopDialogsTest::rowsAndFilesAreDroppedOntoTheWindow() {
   // Files from a file manager: *.QPF files join the cache list, other files are left alone.
   const QString other = QFileInfo(persDir_).path() + QStringLiteral("/other");
   QVERIFY(QDir().mkpath(other));
-  QVERIFY(QFile::copy(persDir_ + QStringLiteral("/ZZHAZE5.QPF"), other + QStringLiteral("/ZZHAZE5.QPF")));
-  QVERIFY(QFile::copy(persDir_ + QStringLiteral("/LTDIMMER.QPF"), other + QStringLiteral("/notes.txt")));
+  QVERIFY(QFile::copy(persDir_ + QStringLiteral("/ZZHAZE5.QPF"),
+                      other + QStringLiteral("/ZZHAZE5.QPF")));
+  QVERIFY(QFile::copy(persDir_ + QStringLiteral("/LTDIMMER.QPF"),
+                      other + QStringLiteral("/notes.txt")));
   QMimeData files;
   files.setUrls({QUrl::fromLocalFile(other + QStringLiteral("/ZZHAZE5.QPF")),
                  QUrl::fromLocalFile(other + QStringLiteral("/notes.txt"))});

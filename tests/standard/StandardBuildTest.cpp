@@ -1,16 +1,15 @@
-#include "standard/StandardBuild.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
-#include "support/BuildTestSupport.h"
-#include "standard/InfoPersonality.h"
-#include "standard/PersonalityCompiler.h"
+#include "check/LeftOutReasons.h"
 #include "personality/KeywordReaders.h"
 #include "personality/ShapeLibraryReader.h"
+#include "standard/InfoPersonality.h"
+#include "standard/PersonalityCompiler.h"
+#include "standard/StandardBuild.h"
+#include "support/BuildTestSupport.h"
 #include "support/EmbeddedResources.h"
-#include "check/LeftOutReasons.h"
 
 namespace hoardwright {
 namespace {
@@ -215,11 +214,11 @@ TEST_F(StandardBuildTest, InteractiveBuildTalksToTheHostInOrder) {
   }
   const std::string size = std::to_string(result.cacheSize);
   EXPECT_EQ(calls, (std::vector<std::string>{
-                       "ShowBuildDetails", "StoreBuildDetails", "RepaintNow",
-                       "SetProgressRange|2", "SetProgressPosition|0", "ShowProgress|1",
-                       "DispatchPendingMessages", "SetProgressPosition|0", "SetStatusText|INFO",
-                       "DispatchPendingMessages", "SetProgressPosition|0", "SetStatusText|" + one,
-                       "DispatchPendingMessages", "SetProgressPosition|1", "SetStatusText|" + two,
+                       "ShowBuildDetails", "StoreBuildDetails", "RepaintNow", "SetProgressRange|2",
+                       "SetProgressPosition|0", "ShowProgress|1", "DispatchPendingMessages",
+                       "SetProgressPosition|0", "SetStatusText|INFO", "DispatchPendingMessages",
+                       "SetProgressPosition|0", "SetStatusText|" + one, "DispatchPendingMessages",
+                       "SetProgressPosition|1", "SetStatusText|" + two,
                        // The bar runs again while the compressed stream goes out.
                        "SetStatusText|Compressing...", "SetProgressRange|1590",
                        "SetProgressPosition|0", "SetProgressPosition|1590",
@@ -288,12 +287,14 @@ TEST_F(StandardBuildTest, LeftOutPersonalitiesAreDescribedWithTheirReasons) {
   const standard::StandardBuildResult result = Build();
   ASSERT_TRUE(result.cacheWritten);
   const auto lines = check::DescribeLeftOut(result.leftOut, catalogue::LoadManufacturerMap());
-  EXPECT_EQ(lines, (std::vector<check::LeftOutLine>{
-                       {noDevice, "no DEVICE line"},
-                       {broken, "line 1: missing keyword TYPE: no line starts with it after line 1"},
-                       {dmx, "line 12, column 4: malformed DMX channel line 12: column 4 (a number) "
-                             "is missing"},
-                       {missing, "cannot be opened: No such file or directory"}}));
+  EXPECT_EQ(lines,
+            (std::vector<check::LeftOutLine>{
+                {noDevice, "no DEVICE line"},
+                {broken, "line 1: missing keyword TYPE: no line starts with it after line 1"},
+                {dmx,
+                 "line 12, column 4: malformed DMX channel line 12: column 4 (a number) "
+                 "is missing"},
+                {missing, "cannot be opened: No such file or directory"}}));
   EXPECT_EQ(check::LeftOutHeading(1), "1 personality was left out of the cache:");
   EXPECT_EQ(check::LeftOutHeading(4), "4 personalities were left out of the cache:");
 }
@@ -345,9 +346,8 @@ TEST_F(StandardBuildTest, DetailsFieldLimitsAreWhatTheCacheKeeps) {
   for (std::size_t line = 0; line < catalogue::kKeptNoteLines; ++line) {
     notes += std::string(catalogue::kKeptNoteLineLength, static_cast<char>('a' + line)) + "+\r\n";
   }
-  const std::string text =
-      standard::InfoPersonalityText(support::InfoTemplateText(),
-                                    {"d", createdBy, 1, catalogue::CutNotes(notes)});
+  const std::string text = standard::InfoPersonalityText(
+      support::InfoTemplateText(), {"d", createdBy, 1, catalogue::CutNotes(notes)});
   const Bytes block = CompiledBlock(text);
   const std::string compiled(block.begin(), block.end());
   const std::string keptCreatedBy = createdBy.substr(0, catalogue::kKeptCreatedByLength);

@@ -173,7 +173,7 @@ TEST_F(MainDialogModelTest, FilterDecidesWhatAddAllAndRemoveAllTake) {
     std::string filter;
     std::vector<std::size_t> shown;
   };
-  const Case cases[] = {{"", {0, 1, 2}},   {"o", {0, 1, 2}}, {"BEAM", {0}}, {"mart", {2}},
+  const Case cases[] = {{"", {0, 1, 2}},  {"o", {0, 1, 2}}, {"BEAM", {0}}, {"mart", {2}},
                         {"chauvet", {1}}, {"575", {2}},     {"xyz", {}}};
   for (const Case& c : cases) {
     list.SetFilter(c.filter);
