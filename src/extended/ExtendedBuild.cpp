@@ -10,6 +10,7 @@
 #include "personality/LineStream.h"
 #include "personality/OutputCursor.h"
 #include "support/EmbeddedResources.h"
+#include "support/DirectoryText.h"
 
 namespace hoardwright::extended {
 namespace {
@@ -63,7 +64,7 @@ std::string WithReason(std::string message, const std::string& reason) {
 ExtendedBuildResult BuildExtendedCache(const catalogue::BuildRequest& request, support::Reporter& reporter,
                                        const ExtendedBuildOptions& options) {
   ExtendedBuildResult result;
-  result.outputPath = request.outputDir + options.outputFileName;
+  result.outputPath = support::JoinPath(request.outputDir, options.outputFileName);
   if (request.entries.empty()) {
     reporter.ShowMessage(
         "No personalities to build! Personalities need to be added to the cache listbox first!");

@@ -1,5 +1,7 @@
 #include "standard/CacheResult.h"
 
+#include <algorithm>
+
 namespace hoardwright::standard {
 namespace {
 
@@ -28,6 +30,8 @@ CacheResult DecideCacheResult(std::int64_t cacheSize, std::int64_t personalityCo
     result.consoles[i] = {limit.name, limit.label, limit.kilobytes,
                           result.kilobytes < limit.kilobytes};
   }
+  const bool fitsAny = std::ranges::any_of(result.consoles, &ConsoleFit::fits);
+  result.introText = fitsAny ? kFitsSomeText : kFitsNoneText;
   return result;
 }
 

@@ -22,6 +22,7 @@
 #include "personality/OutputCursor.h"
 #include "personality/ShapeLibraryReader.h"
 #include "support/EmbeddedResources.h"
+#include "support/DirectoryText.h"
 
 namespace hoardwright::standard {
 namespace {
@@ -174,8 +175,8 @@ class StandardBuild {
     }
     if (!WriteInfo(details, entryCount)) return;
     if (!Allocate()) return;
-    // No separator goes in between: the directory text ends with one when it names a directory.
-    const std::filesystem::path outputPath = details.outputDir + details.outputFileName;
+    const std::filesystem::path outputPath =
+        support::JoinPath(details.outputDir, details.outputFileName);
     host_.RepaintNow();
 
     if (!OpenIntermediate()) return;
@@ -402,7 +403,10 @@ class StandardBuild {
     }
 
     host_.SetStatusText("Compressing...");
-    host_.SetProgressRange(static_cast<std::uint32_t>(records.size()) * kCompressionStepsPerRecord);
+    const auto compressionSteps =
+        static_cast<std::uint32_t>(records.size()) * kCompressionStepsPerRecord;
+    host_.SetProgressRange(compressionSteps);
+    host_.SetProgressPosition(0);
     // Most of the stream is coded already; the end of it goes out now. The unit's sum comes
     // first in the cache and is known only here, so the file holds the bit stream alone.
     if (options_.referenceEncoder) {
@@ -423,7 +427,7 @@ class StandardBuild {
       host_.ShowMessage(WriteErrorMessage(Text(outputPath), output->File().Error()));
       return;
     }
-    if (!AppendFile(compressedPath_, *output)) return;
+    if (!AppendFile(compressedPath_, *output, compressionSteps)) return;
 
     // Up to here the earlier cache is untouched; the partial one goes with `output`.
     if (CancelRequested()) return;
@@ -439,9 +443,14 @@ class StandardBuild {
     host_.ShowResult(size, static_cast<std::int32_t>(request_.entries.size()));
   }
 
-  // Copies the file a block at a time, so memory does not grow with the cache.
-  bool AppendFile(const std::filesystem::path& path, support::AtomicOutputFile& output) {
+  // Copies the file a block at a time, so memory does not grow with the cache, moving the
+  // progress bar across `steps` as it goes.
+  bool AppendFile(const std::filesystem::path& path, support::AtomicOutputFile& output,
+                  std::uint32_t steps) {
     std::ifstream input(path, std::ios::binary);
+    std::error_code sizeError;
+    const std::uint64_t total = std::filesystem::file_size(path, sizeError);
+    std::uint64_t copied = 0;
     std::vector<char> block(lzss::kEncoderBlockSize);
     while (input) {
       if (CancelRequested()) return false;
@@ -451,6 +460,10 @@ class StandardBuild {
       if (!output.Write(std::span(reinterpret_cast<const std::uint8_t*>(block.data()), read))) {
         host_.ShowMessage(WriteErrorMessage(Text(output.Target()), output.File().Error()));
         return false;
+      }
+      copied += read;
+      if (!sizeError && total > 0 && copied <= total) {
+        host_.SetProgressPosition(static_cast<std::uint32_t>(steps * copied / total));
       }
     }
     if (input.bad() || !input.eof()) {

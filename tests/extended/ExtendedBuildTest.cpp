@@ -144,14 +144,17 @@ TEST(ExtendedBuildTest, AnOutputThatCannotBeWrittenIsAFailure) {
   EXPECT_FALSE(std::filesystem::exists(dir.Path() / "OMK01PER.CMP"));
 }
 
-TEST(ExtendedBuildTest, TheOutputDirectoryIsUsedAsGiven) {
+// The output directory and the file name are joined as a path, as the standard build joins them.
+TEST(ExtendedBuildTest, TheOutputDirectoryGetsItsSeparator) {
   ScratchDirectory dir;
   const std::string path = dir.Write("A.QPF", PersonalityText("Maker", "Spot", "A.Spot"));
   catalogue::BuildRequest request = Request(dir, {path});
+  std::filesystem::create_directories(dir.Path() / "cache");
   request.outputDir = (dir.Path() / "cache").string();  // no trailing separator
   const Build build = RunBuild(request);
   EXPECT_TRUE(build.result.Written());
-  EXPECT_TRUE(std::filesystem::exists(dir.Path() / "cacheOMK01PER.CMP"));
+  EXPECT_TRUE(std::filesystem::exists(dir.Path() / "cache" / "OMK01PER.CMP"));
+  EXPECT_FALSE(std::filesystem::exists(dir.Path() / "cacheOMK01PER.CMP"));
 
   const Build named = RunBuild(Request(dir, {path}), nullptr, "MK2.CMP");
   EXPECT_EQ(named.result.outputPath, dir.Path() / "MK2.CMP");

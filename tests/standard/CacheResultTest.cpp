@@ -25,6 +25,8 @@ TEST(CacheResultTest, SizesAtTheConsoleLimits) {
     EXPECT_EQ(result.kilobytes, c.kilobytes) << c.size;
     EXPECT_EQ(result.sizeText, "Cache File Size: " + std::to_string(c.kilobytes) + "k");
     for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(result.consoles[i].fits, c.fits[i]) << c.size;
+    // "will work with" never stands above three crosses.
+    EXPECT_EQ(result.introText, c.fits[1] ? kFitsSomeText : kFitsNoneText) << c.size;
   }
 }
 

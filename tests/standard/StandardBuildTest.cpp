@@ -1,14 +1,14 @@
-#include "standard/StandardBuild.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
-#include "support/BuildTestSupport.h"
-#include "standard/InfoPersonality.h"
-#include "standard/PersonalityCompiler.h"
+#include "check/LeftOutReasons.h"
 #include "personality/KeywordReaders.h"
 #include "personality/ShapeLibraryReader.h"
+#include "standard/InfoPersonality.h"
+#include "standard/PersonalityCompiler.h"
+#include "standard/StandardBuild.h"
+#include "support/BuildTestSupport.h"
 #include "support/EmbeddedResources.h"
 
 namespace hoardwright {
@@ -214,12 +214,14 @@ TEST_F(StandardBuildTest, InteractiveBuildTalksToTheHostInOrder) {
   }
   const std::string size = std::to_string(result.cacheSize);
   EXPECT_EQ(calls, (std::vector<std::string>{
-                       "ShowBuildDetails", "StoreBuildDetails", "RepaintNow",
-                       "SetProgressRange|2", "SetProgressPosition|0", "ShowProgress|1",
-                       "DispatchPendingMessages", "SetProgressPosition|0", "SetStatusText|INFO",
-                       "DispatchPendingMessages", "SetProgressPosition|0", "SetStatusText|" + one,
-                       "DispatchPendingMessages", "SetProgressPosition|1", "SetStatusText|" + two,
+                       "ShowBuildDetails", "StoreBuildDetails", "RepaintNow", "SetProgressRange|2",
+                       "SetProgressPosition|0", "ShowProgress|1", "DispatchPendingMessages",
+                       "SetProgressPosition|0", "SetStatusText|INFO", "DispatchPendingMessages",
+                       "SetProgressPosition|0", "SetStatusText|" + one, "DispatchPendingMessages",
+                       "SetProgressPosition|1", "SetStatusText|" + two,
+                       // The bar runs again while the compressed stream goes out.
                        "SetStatusText|Compressing...", "SetProgressRange|1590",
+                       "SetProgressPosition|0", "SetProgressPosition|1590",
                        "ShowResult|" + size + "|2", "SetStatusText| ", "ShowProgress|0"}));
 
   // The edited values made the file and its info personality.
@@ -270,6 +272,33 @@ TEST_F(StandardBuildTest, PersonalitiesThatFailAreLeftOutWithTheirMessages) {
   ExpectCacheOf(ReadBytes(DefaultOutput()), {"05-Dec-2026", "Tester", 5, ""}, {good1, good2}, {});
 }
 
+// The result dialog says why each left-out personality is not in the cache.
+TEST_F(StandardBuildTest, LeftOutPersonalitiesAreDescribedWithTheirReasons) {
+  const std::string noDevice = AddFile("CDNODEV.QPF", "TYPE 1\r\n");
+  const std::string broken = AddFile("EFBROKEN.QPF", "DEVICE  Broken\r\nMINDMX=1\r\n");
+  std::string badDmx = PersonalityText("BadDmx");
+  // The channel line ends after its third column.
+  badDmx.replace(badDmx.find("    1  100"), badDmx.find("\r\nEND") - badDmx.find("    1  100"), "");
+  const std::string dmx = AddFile("GHDMX.QPF", badDmx);
+  const std::string missing = DirText(*personalities_) + "IJMISSING.QPF";
+  request_.entries = {AddFile("ABGOOD.QPF", PersonalityText("Good")), noDevice, broken, dmx,
+                      missing};
+  request_.unattended = true;
+  const standard::StandardBuildResult result = Build();
+  ASSERT_TRUE(result.cacheWritten);
+  const auto lines = check::DescribeLeftOut(result.leftOut, catalogue::LoadManufacturerMap());
+  EXPECT_EQ(lines,
+            (std::vector<check::LeftOutLine>{
+                {noDevice, "no DEVICE line"},
+                {broken, "line 1: missing keyword TYPE: no line starts with it after line 1"},
+                {dmx,
+                 "line 12, column 4: malformed DMX channel line 12: column 4 (a number) "
+                 "is missing"},
+                {missing, "cannot be opened: No such file or directory"}}));
+  EXPECT_EQ(check::LeftOutHeading(1), "1 personality was left out of the cache:");
+  EXPECT_EQ(check::LeftOutHeading(4), "4 personalities were left out of the cache:");
+}
+
 TEST_F(StandardBuildTest, MoreThan5000PersonalitiesAreRefused) {
   request_.entries.assign(5001, DirText(*personalities_) + "ABNONE.QPF");
   request_.unattended = true;
@@ -307,6 +336,40 @@ TEST_F(StandardBuildTest, UnusableOutputPathIsReported) {
                                      "OMK01PER.CMP, cache file could not be created! "
                                      "No such file or directory"});
   EXPECT_EQ(host_.Count("ShowResult"), 0u);
+}
+
+// The details dialog lets no more be typed than this test finds in the compiled info
+// personality: created-by text and note lines longer than that would be cut silently.
+TEST_F(StandardBuildTest, DetailsFieldLimitsAreWhatTheCacheKeeps) {
+  const std::string createdBy = "ABCDEFGHIJKLMNOP";
+  std::string notes;
+  for (std::size_t line = 0; line < catalogue::kKeptNoteLines; ++line) {
+    notes += std::string(catalogue::kKeptNoteLineLength, static_cast<char>('a' + line)) + "+\r\n";
+  }
+  const std::string text = standard::InfoPersonalityText(
+      support::InfoTemplateText(), {"d", createdBy, 1, catalogue::CutNotes(notes)});
+  const Bytes block = CompiledBlock(text);
+  const std::string compiled(block.begin(), block.end());
+  const std::string keptCreatedBy = createdBy.substr(0, catalogue::kKeptCreatedByLength);
+  EXPECT_NE(compiled.find("Created by: " + keptCreatedBy + '\0'), std::string::npos);
+  for (std::size_t line = 0; line < catalogue::kKeptNoteLines; ++line) {
+    const std::string kept(catalogue::kKeptNoteLineLength, static_cast<char>('a' + line));
+    // Each note line keeps its carriage return.
+    EXPECT_NE(compiled.find('\0' + kept + "\r" + '\0'), std::string::npos) << line;
+  }
+}
+
+// A stored output directory without its separator (a hand-edited setting) still names the
+// directory the cache goes into, not the start of the file's name.
+TEST_F(StandardBuildTest, OutputDirWithoutSeparatorGetsOne) {
+  request_.entries = {AddFile("ABONE.QPF", PersonalityText("One"))};
+  request_.outputDir = output_->Path().string();
+  ASSERT_NE(request_.outputDir.back(), '/');
+  const standard::StandardBuildResult result = Build();
+  ASSERT_TRUE(result.cacheWritten);
+  EXPECT_EQ(result.outputPath, DefaultOutput());
+  EXPECT_TRUE(std::filesystem::is_regular_file(DefaultOutput()));
+  EXPECT_FALSE(std::filesystem::exists(request_.outputDir + "OMK01PER.CMP"));
 }
 
 // The working files are in a directory of this build's own inside TMPDIR, and gone afterwards.
