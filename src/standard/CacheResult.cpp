@@ -26,7 +26,8 @@ CacheResult DecideCacheResult(std::int64_t cacheSize, std::int64_t personalityCo
   for (std::size_t i = 0; i < kConsoleLimits.size(); ++i) {
     const ConsoleLimit& limit = kConsoleLimits[i];
     result.consoles[i] = {limit.name, limit.label, limit.kilobytes,
-                          result.kilobytes < limit.kilobytes};
+                          result.kilobytes < limit.kilobytes,
+                          limit.kilobytes * 1024 - 1 - cacheSize};
   }
   return result;
 }
