@@ -112,6 +112,17 @@ void SplitOutput(const std::string& output, catalogue::BuildRequest& request, st
   fileName = path.filename().string();
 }
 
+// Names every file the cache would not hold, the unlisted ones first, as the builds do.
+int LeftOutStatus(const catalogue::CacheListing& listing, const std::vector<std::string>& leftOut) {
+  for (const catalogue::UnlistedPath& unlisted : listing.unlisted) {
+    std::cerr << "Left out of the cache: " << inspect::Escaped(unlisted.path) << '\n';
+  }
+  for (const std::string& path : leftOut) {
+    std::cerr << "Left out of the cache: " << inspect::Escaped(path) << '\n';
+  }
+  return listing.unlisted.empty() && leftOut.empty() ? kAllBuilt : kSomeLeftOut;
+}
+
 int RunStandardBuild(const BuildOptions& options, const catalogue::CacheListing& listing) {
   catalogue::BuildRequest request;
   request.cacheType = catalogue::CacheType::Standard;
@@ -131,14 +142,11 @@ int RunStandardBuild(const BuildOptions& options, const catalogue::CacheListing&
   CommandLineHost host;
   const standard::StandardBuildResult result = standard::BuildStandardCache(request, host, buildOptions);
   if (!result.cacheWritten) return kNotWritten;
-
-  for (const catalogue::UnlistedPath& unlisted : listing.unlisted) {
-    std::cerr << "Left out of the cache: " << inspect::Escaped(unlisted.path) << '\n';
+  std::vector<std::string> leftOut;
+  for (const standard::LeftOutPersonality& personality : result.leftOut) {
+    leftOut.push_back(personality.path);
   }
-  for (const standard::LeftOutPersonality& leftOut : result.leftOut) {
-    std::cerr << "Left out of the cache: " << inspect::Escaped(leftOut.path) << '\n';
-  }
-  return listing.unlisted.empty() && result.leftOut.empty() ? kAllBuilt : kSomeLeftOut;
+  return LeftOutStatus(listing, leftOut);
 }
 
 // The extended cache has no info personality and always keeps every table.
@@ -158,24 +166,7 @@ int RunExtendedBuild(const BuildOptions& options, const catalogue::CacheListing&
   if (!result.Written()) return kNotWritten;
   std::cout << result.personalityCount << " personalities written to "
             << result.outputPath.string() << '\n';
-  std::vector<std::string> leftOut;
-  for (const catalogue::UnlistedPath& unlisted : listing.unlisted) leftOut.push_back(unlisted.path);
-  leftOut.insert(leftOut.end(), result.leftOut.begin(), result.leftOut.end());
-  for (const std::string& path : leftOut) {
-    std::cerr << "Left out of the cache: " << inspect::Escaped(path) << '\n';
-  }
-  return leftOut.empty() ? kAllBuilt : kSomeLeftOut;
-}
-
-// Names every file the cache would not hold, the unlisted ones first, as the builds do.
-int LeftOutStatus(const catalogue::CacheListing& listing, const std::vector<std::string>& leftOut) {
-  for (const catalogue::UnlistedPath& unlisted : listing.unlisted) {
-    std::cerr << "Left out of the cache: " << inspect::Escaped(unlisted.path) << '\n';
-  }
-  for (const std::string& path : leftOut) {
-    std::cerr << "Left out of the cache: " << inspect::Escaped(path) << '\n';
-  }
-  return listing.unlisted.empty() && leftOut.empty() ? kAllBuilt : kSomeLeftOut;
+  return LeftOutStatus(listing, result.leftOut);
 }
 
 // The build's summary and messages from the same steps run in memory: nothing is written, not
