@@ -161,6 +161,11 @@ std::vector<Finding> CheckExtended(personality::LineStream& text, personality::L
 
 }  // namespace
 
+RowVerdict VerdictOf(const FileCheck& check) {
+  if (check.LeftOut()) return RowVerdict::LeftOut;
+  return check.items.empty() ? RowVerdict::Fine : RowVerdict::Warnings;
+}
+
 FileCheck CheckPersonalityFile(const std::string& path, const support::InputFile& file,
                                const catalogue::PersonalityEntry* entry,
                                const catalogue::ManufacturerMap& manufacturers) {

@@ -20,6 +20,20 @@ void Append(std::vector<std::uint8_t>& file, std::span<const std::uint8_t> bytes
 
 }  // namespace
 
+void AppendConvertedForm(const std::string& path, std::vector<std::uint8_t>& bytes,
+                         support::Reporter& reporter) {
+  auto input = personality::LineStream::Open(path, personality::LineMode::Binary);
+  if (input) AppendConvertedForm(*input, path, bytes, reporter);
+}
+
+void AppendConvertedForm(personality::LineStream& binary, const std::string& path,
+                         std::vector<std::uint8_t>& bytes, support::Reporter& reporter) {
+  personality::RecordRefusal refusal;
+  if (!ConvertPersonality(binary, bytes, reporter, &refusal) && !refusal.reason.empty()) {
+    reporter.ShowMessage("Error in file " + path + ": " + refusal.reason, path);
+  }
+}
+
 CExtendedCache::CExtendedCache(std::ostream* console) : header_(EncodeHeader()), console_(console) {
   manufacturers_.reserve(kMaxManufacturers);
   personalities_.reserve(kMaxExtendedPersonalities);
@@ -81,8 +95,12 @@ void CExtendedCache::WriteShapeBlock(std::vector<std::uint8_t>& file) {
 
 std::vector<std::uint8_t> CExtendedCache::ShapeBlock(std::ostream* console) const {
   std::vector<std::uint8_t> block;
-  if (shapeFile_.empty()) return block;
-  auto text = personality::LineStream::Open(shapeFile_, personality::LineMode::Binary);
+  std::optional<personality::LineStream> text;
+  if (shapeText_) {
+    text.emplace(*shapeText_, personality::LineMode::Binary);
+  } else if (!shapeFile_.empty()) {
+    text = personality::LineStream::Open(shapeFile_, personality::LineMode::Binary);
+  }
   if (!text) return block;
   // A library that does not compile leaves the block with an empty compiled library.
   std::vector<std::uint8_t> compiled;
@@ -103,13 +121,10 @@ GroupData CExtendedCache::CollectGroupData(int group, support::Reporter& reporte
     // length 0 where the next personality starts.
     const auto path = paths_.find(i);
     if (path != paths_.end()) {
-      if (auto input = personality::LineStream::Open(path->second, personality::LineMode::Binary)) {
-        personality::RecordRefusal refusal;
-        if (!ConvertPersonality(*input, data.bytes, reporter, &refusal) &&
-            !refusal.reason.empty()) {
-          reporter.ShowMessage("Error in file " + path->second + ": " + refusal.reason,
-                               path->second);
-        }
+      if (formSource_) {
+        formSource_(path->second, data.bytes, reporter);
+      } else {
+        AppendConvertedForm(path->second, data.bytes, reporter);
       }
     }
     data.placements.push_back({i, start, static_cast<std::uint32_t>(data.bytes.size()) - start});
@@ -150,6 +165,15 @@ std::vector<std::uint8_t> CExtendedCache::ComposeCacheFile(const support::Calend
   CacheSink sink(file);
   Compose(sink, time, reporter, jobs);
   return file;
+}
+
+std::optional<std::uint64_t> CExtendedCache::MeasureCacheFile(const support::CalendarTime& time,
+                                                              support::Reporter& reporter,
+                                                              unsigned jobs) {
+  CacheSink counter;
+  Compose(counter, time, reporter, jobs);
+  if (support::Cancelled(cancel_)) return std::nullopt;
+  return counter.Size();
 }
 
 bool CExtendedCache::Compose(CacheSink& file, const support::CalendarTime& time, support::Reporter& reporter,

@@ -66,6 +66,16 @@ class JsonWriter {
     for (const auto value : values) Number({}, value);
     End();
   }
+  // A document made elsewhere, indented to its place.
+  void Document(std::string_view key, const nlohmann::ordered_json& document) {
+    Separate(key);
+    const std::string text = document.dump(2);
+    const std::string indent(2 * levels_.size(), ' ');
+    for (const char c : text) {
+      buffer_ += c;
+      if (c == '\n') buffer_ += indent;
+    }
+  }
   void Latin1Lines(std::string_view key, const std::vector<std::string>& lines) {
     BeginArray(key);
     for (const std::string& line : lines) Latin1Text({}, line);
@@ -439,7 +449,7 @@ Json RecordJson(const WalkedRecord& record) {
 }
 
 void WriteInspectJson(const InspectReport& report, const std::vector<std::string>* extracted,
-                      std::ostream& out) {
+                      std::ostream& out, const nlohmann::ordered_json* more) {
   JsonWriter json(out);
   json.BeginObject();
   json.Utf8Text("file", PathJson(report.path));
@@ -454,6 +464,9 @@ void WriteInspectJson(const InspectReport& report, const std::vector<std::string
     json.BeginArray("extracted");
     for (const std::string& name : *extracted) json.Utf8Text({}, name);
     json.End();
+  }
+  if (more != nullptr) {
+    for (const auto& [key, value] : more->items()) json.Document(key, value);
   }
   json.End();
   json.Flush();

@@ -28,7 +28,8 @@ CacheResult DecideCacheResult(std::int64_t cacheSize, std::int64_t personalityCo
   for (std::size_t i = 0; i < kConsoleLimits.size(); ++i) {
     const ConsoleLimit& limit = kConsoleLimits[i];
     result.consoles[i] = {limit.name, limit.label, limit.kilobytes,
-                          result.kilobytes < limit.kilobytes};
+                          result.kilobytes < limit.kilobytes,
+                          limit.kilobytes * 1024 - 1 - cacheSize};
   }
   const bool fitsAny = std::ranges::any_of(result.consoles, &ConsoleFit::fits);
   result.introText = fitsAny ? kFitsSomeText : kFitsNoneText;

@@ -21,6 +21,9 @@ struct ConsoleFit {
   std::string_view limitLabel;   // "(limit 91k)", "(limit 96k)"
   std::int64_t limitKilobytes;
   bool fits;  // the tick shows; otherwise the cross
+  // How many bytes the file could still grow and fit (0 or more when it fits), or by how many
+  // bytes it is too large (negative): it fits while its whole kilobytes stay below the limit.
+  std::int64_t marginBytes;
 };
 
 struct CacheResult {

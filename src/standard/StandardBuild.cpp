@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "standard/CacheIndexTable.h"
+#include "standard/CompiledPersonality.h"
 #include "standard/CompressIntermediate.h"
 #include "standard/InfoPersonality.h"
 #include "support/OrderedWork.h"
@@ -29,7 +30,6 @@ namespace {
 
 constexpr const char* kIntermediateFileName = "QPFCOMP.DAT";
 constexpr const char* kCompressedFileName = "OMK01PER.TMP";
-constexpr const char* kShapeFileName = "SG.DAT";
 // The progress bar's range while compressing, per index record.
 constexpr std::uint32_t kCompressionStepsPerRecord = 530;
 
@@ -42,9 +42,6 @@ std::string WithReason(std::string message, const std::string& reason) {
   return message;
 }
 
-std::string NoPersonalitiesMessage() {
-  return "No personalities to build! Personalities need to be added to the cache listbox first!";
-}
 std::string NotEnoughMemoryMessage() { return "Not enough memory to complete build!"; }
 std::string CannotOpenIntermediateMessage(const std::string& path) {
   return "Unable to open output file " + path + ", cache file cannot be built!";
@@ -55,21 +52,6 @@ std::string CannotCreateMessage(const std::string& path) {
 std::string CannotOpenMessage(const std::string& path) {
   return "Unable to open " + path + ", cache cannot be built!";
 }
-std::string TooManyMessage(std::size_t count) {
-  return "Too many personalities (" + std::to_string(count) +
-         "), Max: " + std::to_string(standard::kMaxEntries) + ". Cache file not created!";
-}
-std::string NoDeviceMessage(const std::string& path) {
-  return "keyword DEVICE not found in " + path +
-         ", this personality will NOT be added to the cahce!\n";
-}
-// Why a compiled record was refused, before the compile error itself.
-std::string RefusalMessage(const std::string& path, const std::string& reason) {
-  return "Error in file " + path + ": " + reason;
-}
-std::string CompileErrorMessage(const std::string& path) {
-  return "Error in file " + path + ", this personality will NOT be added to the cahce!";
-}
 std::string CannotCreateOutputMessage(const std::string& path) {
   return "Unable to create output file " + path + ", cache file could not be created!";
 }
@@ -77,57 +59,12 @@ std::string CannotCreateOutputMessage(const std::string& path) {
 std::string WriteErrorMessage(const std::string& path, const std::string& reason) {
   return "Unable to write " + path + " (" + reason + "), cache file could not be created!";
 }
-std::string ShapeLibraryTooLargeMessage(const std::string& path) {
-  return "The shape library " + path + " is too large, cache cannot be built!";
-}
 
 // The working storage of one build.
 struct WorkingBuffers {
   standard::CacheIndexTable indexTable;
   std::vector<std::uint8_t> blockBuffer;
 };
-
-// One personality read and compiled, possibly on another thread, with the messages its readers
-// would have shown; the build shows them, and takes the block, in list order.
-struct CompiledItem {
-  enum class Outcome { Unreadable, NoDevice, CompileFailed, Compiled };
-  Outcome outcome = Outcome::Unreadable;
-  std::vector<support::ReportedMessage> messages;
-  std::string deviceText;
-  std::vector<std::uint8_t> block;
-  std::string refusal;  // why a record that cannot be represented was refused
-};
-
-CompiledItem CompileItem(const std::string& path, const TableOptions& tables) {
-  CompiledItem item;
-  auto stream = personality::LineStream::Open(path, personality::LineMode::Text);
-  if (!stream) return item;
-
-  support::CollectingReporter reporter;
-  std::array<std::uint8_t, standard::kDeviceFieldSize> deviceField{};
-  personality::OutputCursor deviceCursor(deviceField);
-  if (!personality::ReadDevice(*stream, deviceCursor, reporter)) {
-    item.outcome = CompiledItem::Outcome::NoDevice;
-    item.messages = std::move(reporter.messages);
-    return item;
-  }
-  const auto device = deviceCursor.Written();
-  // The written text ends with its NUL.
-  item.deviceText.assign(device.begin(), device.end() - (device.empty() ? 0 : 1));
-
-  // A block buffer of the build's size; left uninitialised, only the written part is read.
-  const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(standard::kBlockBufferSize);
-  personality::OutputCursor cursor(std::span(buffer.get(), standard::kBlockBufferSize));
-  if (CompilePersonality(*stream, cursor, tables, reporter)) {
-    item.outcome = CompiledItem::Outcome::Compiled;
-    item.block.assign(cursor.Written().begin(), cursor.Written().end());
-  } else {
-    item.outcome = CompiledItem::Outcome::CompileFailed;
-    if (cursor.Refusal()) item.refusal = cursor.Refusal()->reason;
-  }
-  item.messages = std::move(reporter.messages);
-  return item;
-}
 
 class StandardBuild {
  public:
@@ -186,7 +123,7 @@ class StandardBuild {
     host_.SetProgressPosition(0);
     host_.ShowProgress(true);
     if (entryCount > standard::kMaxEntries) {
-      host_.ShowMessage(TooManyMessage(entryCount));
+      host_.ShowMessage(TooManyPersonalitiesMessage(entryCount));
       return;
     }
 
@@ -198,10 +135,11 @@ class StandardBuild {
     const TableOptions tables{request_.includePresetFocus, request_.includeRangeTables,
                               request_.includeMacros};
     const unsigned threads = support::EffectiveJobs(options_.jobs);
-    const bool completed = support::RunInOrder<CompiledItem>(
+    // Compiled possibly on another thread; shown and taken in list order.
+    const bool completed = support::RunInOrder<CompiledPersonality>(
         entryCount + 1 - first, threads - 1, 64 * static_cast<std::size_t>(threads),
-        [&](std::size_t item) { return CompileItem(path(item + first), tables); },
-        [&](std::size_t item, CompiledItem& compiled) {
+        [&](std::size_t item) { return CompilePersonalityFile(path(item + first), tables); },
+        [&](std::size_t item, CompiledPersonality& compiled) {
           const std::size_t index = item + first;
           return ProcessItem(path(index), index == 0 ? 0 : index - 1, index == 0, compiled);
         });
@@ -336,30 +274,25 @@ class StandardBuild {
   // One compiled personality taken in list order: what its reading showed, its index record
   // and its block. False only when the whole build must end.
   bool ProcessItem(const std::string& path, std::size_t listIndex, bool isInfo,
-                   CompiledItem& item) {
+                   CompiledPersonality& item) {
     host_.DispatchPendingMessages();
     // The window may have been closed meanwhile.
     if (CancelRequested()) return false;
     host_.SetProgressPosition(static_cast<std::uint32_t>(listIndex));
     host_.SetStatusText(path);
-    for (const support::ReportedMessage& message : item.messages) {
-      host_.ShowMessage(message.text, message.caption);
-    }
-    switch (item.outcome) {
-      case CompiledItem::Outcome::Unreadable:
-        LeaveOut(path, LeftOutReason::Unreadable, isInfo);
-        return true;
-      case CompiledItem::Outcome::NoDevice:
-        host_.ShowMessage(NoDeviceMessage(path), path);
-        LeaveOut(path, LeftOutReason::NoDevice, isInfo);
-        return true;
-      case CompiledItem::Outcome::CompileFailed:
-        if (!item.refusal.empty()) host_.ShowMessage(RefusalMessage(path, item.refusal), path);
-        host_.ShowMessage(CompileErrorMessage(path), path);
-        LeaveOut(path, LeftOutReason::CompileFailed, isInfo);
-        return true;
-      case CompiledItem::Outcome::Compiled:
-        break;
+    if (!ReportCompiledPersonality(path, item, host_)) {
+      switch (item.outcome) {
+        case CompiledPersonality::Outcome::NoDevice:
+          LeaveOut(path, LeftOutReason::NoDevice, isInfo);
+          break;
+        case CompiledPersonality::Outcome::CompileFailed:
+          LeaveOut(path, LeftOutReason::CompileFailed, isInfo);
+          break;
+        default:
+          LeaveOut(path, LeftOutReason::Unreadable, isInfo);
+          break;
+      }
+      return true;
     }
     buffers_->indexTable.Add(standard::CodeForPath(path), std::move(item.deviceText),
                              static_cast<std::uint16_t>(item.block.size()));
@@ -493,6 +426,17 @@ class StandardBuild {
 };
 
 }  // namespace
+
+std::string NoPersonalitiesMessage() {
+  return "No personalities to build! Personalities need to be added to the cache listbox first!";
+}
+std::string TooManyPersonalitiesMessage(std::size_t count) {
+  return "Too many personalities (" + std::to_string(count) +
+         "), Max: " + std::to_string(standard::kMaxEntries) + ". Cache file not created!";
+}
+std::string ShapeLibraryTooLargeMessage(const std::string& path) {
+  return "The shape library " + path + " is too large, cache cannot be built!";
+}
 
 StandardBuildResult BuildStandardCache(const catalogue::BuildRequest& request, BuildHost& host,
                                        const StandardBuildOptions& options) {
