@@ -43,7 +43,6 @@
 namespace hoardwright::desktop {
 namespace {
 
-// Layout in dialog units.
 // The window's first size in dialog units; it can be made larger.
 constexpr int kWidth = 383;
 constexpr int kHeight = 290;

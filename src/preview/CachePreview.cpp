@@ -19,7 +19,7 @@ CachePreview PreviewStandard(const catalogue::BuildRequest& request, Personality
       [&store](const std::string& path, const standard::TableOptions& tables) {
         return store.Standard(path, tables);
       });
-  preview.outputPath = (request.outputDir + options.outputFileName);
+  preview.outputPath = measured.outputPath.string();
   if (measured.cancelled) {
     preview.outcome = CachePreview::Outcome::Cancelled;
     return preview;

@@ -11,6 +11,7 @@
 #include "personality/ShapeLibraryReader.h"
 #include "standard/InfoPersonality.h"
 #include "standard/StandardCacheLayout.h"
+#include "support/DirectoryText.h"
 #include "support/EmbeddedResources.h"
 #include "support/OrderedWork.h"
 
@@ -46,7 +47,7 @@ StandardBuildResult MeasureStandardCache(const catalogue::BuildRequest& request,
     reporter.ShowMessage(NoPersonalitiesMessage());
     return result;
   }
-  result.outputPath = request.outputDir + options.outputFileName;
+  result.outputPath = support::JoinPath(request.outputDir, options.outputFileName);
   const support::CalendarTime time = options.buildTime ? *options.buildTime : support::BuildTimeFromEnvironment();
 
   // The info personality as the build writes it into its working directory and reads it back.

@@ -136,6 +136,22 @@ TEST_F(PreviewTest, SizeMessagesAndLeftOutAreThoseOfTheBuild) {
   }
 }
 
+TEST_F(PreviewTest, NamesTheFileABuildWouldWriteWhateverTheDirectoryTextEndsWith) {
+  catalogue::BuildRequest request;
+  request.entries = {testing::CacheListOf({testing::ExamplesDir()}).front()};
+  const std::string expected = (output_->Path() / "OMK01PER.CMP").string();
+  for (const auto type : {catalogue::CacheType::Standard, catalogue::CacheType::Extended}) {
+    // A directory text stored without its separator (an older settings file) is joined as a path.
+    for (const std::string& directory : {output_->Path().string(), testing::DirText(*output_)}) {
+      SCOPED_TRACE(directory);
+      request.cacheType = type;
+      request.outputDir = directory;
+      preview::PersonalityStore store;
+      EXPECT_EQ(Preview(request, store).outputPath, expected);
+    }
+  }
+}
+
 TEST_F(PreviewTest, TheConsolesAreTheResultDialogsWithTheirMargins) {
   catalogue::BuildRequest request;
   request.entries = testing::CacheListOf({testing::ExamplesDir()});
