@@ -112,7 +112,8 @@ NamedRow ReadNamedRow(personality::LineStream& file) {
   personality::OutputCursor cursor(device);
   if (personality::ReadDevice(file, cursor, reporter)) {
     names.deviceName = TextField(device);
-    if (names.deviceName.size() > kRecordDeviceNameLength) names.deviceName.resize(kRecordDeviceNameLength);
+    if (names.deviceName.size() > kRecordDeviceNameLength)
+      names.deviceName.resize(kRecordDeviceNameLength);
   }
   row.messages = std::move(reporter.messages);
   return row;
@@ -124,7 +125,8 @@ NamedRow ReadNamedRow(const std::string& path) {
   return ReadNamedRow(*file);
 }
 
-ExtendedBuildResult BuildExtendedCache(const catalogue::BuildRequest& request, support::Reporter& reporter,
+ExtendedBuildResult BuildExtendedCache(const catalogue::BuildRequest& request,
+                                       support::Reporter& reporter,
                                        const ExtendedBuildOptions& options) {
   ExtendedBuildResult result;
   result.outputPath = support::JoinPath(request.outputDir, options.outputFileName);
@@ -155,7 +157,8 @@ ExtendedBuildResult BuildExtendedCache(const catalogue::BuildRequest& request, s
       request, reporter, options,
       [&](std::size_t row) { return ReadNamedRow(request.entries[row]); }, cache);
 
-  const support::CalendarTime time = options.time ? *options.time : support::BuildTimeFromEnvironment();
+  const support::CalendarTime time =
+      options.time ? *options.time : support::BuildTimeFromEnvironment();
   const CacheFileOutcome outcome =
       support::Cancelled(options.cancel)
           ? CacheFileOutcome::Cancelled
@@ -198,7 +201,8 @@ ExtendedBuildResult MeasureExtendedCache(const catalogue::BuildRequest& request,
   cache.SetCancelToken(options.cancel);
   cache.SetFormSource(held.forms);
   const std::vector<std::size_t> recordRows = AddRows(request, reporter, options, held.names, cache);
-  const support::CalendarTime time = options.time ? *options.time : support::BuildTimeFromEnvironment();
+  const support::CalendarTime time =
+      options.time ? *options.time : support::BuildTimeFromEnvironment();
   if (support::Cancelled(options.cancel) || !cache.MeasureCacheFile(time, reporter, options.jobs)) {
     result.status = ExtendedBuildStatus::Cancelled;
     return result;

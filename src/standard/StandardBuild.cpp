@@ -88,7 +88,8 @@ class StandardBuild {
       host_.ShowMessage(NoPersonalitiesMessage());
       return;
     }
-    const support::CalendarTime time = options_.buildTime ? *options_.buildTime : support::BuildTimeFromEnvironment();
+    const support::CalendarTime time =
+        options_.buildTime ? *options_.buildTime : support::BuildTimeFromEnvironment();
 
     BuildDetails details;
     details.cacheDate = support::FormatCacheDate(time);
@@ -186,7 +187,8 @@ class StandardBuild {
   bool OpenIntermediate() {
     intermediatePath_ = TemporaryPath(kIntermediateFileName);
     std::string error = temporaryError_;
-    if (temporary_) intermediate_ = support::OutputFile::Create(intermediatePath_, &error, options_.faults);
+    if (temporary_)
+      intermediate_ = support::OutputFile::Create(intermediatePath_, &error, options_.faults);
     if (!intermediate_) {
       host_.ShowMessage(WithReason(CannotOpenIntermediateMessage(Text(intermediatePath_)), error));
       return false;

@@ -32,7 +32,8 @@ void ExpectProblem(const Bytes& file, const Expected& expected) {
   std::string seen;
   for (const inspect::Problem& problem : report.problems) {
     if (problem.section == expected.section && problem.record == expected.record &&
-        problem.space == expected.space && (!expected.offset || problem.offset == *expected.offset) &&
+        problem.space == expected.space &&
+        (!expected.offset || problem.offset == *expected.offset) &&
         problem.message.find(expected.message) != std::string::npos) {
       return;
     }
@@ -43,7 +44,9 @@ void ExpectProblem(const Bytes& file, const Expected& expected) {
                 << expected.message << "\nseen:\n" << seen;
 }
 
-Bytes Truncated(const Bytes& file, std::size_t size) { return Bytes(file.begin(), file.begin() + size); }
+Bytes Truncated(const Bytes& file, std::size_t size) {
+  return Bytes(file.begin(), file.begin() + size);
+}
 
 class InspectDamageTest : public ::testing::Test {
  protected:
@@ -60,7 +63,9 @@ class InspectDamageTest : public ::testing::Test {
     return *standard::DecodeIndexRecord(
         std::span(file).subspan(standard::kHeaderSize + i * standard::kIndexRecordSize));
   }
-  static std::size_t RecordCount(const Bytes& file) { return standard::DecodeHeader(file)->recordCount; }
+  static std::size_t RecordCount(const Bytes& file) {
+    return standard::DecodeHeader(file)->recordCount;
+  }
 
   // The standard cache with its decoded stream changed and compressed again (sum included).
   static Bytes WithStream(const Bytes& file, const std::function<void(Bytes&)>& change) {
@@ -137,7 +142,8 @@ TEST_F(InspectDamageTest, StandardCacheDamage) {
   const Bytes overrun = WithStream(standard_, [&](Bytes& stream) {
     std::size_t at = countAt;
     const std::uint8_t lines = stream[at++];
-    for (int i = 0; i < lines; ++i) at = std::find(stream.begin() + at, stream.end(), 0) - stream.begin() + 1;
+    for (int i = 0; i < lines; ++i)
+      at = std::find(stream.begin() + at, stream.end(), 0) - stream.begin() + 1;
     stream[at + 6] = 0xF0;  // after the three limits
   });
   ExpectProblem(overrun, {"personality record", 2, OffsetSpace::Stream, std::nullopt,
