@@ -29,13 +29,6 @@ bool WriteShapeLibrary(const std::filesystem::path& path, support::WriteFaults* 
   return false;
 }
 
-// The fixed text of a message, then why the system refused, on the same line so that the
-// command line prints it as one line too.
-std::string WithReason(std::string message, const std::string& reason) {
-  if (!reason.empty()) message += " " + reason;
-  return message;
-}
-
 // The checks on the cache list as a whole; false, with the message shown, when no cache can be
 // made of it.
 bool ListAccepted(const catalogue::BuildRequest& request, support::Reporter& reporter,
@@ -144,8 +137,8 @@ ExtendedBuildResult BuildExtendedCache(const catalogue::BuildRequest& request,
     shapeFile = support::TemporaryBases().front() / std::string(kShapeLibraryFileName);
   }
   if (!workDir || !WriteShapeLibrary(shapeFile, options.faults, error)) {
-    reporter.ShowMessage(
-        WithReason("Unable to create " + shapeFile.string() + ", cache cannot be built!", error));
+    reporter.ShowMessage(support::WithReason(
+        "Unable to create " + shapeFile.string() + ", cache cannot be built!", error));
     result.status = ExtendedBuildStatus::ShapeLibraryFailed;
     return result;
   }
@@ -171,10 +164,10 @@ ExtendedBuildResult BuildExtendedCache(const catalogue::BuildRequest& request,
       result.status = ExtendedBuildStatus::Cancelled;
       return result;
     case CacheFileOutcome::NotCreated:
-      reporter.ShowMessage(WithReason("Unable to create output file " +
-                                          result.outputPath.string() +
-                                          ", cache file could not be created!",
-                                      error));
+      reporter.ShowMessage(support::WithReason("Unable to create output file " +
+                                                   result.outputPath.string() +
+                                                   ", cache file could not be created!",
+                                               error));
       result.status = ExtendedBuildStatus::OutputFailed;
       return result;
     case CacheFileOutcome::NotWritten:
