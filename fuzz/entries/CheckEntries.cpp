@@ -1,5 +1,5 @@
 // `check`'s diagnosis of one personality file, and both builds of a small directory made of
-// fuzzed personality files, with the cache each build writes read back by the examiner that
+// fuzzed personality files, with the cache each build writes read back by the inspector that
 // `inspect` uses.
 #include <algorithm>
 #include <array>
@@ -104,7 +104,7 @@ class SilentHost : public standard::WindowlessBuildHost {
 
 const support::CalendarTime kTime{2026, 12, 5, 14, 32, 10};
 
-// A cache a build reports written must examine intact.
+// A cache a build reports written must inspect intact.
 std::size_t InspectWritten(const std::filesystem::path& path) {
   std::FILE* in = std::fopen(path.c_str(), "rb");
   Check(in != nullptr, "the written cache can be read");
@@ -115,7 +115,7 @@ std::size_t InspectWritten(const std::filesystem::path& path) {
   }
   std::fclose(in);
   const inspect::InspectReport report = inspect::InspectCache(bytes, path.string());
-  Check(!report.Damaged(), "a cache the build wrote examines intact");
+  Check(!report.Damaged(), "a cache the build wrote inspects intact");
   const auto& views = report.standard ? report.standard->personalities
                                       : report.extended->personalities;
   return static_cast<std::size_t>(std::ranges::count_if(

@@ -12,7 +12,7 @@ namespace {
 std::string Hex(std::uint8_t byte) { return HexByte(byte); }
 
 // Walks a record; with `keep` false it keeps only what a summary needs (counts, the fault), so
-// an examination can check every record without holding its lines.
+// an inspection can check every record without holding its lines.
 class Walk {
  public:
   Walk(std::span<const std::uint8_t> bytes, bool keep)

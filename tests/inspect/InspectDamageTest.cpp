@@ -1,5 +1,5 @@
 // Damaged caches: each kind of damage is reported with its section, record and byte offset, the
-// command exits with 4, and no damage makes the examination read outside the file.
+// command exits with 4, and no damage makes the inspection read outside the file.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -217,7 +217,7 @@ TEST_F(InspectDamageTest, ExtendedCacheDamage) {
   EXPECT_EQ(problem.offset, first.offset + first.length - 1);
 }
 
-// Cut at every length and with bytes flipped at random, the examination reports and returns.
+// Cut at every length and with bytes flipped at random, the inspection reports and returns.
 TEST_F(InspectDamageTest, NoDamageBreaksTheInspection) {
   for (const Bytes* file : {&standard_, &extended_}) {
     for (std::size_t size = 0; size < file->size(); size += 7) {

@@ -179,7 +179,7 @@ TEST(InspectHostileTest, MacroRowsWithoutColumnsAreCounted) {
   EXPECT_TRUE(entry["rows"].empty());
 }
 
-// The examination keeps a summary of each record; it must say what the full walk says.
+// The inspection keeps a summary of each record; it must say what the full walk says.
 TEST(InspectHostileTest, SummaryAgreesWithTheFullWalk) {
   std::vector<Bytes> records;
   for (const std::string& entry : testing::CacheListOf({testing::ExamplesDir()})) {
