@@ -1,5 +1,5 @@
 // `check`'s diagnosis of one personality file, and both builds of a small directory made of
-// fuzzed personality files, with the cache each build writes read back by the examiner that
+// fuzzed personality files, with the cache each build writes read back by the inspector that
 // `inspect` uses.
 #include <algorithm>
 #include <array>
@@ -52,7 +52,8 @@ std::optional<std::vector<std::uint8_t>> StandardRecord(const std::string& bytes
   if (!personality::ReadDevice(stream, deviceCursor, silent)) return std::nullopt;
   std::vector<std::uint8_t> block(standard::kBlockBufferSize);
   personality::OutputCursor cursor(block);
-  if (!standard::CompilePersonality(stream, cursor, standard::TableOptions{}, silent)) return std::nullopt;
+  if (!standard::CompilePersonality(stream, cursor, standard::TableOptions{}, silent))
+    return std::nullopt;
   block.resize(cursor.Position());
   return block;
 }
@@ -103,7 +104,7 @@ class SilentHost : public standard::WindowlessBuildHost {
 
 const support::CalendarTime kTime{2026, 12, 5, 14, 32, 10};
 
-// A cache a build reports written must examine intact.
+// A cache a build reports written must inspect intact.
 std::size_t InspectWritten(const std::filesystem::path& path) {
   std::FILE* in = std::fopen(path.c_str(), "rb");
   Check(in != nullptr, "the written cache can be read");
@@ -114,7 +115,7 @@ std::size_t InspectWritten(const std::filesystem::path& path) {
   }
   std::fclose(in);
   const inspect::InspectReport report = inspect::InspectCache(bytes, path.string());
-  Check(!report.Damaged(), "a cache the build wrote examines intact");
+  Check(!report.Damaged(), "a cache the build wrote inspects intact");
   const auto& views = report.standard ? report.standard->personalities
                                       : report.extended->personalities;
   return static_cast<std::size_t>(std::ranges::count_if(
@@ -124,10 +125,13 @@ std::size_t InspectWritten(const std::filesystem::path& path) {
 void Build(Bytes data, bool standard) {
   const std::string directory = WriteFiles(data);
   support::SilentReporter silent;
-  const catalogue::CacheListing listing = catalogue::ListCacheEntries({directory}, Manufacturers(), silent);
+  const catalogue::CacheListing listing =
+      catalogue::ListCacheEntries({directory}, Manufacturers(), silent);
   const std::vector<check::FileCheck> checks = check::CheckPaths({directory});
-  const auto checkedIn = static_cast<std::size_t>(std::ranges::count_if(
-      checks, [&](const check::FileCheck& check) { return standard ? check.standard : check.extended; }));
+  const auto checkedIn =
+      static_cast<std::size_t>(std::ranges::count_if(checks, [&](const check::FileCheck& check) {
+        return standard ? check.standard : check.extended;
+      }));
 
   catalogue::BuildRequest request;
   request.entries = listing.cacheList.FilePaths();
@@ -138,7 +142,8 @@ void Build(Bytes data, bool standard) {
     standard::StandardBuildOptions options;
     options.buildTime = kTime;
     options.jobs = 1;
-    const standard::StandardBuildResult result = standard::BuildStandardCache(request, host, options);
+    const standard::StandardBuildResult result =
+        standard::BuildStandardCache(request, host, options);
     if (!result.cacheWritten) {
       Check(checkedIn == 0, "check builds nothing into a standard cache that is not written");
       return;

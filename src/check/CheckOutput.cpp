@@ -66,10 +66,12 @@ void WriteCheckText(const std::vector<FileCheck>& checks, std::ostream& out) {
     out << inspect::Escaped(check.path) << ": " << Verdict(check);
     if (!check.device.empty()) out << " (device \"" << inspect::Escaped(check.device) << "\")";
     out << '\n';
-    for (const CheckItem& item : check.items) out << "  " << inspect::Escaped(CheckItemText(item)) << '\n';
+    for (const CheckItem& item : check.items)
+      out << "  " << inspect::Escaped(CheckItemText(item)) << '\n';
   }
   out << "Checked " << checks.size() << (checks.size() == 1 ? " file" : " files") << ": "
-      << checks.size() - leftOut << " built into both caches, " << leftOut << " left out of one or both\n";
+      << checks.size() - leftOut << " built into both caches, " << leftOut
+      << " left out of one or both\n";
 }
 
 Json CheckJson(const std::vector<FileCheck>& checks) {

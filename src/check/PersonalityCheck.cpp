@@ -93,18 +93,20 @@ void ApplyListLimits(std::size_t rows, const std::set<std::string>& kept,
                                  " a standard build takes: it writes no cache"},
                      true, false});
   } else if (rows > static_cast<std::size_t>(standard::kMaxStandardPersonalities)) {
-    items.push_back({Finding{Finding::Severity::Warning, 0, 0,
-                             holds + "more than " + std::to_string(standard::kMaxStandardPersonalities) +
-                                 ": the standard build's result says \"" +
-                                 standard::DecideCacheResult(0, static_cast<std::int64_t>(rows)).sizeText +
-                                 "\""},
-                     true, false});
+    items.push_back(
+        {Finding{Finding::Severity::Warning, 0, 0,
+                 holds + "more than " + std::to_string(standard::kMaxStandardPersonalities) +
+                     ": the standard build's result says \"" +
+                     standard::DecideCacheResult(0, static_cast<std::int64_t>(rows)).sizeText +
+                     "\""},
+         true, false});
   }
   if (rows > static_cast<std::size_t>(extended::kMaxExtendedPersonalities)) {
-    items.push_back({Finding{Finding::Severity::LeftOut, 0, 0,
-                             holds + "more than the " + std::to_string(extended::kMaxExtendedPersonalities) +
-                                 " an extended cache holds: the extended build writes no cache"},
-                     false, true});
+    items.push_back(
+        {Finding{Finding::Severity::LeftOut, 0, 0,
+                 holds + "more than the " + std::to_string(extended::kMaxExtendedPersonalities) +
+                     " an extended cache holds: the extended build writes no cache"},
+         false, true});
   }
   if (items.empty()) return;
   for (FileCheck& check : checks) {
@@ -119,7 +121,8 @@ void ApplyListLimits(std::size_t rows, const std::set<std::string>& kept,
 }
 
 // The extended build: the NAME fields, then ConvertPersonality on the file read in binary mode.
-std::vector<Finding> CheckExtended(personality::LineStream& text, personality::LineStream& binary, bool& built) {
+std::vector<Finding> CheckExtended(personality::LineStream& text, personality::LineStream& binary,
+                                   bool& built) {
   std::vector<Finding> findings;
   support::SilentReporter silent;
   text.Rewind();
@@ -233,7 +236,8 @@ std::vector<FileCheck> CheckPaths(const std::vector<std::string>& paths) {
       checks.push_back(CheckPersonalityFile(path, file, entry, manufacturers));
     }
   };
-  const catalogue::CacheListing listing = catalogue::ListCacheEntries(paths, manufacturers, silent, check);
+  const catalogue::CacheListing listing =
+      catalogue::ListCacheEntries(paths, manufacturers, silent, check);
   const catalogue::PersonalityListModel& cacheList = listing.cacheList;
   const std::vector<std::string> rows = cacheList.FilePaths();
   const std::set<std::string> kept(rows.begin(), rows.end());

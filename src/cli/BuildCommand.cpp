@@ -99,7 +99,8 @@ std::string CreatedByFromArgument(std::string text) {
 
 // "--output" names the cache file; an existing directory (or a text ending in "/") gets the
 // default file name inside it.
-void SplitOutput(const std::string& output, catalogue::BuildRequest& request, std::string& fileName) {
+void SplitOutput(const std::string& output, catalogue::BuildRequest& request,
+                 std::string& fileName) {
   std::error_code error;
   if (output.ends_with('/') || std::filesystem::is_directory(output, error)) {
     request.outputDir = support::WithTrailingSeparator(output);
@@ -140,7 +141,8 @@ int RunStandardBuild(const BuildOptions& options, const catalogue::CacheListing&
   buildOptions.cancel = options.cancel;
 
   CommandLineHost host;
-  const standard::StandardBuildResult result = standard::BuildStandardCache(request, host, buildOptions);
+  const standard::StandardBuildResult result =
+      standard::BuildStandardCache(request, host, buildOptions);
   if (!result.cacheWritten) return kNotWritten;
   std::vector<std::string> leftOut;
   for (const standard::LeftOutPersonality& personality : result.leftOut) {

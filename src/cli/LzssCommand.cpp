@@ -52,7 +52,8 @@ std::optional<std::vector<std::uint8_t>> ReadInput(const fs::path& path) {
 // once `cancel` is cancelled (looked at every 64 KiB), which ends the coding.
 class OutputSink final : public lzss::ByteSink {
  public:
-  OutputSink(support::AtomicOutputFile& output, std::uint64_t limit, const support::CancelToken* cancel)
+  OutputSink(support::AtomicOutputFile& output, std::uint64_t limit,
+             const support::CancelToken* cancel)
       : output_(output), limit_(limit), cancel_(cancel) {
     buffer_.reserve(kChunk);
   }

@@ -74,8 +74,9 @@ CBuildDetailsDlg::CBuildDetailsDlg(CBuildCacheDlg* parent) : QDialog(parent), pa
   du.Place(*notesEdit_, 58, 49, 169, 60);
   connect(notesEdit_, &QPlainTextEdit::textChanged, this, &CBuildDetailsDlg::FitNotesField);
 
-  du.Place(*MakeLabel(this, QStringLiteral("Note: These details will be stored in the cache file.")),
-           7, 120, 228, 8);
+  du.Place(
+      *MakeLabel(this, QStringLiteral("Note: These details will be stored in the cache file.")), 7,
+      120, 228, 8);
 
   du.Place(*MakeLabel(this, QStringLiteral("Output Directory")), 7, 137, 60, 8);
   outputDirEdit_ = MakeEdit(this, QStringLiteral("outputDirEdit"), true);

@@ -21,7 +21,8 @@ class DesktopBuildHost : public standard::BuildHost {
                    const support::CancelToken& cancel);
 
   // Once the build is cancelled its remaining messages are not shown.
-  void ShowMessage(std::string_view text, std::string_view caption = support::kApplicationName) override;
+  void ShowMessage(std::string_view text,
+                   std::string_view caption = support::kApplicationName) override;
   standard::DialogResult ShowBuildDetails(standard::BuildDetails& details) override;
   void StoreBuildDetails(const standard::BuildDetails& details) override;
   // The window paints on its own; nothing to do for a build on another thread.

@@ -33,7 +33,8 @@ QVariant PersonalityTableModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole: {
       // Manufacturer names are padded with blanks to a fixed width; shown without the padding
       // they fit their column.
-      std::string_view text = catalogue::ColumnText(entry, static_cast<catalogue::ListColumn>(index.column()));
+      std::string_view text =
+          catalogue::ColumnText(entry, static_cast<catalogue::ListColumn>(index.column()));
       while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
       return FileText(text);
     }

@@ -14,7 +14,8 @@ class PersonalityTableModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
-  explicit PersonalityTableModel(const catalogue::PersonalityListModel& list, QObject* parent = nullptr);
+  explicit PersonalityTableModel(const catalogue::PersonalityListModel& list,
+                                 QObject* parent = nullptr);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;

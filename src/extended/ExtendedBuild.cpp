@@ -29,13 +29,6 @@ bool WriteShapeLibrary(const std::filesystem::path& path, support::WriteFaults* 
   return false;
 }
 
-// The fixed text of a message, then why the system refused, on the same line so that the
-// command line prints it as one line too.
-std::string WithReason(std::string message, const std::string& reason) {
-  if (!reason.empty()) message += " " + reason;
-  return message;
-}
-
 // The checks on the cache list as a whole; false, with the message shown, when no cache can be
 // made of it.
 bool ListAccepted(const catalogue::BuildRequest& request, support::Reporter& reporter,
@@ -112,7 +105,8 @@ NamedRow ReadNamedRow(personality::LineStream& file) {
   personality::OutputCursor cursor(device);
   if (personality::ReadDevice(file, cursor, reporter)) {
     names.deviceName = TextField(device);
-    if (names.deviceName.size() > kRecordDeviceNameLength) names.deviceName.resize(kRecordDeviceNameLength);
+    if (names.deviceName.size() > kRecordDeviceNameLength)
+      names.deviceName.resize(kRecordDeviceNameLength);
   }
   row.messages = std::move(reporter.messages);
   return row;
@@ -124,7 +118,8 @@ NamedRow ReadNamedRow(const std::string& path) {
   return ReadNamedRow(*file);
 }
 
-ExtendedBuildResult BuildExtendedCache(const catalogue::BuildRequest& request, support::Reporter& reporter,
+ExtendedBuildResult BuildExtendedCache(const catalogue::BuildRequest& request,
+                                       support::Reporter& reporter,
                                        const ExtendedBuildOptions& options) {
   ExtendedBuildResult result;
   result.outputPath = support::JoinPath(request.outputDir, options.outputFileName);
@@ -142,8 +137,8 @@ ExtendedBuildResult BuildExtendedCache(const catalogue::BuildRequest& request, s
     shapeFile = support::TemporaryBases().front() / std::string(kShapeLibraryFileName);
   }
   if (!workDir || !WriteShapeLibrary(shapeFile, options.faults, error)) {
-    reporter.ShowMessage(
-        WithReason("Unable to create " + shapeFile.string() + ", cache cannot be built!", error));
+    reporter.ShowMessage(support::WithReason(
+        "Unable to create " + shapeFile.string() + ", cache cannot be built!", error));
     result.status = ExtendedBuildStatus::ShapeLibraryFailed;
     return result;
   }
@@ -155,7 +150,8 @@ ExtendedBuildResult BuildExtendedCache(const catalogue::BuildRequest& request, s
       request, reporter, options,
       [&](std::size_t row) { return ReadNamedRow(request.entries[row]); }, cache);
 
-  const support::CalendarTime time = options.time ? *options.time : support::BuildTimeFromEnvironment();
+  const support::CalendarTime time =
+      options.time ? *options.time : support::BuildTimeFromEnvironment();
   const CacheFileOutcome outcome =
       support::Cancelled(options.cancel)
           ? CacheFileOutcome::Cancelled
@@ -168,10 +164,10 @@ ExtendedBuildResult BuildExtendedCache(const catalogue::BuildRequest& request, s
       result.status = ExtendedBuildStatus::Cancelled;
       return result;
     case CacheFileOutcome::NotCreated:
-      reporter.ShowMessage(WithReason("Unable to create output file " +
-                                          result.outputPath.string() +
-                                          ", cache file could not be created!",
-                                      error));
+      reporter.ShowMessage(support::WithReason("Unable to create output file " +
+                                                   result.outputPath.string() +
+                                                   ", cache file could not be created!",
+                                               error));
       result.status = ExtendedBuildStatus::OutputFailed;
       return result;
     case CacheFileOutcome::NotWritten:
@@ -198,7 +194,8 @@ ExtendedBuildResult MeasureExtendedCache(const catalogue::BuildRequest& request,
   cache.SetCancelToken(options.cancel);
   cache.SetFormSource(held.forms);
   const std::vector<std::size_t> recordRows = AddRows(request, reporter, options, held.names, cache);
-  const support::CalendarTime time = options.time ? *options.time : support::BuildTimeFromEnvironment();
+  const support::CalendarTime time =
+      options.time ? *options.time : support::BuildTimeFromEnvironment();
   if (support::Cancelled(options.cancel) || !cache.MeasureCacheFile(time, reporter, options.jobs)) {
     result.status = ExtendedBuildStatus::Cancelled;
     return result;

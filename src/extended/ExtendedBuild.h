@@ -89,7 +89,8 @@ struct HeldPersonalities {
 // Reads the NAME and DEVICE lines of each cache-list file in list order, adds the personalities
 // and writes the file atomically. A row whose file cannot be read or that lacks a manufacturer or
 // fixture name is left out; the readers report missing keywords.
-ExtendedBuildResult BuildExtendedCache(const catalogue::BuildRequest& request, support::Reporter& reporter,
+ExtendedBuildResult BuildExtendedCache(const catalogue::BuildRequest& request,
+                                       support::Reporter& reporter,
                                        const ExtendedBuildOptions& options = {});
 
 // The same steps, messages and result, with the names and forms from `held`, the shape library

@@ -160,7 +160,8 @@ struct MadeBlock {
 }  // namespace
 
 std::vector<std::uint8_t> CExtendedCache::ComposeCacheFile(const support::CalendarTime& time,
-                                                           support::Reporter& reporter, unsigned jobs) {
+                                                           support::Reporter& reporter,
+                                                           unsigned jobs) {
   std::vector<std::uint8_t> file;
   CacheSink sink(file);
   Compose(sink, time, reporter, jobs);
@@ -176,15 +177,16 @@ std::optional<std::uint64_t> CExtendedCache::MeasureCacheFile(const support::Cal
   return counter.Size();
 }
 
-bool CExtendedCache::Compose(CacheSink& file, const support::CalendarTime& time, support::Reporter& reporter,
-                             unsigned jobs) {
+bool CExtendedCache::Compose(CacheSink& file, const support::CalendarTime& time,
+                             support::Reporter& reporter, unsigned jobs) {
   AssignGroups();
   offsets_ = {};
   bool written = file.Append(header_);
   // The offset table and the personality table are placeholders until the blocks are placed.
   written = written && file.Append(EncodeOffsetTable(offsets_));
 
-  info_ = MakeInfoRecord(support::MsDosDate(time), support::MsDosTime(time), ManufacturerCount(), PersonalityCount());
+  info_ = MakeInfoRecord(support::MsDosDate(time), support::MsDosTime(time), ManufacturerCount(),
+                         PersonalityCount());
   offsets_[kInfoSlot] = file.Position();
   written = written && file.Append(EncodeInfoRecord(info_));
 
@@ -264,9 +266,9 @@ bool CExtendedCache::Compose(CacheSink& file, const support::CalendarTime& time,
 }
 
 CacheFileOutcome CExtendedCache::WriteCacheFile(const std::filesystem::path& path,
-                                                const support::CalendarTime& time, support::Reporter& reporter,
-                                                std::string* error, support::WriteFaults* faults,
-                                                unsigned jobs) {
+                                                const support::CalendarTime& time,
+                                                support::Reporter& reporter, std::string* error,
+                                                support::WriteFaults* faults, unsigned jobs) {
   // An output that cannot be created is found before any personality is converted.
   auto output = support::AtomicOutputFile::Create(path, error, faults);
   if (!output) return CacheFileOutcome::NotCreated;

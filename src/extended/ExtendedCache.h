@@ -93,14 +93,15 @@ class CExtendedCache {
   // numbers, offsets, lengths); call it once per object. Conversion messages go to `reporter`.
   // The shape block and the group blocks are converted and compressed on `jobs` threads (0: the
   // machine's hardware threads); the bytes, the messages and their order do not depend on it.
-  std::vector<std::uint8_t> ComposeCacheFile(const support::CalendarTime& time, support::Reporter& reporter,
-                                             unsigned jobs = 1);
+  std::vector<std::uint8_t> ComposeCacheFile(const support::CalendarTime& time,
+                                             support::Reporter& reporter, unsigned jobs = 1);
 
   // Writes the file to `path` atomically: it appears complete or not at all. Only the tables
   // are held in memory; the blocks go to the file as they are made. When it could not be
   // created or written, `error` holds the reason.
-  CacheFileOutcome WriteCacheFile(const std::filesystem::path& path, const support::CalendarTime& time,
-                                  support::Reporter& reporter, std::string* error = nullptr,
+  CacheFileOutcome WriteCacheFile(const std::filesystem::path& path,
+                                  const support::CalendarTime& time, support::Reporter& reporter,
+                                  std::string* error = nullptr,
                                   support::WriteFaults* faults = nullptr, unsigned jobs = 1);
 
   // The size of the file WriteCacheFile would write, composed without keeping or writing a byte;
@@ -132,7 +133,8 @@ class CExtendedCache {
 
  private:
   // Composes the file into `file`; false as soon as a write fails.
-  bool Compose(CacheSink& file, const support::CalendarTime& time, support::Reporter& reporter, unsigned jobs);
+  bool Compose(CacheSink& file, const support::CalendarTime& time, support::Reporter& reporter,
+               unsigned jobs);
 
   std::array<std::uint8_t, kHeaderSize> header_;
   OffsetTable offsets_{};

@@ -183,7 +183,8 @@ void WriteShapeLibrary(JsonWriter& json, const std::optional<ShapeLibraryWalk>& 
     json.Latin1Text("name", pattern.name);
     json.Number("columns", pattern.columns);
     json.BeginArray("values");
-    for (const std::uint16_t value : pattern.values) json.Signed({}, static_cast<std::int16_t>(value));
+    for (const std::uint16_t value : pattern.values)
+      json.Signed({}, static_cast<std::int16_t>(value));
     json.End();
     if (pattern.endKind) {
       json.Utf8Text("end", *pattern.endKind == 0 ? "PEND" : "PEND16");

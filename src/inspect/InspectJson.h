@@ -1,5 +1,5 @@
 #pragma once
-// The JSON form of an examination. Its keys are stable: scripts may rely on them.
+// The JSON form of an inspection. Its keys are stable: scripts may rely on them.
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>

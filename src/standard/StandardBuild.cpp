@@ -35,13 +35,6 @@ constexpr std::uint32_t kCompressionStepsPerRecord = 530;
 
 std::string Text(const std::filesystem::path& path) { return path.string(); }
 
-// The fixed text of a message, then why the system refused, on the same line so that the
-// command line prints it as one line too.
-std::string WithReason(std::string message, const std::string& reason) {
-  if (!reason.empty()) message += " " + reason;
-  return message;
-}
-
 std::string NotEnoughMemoryMessage() { return "Not enough memory to complete build!"; }
 std::string CannotOpenIntermediateMessage(const std::string& path) {
   return "Unable to open output file " + path + ", cache file cannot be built!";
@@ -88,7 +81,8 @@ class StandardBuild {
       host_.ShowMessage(NoPersonalitiesMessage());
       return;
     }
-    const support::CalendarTime time = options_.buildTime ? *options_.buildTime : support::BuildTimeFromEnvironment();
+    const support::CalendarTime time =
+        options_.buildTime ? *options_.buildTime : support::BuildTimeFromEnvironment();
 
     BuildDetails details;
     details.cacheDate = support::FormatCacheDate(time);
@@ -186,9 +180,11 @@ class StandardBuild {
   bool OpenIntermediate() {
     intermediatePath_ = TemporaryPath(kIntermediateFileName);
     std::string error = temporaryError_;
-    if (temporary_) intermediate_ = support::OutputFile::Create(intermediatePath_, &error, options_.faults);
+    if (temporary_)
+      intermediate_ = support::OutputFile::Create(intermediatePath_, &error, options_.faults);
     if (!intermediate_) {
-      host_.ShowMessage(WithReason(CannotOpenIntermediateMessage(Text(intermediatePath_)), error));
+      host_.ShowMessage(
+          support::WithReason(CannotOpenIntermediateMessage(Text(intermediatePath_)), error));
       return false;
     }
     // The blocks are compressed as they are appended, so the stream is coded while later
@@ -243,7 +239,7 @@ class StandardBuild {
       std::string error;
       auto shapeFile = support::OutputFile::Create(shapePath, &error, options_.faults);
       if (!shapeFile) {
-        host_.ShowMessage(WithReason(CannotCreateMessage(Text(shapePath)), error));
+        host_.ShowMessage(support::WithReason(CannotCreateMessage(Text(shapePath)), error));
         return false;
       }
       if (!shapeFile->Write(support::ShapeLibraryText()) || !shapeFile->Close()) {
@@ -322,7 +318,7 @@ class StandardBuild {
     std::string error;
     auto output = support::AtomicOutputFile::Create(outputPath, &error, options_.faults);
     if (!output) {
-      host_.ShowMessage(WithReason(CannotCreateOutputMessage(Text(outputPath)), error));
+      host_.ShowMessage(support::WithReason(CannotCreateOutputMessage(Text(outputPath)), error));
       return;
     }
     const auto& records = buffers_->indexTable.Records();

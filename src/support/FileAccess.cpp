@@ -38,8 +38,8 @@ bool PlainName(std::string_view name) {
 // and lzss commands print.
 std::optional<std::vector<std::uint8_t>> ReadRegularFile(const fs::path& path, std::uint64_t limit,
                                                          std::string* error) {
-  const std::size_t maxSize =
-      static_cast<std::size_t>(std::min<std::uint64_t>(limit, std::numeric_limits<std::size_t>::max()));
+  const std::size_t maxSize = static_cast<std::size_t>(
+      std::min<std::uint64_t>(limit, std::numeric_limits<std::size_t>::max()));
   InputFile file = ReadInputFile(path, maxSize);
   if (file.Read()) return std::vector<std::uint8_t>(file.bytes.begin(), file.bytes.end());
   if (error) {
@@ -87,7 +87,8 @@ bool ExtractDirectory::Write(std::string_view name, std::span<const std::uint8_t
   } while (fs::exists(fs::symlink_status(temporary, ec)) && attempts_ < 1000);
   {
     std::ofstream out(temporary, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (!out) {
       fs::remove(temporary, ec);
@@ -216,7 +217,8 @@ bool ExtractDirectory::Write(std::string_view name, std::span<const std::uint8_t
   const bool closed = ::close(file.Release()) == 0;
   const int closeError = errno;
   // rename replaces a file or a link at the name; it never follows the link.
-  if (!written || !closed || ::renameat(descriptor_, temporary.c_str(), descriptor_, target.c_str()) != 0) {
+  if (!written || !closed ||
+      ::renameat(descriptor_, temporary.c_str(), descriptor_, target.c_str()) != 0) {
     const int reason = !written ? writeError : !closed ? closeError : errno;
     ::unlinkat(descriptor_, temporary.c_str(), 0);
     return fail(SystemText(reason));

@@ -48,10 +48,14 @@ std::string TooLarge(std::size_t maxSize) {
 InputFile ReadInputFile(const std::filesystem::path& path, std::size_t maxSize) {
   std::error_code error;
   const auto status = std::filesystem::status(path, error);
-  if (error) return Refused(InputFault::CannotOpen, "cannot be opened: " + error.message(), error.message());
-  if (!std::filesystem::is_regular_file(status)) return Refused(InputFault::NotRegular, "not a regular file");
+  if (error)
+    return Refused(InputFault::CannotOpen, "cannot be opened: " + error.message(), error.message());
+  if (!std::filesystem::is_regular_file(status))
+    return Refused(InputFault::NotRegular, "not a regular file");
   if (std::filesystem::file_size(path, error) > maxSize || error) {
-    if (error) return Refused(InputFault::CannotOpen, "cannot be opened: " + error.message(), error.message());
+    if (error)
+      return Refused(InputFault::CannotOpen, "cannot be opened: " + error.message(),
+                     error.message());
     return Refused(InputFault::TooLarge, TooLarge(maxSize));
   }
   std::ifstream file(path, std::ios::binary);
@@ -61,7 +65,8 @@ InputFile ReadInputFile(const std::filesystem::path& path, std::size_t maxSize) 
   while (file) {
     file.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
     const auto count = static_cast<std::size_t>(file.gcount());
-    if (input.bytes.size() + count > maxSize) return Refused(InputFault::TooLarge, TooLarge(maxSize));
+    if (input.bytes.size() + count > maxSize)
+      return Refused(InputFault::TooLarge, TooLarge(maxSize));
     input.bytes.append(chunk.data(), count);
   }
   if (file.bad()) return Refused(InputFault::CannotRead, "cannot be read", "read error");

@@ -75,7 +75,8 @@ std::optional<AtomicOutputFile> AtomicOutputFile::Create(const std::filesystem::
   // replace the node itself with a plain file, and a write error would go unseen.
   std::error_code statusError;
   const auto status = std::filesystem::status(target, statusError);
-  if (!statusError && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+  if (!statusError && std::filesystem::exists(status) &&
+      !std::filesystem::is_regular_file(status)) {
     auto file = OutputFile::Create(target, error, faults);
     if (!file) return std::nullopt;
     return AtomicOutputFile(target, {}, std::move(*file), faults);
@@ -139,10 +140,11 @@ bool AtomicOutputFile::Commit(std::string* error) {
     return false;
   }
   // mkstemp creates the file with mode 0600; a cache is an ordinary user file.
-  std::filesystem::permissions(temporary_,
-                               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
-                                   std::filesystem::perms::group_read | std::filesystem::perms::others_read,
-                               ec);
+  std::filesystem::permissions(
+      temporary_,
+      std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+          std::filesystem::perms::group_read | std::filesystem::perms::others_read,
+      ec);
   std::filesystem::rename(temporary_, target_, ec);
   if (ec) {
     if (error) *error = ec.message();

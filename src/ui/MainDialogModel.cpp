@@ -48,8 +48,8 @@ MainDialogModel::MainDialogModel(catalogue::ManufacturerMap manufacturers)
     : manufacturers_(std::move(manufacturers)), cacheLabel_(CacheLabelText(0)) {}
 
 void MainDialogModel::ScanPersonalityDirectory(support::Reporter& reporter) {
-  catalogue::PersonalityScan scan =
-      catalogue::ScanPersonalityDirectory(personalityDir_, manufacturers_, reporter, personalityList_.Sort());
+  catalogue::PersonalityScan scan = catalogue::ScanPersonalityDirectory(
+      personalityDir_, manufacturers_, reporter, personalityList_.Sort());
   personalityDir_ = std::move(scan.personalityDir);
   personalityList_.Assign(std::move(scan.entries));
 }
@@ -181,7 +181,8 @@ void MainDialogModel::CheckTableOptions() {
 
 catalogue::BuildRequest MainDialogModel::MakeBuildRequest() const {
   catalogue::BuildRequest request;
-  request.cacheType = normalChecked_ ? catalogue::CacheType::Standard : catalogue::CacheType::Extended;
+  request.cacheType =
+      normalChecked_ ? catalogue::CacheType::Standard : catalogue::CacheType::Extended;
   request.entries = cacheList_.FilePaths();
   request.includePresetFocus = includePresetFocus_;
   request.includeRangeTables = includeRangeTables_;

@@ -38,7 +38,8 @@ DroppedPaths SortDroppedPaths(const std::vector<std::string>& paths);
 
 class MainDialogModel {
  public:
-  explicit MainDialogModel(catalogue::ManufacturerMap manufacturers = catalogue::LoadManufacturerMap());
+  explicit MainDialogModel(
+      catalogue::ManufacturerMap manufacturers = catalogue::LoadManufacturerMap());
 
   catalogue::PersonalityListModel& PersonalityList() { return personalityList_; }
   const catalogue::PersonalityListModel& PersonalityList() const { return personalityList_; }

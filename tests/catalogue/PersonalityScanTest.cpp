@@ -44,7 +44,8 @@ class ScanDirectory {
   }
   // A minimal personality with CR LF line ends.
   void WritePersonality(const std::string& name, const std::string& device) const {
-    Write(name, "; written by the scan test\r\nDEVICE " + device + "\r\nNAME \"Test\" \"Fixture\"\r\n");
+    Write(name,
+          "; written by the scan test\r\nDEVICE " + device + "\r\nNAME \"Test\" \"Fixture\"\r\n");
   }
   std::string Text() const { return path_.string(); }  // without a trailing "/"
 
@@ -57,8 +58,8 @@ std::string Padded(std::string name) {
   return name;
 }
 
-const catalogue::PersonalityEntry* FindByPath(const std::vector<catalogue::PersonalityEntry>& entries,
-                                   const std::string& path) {
+const catalogue::PersonalityEntry* FindByPath(
+    const std::vector<catalogue::PersonalityEntry>& entries, const std::string& path) {
   for (const catalogue::PersonalityEntry& entry : entries) {
     if (entry.filePath == path) return &entry;
   }
@@ -78,8 +79,8 @@ TEST(PersonalityScanTest, ListsDeviceNamesAndManufacturersOfEveryPersonality) {
   fs::create_directory(fs::path(dir.Text()) / "FOLDER.QPF");
 
   support::SilentReporter reporter;
-  const catalogue::PersonalityScan scan =
-      catalogue::ScanPersonalityDirectory(dir.Text(), catalogue::LoadManufacturerMap(), reporter, catalogue::SortState{});
+  const catalogue::PersonalityScan scan = catalogue::ScanPersonalityDirectory(
+      dir.Text(), catalogue::LoadManufacturerMap(), reporter, catalogue::SortState{});
   const std::string base = dir.Text() + "/";
   EXPECT_EQ(scan.personalityDir, base);
   ASSERT_EQ(scan.entries.size(), 6u);
@@ -113,8 +114,8 @@ TEST(PersonalityScanTest, FirstFileInNameOrderWinsADuplicateDeviceName) {
   dir.WritePersonality("CHTWO.QPF", "COLOUR MIXER");
 
   support::SilentReporter reporter;
-  const catalogue::PersonalityScan scan =
-      catalogue::ScanPersonalityDirectory(dir.Text() + "/", catalogue::LoadManufacturerMap(), reporter, catalogue::SortState{});
+  const catalogue::PersonalityScan scan = catalogue::ScanPersonalityDirectory(
+      dir.Text() + "/", catalogue::LoadManufacturerMap(), reporter, catalogue::SortState{});
   ASSERT_EQ(scan.entries.size(), 3u);
   EXPECT_EQ(scan.entries[0].deviceName, "Colour Mixer");
   EXPECT_EQ(scan.entries[1].deviceName, "COLOUR MIXER");
@@ -129,8 +130,8 @@ TEST(PersonalityScanTest, FileWithoutDeviceLineIsReportedAndLeftOut) {
   fs::create_symlink(fs::path(dir.Text()) / "MISSING.TXT", fs::path(dir.Text()) / "BROKEN.QPF");
 
   support::CollectingReporter reporter;
-  const catalogue::PersonalityScan scan =
-      catalogue::ScanPersonalityDirectory(dir.Text(), catalogue::LoadManufacturerMap(), reporter, catalogue::SortState{});
+  const catalogue::PersonalityScan scan = catalogue::ScanPersonalityDirectory(
+      dir.Text(), catalogue::LoadManufacturerMap(), reporter, catalogue::SortState{});
   ASSERT_EQ(scan.entries.size(), 1u);
   EXPECT_EQ(scan.entries[0].deviceName, "Spot");
   ASSERT_EQ(reporter.messages.size(), 1u);
@@ -187,10 +188,11 @@ TEST(PersonalityScanTest, EmptyOrMissingDirectoryGivesNoRows) {
   ScanDirectory dir;
   support::CollectingReporter reporter;
   const catalogue::ManufacturerMap map = catalogue::LoadManufacturerMap();
-  EXPECT_TRUE(catalogue::ScanPersonalityDirectory(dir.Text(), map, reporter, catalogue::SortState{}).entries.empty());
+  EXPECT_TRUE(catalogue::ScanPersonalityDirectory(dir.Text(), map, reporter, catalogue::SortState{})
+                  .entries.empty());
 
-  const catalogue::PersonalityScan missing =
-      catalogue::ScanPersonalityDirectory(dir.Text() + "/absent", map, reporter, catalogue::SortState{});
+  const catalogue::PersonalityScan missing = catalogue::ScanPersonalityDirectory(
+      dir.Text() + "/absent", map, reporter, catalogue::SortState{});
   EXPECT_EQ(missing.personalityDir, dir.Text() + "/absent/");
   EXPECT_TRUE(missing.entries.empty());
   EXPECT_TRUE(reporter.messages.empty());
@@ -212,7 +214,8 @@ TEST(PersonalityScanTest, ModelRescanUsesTheRememberedSortState) {
 
   ui::MainDialogModel model;
   model.SetPersonalityDir(dir.Text());
-  model.PersonalityList().ClickColumn(catalogue::ListColumn::Manufacturer);  // ascending by manufacturer
+  model.PersonalityList().ClickColumn(
+      catalogue::ListColumn::Manufacturer);  // ascending by manufacturer
   model.PersonalityList().ClickColumn(catalogue::ListColumn::Manufacturer);  // descending
   support::SilentReporter reporter;
   model.ScanPersonalityDirectory(reporter);
@@ -244,8 +247,8 @@ TEST(PersonalityScanTest, ReadsOneEntryFromAFilePath) {
   EXPECT_EQ(*entry, (catalogue::PersonalityEntry{"Wash 1200 De", Padded("CLS"), path}));
 
   std::string readError;
-  EXPECT_FALSE(catalogue::ReadPersonalityEntry(dir.Text() + "/GONE.QPF", catalogue::LoadManufacturerMap(), reporter,
-                                    &readError));
+  EXPECT_FALSE(catalogue::ReadPersonalityEntry(
+      dir.Text() + "/GONE.QPF", catalogue::LoadManufacturerMap(), reporter, &readError));
   EXPECT_FALSE(readError.empty());
   EXPECT_TRUE(reporter.messages.empty());
 }

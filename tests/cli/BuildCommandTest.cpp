@@ -57,7 +57,8 @@ class CommandRunner {
     return command + " >" + Quote(OutPath(name)) + " 2>" + Quote(ErrPath(name));
   }
 
-  ProcessRun Execute(const std::vector<std::string>& arguments, const std::string& environment = "") {
+  ProcessRun Execute(const std::vector<std::string>& arguments,
+                     const std::string& environment = "") {
     const int raw = std::system(CommandLine(arguments, "run", environment).c_str());
     return Collect("run", WIFEXITED(raw) ? WEXITSTATUS(raw) : -1);
   }
@@ -70,8 +71,12 @@ class CommandRunner {
   }
 
  private:
-  std::string OutPath(const std::string& name) const { return (scratch_ / (name + ".out")).string(); }
-  std::string ErrPath(const std::string& name) const { return (scratch_ / (name + ".err")).string(); }
+  std::string OutPath(const std::string& name) const {
+    return (scratch_ / (name + ".out")).string();
+  }
+  std::string ErrPath(const std::string& name) const {
+    return (scratch_ / (name + ".err")).string();
+  }
   std::filesystem::path scratch_;
 };
 
@@ -142,11 +147,11 @@ TEST_F(BuildCommandTest, OptionsFilesAndDirectoriesMakeTheRequest) {
   const std::string sharedUpper = DirText(*second) + "EFSHARED.QPF";
   WriteText(sharedUpper, PersonalityText("SHARED"));
 
-  const std::string notes = "first line\nsecond line that is far too long\n3\n4\n5\n6\n7\n8\n9\n10\n11";
-  const ProcessRun run = runner_.Execute({"build", "--no-preset-focus", "--no-macros", "--created-by",
-                                   "Sam\nLee", "--notes", notes, "--output",
-                                   DirText(*output_), DirText(*personalities_), single,
-                                   DirText(*second)});
+  const std::string notes =
+      "first line\nsecond line that is far too long\n3\n4\n5\n6\n7\n8\n9\n10\n11";
+  const ProcessRun run = runner_.Execute(
+      {"build", "--no-preset-focus", "--no-macros", "--created-by", "Sam\nLee", "--notes", notes,
+       "--output", DirText(*output_), DirText(*personalities_), single, DirText(*second)});
   EXPECT_EQ(run.status, 0) << run.err;
 
   catalogue::BuildRequest request;
@@ -157,7 +162,8 @@ TEST_F(BuildCommandTest, OptionsFilesAndDirectoriesMakeTheRequest) {
   request.includeMacros = false;
   request.createdBy = "Sam Lee";  // a single line, as the dialog's field is
   request.notes = catalogue::CutNotes(
-      "first line\r\nsecond line that is far too long\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11");
+      "first line\r\nsecond line that is far too "
+      "long\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11");
   EXPECT_EQ(ReadBytes(*output_ / "OMK01PER.CMP"), ReferenceBuild(request));
 }
 

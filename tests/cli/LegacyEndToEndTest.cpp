@@ -153,7 +153,8 @@ TEST_F(LegacyEndToEndTest, TheCacheOfTheExamplesReadsBackCompletely) {
 
   // The shape block: the embedded library compiled, its length in front.
   const auto library = support::ShapeLibraryText();
-  personality::LineStream text(std::string(library.begin(), library.end()), personality::LineMode::Binary);
+  personality::LineStream text(std::string(library.begin(), library.end()),
+                               personality::LineMode::Binary);
   Bytes compiled;
   ASSERT_TRUE(extended::CompileShapeLibrary(text, compiled));
   const Bytes shapeBlock = testing::SlotRange(file, cache.offsets, 3, 4);

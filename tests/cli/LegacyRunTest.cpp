@@ -93,7 +93,8 @@ TEST_F(LegacyRunTest, DirectoriesComeFromTheSwitchesAsTheTableGivesThem) {
       {"-d " + Text("Missing"), cli::kLegacyInvalidArguments, "",
        InvalidMessage(Text("Missing") + "/", Text("Missing") + "/")},
       {"-d", cli::kLegacyInvalidArguments, "", InvalidMessage("", "")},
-      {"-d -o " + Text("Out"), cli::kLegacyInvalidArguments, "", InvalidMessage("", Text("Out") + "/")},
+      {"-d -o " + Text("Out"), cli::kLegacyInvalidArguments, "",
+       InvalidMessage("", Text("Out") + "/")},
       {"-d " + Text("Pers") + "/MTSPOT.QPF", cli::kLegacyInvalidArguments, "",
        InvalidMessage(Text("Pers") + "/MTSPOT.QPF/", Text("Pers") + "/MTSPOT.QPF/")},
   };

@@ -98,7 +98,8 @@ class QuietHost : public hoardwright::standard::WindowlessBuildHost {
   void ShowMessage(std::string_view text, std::string_view) override {
     messages.emplace_back(text);
   }
-  hoardwright::standard::DialogResult ShowBuildDetails(hoardwright::standard::BuildDetails&) override {
+  hoardwright::standard::DialogResult ShowBuildDetails(
+      hoardwright::standard::BuildDetails&) override {
     return hoardwright::standard::DialogResult::Ok;
   }
   std::vector<std::string> messages;
@@ -492,7 +493,8 @@ void DesktopDialogsTest::acceptedBuildWritesTheCacheAndSettings() {
                 << details.NotesEdit().toPlainText();
     controlsDisabled = !dialog.AddButton().isEnabled() && !dialog.AddAllButton().isEnabled() &&
                        !dialog.RemoveButton().isEnabled() &&
-                       !dialog.RemoveAllButton().isEnabled() && !dialog.BrowseButton().isEnabled() &&
+                       !dialog.RemoveAllButton().isEnabled() &&
+                       !dialog.BrowseButton().isEnabled() &&
                        !dialog.BuildCacheButton().isEnabled() && !dialog.MacrosBox().isEnabled() &&
                        !dialog.PresetFocusBox().isEnabled() && !dialog.RangeTablesBox().isEnabled();
     details.CreatedByEdit().clear();
@@ -529,7 +531,8 @@ void DesktopDialogsTest::acceptedBuildWritesTheCacheAndSettings() {
   QCOMPARE(marks->crossVisible, (std::array<bool, 3>{false, false, false}));
 
   QCOMPARE(Settings()->value(QStringLiteral("DefaultDir")).toString(), persDir_ + QLatin1Char('/'));
-  QCOMPARE(Settings()->value(QStringLiteral("OutputDir")).toString(), chosenOutput + QLatin1Char('/'));
+  QCOMPARE(Settings()->value(QStringLiteral("OutputDir")).toString(),
+           chosenOutput + QLatin1Char('/'));
   QCOMPARE(Settings()->value(QStringLiteral("CreatedBy")).toString(), QStringLiteral("Night crew"));
   QCOMPARE(dialog.Model().Notes(), std::string("Rig A\r\nTruss 2"));
 

@@ -80,7 +80,8 @@ class ModalScript : public QObject {
     }
     QString description = QString::fromLatin1(modal->metaObject()->className()) +
                           QStringLiteral(" \"") + modal->windowTitle() + QStringLiteral("\"");
-    if (auto* box = qobject_cast<QMessageBox*>(modal)) description += QStringLiteral(": ") + box->text();
+    if (auto* box = qobject_cast<QMessageBox*>(modal))
+      description += QStringLiteral(": ") + box->text();
     unexpected_.push_back(description);
     if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
   }

@@ -123,11 +123,13 @@ TEST(CompileShapeLibraryTest, ALibraryLargerThanItsBufferIsRefused) {
 
 TEST(CompileShapeLibraryTest, TheEmbeddedLibraryCompilesAsTheStandardBuildCompilesIt) {
   const auto text = support::ShapeLibraryText();
-  personality::LineStream binary(std::string(text.begin(), text.end()), personality::LineMode::Binary);
+  personality::LineStream binary(std::string(text.begin(), text.end()),
+                                 personality::LineMode::Binary);
   Bytes compiled;
   ASSERT_TRUE(CompileShapeLibrary(binary, compiled));
 
-  personality::LineStream textMode(std::string(text.begin(), text.end()), personality::LineMode::Text);
+  personality::LineStream textMode(std::string(text.begin(), text.end()),
+                                   personality::LineMode::Text);
   std::vector<std::uint8_t> buffer(kShapeWorkBufferSize);
   personality::OutputCursor cursor(buffer);
   support::CollectingReporter reporter;

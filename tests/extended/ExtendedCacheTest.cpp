@@ -125,7 +125,8 @@ TEST(ExtendedCacheTest, ShapeBlockHoldsTheCompiledLibraryLengthAndItsCompressedF
   const auto slots = DecodeExtendedCache(file).offsets;
   EXPECT_EQ(slots[3], 204u);
 
-  personality::LineStream text(std::string(library.begin(), library.end()), personality::LineMode::Binary);
+  personality::LineStream text(std::string(library.begin(), library.end()),
+                               personality::LineMode::Binary);
   Bytes compiled;
   ASSERT_TRUE(CompileShapeLibrary(text, compiled));
   const Bytes block = SlotRange(file, slots, 3, 4);
@@ -295,7 +296,8 @@ TEST(ExtendedCacheTest, AddPersonalityRefusesIncompleteOrUnreadableEntries) {
   EXPECT_EQ(cache.ManufacturerCount(), 0) << "a refused entry enters no manufacturer";
   EXPECT_TRUE(cache.AddPersonality("Maker", "Spot", "", path)) << "the device name may be empty";
 
-  for (int i = 1; i < kMaxExtendedPersonalities; ++i) ASSERT_TRUE(cache.AddPersonality("M", "S", "", path));
+  for (int i = 1; i < kMaxExtendedPersonalities; ++i)
+    ASSERT_TRUE(cache.AddPersonality("M", "S", "", path));
   EXPECT_FALSE(cache.AddPersonality("M", "S", "", path)) << "the table holds 2000 records";
   EXPECT_EQ(cache.PersonalityCount(), kMaxExtendedPersonalities);
 }

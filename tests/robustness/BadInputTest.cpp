@@ -61,8 +61,8 @@ std::set<std::string> StandardCacheDevices(const std::string& file) {
   std::set<std::string> devices;
   std::uint32_t end = 0;
   for (std::size_t i = 0; i < header->recordCount; ++i) {
-    const auto record = standard::DecodeIndexRecord(
-        bytes.subspan(standard::kHeaderSize + i * standard::kIndexRecordSize, standard::kIndexRecordSize));
+    const auto record = standard::DecodeIndexRecord(bytes.subspan(
+        standard::kHeaderSize + i * standard::kIndexRecordSize, standard::kIndexRecordSize));
     devices.insert(TrimmedRight(record->deviceText.substr(0, catalogue::kListDeviceNameLength)));
     end = record->blockOffset + record->blockLength;
   }

@@ -1,7 +1,7 @@
 // `check` and the two builds run on the same hostile directory: for every file, check's verdict
 // for each cache is what that build did with it, read back from the written cache by the
-// examiner; every file check leaves out (but for device names another file takes) is named on
-// the build's standard error; both caches examine intact. Nothing named like a personality (a
+// inspector; every file check leaves out (but for device names another file takes) is named on
+// the build's standard error; both caches inspect intact. Nothing named like a personality (a
 // FIFO, a link to a device) makes any of them wait or read without end.
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -76,7 +76,8 @@ TEST_F(ParallelBuildTest, StandardCacheAndMessagesDoNotDependOnThreads) {
     standard::StandardBuildOptions options;
     options.buildTime = kFixedTime;
     options.jobs = jobs;
-    const standard::StandardBuildResult result = standard::BuildStandardCache(Request(jobs), host, options);
+    const standard::StandardBuildResult result =
+        standard::BuildStandardCache(Request(jobs), host, options);
     ASSERT_TRUE(result.cacheWritten) << jobs;
     EXPECT_EQ(result.leftOut.size(), 13u) << jobs;
     // Each build writes its info personality into a private directory of its own name.

@@ -125,7 +125,8 @@ TEST(CompilePersonality, TableOptionsKeepOrDropTheirFamilies) {
     std::vector<const Bytes*> parts;
   };
   const Case cases[] = {
-      {{true, true, true}, {&presetFocusEntry, &macroEntry, nullptr, &attr, &range, &presetFocus, &macro}},
+      {{true, true, true},
+       {&presetFocusEntry, &macroEntry, nullptr, &attr, &range, &presetFocus, &macro}},
       {{false, false, false}, {nullptr, &attr}},
       {{false, true, true}, {&macroEntry, nullptr, &attr, &range, &macro}},
       {{true, false, false}, {&presetFocusEntry, nullptr, &attr, &presetFocus}},
@@ -222,7 +223,8 @@ TEST(CompilePersonality, TextWithoutEndRunsToTheEndOfTheFile) {
 
 std::string WithAttributeLines(std::size_t lines) {
   std::string text =
-      "DEVICE  Big\nTYPE 1\nDEVICEADDRESS\nDAEND\nMINDMX=1\nMAXDMX=1\nDIVBY=1\nDMX\nEND\nTEXT\nEND\n";
+      "DEVICE  Big\nTYPE "
+      "1\nDEVICEADDRESS\nDAEND\nMINDMX=1\nMAXDMX=1\nDIVBY=1\nDMX\nEND\nTEXT\nEND\n";
   // One ATTR block per 200 lines keeps each count byte meaningful.
   const std::string line(100, 'x');
   for (std::size_t i = 0; i < lines; ++i) {

@@ -43,7 +43,9 @@ class StandardBuildTest : public ::testing::Test {
 
   std::filesystem::path DefaultOutput() const { return *output_ / "OMK01PER.CMP"; }
 
-  standard::StandardBuildResult Build() { return standard::BuildStandardCache(request_, host_, options_); }
+  standard::StandardBuildResult Build() {
+    return standard::BuildStandardCache(request_, host_, options_);
+  }
 
   std::optional<support::TemporaryDirectory> personalities_ = support::TemporaryDirectory::Create();
   std::optional<support::TemporaryDirectory> output_ = support::TemporaryDirectory::Create();
@@ -76,7 +78,8 @@ std::string DeviceText(const std::string& text) {
 
 Bytes ShapeBlock() {
   const auto text = support::ShapeLibraryText();
-  personality::LineStream stream(std::string(text.begin(), text.end()), personality::LineMode::Text);
+  personality::LineStream stream(std::string(text.begin(), text.end()),
+                                 personality::LineMode::Text);
   std::vector<std::uint8_t> buffer(standard::kBlockBufferSize);
   personality::OutputCursor cursor(buffer);
   support::SilentReporter silent;
@@ -210,7 +213,8 @@ TEST_F(StandardBuildTest, InteractiveBuildTalksToTheHostInOrder) {
   // The info personality's path is in the private directory; put a name in its place.
   std::vector<std::string> calls = host_.calls;
   for (auto& call : calls) {
-    if (call.starts_with("SetStatusText|") && call.ends_with("/1_INFO.QPF")) call = "SetStatusText|INFO";
+    if (call.starts_with("SetStatusText|") && call.ends_with("/1_INFO.QPF"))
+      call = "SetStatusText|INFO";
   }
   const std::string size = std::to_string(result.cacheSize);
   EXPECT_EQ(calls, (std::vector<std::string>{
@@ -423,7 +427,8 @@ TEST_F(StandardBuildTest, AnyWriteFailureFailsTheBuildAndKeepsTheEarlierCache) {
     WriteText(DefaultOutput(), "earlier");
     RecordingHost host;
     options_.faults = &plans[i];
-    const standard::StandardBuildResult result = standard::BuildStandardCache(request_, host, options_);
+    const standard::StandardBuildResult result =
+        standard::BuildStandardCache(request_, host, options_);
     EXPECT_FALSE(result.cacheWritten);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_TRUE(host.messages[0].text.starts_with("Unable to write ")) << host.messages[0].text;

@@ -52,7 +52,9 @@ class RecordingHost : public standard::BuildHost {
   void SetProgressPosition(std::uint32_t position) override {
     Record("SetProgressPosition|" + std::to_string(position));
   }
-  void ShowProgress(bool visible) override { Record(visible ? "ShowProgress|1" : "ShowProgress|0"); }
+  void ShowProgress(bool visible) override {
+    Record(visible ? "ShowProgress|1" : "ShowProgress|0");
+  }
   void SetStatusText(std::string_view text) override {
     Record("SetStatusText|" + std::string(text));
   }

@@ -61,7 +61,8 @@ TEST_F(InputFileTest, RefusesWhatIsNotARegularFileWithoutReadingIt) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const support::InputFile input = support::ReadInputFile(Path(c.name), support::kMaxPersonalityFileSize);
+    const support::InputFile input =
+        support::ReadInputFile(Path(c.name), support::kMaxPersonalityFileSize);
     EXPECT_FALSE(input.Read());
     EXPECT_EQ(input.refusal, c.refusal);
     EXPECT_TRUE(input.bytes.empty());
@@ -75,7 +76,8 @@ TEST_F(InputFileTest, ReadsUpToTheLimitAndRefusesOneByteMore) {
   const support::InputFile over = support::ReadInputFile(atLimit, 1024 * 1024 - 1);
   EXPECT_EQ(over.refusal, "larger than 1,048,575 bytes, the most read from one file");
   EXPECT_TRUE(over.bytes.empty());
-  EXPECT_EQ(support::ReadInputFile(atLimit, 0).refusal, "larger than 0 bytes, the most read from one file");
+  EXPECT_EQ(support::ReadInputFile(atLimit, 0).refusal,
+            "larger than 0 bytes, the most read from one file");
 }
 
 // What every reader of personalities goes through: 16 MB at most.

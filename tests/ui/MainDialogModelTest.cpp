@@ -17,7 +17,8 @@ catalogue::PersonalityEntry Entry(std::string device, std::string maker, std::st
 
 std::vector<std::string> Devices(const catalogue::PersonalityListModel& list) {
   std::vector<std::string> devices;
-  for (const catalogue::PersonalityEntry& entry : list.Entries()) devices.push_back(entry.deviceName);
+  for (const catalogue::PersonalityEntry& entry : list.Entries())
+    devices.push_back(entry.deviceName);
   return devices;
 }
 
@@ -98,7 +99,8 @@ TEST(PersonalityListModelTest, ColumnClicksFlipOnlyOnTheSameColumn) {
   EXPECT_EQ(Devices(list), (std::vector<std::string>{"Beta", "Alpha", "Gamma"}));
 
   catalogue::PersonalityListModel fresh;
-  fresh.ClickColumn(catalogue::ListColumn::Manufacturer);  // first click on "Manufacturer": ascending
+  fresh.ClickColumn(
+      catalogue::ListColumn::Manufacturer);  // first click on "Manufacturer": ascending
   EXPECT_EQ(fresh.Sort(), (catalogue::SortState{catalogue::ListColumn::Manufacturer, true}));
 }
 
@@ -162,7 +164,8 @@ TEST_F(MainDialogModelTest, AddAllSortsByTheCacheListsOwnState) {
   model_.AddAll();
   EXPECT_EQ(Devices(model_.CacheList()),
             (std::vector<std::string>{"Spot 575", "Colour Mixer", "Beam 300"}));
-  EXPECT_EQ(model_.PersonalityList().Sort(), (catalogue::SortState{catalogue::ListColumn::Device, true}));
+  EXPECT_EQ(model_.PersonalityList().Sort(),
+            (catalogue::SortState{catalogue::ListColumn::Device, true}));
 }
 
 // The filter matches device or manufacturer, without regard to the case of letters; Add All and
