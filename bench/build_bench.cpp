@@ -77,7 +77,8 @@ void StandardBuild(benchmark::State& state, bool reference) {
   std::int64_t size = 0;
   for (auto _ : state) {
     QuietHost host;
-    const standard::StandardBuildResult result = standard::BuildStandardCache(request, host, options);
+    const standard::StandardBuildResult result =
+        standard::BuildStandardCache(request, host, options);
     if (!result.cacheWritten) state.SkipWithError("the standard build failed");
     size = result.cacheSize;
   }
@@ -104,8 +105,9 @@ void DirectoryScan(benchmark::State& state) {
   std::size_t listed = 0;
   for (auto _ : state) {
     support::SilentReporter reporter;
-    const catalogue::PersonalityScan scan = catalogue::ScanPersonalityDirectory(
-        support::WithTrailingSeparator(directory.string()), manufacturers, reporter, catalogue::SortState{});
+    const catalogue::PersonalityScan scan =
+        catalogue::ScanPersonalityDirectory(support::WithTrailingSeparator(directory.string()),
+                                            manufacturers, reporter, catalogue::SortState{});
     listed = scan.entries.size();
     benchmark::DoNotOptimize(listed);
   }

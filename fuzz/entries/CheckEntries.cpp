@@ -1,5 +1,5 @@
 // `check`'s diagnosis of one personality file, and both builds of a small directory made of
-// fuzzed personality files, with the cache each build writes read back by the examiner that
+// fuzzed personality files, with the cache each build writes read back by the inspector that
 // `inspect` uses.
 #include <algorithm>
 #include <array>
@@ -12,20 +12,20 @@
 #include <vector>
 
 #include "FuzzEntries.h"
+#include "catalogue/CacheListing.h"
+#include "check/CheckOutput.h"
+#include "check/PersonalityCheck.h"
+#include "extended/ExtendedBuild.h"
+#include "extended/PersonalityConversion.h"
+#include "inspect/CacheInspector.h"
+#include "inspect/RecordWalker.h"
+#include "personality/KeywordReaders.h"
 #include "standard/BuildHost.h"
 #include "standard/PersonalityCompiler.h"
 #include "standard/StandardBuild.h"
 #include "standard/StandardCacheLayout.h"
-#include "support/TemporaryDirectory.h"
-#include "inspect/CacheInspector.h"
-#include "check/CheckOutput.h"
-#include "check/PersonalityCheck.h"
-#include "inspect/RecordWalker.h"
-#include "extended/ExtendedBuild.h"
-#include "extended/PersonalityConversion.h"
-#include "personality/KeywordReaders.h"
-#include "catalogue/CacheListing.h"
 #include "support/Platform.h"
+#include "support/TemporaryDirectory.h"
 
 namespace hoardwright::fuzz {
 namespace {
@@ -53,7 +53,8 @@ std::optional<std::vector<std::uint8_t>> StandardRecord(const std::string& bytes
   if (!personality::ReadDevice(stream, deviceCursor, silent)) return std::nullopt;
   std::vector<std::uint8_t> block(standard::kBlockBufferSize);
   personality::OutputCursor cursor(block);
-  if (!standard::CompilePersonality(stream, cursor, standard::TableOptions{}, silent)) return std::nullopt;
+  if (!standard::CompilePersonality(stream, cursor, standard::TableOptions{}, silent))
+    return std::nullopt;
   block.resize(cursor.Position());
   return block;
 }
@@ -104,7 +105,7 @@ class SilentHost : public standard::WindowlessBuildHost {
 
 const support::CalendarTime kTime{2026, 12, 5, 14, 32, 10};
 
-// A cache a build reports written must examine intact.
+// A cache a build reports written must inspect intact.
 std::size_t InspectWritten(const std::filesystem::path& path) {
   std::FILE* in = hoardwright::support::OpenFile(path, "rb");
   Check(in != nullptr, "the written cache can be read");
@@ -115,7 +116,7 @@ std::size_t InspectWritten(const std::filesystem::path& path) {
   }
   std::fclose(in);
   const inspect::InspectReport report = inspect::InspectCache(bytes, path.string());
-  Check(!report.Damaged(), "a cache the build wrote examines intact");
+  Check(!report.Damaged(), "a cache the build wrote inspects intact");
   const auto& views = report.standard ? report.standard->personalities
                                       : report.extended->personalities;
   return static_cast<std::size_t>(std::ranges::count_if(
@@ -125,10 +126,13 @@ std::size_t InspectWritten(const std::filesystem::path& path) {
 void Build(Bytes data, bool standard) {
   const std::string directory = WriteFiles(data);
   support::SilentReporter silent;
-  const catalogue::CacheListing listing = catalogue::ListCacheEntries({directory}, Manufacturers(), silent);
+  const catalogue::CacheListing listing =
+      catalogue::ListCacheEntries({directory}, Manufacturers(), silent);
   const std::vector<check::FileCheck> checks = check::CheckPaths({directory});
-  const auto checkedIn = static_cast<std::size_t>(std::ranges::count_if(
-      checks, [&](const check::FileCheck& check) { return standard ? check.standard : check.extended; }));
+  const auto checkedIn =
+      static_cast<std::size_t>(std::ranges::count_if(checks, [&](const check::FileCheck& check) {
+        return standard ? check.standard : check.extended;
+      }));
 
   catalogue::BuildRequest request;
   request.entries = listing.cacheList.FilePaths();
@@ -139,7 +143,8 @@ void Build(Bytes data, bool standard) {
     standard::StandardBuildOptions options;
     options.buildTime = kTime;
     options.jobs = 1;
-    const standard::StandardBuildResult result = standard::BuildStandardCache(request, host, options);
+    const standard::StandardBuildResult result =
+        standard::BuildStandardCache(request, host, options);
     if (!result.cacheWritten) {
       Check(checkedIn == 0, "check builds nothing into a standard cache that is not written");
       return;

@@ -27,7 +27,7 @@ void LzssDecode(Bytes data);
 void LzssRoundTrip(Bytes data);
 // The legacy "-d" / "-o" command-line grammar over arbitrary argument text.
 void LegacyArguments(Bytes data);
-// The examine targets take caches of at most 4 KiB (libFuzzer's own default bound once the seeds
+// The inspect targets take caches of at most 4 KiB (libFuzzer's own default bound once the seeds
 // are smaller): a cache decodes to up to eight times its size, every run renders all of it, and
 // a larger cache reaches no code a smaller one does not.
 inline constexpr std::size_t kMaxInspectInput = 4096;
@@ -44,7 +44,7 @@ void InspectExtract(Bytes data);
 // calls built reads back, and its report prints no raw control character.
 void CheckPersonality(Bytes data);
 // The standard build of a small directory of personality files made of the input (split at
-// "\n====\n"); a cache it reports written examines intact and holds what `check` says.
+// "\n====\n"); a cache it reports written inspects intact and holds what `check` says.
 void BuildStandard(Bytes data);
 // The same for the extended build.
 void BuildExtended(Bytes data);

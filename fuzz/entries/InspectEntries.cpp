@@ -1,4 +1,4 @@
-// `hoardwright inspect` over damaged caches of both kinds: the examination and both of its
+// `hoardwright inspect` over damaged caches of both kinds: the inspection and both of its
 // renderings, as the command prints them.
 #include <sstream>
 #include <vector>

@@ -38,7 +38,10 @@ CacheListing ListCacheEntries(const std::vector<std::string>& paths,
       const PersonalityScan scan = ScanPersonalityDirectory(support::WithTrailingSeparator(path),
                                                             manufacturers, reporter, {}, seen);
       if (!scan.error.empty()) {
-        const support::InputFile unlisted{{}, "cannot list the directory: " + scan.error};
+        const support::InputFile unlisted{{},
+                                          "cannot list the directory: " + scan.error,
+                                          support::InputFault::CannotOpen,
+                                          scan.error};
         if (observe) observe(path, unlisted, nullptr);
         leaveOut(path, unlisted.refusal);
       }

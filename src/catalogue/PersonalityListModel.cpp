@@ -3,6 +3,47 @@
 #include <algorithm>
 
 namespace hoardwright::catalogue {
+namespace {
+
+bool ContainsIgnoringAsciiCase(std::string_view text, std::string_view part) {
+  if (part.size() > text.size()) return false;
+  for (std::size_t start = 0; start + part.size() <= text.size(); ++start) {
+    if (EqualIgnoringAsciiCase(text.substr(start, part.size()), part)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool MatchesFilter(const PersonalityEntry& entry, std::string_view filter) {
+  return filter.empty() || ContainsIgnoringAsciiCase(entry.deviceName, filter) ||
+         ContainsIgnoringAsciiCase(entry.manufacturerName, filter);
+}
+
+std::string ShownCountText(std::size_t shown, std::size_t total, bool filtering) {
+  if (filtering) return std::to_string(shown) + " of " + std::to_string(total) + " shown";
+  return std::to_string(total) + (total == 1 ? " personality" : " personalities");
+}
+
+void PersonalityListModel::SetFilter(std::string filter) {
+  filter_ = std::move(filter);
+  for (ListRow& row : rows_) {
+    if (!MatchesFilter(row.entry, filter_)) row.selected = false;
+  }
+}
+
+bool PersonalityListModel::Shown(std::size_t index) const {
+  return index < rows_.size() && MatchesFilter(rows_[index].entry, filter_);
+}
+
+std::vector<std::size_t> PersonalityListModel::ShownRows() const {
+  std::vector<std::size_t> shown;
+  shown.reserve(rows_.size());
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    if (MatchesFilter(rows_[i].entry, filter_)) shown.push_back(i);
+  }
+  return shown;
+}
 
 std::vector<PersonalityEntry> PersonalityListModel::Entries() const {
   std::vector<PersonalityEntry> entries;

@@ -4,12 +4,20 @@
 // list is sorted.
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "catalogue/ListOrder.h"
 #include "catalogue/PersonalityEntry.h"
 
 namespace hoardwright::catalogue {
+
+// Whether `entry` is shown under `filter` (see PersonalityListModel::SetFilter).
+bool MatchesFilter(const PersonalityEntry& entry, std::string_view filter);
+
+// The count beside a list's filter: "600 personalities", or "12 of 600 shown" while a filter
+// hides some.
+std::string ShownCountText(std::size_t shown, std::size_t total, bool filtering);
 
 class PersonalityListModel {
  public:
@@ -36,6 +44,15 @@ class PersonalityListModel {
   // Ascending.
   std::vector<std::size_t> SelectedIndices() const;
 
+  // The filter: rows whose device or manufacturer name holds this text, ignoring the case of
+  // ASCII letters, are shown; an empty filter shows every row. Rows that a new filter hides are
+  // no longer selected, so that Add never takes a row the user cannot see.
+  void SetFilter(std::string filter);
+  const std::string& Filter() const { return filter_; }
+  bool Shown(std::size_t index) const;
+  // The shown rows' indices, ascending.
+  std::vector<std::size_t> ShownRows() const;
+
   const SortState& Sort() const { return sort_; }
   // Reorders the rows by one column; the remembered sort state is not changed.
   void SortList(ListColumn column, bool ascending);
@@ -51,6 +68,7 @@ class PersonalityListModel {
   };
   std::vector<ListRow> rows_;
   SortState sort_;
+  std::string filter_;
 };
 
 // Puts one row into a cache list: a row whose device name matches without regard to letter case

@@ -7,11 +7,11 @@
 #include <set>
 #include <system_error>
 
-#include "support/InputFile.h"
 #include "personality/KeywordReaders.h"
 #include "personality/LineStream.h"
 #include "personality/OutputCursor.h"
 #include "support/DirectoryText.h"
+#include "support/InputFile.h"
 #include "support/Platform.h"
 
 namespace hoardwright::catalogue {
@@ -36,15 +36,17 @@ std::optional<PersonalityEntry> EntryFromText(std::string filePath, std::string_
   if (!personality::ReadDevice(stream, cursor, reporter)) return std::nullopt;
 
   const auto* text = reinterpret_cast<const char*>(deviceBuffer.data());
-  const std::string_view deviceText(text, std::ranges::find(deviceBuffer, 0) - deviceBuffer.begin());
+  const std::string_view deviceText(text,
+                                    std::ranges::find(deviceBuffer, 0) - deviceBuffer.begin());
   return PersonalityEntry{std::string(deviceText.substr(0, kListDeviceNameLength)),
                           ManufacturerNameForFile(manufacturers, fileName), std::move(filePath)};
 }
 
 // Reads one file through the gate, once: the observer sees the bytes the entry was made of.
 std::optional<PersonalityEntry> ReadEntry(const std::string& filePath, std::string_view fileName,
-                                          const ManufacturerMap& manufacturers, support::Reporter& reporter,
-                                          std::string* readError, const FileObserver& observe) {
+                                          const ManufacturerMap& manufacturers,
+                                          support::Reporter& reporter, std::string* readError,
+                                          const FileObserver& observe) {
   support::InputFile file =
       support::ReadInputFile(support::ToPath(filePath), support::kMaxPersonalityFileSize);
   std::optional<PersonalityEntry> entry;
@@ -90,8 +92,9 @@ std::vector<std::string> ListPersonalityFiles(std::string_view directory, std::s
 }
 
 PersonalityScan ScanPersonalityDirectory(std::string_view personalityDir,
-                                         const ManufacturerMap& manufacturers, support::Reporter& reporter,
-                                         SortState sort, const FileObserver& observe) {
+                                         const ManufacturerMap& manufacturers,
+                                         support::Reporter& reporter, SortState sort,
+                                         const FileObserver& observe) {
   PersonalityScan scan{support::WithTrailingSeparator(std::string(personalityDir)), {}, {}};
   if (scan.personalityDir.empty()) return scan;
 
@@ -110,7 +113,8 @@ PersonalityScan ScanPersonalityDirectory(std::string_view personalityDir,
 
 std::optional<PersonalityEntry> ReadPersonalityEntry(const std::string& filePath,
                                                      const ManufacturerMap& manufacturers,
-                                                     support::Reporter& reporter, std::string* readError,
+                                                     support::Reporter& reporter,
+                                                     std::string* readError,
                                                      const FileObserver& observe) {
   const std::string fileName = support::PathText(support::ToPath(filePath).filename());
   return ReadEntry(filePath, fileName, manufacturers, reporter, readError, observe);

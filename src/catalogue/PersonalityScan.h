@@ -33,8 +33,9 @@ struct PersonalityScan {
 // and later files repeating a device name silently. The process's current directory is not
 // touched.
 PersonalityScan ScanPersonalityDirectory(std::string_view personalityDir,
-                                         const ManufacturerMap& manufacturers, support::Reporter& reporter,
-                                         SortState sort, const FileObserver& observe = {});
+                                         const ManufacturerMap& manufacturers,
+                                         support::Reporter& reporter, SortState sort,
+                                         const FileObserver& observe = {});
 
 // The names of a directory's entries whose extension is "QPF" in any letter case, whatever they
 // are (a directory, a FIFO or a dangling link named so is refused when it is read), ordered by

@@ -21,23 +21,39 @@ std::vector<std::string> Caches(const CheckItem& item) {
   return caches;
 }
 
+// "[standard, extended]", or "[list]" for what only the personality list shows.
+std::string CacheList(const CheckItem& item) {
+  const std::vector<std::string> caches = Caches(item);
+  if (caches.empty()) return "[list]";
+  std::string text = "[";
+  for (std::size_t i = 0; i < caches.size(); ++i) text += (i > 0 ? ", " : "") + caches[i];
+  return text + "]";
+}
 
 }  // namespace
+
+void WriteCheckGnu(const std::vector<FileCheck>& checks, std::ostream& out) {
+  for (const FileCheck& check : checks) {
+    for (const CheckItem& item : check.items) {
+      const Finding& finding = item.finding;
+      std::string line = check.path + ":";
+      if (finding.line > 0) {
+        line += std::to_string(finding.line) + ":";
+        if (finding.column > 0) line += std::to_string(finding.column) + ":";
+      }
+      line += finding.severity == Finding::Severity::LeftOut ? " error: " : " warning: ";
+      line += finding.message + " " + CacheList(item);
+      out << inspect::Escaped(line) << '\n';
+    }
+  }
+}
 
 std::string CheckItemText(const CheckItem& item) {
   const Finding& finding = item.finding;
   std::string text = finding.severity == Finding::Severity::LeftOut ? "LEFT OUT" : "warning";
   if (finding.line > 0) text += ", line " + std::to_string(finding.line);
   if (finding.column > 0) text += ", column " + std::to_string(finding.column);
-  text += ": " + finding.message;
-  const std::vector<std::string> caches = Caches(item);
-  if (caches.empty()) {
-    text += " [list]";
-  } else {
-    text += " [";
-    for (std::size_t i = 0; i < caches.size(); ++i) text += (i > 0 ? ", " : "") + caches[i];
-    text += "]";
-  }
+  text += ": " + finding.message + " " + CacheList(item);
   return text;
 }
 
@@ -50,10 +66,12 @@ void WriteCheckText(const std::vector<FileCheck>& checks, std::ostream& out) {
     out << inspect::Escaped(check.path) << ": " << Verdict(check);
     if (!check.device.empty()) out << " (device \"" << inspect::Escaped(check.device) << "\")";
     out << '\n';
-    for (const CheckItem& item : check.items) out << "  " << inspect::Escaped(CheckItemText(item)) << '\n';
+    for (const CheckItem& item : check.items)
+      out << "  " << inspect::Escaped(CheckItemText(item)) << '\n';
   }
   out << "Checked " << checks.size() << (checks.size() == 1 ? " file" : " files") << ": "
-      << checks.size() - leftOut << " built into both caches, " << leftOut << " left out of one or both\n";
+      << checks.size() - leftOut << " built into both caches, " << leftOut
+      << " left out of one or both\n";
 }
 
 Json CheckJson(const std::vector<FileCheck>& checks) {

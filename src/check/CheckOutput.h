@@ -14,6 +14,11 @@ std::string CheckItemText(const CheckItem& item);
 
 // Paths, device names and findings are shown with control characters escaped (Escaped).
 void WriteCheckText(const std::vector<FileCheck>& checks, std::ostream& out);
+// One line per finding in the form editors and CI problem matchers read:
+// "FILE:LINE:COLUMN: error: MESSAGE [standard]" ("FILE:LINE:" without a column, "FILE:" without a
+// line); a finding that leaves the file out of a cache is an error, any other a warning. A file
+// without findings gives no line.
+void WriteCheckGnu(const std::vector<FileCheck>& checks, std::ostream& out);
 nlohmann::ordered_json CheckJson(const std::vector<FileCheck>& checks);
 
 }  // namespace hoardwright::check

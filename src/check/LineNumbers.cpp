@@ -15,7 +15,8 @@ LineNumbers::LineNumbers(std::string_view content) : size_(content.size()) {
 std::size_t LineNumbers::LineAt(std::size_t offset) const {
   if (size_ > 0) offset = std::min(offset, size_ - 1);
   // Newlines before the offset, plus one.
-  return static_cast<std::size_t>(std::ranges::lower_bound(newlines_, offset) - newlines_.begin()) + 1;
+  return static_cast<std::size_t>(std::ranges::lower_bound(newlines_, offset) - newlines_.begin()) +
+         1;
 }
 
 std::size_t LineNumbers::LineBefore(std::size_t offset) const {

@@ -7,18 +7,18 @@
 #include <span>
 #include <system_error>
 
-#include "standard/PersonalityCompiler.h"
-#include "standard/StandardCacheLayout.h"
-#include "extended/PersonalityConversion.h"
+#include "catalogue/CacheListing.h"
+#include "catalogue/ListOrder.h"
 #include "check/LineNumbers.h"
-#include "inspect/RecordWalker.h"
 #include "extended/ExtendedCacheLayout.h"
+#include "extended/PersonalityConversion.h"
+#include "inspect/RecordWalker.h"
 #include "personality/KeywordReaders.h"
 #include "personality/LineStream.h"
 #include "personality/OutputCursor.h"
-#include "catalogue/CacheListing.h"
 #include "standard/CacheResult.h"
-#include "catalogue/ListOrder.h"
+#include "standard/PersonalityCompiler.h"
+#include "standard/StandardCacheLayout.h"
 #include "support/Platform.h"
 
 namespace hoardwright::check {
@@ -94,18 +94,20 @@ void ApplyListLimits(std::size_t rows, const std::set<std::string>& kept,
                                  " a standard build takes: it writes no cache"},
                      true, false});
   } else if (rows > static_cast<std::size_t>(standard::kMaxStandardPersonalities)) {
-    items.push_back({Finding{Finding::Severity::Warning, 0, 0,
-                             holds + "more than " + std::to_string(standard::kMaxStandardPersonalities) +
-                                 ": the standard build's result says \"" +
-                                 standard::DecideCacheResult(0, static_cast<std::int64_t>(rows)).sizeText +
-                                 "\""},
-                     true, false});
+    items.push_back(
+        {Finding{Finding::Severity::Warning, 0, 0,
+                 holds + "more than " + std::to_string(standard::kMaxStandardPersonalities) +
+                     ": the standard build's result says \"" +
+                     standard::DecideCacheResult(0, static_cast<std::int64_t>(rows)).sizeText +
+                     "\""},
+         true, false});
   }
   if (rows > static_cast<std::size_t>(extended::kMaxExtendedPersonalities)) {
-    items.push_back({Finding{Finding::Severity::LeftOut, 0, 0,
-                             holds + "more than the " + std::to_string(extended::kMaxExtendedPersonalities) +
-                                 " an extended cache holds: the extended build writes no cache"},
-                     false, true});
+    items.push_back(
+        {Finding{Finding::Severity::LeftOut, 0, 0,
+                 holds + "more than the " + std::to_string(extended::kMaxExtendedPersonalities) +
+                     " an extended cache holds: the extended build writes no cache"},
+         false, true});
   }
   if (items.empty()) return;
   for (FileCheck& check : checks) {
@@ -120,7 +122,8 @@ void ApplyListLimits(std::size_t rows, const std::set<std::string>& kept,
 }
 
 // The extended build: the NAME fields, then ConvertPersonality on the file read in binary mode.
-std::vector<Finding> CheckExtended(personality::LineStream& text, personality::LineStream& binary, bool& built) {
+std::vector<Finding> CheckExtended(personality::LineStream& text, personality::LineStream& binary,
+                                   bool& built) {
   std::vector<Finding> findings;
   support::SilentReporter silent;
   text.Rewind();
@@ -161,6 +164,11 @@ std::vector<Finding> CheckExtended(personality::LineStream& text, personality::L
 }
 
 }  // namespace
+
+RowVerdict VerdictOf(const FileCheck& check) {
+  if (check.LeftOut()) return RowVerdict::LeftOut;
+  return check.items.empty() ? RowVerdict::Fine : RowVerdict::Warnings;
+}
 
 FileCheck CheckPersonalityFile(const std::string& path, const support::InputFile& file,
                                const catalogue::PersonalityEntry* entry,
@@ -229,7 +237,8 @@ std::vector<FileCheck> CheckPaths(const std::vector<std::string>& paths) {
       checks.push_back(CheckPersonalityFile(path, file, entry, manufacturers));
     }
   };
-  const catalogue::CacheListing listing = catalogue::ListCacheEntries(paths, manufacturers, silent, check);
+  const catalogue::CacheListing listing =
+      catalogue::ListCacheEntries(paths, manufacturers, silent, check);
   const catalogue::PersonalityListModel& cacheList = listing.cacheList;
   const std::vector<std::string> rows = cacheList.FilePaths();
   const std::set<std::string> kept(rows.begin(), rows.end());

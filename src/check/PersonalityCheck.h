@@ -33,6 +33,11 @@ struct FileCheck {
   bool LeftOut() const { return !standard || !extended; }
 };
 
+// What a list row shows of a file's check: left out of a cache (with the reasons), warned about
+// (with line and column), or fine.
+enum class RowVerdict { Fine, Warnings, LeftOut };
+RowVerdict VerdictOf(const FileCheck& check);
+
 // One file on its own (no collisions), read already through the gate (or refused): `entry` is
 // the row the scan made of its bytes, null without a DEVICE line.
 FileCheck CheckPersonalityFile(const std::string& path, const support::InputFile& file,

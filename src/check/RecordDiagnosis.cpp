@@ -13,8 +13,9 @@ namespace {
 constexpr std::string_view kMissingKeywordPrefix = "error - couldn't find keyword ";
 constexpr std::size_t kBlockLineLimit = 120;
 
-using BlockReader = bool (*)(personality::LineStream&, personality::OutputCursor&, support::Reporter&, std::string_view,
-                             std::string_view, std::size_t, personality::SectionMode);
+using BlockReader = bool (*)(personality::LineStream&, personality::OutputCursor&,
+                             support::Reporter&, std::string_view, std::string_view, std::size_t,
+                             personality::SectionMode);
 
 struct Family {
   BlockReader reader;
@@ -130,8 +131,8 @@ class Diagnosis {
 
   bool Section(std::string_view start, std::string_view end, std::size_t limit) {
     const std::size_t from = stream_.Tell();
-    const bool ok =
-        personality::ReadTextSection(stream_, cursor_, reporter_, start, end, limit, personality::SectionMode::Section);
+    const bool ok = personality::ReadTextSection(stream_, cursor_, reporter_, start, end, limit,
+                                                 personality::SectionMode::Section);
     if (ok) CheckEnded(from, start, end, std::string(start) + " section");
     return Step(ok);
   }
@@ -158,7 +159,8 @@ class Diagnosis {
 
   void TableIndex(std::size_t afterType) {
     stream_.Seek(afterType);
-    const bool ok = personality::WriteTableIndex(stream_, cursor_, reporter_, !tableIndexEntries_, !tableIndexEntries_);
+    const bool ok = personality::WriteTableIndex(stream_, cursor_, reporter_, !tableIndexEntries_,
+                                                 !tableIndexEntries_);
     if (!ok && !cursor_.Overflowed()) {
       const std::size_t line = lines_.LineBefore(stream_.Tell());
       Add(Finding::Severity::Warning, line, 0,
@@ -197,7 +199,8 @@ std::string MissingKeywordMessage(std::string_view keyword) {
   return "missing keyword " + std::string(keyword);
 }
 
-std::vector<Finding> DiagnoseRecord(personality::LineStream& stream, std::size_t start, bool tableIndexEntries) {
+std::vector<Finding> DiagnoseRecord(personality::LineStream& stream, std::size_t start,
+                                    bool tableIndexEntries) {
   Diagnosis diagnosis(stream, tableIndexEntries);
   return diagnosis.Run(start);
 }

@@ -26,6 +26,7 @@ std::string MissingKeywordMessage(std::string_view keyword);
 // Walks the record from `start` (the standard build starts after the DEVICE line, the extended
 // build at the file's start). `tableIndexEntries` is whether the table index holds preset focus
 // and macro entries (the standard build's; the extended build writes none).
-std::vector<Finding> DiagnoseRecord(personality::LineStream& stream, std::size_t start, bool tableIndexEntries);
+std::vector<Finding> DiagnoseRecord(personality::LineStream& stream, std::size_t start,
+                                    bool tableIndexEntries);
 
 }  // namespace hoardwright::check

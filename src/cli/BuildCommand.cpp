@@ -8,16 +8,18 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/Subcommands.h"
-#include "standard/BuildHost.h"
-#include "standard/StandardBuild.h"
-#include "inspect/TextFormat.h"
-#include "extended/ExtendedBuild.h"
-#include "catalogue/ManufacturerTable.h"
 #include "catalogue/BuildDetails.h"
 #include "catalogue/BuildRequest.h"
 #include "catalogue/CacheListing.h"
+#include "catalogue/ManufacturerTable.h"
+#include "cli/Subcommands.h"
+#include "extended/ExtendedBuild.h"
+#include "inspect/TextFormat.h"
+#include "preview/CachePreview.h"
+#include "preview/PersonalityStore.h"
+#include "standard/BuildHost.h"
 #include "standard/CacheResult.h"
+#include "standard/StandardBuild.h"
 #include "support/DirectoryText.h"
 #include "support/Platform.h"
 
@@ -40,6 +42,7 @@ struct BuildOptions {
   bool noMacros = false;
   std::vector<std::string> paths;
   unsigned jobs = 0;  // 0: the machine's hardware threads
+  bool dryRun = false;  // compile and compress in memory, write nothing
   const support::CancelToken* cancel = nullptr;  // a signal stops the build
   // Options given that only the standard cache uses.
   std::vector<std::string> standardOnlyGiven;
@@ -58,17 +61,21 @@ class StderrReporter : public support::Reporter {
   void ShowMessage(std::string_view text, std::string_view) override { PrintMessageLine(text); }
 };
 
+// The result dialog's content.
+void PrintResult(const standard::CacheResult& result) {
+  std::cout << result.sizeText << '\n';
+  for (const standard::ConsoleFit& console : result.consoles) {
+    std::cout << console.consoleName << ' ' << console.limitLabel << ": "
+              << (console.fits ? "fits" : "does not fit") << '\n';
+  }
+}
+
 class CommandLineHost : public standard::WindowlessBuildHost {
  public:
   void ShowMessage(std::string_view text, std::string_view) override { PrintMessageLine(text); }
 
   void ShowResult(std::int64_t cacheSize, std::int32_t personalityCount) override {
-    const standard::CacheResult result = standard::DecideCacheResult(cacheSize, personalityCount);
-    std::cout << result.sizeText << '\n';
-    for (const standard::ConsoleFit& console : result.consoles) {
-      std::cout << console.consoleName << ' ' << console.limitLabel << ": "
-                << (console.fits ? "fits" : "does not fit") << '\n';
-    }
+    PrintResult(standard::DecideCacheResult(cacheSize, personalityCount));
   }
 };
 
@@ -93,7 +100,8 @@ std::string CreatedByFromArgument(std::string text) {
 
 // "--output" names the cache file; an existing directory (or a text ending in a separator) gets the
 // default file name inside it.
-void SplitOutput(const std::string& output, catalogue::BuildRequest& request, std::string& fileName) {
+void SplitOutput(const std::string& output, catalogue::BuildRequest& request,
+                 std::string& fileName) {
   std::error_code error;
   if ((!output.empty() && support::EndsWithSeparator(output)) ||
       std::filesystem::is_directory(support::ToPath(output), error)) {
@@ -106,6 +114,17 @@ void SplitOutput(const std::string& output, catalogue::BuildRequest& request, st
                           ? support::WithTrailingSeparator(support::PathText(path.parent_path()))
                           : "";
   fileName = support::PathText(path.filename());
+}
+
+// Names every file the cache would not hold, the unlisted ones first, as the builds do.
+int LeftOutStatus(const catalogue::CacheListing& listing, const std::vector<std::string>& leftOut) {
+  for (const catalogue::UnlistedPath& unlisted : listing.unlisted) {
+    std::cerr << "Left out of the cache: " << inspect::Escaped(unlisted.path) << '\n';
+  }
+  for (const std::string& path : leftOut) {
+    std::cerr << "Left out of the cache: " << inspect::Escaped(path) << '\n';
+  }
+  return listing.unlisted.empty() && leftOut.empty() ? kAllBuilt : kSomeLeftOut;
 }
 
 int RunStandardBuild(const BuildOptions& options, const catalogue::CacheListing& listing) {
@@ -125,16 +144,14 @@ int RunStandardBuild(const BuildOptions& options, const catalogue::CacheListing&
   buildOptions.cancel = options.cancel;
 
   CommandLineHost host;
-  const standard::StandardBuildResult result = standard::BuildStandardCache(request, host, buildOptions);
+  const standard::StandardBuildResult result =
+      standard::BuildStandardCache(request, host, buildOptions);
   if (!result.cacheWritten) return kNotWritten;
-
-  for (const catalogue::UnlistedPath& unlisted : listing.unlisted) {
-    std::cerr << "Left out of the cache: " << inspect::Escaped(unlisted.path) << '\n';
+  std::vector<std::string> leftOut;
+  for (const standard::LeftOutPersonality& personality : result.leftOut) {
+    leftOut.push_back(personality.path);
   }
-  for (const standard::LeftOutPersonality& leftOut : result.leftOut) {
-    std::cerr << "Left out of the cache: " << inspect::Escaped(leftOut.path) << '\n';
-  }
-  return listing.unlisted.empty() && result.leftOut.empty() ? kAllBuilt : kSomeLeftOut;
+  return LeftOutStatus(listing, leftOut);
 }
 
 // The extended cache has no info personality and always keeps every table.
@@ -154,13 +171,42 @@ int RunExtendedBuild(const BuildOptions& options, const catalogue::CacheListing&
   if (!result.Written()) return kNotWritten;
   std::cout << result.personalityCount << " personalities written to "
             << support::PathText(result.outputPath) << '\n';
-  std::vector<std::string> leftOut;
-  for (const catalogue::UnlistedPath& unlisted : listing.unlisted) leftOut.push_back(unlisted.path);
-  leftOut.insert(leftOut.end(), result.leftOut.begin(), result.leftOut.end());
-  for (const std::string& path : leftOut) {
-    std::cerr << "Left out of the cache: " << inspect::Escaped(path) << '\n';
+  return LeftOutStatus(listing, result.leftOut);
+}
+
+// The build's summary and messages from the same steps run in memory: nothing is written, not
+// even a working file, and the exit status is the build's.
+int RunDryRun(const BuildOptions& options, const catalogue::CacheListing& listing) {
+  catalogue::BuildRequest request;
+  request.entries = listing.cacheList.FilePaths();
+  request.unattended = true;
+  if (options.type == "extended") {
+    request.cacheType = catalogue::CacheType::Extended;
+  } else {
+    request.includePresetFocus = !options.noPresetFocus;
+    request.includeRangeTables = !options.noRangeTables;
+    request.includeMacros = !options.noMacros;
+    request.createdBy = CreatedByFromArgument(options.createdBy);
+    request.notes = NotesFromArgument(options.notes);
   }
-  return leftOut.empty() ? kAllBuilt : kSomeLeftOut;
+  preview::PreviewOptions previewOptions;
+  SplitOutput(options.output, request, previewOptions.outputFileName);
+  previewOptions.jobs = options.jobs;
+  previewOptions.cancel = options.cancel;
+
+  preview::PersonalityStore store;
+  const preview::CachePreview preview = preview::PreviewCache(request, store, previewOptions);
+  for (const support::ReportedMessage& message : preview.messages) PrintMessageLine(message.text);
+  if (preview.outcome != preview::CachePreview::Outcome::WouldWrite) return kNotWritten;
+  if (preview.consoles) {
+    PrintResult(*preview.consoles);
+  } else {
+    std::cout << preview.recordCount << " personalities would be written to "
+              << preview.outputPath << '\n';
+  }
+  std::cout << "Dry run: " << preview.outputPath << " would be " << preview.cacheSize
+            << " bytes; nothing was written\n";
+  return LeftOutStatus(listing, preview.leftOut);
 }
 
 int RunBuild(const BuildOptions& options) {
@@ -174,6 +220,7 @@ int RunBuild(const BuildOptions& options) {
     StderrReporter reporter;
     const catalogue::CacheListing listing =
         catalogue::ListCacheEntries(options.paths, catalogue::LoadManufacturerMap(), reporter);
+    if (options.dryRun) return RunDryRun(options, listing);
     if (options.type == "extended") return RunExtendedBuild(options, listing);
     return RunStandardBuild(options, listing);
   } catch (const std::exception& error) {
@@ -195,7 +242,10 @@ void RegisterBuildCommand(CLI::App& app, int& exitStatus, const support::CancelT
       "name matches an earlier one regardless of case replaces it.\n"
       "Prints the cache size and whether it fits each console. Exit status: 0 all built, "
       "3 written but some personalities left out (named on standard error), 2 no cache written, "
-      "1 usage error.");
+      "1 usage error.\n"
+      "With --dry-run the build runs in memory: it prints the same messages and summary, then "
+      "the exact size the file would have, writes nothing (no cache, no working file) and ends "
+      "with the status the build would.");
   build->add_option("--type", options->type, "Cache type")
       ->check(CLI::IsMember({"standard", "extended"}))
       ->capture_default_str();
@@ -208,6 +258,8 @@ void RegisterBuildCommand(CLI::App& app, int& exitStatus, const support::CancelT
   build->add_flag("--no-preset-focus", options->noPresetFocus, "Leave preset focus tables out");
   build->add_flag("--no-range-tables", options->noRangeTables, "Leave range tables out");
   build->add_flag("--no-macros", options->noMacros, "Leave macros out");
+  build->add_flag("--dry-run", options->dryRun,
+                  "Compile and compress in memory and print the summary; write nothing");
   build->add_option("--jobs,-j", options->jobs,
                     "Threads to build with (default: the machine's hardware threads); the cache "
                     "file is the same for any number")

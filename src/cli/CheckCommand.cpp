@@ -19,12 +19,15 @@ constexpr int kSomeLeftOut = 3;
 struct CheckOptions {
   std::vector<std::string> paths;
   bool json = false;
+  std::string format = "text";
 };
 
 int RunCheck(const CheckOptions& options) {
   const std::vector<check::FileCheck> checks = check::CheckPaths(options.paths);
-  if (options.json) {
+  if (options.json || options.format == "json") {
     std::cout << check::CheckJson(checks).dump(2) << '\n';
+  } else if (options.format == "gnu") {
+    check::WriteCheckGnu(checks, std::cout);
   } else {
     check::WriteCheckText(checks, std::cout);
   }
@@ -53,7 +56,14 @@ void RegisterCheckCommand(CLI::App& app, int& exitStatus) {
   check->add_option("PATH", options->paths, "Personality directories and files")
       ->required()
       ->check(ExistingPath());
-  check->add_flag("--json", options->json, "Print a JSON document instead of text");
+  auto* json = check->add_flag("--json", options->json, "Print a JSON document instead of text");
+  check->add_option("--format", options->format,
+                    "text (the default), json (as --json) or gnu: one line per finding, "
+                    "FILE:LINE:COLUMN: error|warning: MESSAGE, as editors and CI problem "
+                    "matchers read them (a finding that leaves the file out is an error)")
+      ->check(CLI::IsMember({"text", "json", "gnu"}))
+      ->capture_default_str()
+      ->excludes(json);
   check->callback([options, &exitStatus] { exitStatus = RunCheck(*options); });
 }
 

@@ -121,7 +121,8 @@ std::optional<std::string> DesktopUsageError(const std::vector<std::string>& arg
   return std::nullopt;
 }
 
-int RunModernCommandLine(const std::vector<std::string>& arguments, const support::CancelToken* cancel) {
+int RunModernCommandLine(const std::vector<std::string>& arguments,
+                         const support::CancelToken* cancel) {
   CLI::App app{"Hoardwright builds personality cache files for lighting consoles.", "hoardwright"};
   app.set_version_flag("--version", std::string("hoardwright ") + HOARDWRIGHT_VERSION);
   app.require_subcommand(0, 1);

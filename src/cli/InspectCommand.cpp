@@ -13,6 +13,8 @@
 #include "inspect/InspectJson.h"
 #include "inspect/InspectText.h"
 #include "inspect/TextFormat.h"
+#include "preview/CacheComparison.h"
+#include "preview/PersonalityStore.h"
 #include "support/FileAccess.h"
 #include "support/Platform.h"
 
@@ -28,6 +30,7 @@ struct InspectOptions {
   std::string file;
   bool json = false;
   std::string extractDir;
+  std::string compareDir;  // compare the cache with this personality directory
 };
 
 int Inspect(const InspectOptions& options) {
@@ -53,14 +56,23 @@ int Inspect(const InspectOptions& options) {
     }
   }
 
+  std::optional<preview::CacheComparison> comparison;
+  if (!options.compareDir.empty()) {
+    preview::PersonalityStore store;
+    comparison = preview::CompareWithDirectory(report, options.compareDir, store);
+  }
+
   if (options.json) {
-    inspect::WriteInspectJson(report, extracted ? &*extracted : nullptr, std::cout);
+    nlohmann::ordered_json more = nlohmann::ordered_json::object();
+    if (comparison) more["comparison"] = preview::ComparisonJson(*comparison);
+    inspect::WriteInspectJson(report, extracted ? &*extracted : nullptr, std::cout, &more);
   } else {
     inspect::WriteInspectText(report, std::cout);
     if (extracted) {
       std::cout << "Extracted " << extracted->size() << " files into "
                 << inspect::PathText(options.extractDir) << '\n';
     }
+    if (comparison) preview::WriteComparisonText(*comparison, std::cout);
   }
   return report.Damaged() ? kDamaged : kIntact;
 }
@@ -91,6 +103,10 @@ void RegisterInspectCommand(CLI::App& app, int& exitStatus) {
       "walked field by field. A damaged file is reported with the section, the record and the "
       "byte offset of each problem; text fields a build would have written otherwise are "
       "warnings. FILE must be a regular file of at most 512 MiB.\n"
+      "With --compare DIR, the personalities of the cache are compared with those of the "
+      "personality directory DIR, each compiled as the cache's build compiles it: unchanged "
+      "(the same record), changed (another record), missing (not in DIR), new (in DIR, not in "
+      "the cache).\n"
       "Exit status: 0 intact, 4 damaged, 2 the file could not be read or --extract failed, "
       "1 usage error.");
   // Checked when it is opened: a missing file, a directory or a device is "unreadable" (2).
@@ -99,6 +115,9 @@ void RegisterInspectCommand(CLI::App& app, int& exitStatus) {
   command->add_option("--extract", options->extractDir,
                       "Write the decoded streams and each personality's record into this "
                       "directory (made when missing; a link there is replaced, never followed)");
+  command->add_option("--compare", options->compareDir,
+                      "Compare the cache's personalities with those of this personality directory")
+      ->check(CLI::ExistingDirectory);
   command->callback([options, &exitStatus] { exitStatus = RunInspect(*options); });
 }
 

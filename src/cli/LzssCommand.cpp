@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "cli/Subcommands.h"
-#include "support/OutputFile.h"
-#include "support/CancelToken.h"
 #include "lzss/Lzss.h"
+#include "support/CancelToken.h"
 #include "support/FileAccess.h"
+#include "support/OutputFile.h"
 #include "support/Platform.h"
 
 namespace hoardwright::cli {
@@ -53,7 +53,8 @@ std::optional<std::vector<std::uint8_t>> ReadInput(const fs::path& path) {
 // once `cancel` is cancelled (looked at every 64 KiB), which ends the coding.
 class OutputSink final : public lzss::ByteSink {
  public:
-  OutputSink(support::AtomicOutputFile& output, std::uint64_t limit, const support::CancelToken* cancel)
+  OutputSink(support::AtomicOutputFile& output, std::uint64_t limit,
+             const support::CancelToken* cancel)
       : output_(output), limit_(limit), cancel_(cancel) {
     buffer_.reserve(kChunk);
   }

@@ -31,9 +31,12 @@ std::atomic<SignalWatch*> watchOfProcess{nullptr};
 
 const char* SignalName(int signal) {
   switch (signal) {
-    case kInterrupt: return "Ctrl+C";
-    case kBreak: return "Ctrl+Break";
-    default: return "the console closing";
+    case kInterrupt:
+      return "Ctrl+C";
+    case kBreak:
+      return "Ctrl+Break";
+    default:
+      return "the console closing";
   }
 }
 
@@ -43,9 +46,12 @@ int SignalWatch::OnConsoleControl(unsigned long event) {
   SignalWatch* watch = watchOfProcess.load();
   if (watch == nullptr) return FALSE;
   switch (event) {
-    case CTRL_C_EVENT: return watch->Receive(kInterrupt);
-    case CTRL_BREAK_EVENT: return watch->Receive(kBreak);
-    default: break;
+    case CTRL_C_EVENT:
+      return watch->Receive(kInterrupt);
+    case CTRL_BREAK_EVENT:
+      return watch->Receive(kBreak);
+    default:
+      break;
   }
   // The console is going away and ends the process as soon as this returns: the clean-up gets
   // the few seconds Windows allows.
@@ -75,7 +81,9 @@ SignalWatch::SignalWatch() {
   }
 }
 
-SignalWatch::~SignalWatch() { Stop(); }
+SignalWatch::~SignalWatch() {
+  Stop();
+}
 
 void SignalWatch::Wait() {}
 

@@ -3,7 +3,6 @@
 // stores its exit status in `exitStatus` when it runs. Those that write files stop, removing
 // what they wrote, once `cancel` is cancelled.
 #include <CLI/CLI.hpp>
-
 #include <filesystem>
 #include <string>
 #include <system_error>

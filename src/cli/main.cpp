@@ -1,68 +1,35 @@
-// Entry point: the modern command line when a subcommand or option is given, otherwise the
-// legacy unattended switches or the desktop application. Whatever happens below, the program
-// ends with a message and a status, never with an abort.
-#include <cstdlib>
-#include <exception>
-#include <iostream>
-#include <optional>
-#include <string>
-#include <vector>
-
-#include "cli/CommandLine.h"
-#include "cli/LegacyRun.h"
-#include "cli/SignalWatch.h"
-#include "support/Platform.h"
-#ifdef HOARDWRIGHT_HAS_GUI
+// The command-line executable `hoardwright`: the modern command line when a subcommand or option
+// is given, otherwise the legacy unattended switches or the desktop application. It links no Qt,
+// so that scripts calling it in loops do not pay for the desktop: for the window it starts the
+// desktop executable installed beside it (where the desktop is not built as an executable of its
+// own, it runs the desktop in this process).
+#include "cli/ProgramMain.h"
+#if defined(HOARDWRIGHT_DESKTOP_IN_PROCESS)
 #include "desktop/DesktopApplication.h"
+#elif defined(HOARDWRIGHT_DESKTOP_RELATIVE_PATH)
+#include "cli/DesktopLauncher.h"
+#elif defined(_WIN32)
+#include <iostream>
 #endif
-
-namespace {
-
-using namespace hoardwright::cli;
-
-constexpr int kUsageError = 1;
-constexpr int kFailed = 2;
-
-// The last resort for an exception that reached std::terminate (thrown through a noexcept
-// function, say): a message and status 2 instead of an abort.
-[[noreturn]] void TerminateWithMessage() {
-  hoardwright::support::WriteToStandardError("hoardwright: stopped by an unexpected internal error\n");
-  std::_Exit(kFailed);
-}
-
-int Run(int argc, char** argv) {
-  const std::vector<std::string> arguments = hoardwright::support::CommandLineArguments(argc, argv);
-  if (IsModernCommandLine(arguments)) {
-    // Made before any thread starts, so that every thread has the signals blocked.
-    std::optional<SignalWatch> watch;
-    if (WritesFiles(arguments)) watch.emplace();
-    const int status = RunModernCommandLine(arguments, watch ? &watch->Token() : nullptr);
-    if (watch) watch->EndIfSignalled();
-    return status;
-  }
-  // "-d" anywhere in the argument text: the unattended build, without a window.
-  if (IsLegacyCommandLine(arguments)) {
-    SignalWatch watch;
-    const int status = RunLegacyCommandLine(JoinArguments(arguments), std::cerr, &watch.Token());
-    watch.EndIfSignalled();
-    return status;
-  }
-  // A mistyped switch or command must not open a window instead.
-  if (const auto error = DesktopUsageError(arguments)) {
-    std::cerr << *error;
-    return kUsageError;
-  }
-#ifdef HOARDWRIGHT_HAS_GUI
-  return hoardwright::desktop::RunDesktopApplication(argc, argv);
-#else
-  return RunModernCommandLine({"--help"});
-#endif
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
-  std::set_terminate(TerminateWithMessage);
-  hoardwright::support::UseBinaryStandardStreams();
-  return RunGuarded([&] { return Run(argc, argv); }, std::cerr);
+  using namespace hoardwright::cli;
+  EndTerminateWithMessage();
+#if defined(HOARDWRIGHT_DESKTOP_IN_PROCESS)
+  return RunProgram(argc, argv, hoardwright::desktop::RunDesktopApplication);
+#elif defined(HOARDWRIGHT_DESKTOP_RELATIVE_PATH)
+  return RunProgram(argc, argv, [](int& count, char** values) {
+    return StartDesktopExecutable(count, values, HOARDWRIGHT_DESKTOP_RELATIVE_PATH);
+  });
+#elif defined(_WIN32)
+  // The Windows build without the desktop is the command line alone: asking it for the window
+  // says so and fails, as a desktop that cannot be started fails elsewhere.
+  return RunProgram(argc, argv, [](int&, char**) {
+    std::cerr << "hoardwright: this build has no desktop application, only the command line.\n"
+                 "Run \"hoardwright --help\" for the commands and options.\n";
+    return 2;
+  });
+#else
+  return RunProgram(argc, argv, nullptr);
+#endif
 }

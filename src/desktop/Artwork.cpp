@@ -23,7 +23,12 @@ QPixmap Render(const QString& name, QSize size, qreal devicePixelRatio) {
 
 }  // namespace
 
-QIcon ApplicationIcon() { return Drawing(QStringLiteral("hoardwright.svg")); }
+// The installed icon theme's, so that the window shows what the menu and the task bar show; the
+// embedded drawing where no theme has it (a build tree, a bare desktop).
+QIcon ApplicationIcon() {
+  return QIcon::fromTheme(QString::fromLatin1(kApplicationId),
+                          Drawing(QStringLiteral("hoardwright.svg")));
+}
 
 QPixmap TickPixmap(qreal devicePixelRatio) {
   return Render(QStringLiteral("tick.svg"), kTickSize, devicePixelRatio);

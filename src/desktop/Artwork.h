@@ -11,6 +11,9 @@ namespace hoardwright::desktop {
 inline constexpr QSize kTickSize{15, 15};
 inline constexpr QSize kCrossSize{14, 14};
 
+// The name of the menu entry and of the icon in the installed icon theme.
+inline constexpr const char* kApplicationId = "io.github.hoardwright.Hoardwright";
+
 QIcon ApplicationIcon();
 // Sharp at the given device pixel ratio (the drawings are vector graphics).
 QPixmap TickPixmap(qreal devicePixelRatio);

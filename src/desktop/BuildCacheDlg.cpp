@@ -3,50 +3,76 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <climits>
 #include <exception>
 #include <initializer_list>
+#include <limits>
 #include <new>
 #include <string>
 
-#include "standard/StandardBuild.h"
-#include "extended/ExtendedBuild.h"
+#include "catalogue/RememberedCacheList.h"
 #include "desktop/Artwork.h"
 #include "desktop/DesktopBuildHost.h"
 #include "desktop/DesktopSettings.h"
 #include "desktop/DialogUnits.h"
 #include "desktop/PersonalityListView.h"
+#include "desktop/ResultDlg.h"
 #include "desktop/TextConversion.h"
+#include "extended/ExtendedBuild.h"
+#include "standard/StandardBuild.h"
 
 namespace hoardwright::desktop {
 namespace {
 
-// Layout in dialog units.
+// The window's first size in dialog units; it can be made larger.
 constexpr int kWidth = 383;
-constexpr int kHeight = 263;
-constexpr int kListWidth = 150;
-constexpr int kListTop = 46;
-constexpr int kListHeight = 124;
-constexpr int kMiddleButtonX = 164;
-constexpr int kMiddleButtonWidth = 55;
-constexpr int kOptionsTop = 176;
+constexpr int kHeight = 290;
+// How often the window shows a running build's progress.
+constexpr int kProgressMilliseconds = 50;
+// A change in the personality directory is listed once the directory has been quiet this long,
+// so a copy of many files gives one rescan.
+constexpr int kRescanDelayMilliseconds = 300;
+// Files of the directory watched one by one for changes in place (a directory's own watch sees
+// files added, removed and renamed); more would use up the system's watches.
+constexpr qsizetype kWatchedFilesLimit = 1000;
 
 QPushButton* MakeButton(QWidget* parent, const QString& text, const QString& name) {
   auto* button = new QPushButton(text, parent);
   button->setObjectName(name);
+  // Return in a list or a field must not press a button that happens to be the default.
+  button->setAutoDefault(false);
   return button;
 }
 
-QString DefaultFolderPicker(QWidget* owner, const QString& title) {
-  return QFileDialog::getExistingDirectory(owner, title, QString(), QFileDialog::ShowDirsOnly);
+QString DefaultFolderPicker(QWidget* owner, const QString& title, const QString& start) {
+  return QFileDialog::getExistingDirectory(owner, title, start, QFileDialog::ShowDirsOnly);
+}
+
+QLineEdit* MakeFilter(QWidget* parent, const QString& name) {
+  auto* filter = new QLineEdit(parent);
+  filter->setObjectName(name);
+  filter->setPlaceholderText(QStringLiteral("Filter by device or manufacturer"));
+  filter->setClearButtonEnabled(true);
+  return filter;
 }
 
 }  // namespace
@@ -58,61 +84,109 @@ CBuildCacheDlg::CBuildCacheDlg(QWidget* parent)
 }
 
 CBuildCacheDlg::~CBuildCacheDlg() {
+  // A build still running is stopped; the window's thread answers what it asks meanwhile.
+  destroying_ = true;
+  if (build_) {
+    CancelBuild();
+    while (build_ && !build_->ended.load()) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    if (build_) build_->thread.join();
+  }
   // The views show rows of the lists, which go before the widgets would.
   delete personalityView_;
   delete cacheView_;
 }
 
 void CBuildCacheDlg::CreateControls() {
+  setObjectName(QStringLiteral("mainDialog"));
   setWindowTitle(QStringLiteral("Qendrale Personality Hoardwright v1.6"));
-  // Fixed size, with a minimise box but no maximise box.
+  // A resizable window with minimise and maximise boxes; the lists take the room it gains.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                 Qt::WindowCloseButtonHint);
+                 Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+  setSizeGripEnabled(true);
   const DialogUnits du(font());
-  setFixedSize(du.Size(kWidth, kHeight));
 
-  du.Place(*new QLabel(QStringLiteral("Current Directory"), this), 7, 6, 100, 8);
+  auto* window = new QVBoxLayout(this);
+  window->setContentsMargins(du.X(7), du.Y(6), du.X(7), du.Y(6));
+  window->setSpacing(du.Y(4));
+
+  window->addWidget(new QLabel(QStringLiteral("Current Directory"), this));
+  auto* directoryRow = new QHBoxLayout;
   currentDirEdit_ = new QLineEdit(this);
   currentDirEdit_->setObjectName(QStringLiteral("currentDirectoryEdit"));
   currentDirEdit_->setReadOnly(true);
-  du.Place(*currentDirEdit_, 7, 16, 311, 13);
+  directoryRow->addWidget(currentDirEdit_, 1);
   browseButton_ = MakeButton(this, QStringLiteral("Browse..."), QStringLiteral("browseButton"));
-  du.Place(*browseButton_, 323, 15, 53, 14);
+  browseButton_->setMinimumWidth(du.X(53));
+  directoryRow->addWidget(browseButton_);
+  refreshButton_ = MakeButton(this, QStringLiteral("Refresh"), QStringLiteral("refreshButton"));
+  refreshButton_->setToolTip(QStringLiteral("List the directory's personalities again (F5)"));
+  directoryRow->addWidget(refreshButton_);
+  window->addLayout(directoryRow);
 
-  du.Place(*new QLabel(QStringLiteral("Personalities in current directory"), this), 7, 36,
-           kListWidth, 8);
+  // The two lists, each under its caption, filter and count, with the move buttons between.
+  auto* lists = new QGridLayout;
+  lists->setHorizontalSpacing(du.X(7));
+  lists->setVerticalSpacing(du.Y(2));
   personalityView_ = new PersonalityListView(model_.PersonalityList(), this);
   personalityView_->setObjectName(QStringLiteral("personalityList"));
-  du.Place(*personalityView_, 7, kListTop, kListWidth, kListHeight);
-
-  addButton_ = MakeButton(this, QStringLiteral("Add >"), QStringLiteral("addButton"));
-  du.Place(*addButton_, kMiddleButtonX, 72, kMiddleButtonWidth, 14);
-  addAllButton_ = MakeButton(this, QStringLiteral("Add All >>"), QStringLiteral("addAllButton"));
-  du.Place(*addAllButton_, kMiddleButtonX, 90, kMiddleButtonWidth, 14);
-  removeButton_ = MakeButton(this, QStringLiteral("< Remove"), QStringLiteral("removeButton"));
-  du.Place(*removeButton_, kMiddleButtonX, 124, kMiddleButtonWidth, 14);
-  removeAllButton_ =
-      MakeButton(this, QStringLiteral("<< Remove All"), QStringLiteral("removeAllButton"));
-  du.Place(*removeAllButton_, kMiddleButtonX, 142, kMiddleButtonWidth, 14);
-
-  cacheLabel_ = new QLabel(QStringLiteral("Cache File (0 Files)"), this);
-  cacheLabel_->setObjectName(QStringLiteral("cacheLabel"));
-  du.Place(*cacheLabel_, 226, 36, kListWidth, 8);
   cacheView_ = new PersonalityListView(model_.CacheList(), this);
   cacheView_->setObjectName(QStringLiteral("cacheList"));
-  du.Place(*cacheView_, 226, kListTop, kListWidth, kListHeight);
+  cacheLabel_ = new QLabel(QStringLiteral("Cache File (0 Files)"), this);
+  cacheLabel_->setObjectName(QStringLiteral("cacheLabel"));
+  personalityFilter_ = MakeFilter(this, QStringLiteral("personalityFilter"));
+  cacheFilter_ = MakeFilter(this, QStringLiteral("cacheFilter"));
+  personalityCount_ = new QLabel(this);
+  personalityCount_->setObjectName(QStringLiteral("personalityCount"));
+  cacheCount_ = new QLabel(this);
+  cacheCount_->setObjectName(QStringLiteral("cacheCount"));
+  lists->addWidget(new QLabel(QStringLiteral("Personalities in current directory"), this), 0, 0);
+  lists->addWidget(cacheLabel_, 0, 2);
+  lists->addWidget(personalityFilter_, 1, 0);
+  lists->addWidget(cacheFilter_, 1, 2);
+  lists->addWidget(personalityCount_, 2, 0);
+  lists->addWidget(cacheCount_, 2, 2);
+  lists->addWidget(personalityView_, 3, 0);
+  lists->addWidget(cacheView_, 3, 2);
+  lists->setColumnStretch(0, 1);
+  lists->setColumnStretch(2, 1);
+  lists->setRowStretch(3, 1);
+  personalityView_->setMinimumSize(du.Size(150, 100));
+  cacheView_->setMinimumSize(du.Size(150, 100));
+
+  auto* moves = new QVBoxLayout;
+  moves->addStretch(1);
+  addButton_ = MakeButton(this, QStringLiteral("Add >"), QStringLiteral("addButton"));
+  addAllButton_ = MakeButton(this, QStringLiteral("Add All >>"), QStringLiteral("addAllButton"));
+  removeButton_ = MakeButton(this, QStringLiteral("< Remove"), QStringLiteral("removeButton"));
+  removeAllButton_ =
+      MakeButton(this, QStringLiteral("<< Remove All"), QStringLiteral("removeAllButton"));
+  for (QPushButton* button : {addButton_, addAllButton_}) {
+    button->setMinimumWidth(du.X(55));
+    moves->addWidget(button);
+  }
+  moves->addSpacing(du.Y(20));
+  for (QPushButton* button : {removeButton_, removeAllButton_}) {
+    button->setMinimumWidth(du.X(55));
+    moves->addWidget(button);
+  }
+  moves->addStretch(1);
+  lists->addLayout(moves, 3, 1);
+  window->addLayout(lists, 1);
 
   auto* tablesGroup = new QGroupBox(QStringLiteral("Tables Included in Cache"), this);
-  du.Place(*tablesGroup, 7, kOptionsTop, 369, 56);
+  auto* tables = new QHBoxLayout(tablesGroup);
   auto* explanation = new QLabel(
       QStringLiteral("Include or exclude information from personalities in the Cache File. For "
                      "futher information, please consult our website or the readme file packaged "
                      "with Hoardwright."),
-      this);
+      tablesGroup);
   explanation->setWordWrap(true);
   explanation->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  du.Place(*explanation, 15, kOptionsTop + 12, 268, 38);
+  tables->addWidget(explanation, 1);
+  auto* options = new QVBoxLayout;
   const std::array<QString, 3> optionTexts{QStringLiteral("Preset Focus"),
                                            QStringLiteral("Range Tables"),
                                            QStringLiteral("Macros")};
@@ -120,10 +194,12 @@ void CBuildCacheDlg::CreateControls() {
                                            QStringLiteral("rangeTablesBox"),
                                            QStringLiteral("macrosBox")};
   for (std::size_t i = 0; i < tableOptions_.size(); ++i) {
-    tableOptions_[i] = new QCheckBox(optionTexts[i], this);
+    tableOptions_[i] = new QCheckBox(optionTexts[i], tablesGroup);
     tableOptions_[i]->setObjectName(optionNames[i]);
-    du.Place(*tableOptions_[i], 298, kOptionsTop + 11 + 13 * static_cast<int>(i), 72, 10);
+    options->addWidget(tableOptions_[i]);
   }
+  tables->addLayout(options);
+  window->addWidget(tablesGroup);
   connect(tableOptions_[0], &QCheckBox::toggled, this,
           [this](bool on) { model_.SetIncludePresetFocus(on); });
   connect(tableOptions_[1], &QCheckBox::toggled, this,
@@ -135,7 +211,6 @@ void CBuildCacheDlg::CreateControls() {
   cacheTypeGroup_ = new QGroupBox(QStringLiteral("Cache Type"), this);
   cacheTypeGroup_->setObjectName(QStringLiteral("cacheTypeGroup"));
   cacheTypeGroup_->hide();
-  du.Place(*cacheTypeGroup_, 7, kOptionsTop, 369, 56);
   normalChoice_ = new QRadioButton(QStringLiteral("Normal"), cacheTypeGroup_);
   normalChoice_->setObjectName(QStringLiteral("normalChoice"));
   du.Place(*normalChoice_, 8, 12, 60, 10);
@@ -151,51 +226,211 @@ void CBuildCacheDlg::CreateControls() {
   connect(normalChoice_, &QRadioButton::toggled, this,
           [this](bool on) { model_.SetNormalChecked(on); });
 
+  auto* bottom = new QHBoxLayout;
+  auto* progress = new QVBoxLayout;
   statusLine_ = new QLabel(this);
   statusLine_->setObjectName(QStringLiteral("statusLine"));
-  du.Place(*statusLine_, 7, 238, 246, 8);
+  // A long path must not widen the window.
+  statusLine_->setMinimumWidth(1);
+  statusLine_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   progressBar_ = new QProgressBar(this);
   progressBar_->setObjectName(QStringLiteral("progressBar"));
   progressBar_->setTextVisible(false);
+  progressBar_->setMaximumHeight(du.Y(9));
+  // Hidden, it keeps its room, so the window does not jump when a build starts.
+  QSizePolicy keepRoom = progressBar_->sizePolicy();
+  keepRoom.setRetainSizeWhenHidden(true);
+  progressBar_->setSizePolicy(keepRoom);
   progressBar_->hide();
-  du.Place(*progressBar_, 7, 248, 246, 9);
-
+  progress->addWidget(statusLine_);
+  progress->addWidget(progressBar_);
+  bottom->addLayout(progress, 1);
   buildButton_ = MakeButton(this, QStringLiteral("Build Cache"), QStringLiteral("buildButton"));
-  buildButton_->setDefault(true);
-  du.Place(*buildButton_, 262, 241, 55, 14);
+  // Cancel takes Build Cache's place while a build runs.
+  cancelButton_ = MakeButton(this, QStringLiteral("Cancel"), QStringLiteral("cancelButton"));
+  cancelButton_->hide();
   closeButton_ = MakeButton(this, QStringLiteral("Close"), QStringLiteral("closeButton"));
-  du.Place(*closeButton_, 321, 241, 55, 14);
+  for (QPushButton* button : {buildButton_, cancelButton_, closeButton_}) {
+    button->setMinimumWidth(du.X(55));
+    bottom->addWidget(button);
+  }
+  window->addLayout(bottom);
+  resize(du.Size(kWidth, kHeight));
+
+  progressTimer_ = new QTimer(this);
+  progressTimer_->setInterval(kProgressMilliseconds);
+  connect(progressTimer_, &QTimer::timeout, this, &CBuildCacheDlg::ShowBuildProgress);
+
+  // The move buttons' keys, named in their tool tips.
+  const std::array<std::pair<QPushButton*, QKeySequence>, 4> moveKeys{{
+      {addButton_, QKeySequence(Qt::CTRL | Qt::Key_Right)},
+      {addAllButton_, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Right)},
+      {removeButton_, QKeySequence(Qt::CTRL | Qt::Key_Left)},
+      {removeAllButton_, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Left)},
+  }};
+  for (const auto& [button, keys] : moveKeys) {
+    // The window's own shortcut, so the keys work whichever control has the focus.
+    auto* shortcut = new QShortcut(keys, this);
+    shortcut->setAutoRepeat(false);
+    connect(shortcut, &QShortcut::activated, button, [button] {
+      if (button->isEnabled()) button->click();
+    });
+    button->setToolTip(keys.toString(QKeySequence::NativeText));
+  }
+  new QShortcut(QKeySequence(Qt::Key_F5), this, this, &CBuildCacheDlg::OnRefresh);
+  connect(personalityView_, &PersonalityListView::MoveRequested, this, &CBuildCacheDlg::OnAdd);
+  connect(cacheView_, &PersonalityListView::MoveRequested, this, &CBuildCacheDlg::OnRemove);
+  connect(cacheView_, &PersonalityListView::DeleteRequested, this, &CBuildCacheDlg::OnRemove);
+  connect(cacheView_, &PersonalityListView::RowsDropped, this, &CBuildCacheDlg::OnAdd);
+  connect(personalityView_, &PersonalityListView::RowsDropped, this, &CBuildCacheDlg::OnRemove);
+  setAcceptDrops(true);
+
+  // The personality list follows its directory.
+  watcher_ = new QFileSystemWatcher(this);
+  rescanTimer_ = new QTimer(this);
+  rescanTimer_->setSingleShot(true);
+  rescanTimer_->setInterval(kRescanDelayMilliseconds);
+  connect(watcher_, &QFileSystemWatcher::directoryChanged, rescanTimer_,
+          qOverload<>(&QTimer::start));
+  connect(watcher_, &QFileSystemWatcher::fileChanged, rescanTimer_, qOverload<>(&QTimer::start));
+  connect(rescanTimer_, &QTimer::timeout, this, &CBuildCacheDlg::RescanChangedDirectory);
 
   connect(browseButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnBrowse);
+  connect(refreshButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnRefresh);
   connect(addButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnAdd);
   connect(addAllButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnAddAll);
   connect(removeButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnRemove);
   connect(removeAllButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnRemoveAll);
   connect(buildButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnBuildCache);
+  connect(cancelButton_, &QPushButton::clicked, this, &CBuildCacheDlg::CancelBuild);
   connect(closeButton_, &QPushButton::clicked, this, &CBuildCacheDlg::reject);
+  connect(personalityFilter_, &QLineEdit::textChanged, this, [this](const QString& text) {
+    personalityView_->SetFilter(text);
+    UpdateCounts();
+  });
+  connect(cacheFilter_, &QLineEdit::textChanged, this, [this](const QString& text) {
+    cacheView_->SetFilter(text);
+    UpdateCounts();
+  });
 }
 
 void CBuildCacheDlg::InitDialog() {
   setWindowIcon(ApplicationIcon());
+  // Where the window was when it last closed; a stored place that is off every screen now is
+  // moved back by the window system.
+  const QByteArray geometry = LoadWindowGeometry();
+  if (!geometry.isEmpty()) restoreGeometry(geometry);
   LoadSettings(model_);
   // An interactive start: the legacy switches run without this window.
   model_.SetCommandLineMode(false);
   ScanPersonalityDirectory();
+  RestoreCacheList();
   model_.FinishInitialisation();
   ShowOptions();
 }
 
-QString CBuildCacheDlg::BrowseForFolder(const QString& title) {
+QString CBuildCacheDlg::BrowseForFolder(const QString& title, const QString& start) {
   // Above the details dialog when that asks, so the picker never opens behind it.
   QWidget* modal = QApplication::activeModalWidget();
   QWidget* owner = modal != nullptr && modal->parentWidget() == this ? modal : this;
-  return folderPicker_ ? folderPicker_(owner, title) : QString();
+  return folderPicker_ ? folderPicker_(owner, title, start) : QString();
 }
 
 void CBuildCacheDlg::ScanPersonalityDirectory() {
-  model_.ScanPersonalityDirectory(reporter_);
+  std::vector<support::ReportedMessage> messages = model_.ScanPersonalityDirectory();
+  model_.NewScanMessages(messages);
+  ShowScannedDirectory();
+  const std::vector<support::ReportedMessage> notices = ui::ScanNotices(messages);
+  pendingNotices_.insert(pendingNotices_.end(), notices.begin(), notices.end());
+  // At start-up the window is not on the screen yet; its first show brings the messages.
+  if (isVisible()) ShowPendingNotices();
+}
+
+void CBuildCacheDlg::RescanChangedDirectory() {
+  // Only what is new is reported: a bad file that stays bad is said once.
+  const std::vector<support::ReportedMessage> messages =
+      model_.NewScanMessages(model_.ScanPersonalityDirectory());
+  ShowScannedDirectory();
+  const std::vector<support::ReportedMessage> notices = ui::ScanNotices(messages);
+  pendingNotices_.insert(pendingNotices_.end(), notices.begin(), notices.end());
+  if (isVisible()) ShowPendingNotices();
+}
+
+void CBuildCacheDlg::ShowScannedDirectory() {
   currentDirEdit_->setText(PathText(model_.PersonalityDir()));
   ShowPersonalityList();
+  WatchPersonalityDirectory();
+}
+
+void CBuildCacheDlg::WatchPersonalityDirectory() {
+  const QStringList watched = watcher_->files() + watcher_->directories();
+  if (!watched.isEmpty()) watcher_->removePaths(watched);
+  const QString directory = PathText(model_.PersonalityDir());
+  if (directory.isEmpty() || !QFileInfo(directory).isDir()) return;
+  QStringList paths{directory};
+  const catalogue::PersonalityListModel& list = model_.PersonalityList();
+  if (static_cast<qsizetype>(list.RowCount()) <= kWatchedFilesLimit) {
+    for (std::size_t row = 0; row < list.RowCount(); ++row) {
+      paths << PathText(list.Row(row).filePath);
+    }
+  }
+  watcher_->addPaths(paths);
+}
+
+void CBuildCacheDlg::dragEnterEvent(QDragEnterEvent* event) {
+  if (!building_ && event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CBuildCacheDlg::dropEvent(QDropEvent* event) {
+  std::vector<std::string> paths;
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (url.isLocalFile()) paths.push_back(PathBytes(url.toLocalFile()));
+  }
+  if (building_ || paths.empty()) return;
+  event->acceptProposedAction();
+  DropPaths(paths);
+}
+
+void CBuildCacheDlg::DropPaths(const std::vector<std::string>& paths) {
+  const ui::DroppedPaths dropped = ui::SortDroppedPaths(paths);
+  if (!dropped.personalityFiles.empty()) {
+    const std::vector<support::ReportedMessage> messages =
+        model_.AddFiles(dropped.personalityFiles);
+    CacheListChanged();
+    const std::vector<support::ReportedMessage> notices = ui::ScanNotices(messages);
+    pendingNotices_.insert(pendingNotices_.end(), notices.begin(), notices.end());
+  }
+  // A folder is browsed to, as with Browse.
+  if (!dropped.directory.empty() && model_.ChoosePersonalityDir(dropped.directory)) {
+    SaveSettings();
+    ScanPersonalityDirectory();
+  }
+  if (isVisible()) ShowPendingNotices();
+}
+
+void CBuildCacheDlg::ShowPendingNotices() {
+  const std::vector<support::ReportedMessage> notices = std::move(pendingNotices_);
+  pendingNotices_.clear();
+  for (const support::ReportedMessage& notice : notices)
+    reporter_.ShowMessage(notice.text, notice.caption);
+}
+
+void CBuildCacheDlg::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!pendingNotices_.empty()) {
+    QTimer::singleShot(0, this, &CBuildCacheDlg::ShowPendingNotices);
+  }
+}
+
+void CBuildCacheDlg::keyPressEvent(QKeyEvent* event) {
+  // Escape would end the program at once; the window closes only through Close or its frame.
+  // During a build it is the Cancel button's key.
+  if (event->key() == Qt::Key_Escape) {
+    CancelBuild();
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 void CBuildCacheDlg::SaveSettings() const { desktop::SaveSettings(model_); }
@@ -222,7 +457,9 @@ void CBuildCacheDlg::SetStatusText(std::string_view text) {
 }
 
 void CBuildCacheDlg::OnBrowse() {
-  if (!model_.ChoosePersonalityDir(PathBytes(BrowseForFolder(QStringLiteral("Choose Folder"))))) {
+  const QString chosen =
+      BrowseForFolder(QStringLiteral("Choose Folder"), PathText(model_.PersonalityDir()));
+  if (!model_.ChoosePersonalityDir(PathBytes(chosen))) {
     return;
   }
   SaveSettings();
@@ -230,34 +467,87 @@ void CBuildCacheDlg::OnBrowse() {
 }
 
 void CBuildCacheDlg::OnAdd() {
+  if (building_) return;  // the lists are the running build's inputs
   model_.Add();
-  ShowCacheList();
+  CacheListChanged();
 }
 
 void CBuildCacheDlg::OnAddAll() {
+  if (building_) return;  // the lists are the running build's inputs
   model_.AddAll();
-  ShowCacheList();
+  CacheListChanged();
 }
 
 void CBuildCacheDlg::OnRemove() {
+  if (building_) return;  // the lists are the running build's inputs
   model_.Remove();
-  ShowCacheList();
+  CacheListChanged();
 }
 
 void CBuildCacheDlg::OnRemoveAll() {
+  if (building_) return;  // the lists are the running build's inputs
   model_.RemoveAll();
+  CacheListChanged();
+}
+
+void CBuildCacheDlg::CacheListChanged() {
   ShowCacheList();
+  RememberCacheList();
 }
 
 void CBuildCacheDlg::UpdateCacheLabel() {
   cacheLabel_->setText(FileText(model_.CacheLabel()));
 }
 
-void CBuildCacheDlg::ShowPersonalityList() { personalityView_->Reload(); }
+void CBuildCacheDlg::ShowPersonalityList() {
+  personalityView_->Reload();
+  UpdateCounts();
+}
 
 void CBuildCacheDlg::ShowCacheList() {
   cacheView_->Reload();
   UpdateCacheLabel();
+  UpdateCounts();
+}
+
+void CBuildCacheDlg::RestoreCacheList() {
+  catalogue::RestoredCacheList restored =
+      catalogue::LoadCacheList(CacheListFile(), model_.Manufacturers());
+  if (!restored.error.empty()) {
+    pendingNotices_.push_back({"The remembered cache list cannot be read: " + restored.error,
+                               std::string(support::kApplicationName)});
+  }
+  if (!restored.dropped.empty()) {
+    pendingNotices_.push_back(
+        {catalogue::DroppedRowsNotice(restored.dropped), std::string(support::kApplicationName)});
+  }
+  model_.RestoreCacheList(std::move(restored.rows));
+  ShowCacheList();
+  // The dropped rows are forgotten at once.
+  if (!restored.dropped.empty()) RememberCacheList();
+}
+
+void CBuildCacheDlg::RememberCacheList() {
+  std::string error;
+  if (catalogue::SaveCacheList(CacheListFile(), model_.CacheList().FilePaths(), &error)) return;
+  // Said once per run; the list is still there until the window closes.
+  if (cacheListUnsaved_) return;
+  cacheListUnsaved_ = true;
+  reporter_.ShowMessage("The cache list cannot be remembered: " + error);
+}
+
+void CBuildCacheDlg::UpdateCounts() {
+  const catalogue::PersonalityListModel& personalities = model_.PersonalityList();
+  const catalogue::PersonalityListModel& cache = model_.CacheList();
+  personalityCount_->setText(
+      FileText(catalogue::ShownCountText(personalities.ShownRows().size(), personalities.RowCount(),
+                                         !personalities.Filter().empty())));
+  cacheCount_->setText(FileText(catalogue::ShownCountText(
+      cache.ShownRows().size(), cache.RowCount(), !cache.Filter().empty())));
+}
+
+void CBuildCacheDlg::OnRefresh() {
+  ScanPersonalityDirectory();
 }
 
 void CBuildCacheDlg::ShowOptions() {
@@ -269,48 +559,99 @@ void CBuildCacheDlg::ShowOptions() {
 
 void CBuildCacheDlg::OnBuildCache() {
   if (building_) return;
-  const catalogue::BuildRequest request = model_.MakeBuildRequest();
-  support::CancelToken cancel;
-  buildCancel_ = &cancel;
+  build_ = std::make_unique<RunningBuild>();
+  build_->request = model_.MakeBuildRequest();
+  build_->host = std::make_unique<DesktopBuildHost>(*this, build_->progress, build_->cancel);
+  shownProgress_ = {};
   SetBuilding(true);
-  // Nothing may leave a slot by an exception; the build's files are gone by the time it gets
-  // here.
+  progressTimer_->start();
+  build_->thread = std::thread([this] {
+    RunBuild();
+    build_->ended.store(true);
+    QMetaObject::invokeMethod(this, &CBuildCacheDlg::FinishBuild, Qt::QueuedConnection);
+  });
+}
+
+void CBuildCacheDlg::RunBuild() {
+  RunningBuild& build = *build_;
+  // Nothing may leave the thread by an exception; the build's files are gone by the time it
+  // gets here.
   try {
-    if (request.cacheType == catalogue::CacheType::Standard) {
-      DesktopBuildHost host(*this);
+    if (build.request.cacheType == catalogue::CacheType::Standard) {
       standard::StandardBuildOptions options;
-      options.cancel = &cancel;
-      standard::BuildStandardCache(request, host, options);
+      options.cancel = &build.cancel;
+      build.result = standard::BuildStandardCache(build.request, *build.host, options);
+      if (build.result.cacheWritten) {
+        build.leftOut = check::DescribeLeftOut(build.result.leftOut, model_.Manufacturers());
+      }
     } else {
       extended::ExtendedBuildOptions options;
-      options.cancel = &cancel;
-      extended::BuildExtendedCache(request, reporter_, options);
+      options.cancel = &build.cancel;
+      extended::BuildExtendedCache(build.request, *build.host, options);
     }
   } catch (const std::bad_alloc&) {
-    reporter_.ShowMessage("Not enough memory to complete build!");
+    build.failure = "Not enough memory to complete build!";
   } catch (const std::exception& error) {
-    reporter_.ShowMessage(std::string("The build stopped: ") + error.what());
-  }
-  buildCancel_ = nullptr;
-  SetBuilding(false);
-  if (closeAfterBuild_) {
-    closeAfterBuild_ = false;
-    QDialog::reject();
+    build.failure = std::string("The build stopped: ") + error.what();
   }
 }
 
+void CBuildCacheDlg::FinishBuild() {
+  if (!build_) return;
+  build_->thread.join();
+  progressTimer_->stop();
+  ShowBuildProgress();
+  const std::unique_ptr<RunningBuild> build = std::move(build_);
+  SetBuilding(false);
+  if (destroying_) return;
+  if (!build->failure.empty()) reporter_.ShowMessage(build->failure);
+  if (closeAfterBuild_) {
+    closeAfterBuild_ = false;
+    QDialog::reject();
+    return;
+  }
+  if (build->result.cacheWritten) {
+    CResultDlg result(this);
+    result.CacheSize = static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        build->result.cacheSize, 0, std::numeric_limits<std::int32_t>::max()));
+    result.PersonalityCount = static_cast<std::int32_t>(build->request.entries.size());
+    result.OutputPath = build->result.outputPath.string();
+    result.LeftOut = build->leftOut;
+    result.exec();
+  }
+}
+
+void CBuildCacheDlg::ShowBuildProgress() {
+  if (!build_) return;
+  const standard::BuildProgress::Snapshot now = build_->progress.Read();
+  if (now == shownProgress_) return;
+  if (now.maximum != shownProgress_.maximum) SetProgressRange(now.maximum);
+  if (now.position != shownProgress_.position) SetProgressPosition(now.position);
+  if (now.visible != shownProgress_.visible) ShowProgress(now.visible);
+  if (now.status != shownProgress_.status) SetStatusText(now.status);
+  shownProgress_ = now;
+}
+
 void CBuildCacheDlg::CancelBuild() {
-  if (buildCancel_ != nullptr) buildCancel_->Cancel();
+  if (build_) build_->cancel.Cancel();
 }
 
 void CBuildCacheDlg::SetBuilding(bool building) {
   building_ = building;
-  for (QWidget* control :
-       std::initializer_list<QWidget*>{browseButton_, addButton_, addAllButton_, removeButton_,
-                                       removeAllButton_, buildButton_, closeButton_}) {
+  for (QWidget* control : std::initializer_list<QWidget*>{
+           browseButton_, refreshButton_, addButton_, addAllButton_, removeButton_,
+           removeAllButton_, buildButton_, closeButton_}) {
     control->setEnabled(!building);
   }
   for (QCheckBox* option : tableOptions_) option->setEnabled(!building);
+  buildButton_->setVisible(!building);
+  cancelButton_->setVisible(building);
+  if (building) cancelButton_->setFocus();
+}
+
+void CBuildCacheDlg::done(int result) {
+  SaveWindowGeometry(saveGeometry());
+  QDialog::done(result);
 }
 
 void CBuildCacheDlg::reject() {
@@ -319,8 +660,7 @@ void CBuildCacheDlg::reject() {
 }
 
 void CBuildCacheDlg::closeEvent(QCloseEvent* event) {
-  // Closed during a build (it lets the window take input between two personalities): the build
-  // stops and cleans up first, then the window closes.
+  // Closed during a build: the build stops and cleans up first, then the window closes.
   if (building_) {
     CancelBuild();
     closeAfterBuild_ = true;

@@ -6,32 +6,43 @@
 #include <QDialog>
 #include <QString>
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string_view>
+#include <thread>
+#include <vector>
 
+#include "check/LeftOutReasons.h"
+#include "desktop/MessageBoxReporter.h"
+#include "standard/BuildProgress.h"
+#include "standard/StandardBuild.h"
 #include "support/CancelToken.h"
 #include "ui/MainDialogModel.h"
-#include "desktop/MessageBoxReporter.h"
 
 class QCheckBox;
+class QFileSystemWatcher;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QTimer;
 
 namespace hoardwright::desktop {
 
+class DesktopBuildHost;
 class PersonalityListView;
 
 class CBuildCacheDlg : public QDialog {
   Q_OBJECT
 
  public:
-  // Returns the chosen directory, or an empty text when the user cancels.
-  using FolderPicker = std::function<QString(QWidget* owner, const QString& title)>;
+  // Returns the chosen directory, or an empty text when the user cancels; it opens at `start`.
+  using FolderPicker =
+      std::function<QString(QWidget* owner, const QString& title, const QString& start)>;
 
   // Runs the whole initialisation: icons, lists, settings, the scan of the personality
   // directory, and the table options and the Normal choice checked.
@@ -40,12 +51,16 @@ class CBuildCacheDlg : public QDialog {
 
   const ui::MainDialogModel& Model() const { return model_; }
 
-  // The folder picker owned by this dialog, with the given title; no separator is added.
-  QString BrowseForFolder(const QString& title);
+  // The folder picker owned by this dialog, with the given title, opening at `start`; no
+  // separator is added.
+  QString BrowseForFolder(const QString& title, const QString& start);
   // Tests and the screenshot tour answer the folder picker themselves.
   void SetFolderPicker(FolderPicker picker) { folderPicker_ = std::move(picker); }
 
   void ScanPersonalityDirectory();
+  // Files and folders dropped onto the window: a folder is browsed to, *.QPF files are added to
+  // the cache list, anything else is left alone.
+  void DropPaths(const std::vector<std::string>& paths);
   void SaveSettings() const;
   // A build takes the details dialog's values back (the settings are saved separately).
   void TakeBuildDetails(std::string createdBy, std::string outputDir, std::string notes);
@@ -59,9 +74,14 @@ class CBuildCacheDlg : public QDialog {
   bool Building() const { return building_; }
 
   // The Build Cache command: the standard build when Normal is checked, otherwise the extended.
+  // The build runs on a thread of its own; this returns at once, and the window shows the
+  // result dialog when the build has ended.
   void OnBuildCache();
-  // Asks the running build, if any, to stop: it writes no cache and removes its working files.
+  // Asks the running build, if any, to stop: it writes no cache, leaves an earlier one as it was
+  // and removes its working files.
   void CancelBuild();
+  // Shows the running build's progress and status now (a timer does so while it runs).
+  void ShowBuildProgress();
 
   PersonalityListView& PersonalityListWidget() { return *personalityView_; }
   PersonalityListView& CacheListWidget() { return *cacheView_; }
@@ -70,11 +90,18 @@ class CBuildCacheDlg : public QDialog {
   QLabel& StatusLine() { return *statusLine_; }
   QProgressBar& ProgressBar() { return *progressBar_; }
   QPushButton& BrowseButton() { return *browseButton_; }
+  QPushButton& RefreshButton() { return *refreshButton_; }
+  QFileSystemWatcher& DirectoryWatcher() { return *watcher_; }
+  QLineEdit& PersonalityFilter() { return *personalityFilter_; }
+  QLineEdit& CacheFilter() { return *cacheFilter_; }
+  QLabel& PersonalityCount() { return *personalityCount_; }
+  QLabel& CacheCount() { return *cacheCount_; }
   QPushButton& AddButton() { return *addButton_; }
   QPushButton& AddAllButton() { return *addAllButton_; }
   QPushButton& RemoveButton() { return *removeButton_; }
   QPushButton& RemoveAllButton() { return *removeAllButton_; }
   QPushButton& BuildCacheButton() { return *buildButton_; }
+  QPushButton& CancelButton() { return *cancelButton_; }
   QPushButton& CloseButton() { return *closeButton_; }
   QCheckBox& PresetFocusBox() { return *tableOptions_[0]; }
   QCheckBox& RangeTablesBox() { return *tableOptions_[1]; }
@@ -83,38 +110,88 @@ class CBuildCacheDlg : public QDialog {
   QGroupBox& CacheTypeGroup() { return *cacheTypeGroup_; }
 
  public slots:
-  // Escape and Close end the program, but not while a build runs.
+  // Close ends the program, but not while a build runs.
   void reject() override;
+  // The window's size and position are remembered whenever it closes.
+  void done(int result) override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void CreateControls();
   void InitDialog();
 
+  // The scan's messages, owned by this window once it is on the screen.
+  void ShowPendingNotices();
   void OnBrowse();
+  // The directory changed by itself: listed again, with only new problems reported.
+  void RescanChangedDirectory();
+  // The scan's result in the controls, and the directory watched.
+  void ShowScannedDirectory();
+  void WatchPersonalityDirectory();
+  // Lists the personality directory again, keeping selection and sort.
+  void OnRefresh();
+  // "12 of 600 shown" under each filter.
+  void UpdateCounts();
   void OnAdd();
   void OnAddAll();
   void OnRemove();
   void OnRemoveAll();
   void UpdateCacheLabel();
+  // The cache list changed: shown again and remembered.
+  void CacheListChanged();
+  // The cache list of the last run, read back at start; written after every change.
+  void RestoreCacheList();
+  void RememberCacheList();
   // Shows the model's lists, options and current directory in the controls.
   void ShowPersonalityList();
   void ShowCacheList();
   void ShowOptions();
   // While a build runs, nothing that changes its inputs can be used.
   void SetBuilding(bool building);
+  // On the build's thread: the build, and the reasons for what it left out.
+  void RunBuild();
+  // Back on the window's thread once the build has ended.
+  void FinishBuild();
 
   ui::MainDialogModel model_;
   MessageBoxReporter reporter_;
+  std::vector<support::ReportedMessage> pendingNotices_;
   FolderPicker folderPicker_;
   bool building_ = false;
-  support::CancelToken* buildCancel_ = nullptr;  // the running build's
-  bool closeAfterBuild_ = false;        // the window was closed during the build
+  bool closeAfterBuild_ = false;  // the window was closed during the build
+  bool destroying_ = false;
+  bool cacheListUnsaved_ = false;  // the list could not be written; said once
+  // The running build's: what it builds, how it is stopped, what it shows, and what came of it.
+  struct RunningBuild {
+    catalogue::BuildRequest request;
+    support::CancelToken cancel;
+    standard::BuildProgress progress;
+    std::unique_ptr<DesktopBuildHost> host;
+    standard::StandardBuildResult result;
+    std::vector<check::LeftOutLine> leftOut;
+    std::string failure;  // a message for an exception that ended the build
+    std::thread thread;
+    std::atomic<bool> ended{false};
+  };
+  std::unique_ptr<RunningBuild> build_;
+  standard::BuildProgress::Snapshot shownProgress_;
+  QTimer* progressTimer_ = nullptr;
+  QFileSystemWatcher* watcher_ = nullptr;
+  QTimer* rescanTimer_ = nullptr;
 
   QLineEdit* currentDirEdit_ = nullptr;
   QPushButton* browseButton_ = nullptr;
+  QPushButton* refreshButton_ = nullptr;
+  QLineEdit* personalityFilter_ = nullptr;
+  QLineEdit* cacheFilter_ = nullptr;
+  QLabel* personalityCount_ = nullptr;
+  QLabel* cacheCount_ = nullptr;
   PersonalityListView* personalityView_ = nullptr;
   PersonalityListView* cacheView_ = nullptr;
   QPushButton* addButton_ = nullptr;
@@ -126,6 +203,7 @@ class CBuildCacheDlg : public QDialog {
   QLabel* statusLine_ = nullptr;
   QProgressBar* progressBar_ = nullptr;
   QPushButton* buildButton_ = nullptr;
+  QPushButton* cancelButton_ = nullptr;
   QPushButton* closeButton_ = nullptr;
   QGroupBox* cacheTypeGroup_ = nullptr;
   QRadioButton* normalChoice_ = nullptr;

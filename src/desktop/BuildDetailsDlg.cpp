@@ -1,15 +1,18 @@
 #include "desktop/BuildDetailsDlg.h"
 
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <algorithm>
 
 #include "catalogue/BuildDetails.h"
 #include "desktop/Artwork.h"
 #include "desktop/BuildCacheDlg.h"
 #include "desktop/DialogUnits.h"
+#include "desktop/MessageBoxReporter.h"
 #include "desktop/TextConversion.h"
 
 namespace hoardwright::desktop {
@@ -37,6 +40,7 @@ QPushButton* MakeButton(QWidget* parent, const QString& text, const QString& nam
 }  // namespace
 
 CBuildDetailsDlg::CBuildDetailsDlg(CBuildCacheDlg* parent) : QDialog(parent), parent_(parent) {
+  setObjectName(QStringLiteral("buildDetailsDialog"));
   setWindowTitle(QStringLiteral("Build Cache File"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -57,6 +61,8 @@ CBuildDetailsDlg::CBuildDetailsDlg(CBuildCacheDlg* parent) : QDialog(parent), pa
 
   du.Place(*MakeLabel(this, QStringLiteral("Created By")), 15, 35, 42, 8);
   createdByEdit_ = MakeEdit(this, QStringLiteral("createdByEdit"), false);
+  // No more than the cache keeps can be typed.
+  createdByEdit_->setMaxLength(static_cast<int>(catalogue::kKeptCreatedByLength));
   du.Place(*createdByEdit_, 58, 33, 169, 12);
 
   du.Place(*MakeLabel(this, QStringLiteral("Notes")), 15, 51, 42, 8);
@@ -66,9 +72,11 @@ CBuildDetailsDlg::CBuildDetailsDlg(CBuildCacheDlg* parent) : QDialog(parent), pa
   notesEdit_->setTabChangesFocus(true);
   notesEdit_->setLineWrapMode(QPlainTextEdit::NoWrap);
   du.Place(*notesEdit_, 58, 49, 169, 60);
+  connect(notesEdit_, &QPlainTextEdit::textChanged, this, &CBuildDetailsDlg::FitNotesField);
 
-  du.Place(*MakeLabel(this, QStringLiteral("Note: These details will be stored in the cache file.")),
-           7, 120, 228, 8);
+  du.Place(
+      *MakeLabel(this, QStringLiteral("Note: These details will be stored in the cache file.")), 7,
+      120, 228, 8);
 
   du.Place(*MakeLabel(this, QStringLiteral("Output Directory")), 7, 137, 60, 8);
   outputDirEdit_ = MakeEdit(this, QStringLiteral("outputDirEdit"), true);
@@ -121,14 +129,43 @@ void CBuildDetailsDlg::TakeFields() {
 
 void CBuildDetailsDlg::OnBrowse() {
   TakeFields();
-  const QString chosen = parent_->BrowseForFolder(QStringLiteral("Choose output directory"));
+  const QString chosen =
+      parent_->BrowseForFolder(QStringLiteral("Choose output directory"), PathText(OutputDir));
   if (chosen.isEmpty()) return;
   OutputDir = catalogue::ApplyBrowsedOutputDir(OutputDir, PathBytes(chosen));
   ShowFields();
 }
 
+void CBuildDetailsDlg::FitNotesField() {
+  const QString typed = notesEdit_->toPlainText();
+  const QString fitted = QString::fromStdU32String(catalogue::FitNotes(typed.toStdU32String()));
+  if (fitted == typed) return;
+  // Setting the text sends textChanged again, which then finds nothing to cut.
+  const int position = notesEdit_->textCursor().position();
+  notesEdit_->setPlainText(fitted);
+  QTextCursor cursor = notesEdit_->textCursor();
+  cursor.setPosition(std::min(position, static_cast<int>(fitted.size())));
+  notesEdit_->setTextCursor(cursor);
+}
+
+void CBuildDetailsDlg::keyPressEvent(QKeyEvent* event) {
+  // Return in a one-line field goes on to the next field: only OK itself confirms.
+  const bool returnKey = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (returnKey && qobject_cast<QLineEdit*>(focusWidget()) != nullptr) {
+    focusNextChild();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
 void CBuildDetailsDlg::accept() {
   TakeFields();
+  // A place the build could not write to is refused now, before anything is compiled or saved.
+  const std::string problem = catalogue::CheckOutputPlace(OutputDir, OutputFileName);
+  if (!problem.empty()) {
+    ShowMessageBox(this, problem, support::kApplicationName);
+    return;
+  }
   Notes = catalogue::CutNotes(std::move(Notes));
   QDialog::accept();
 }

@@ -45,10 +45,13 @@ class CBuildDetailsDlg : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void InitDialog();
   void OnBrowse();
+  // Cuts what was typed into the notes to what the cache keeps.
+  void FitNotesField();
   // Fields into controls and back.
   void ShowFields();
   void TakeFields();

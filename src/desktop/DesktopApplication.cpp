@@ -65,6 +65,8 @@ int RunDesktopApplication(int& argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setOrganizationName(QString::fromLatin1(kSettingsOrganisation));
   QApplication::setApplicationName(QString::fromLatin1(kSettingsApplication));
+  // Wayland's task bar finds the window's menu entry, and so its icon, by this name.
+  QApplication::setDesktopFileName(QString::fromLatin1(kApplicationId));
   QApplication::setWindowIcon(ApplicationIcon());
 
   CBuildCacheDlg dialog;

@@ -2,9 +2,11 @@
 
 #include <QDir>
 #include <QSettings>
+#include <QStandardPaths>
 
-#include "ui/MainDialogModel.h"
+#include "catalogue/RememberedCacheList.h"
 #include "desktop/TextConversion.h"
+#include "ui/MainDialogModel.h"
 
 namespace hoardwright::desktop {
 namespace {
@@ -12,6 +14,8 @@ namespace {
 const QString kDefaultDirKey = QStringLiteral("DefaultDir");
 const QString kOutputDirKey = QStringLiteral("OutputDir");
 const QString kCreatedByKey = QStringLiteral("CreatedBy");
+const QString kWindowGroup = QStringLiteral("Window");
+const QString kGeometryKey = QStringLiteral("Geometry");
 
 // A stored directory, or `fallback` when it is missing or empty.
 std::string ReadDirectory(const QSettings& settings, const QString& key,
@@ -28,7 +32,9 @@ std::string DefaultPersonalityDir() {
   return PathBytes(QDir::toNativeSeparators(QDir::currentPath())) + "\\Pers\\";
 }
 
-std::string DefaultOutputDir() { return PathBytes(QDir::toNativeSeparators(QDir::homePath())) + "\\"; }
+std::string DefaultOutputDir() {
+  return PathBytes(QDir::toNativeSeparators(QDir::homePath())) + "\\";
+}
 #else
 std::string DefaultPersonalityDir() { return PathBytes(QDir::currentPath()) + "/Pers/"; }
 
@@ -51,6 +57,28 @@ void SaveSettings(const ui::MainDialogModel& model) {
   settings.setValue(kDefaultDirKey, PathText(model.PersonalityDir()));
   settings.setValue(kOutputDirKey, PathText(model.OutputDir()));
   settings.setValue(kCreatedByKey, FileText(model.CreatedBy()));
+}
+
+std::filesystem::path CacheListFile() {
+  // The generic location with the names spelt out, so that it does not depend on the names the
+  // application object was given.
+  const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  return std::filesystem::path(PathBytes(data)) / kSettingsOrganisation / kSettingsApplication /
+         std::string(catalogue::kCacheListFileName);
+}
+
+QByteArray LoadWindowGeometry() {
+  QSettings settings(QString::fromLatin1(kSettingsOrganisation),
+                     QString::fromLatin1(kSettingsApplication));
+  settings.beginGroup(kWindowGroup);
+  return settings.value(kGeometryKey).toByteArray();
+}
+
+void SaveWindowGeometry(const QByteArray& geometry) {
+  QSettings settings(QString::fromLatin1(kSettingsOrganisation),
+                     QString::fromLatin1(kSettingsApplication));
+  settings.beginGroup(kWindowGroup);
+  settings.setValue(kGeometryKey, geometry);
 }
 
 }  // namespace hoardwright::desktop

@@ -2,6 +2,8 @@
 // The three per-user settings of the main dialog, kept by QSettings under the organisation
 // "Qendrale", the application "Hoardwright" and the group "Hoardwright". They are read once when
 // the dialog starts and written only by SaveSettings.
+#include <QByteArray>
+#include <filesystem>
 #include <string>
 
 namespace hoardwright::ui {
@@ -25,5 +27,13 @@ std::string DefaultOutputDir();
 void LoadSettings(ui::MainDialogModel& model);
 // Writes the three settings, in that order.
 void SaveSettings(const ui::MainDialogModel& model);
+
+// The remembered cache list's file: "Qendrale/Hoardwright/cache-list" in the user's data
+// directory ($XDG_DATA_HOME, by default ~/.local/share).
+std::filesystem::path CacheListFile();
+
+// The main window's size and position, kept apart from the three settings (group "Window").
+QByteArray LoadWindowGeometry();
+void SaveWindowGeometry(const QByteArray& geometry);
 
 }  // namespace hoardwright::desktop

@@ -14,7 +14,8 @@ void ShowMessageBox(QWidget* owner, std::string_view text, std::string_view capt
 class MessageBoxReporter : public support::Reporter {
  public:
   explicit MessageBoxReporter(QWidget& owner) : owner_(owner) {}
-  void ShowMessage(std::string_view text, std::string_view caption = support::kApplicationName) override;
+  void ShowMessage(std::string_view text,
+                   std::string_view caption = support::kApplicationName) override;
 
  private:
   QWidget& owner_;

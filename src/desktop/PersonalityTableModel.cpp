@@ -1,5 +1,7 @@
 #include "desktop/PersonalityTableModel.h"
 
+#include <algorithm>
+
 #include "catalogue/ListOrder.h"
 #include "desktop/TextConversion.h"
 
@@ -12,10 +14,10 @@ constexpr int kColumnCount = 2;
 
 PersonalityTableModel::PersonalityTableModel(const catalogue::PersonalityListModel& list,
                                              QObject* parent)
-    : QAbstractTableModel(parent), list_(list) {}
+    : QAbstractTableModel(parent), list_(list), shown_(list.ShownRows()) {}
 
 int PersonalityTableModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(list_.RowCount());
+  return parent.isValid() ? 0 : static_cast<int>(shown_.size());
 }
 
 int PersonalityTableModel::columnCount(const QModelIndex& parent) const {
@@ -26,12 +28,13 @@ QVariant PersonalityTableModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount() || index.column() >= kColumnCount) {
     return {};
   }
-  const catalogue::PersonalityEntry& entry = list_.Row(static_cast<std::size_t>(index.row()));
+  const catalogue::PersonalityEntry& entry = list_.Row(ListRow(index.row()));
   switch (role) {
     case Qt::DisplayRole: {
       // Manufacturer names are padded with blanks to a fixed width; shown without the padding
       // they fit their column.
-      std::string_view text = catalogue::ColumnText(entry, static_cast<catalogue::ListColumn>(index.column()));
+      std::string_view text =
+          catalogue::ColumnText(entry, static_cast<catalogue::ListColumn>(index.column()));
       while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
       return FileText(text);
     }
@@ -58,9 +61,21 @@ QVariant PersonalityTableModel::headerData(int section, Qt::Orientation orientat
   return {};
 }
 
+Qt::ItemFlags PersonalityTableModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::ItemIsDropEnabled;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled;
+}
+
 void PersonalityTableModel::Reload() {
   beginResetModel();
+  shown_ = list_.ShownRows();
   endResetModel();
+}
+
+int PersonalityTableModel::ViewRow(std::size_t listRow) const {
+  const auto it = std::lower_bound(shown_.begin(), shown_.end(), listRow);
+  if (it == shown_.end() || *it != listRow) return -1;
+  return static_cast<int>(it - shown_.begin());
 }
 
 }  // namespace hoardwright::desktop

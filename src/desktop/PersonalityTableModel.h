@@ -1,7 +1,10 @@
 #pragma once
-// Presents one of the main dialog's lists to a view: a row per entry, the columns "Device" and
-// "Manufacturer". The rows themselves live in the list; the view is told when they change.
+// Presents one of the main dialog's lists to a view: a row per entry that the list's filter
+// shows, the columns "Device" and "Manufacturer". The rows themselves live in the list; the view
+// is told when they change.
 #include <QAbstractTableModel>
+#include <cstddef>
+#include <vector>
 
 #include "catalogue/PersonalityListModel.h"
 
@@ -11,19 +14,27 @@ class PersonalityTableModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
-  explicit PersonalityTableModel(const catalogue::PersonalityListModel& list, QObject* parent = nullptr);
+  explicit PersonalityTableModel(const catalogue::PersonalityListModel& list,
+                                 QObject* parent = nullptr);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
   QVariant headerData(int section, Qt::Orientation orientation,
                       int role = Qt::DisplayRole) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+  Qt::DropActions supportedDragActions() const override { return Qt::CopyAction | Qt::MoveAction; }
 
-  // The list's rows have changed (added, removed or reordered).
+  // The list's rows or its filter have changed (added, removed, reordered, filtered).
   void Reload();
+
+  // The list row a view row shows, and the view row of a shown list row (-1 when hidden).
+  std::size_t ListRow(int viewRow) const { return shown_.at(static_cast<std::size_t>(viewRow)); }
+  int ViewRow(std::size_t listRow) const;
 
  private:
   const catalogue::PersonalityListModel& list_;
+  std::vector<std::size_t> shown_;
 };
 
 }  // namespace hoardwright::desktop

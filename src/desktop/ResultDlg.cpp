@@ -2,13 +2,14 @@
 
 #include <QFontMetrics>
 #include <QLabel>
-#include <algorithm>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <algorithm>
 
-#include "standard/CacheResult.h"
 #include "desktop/Artwork.h"
 #include "desktop/DialogUnits.h"
 #include "desktop/TextConversion.h"
+#include "standard/CacheResult.h"
 
 namespace hoardwright::desktop {
 namespace {
@@ -43,15 +44,16 @@ CResultDlg::CResultDlg(QWidget* parent) : QDialog(parent) {
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   setWindowIcon(ApplicationIcon());
   const DialogUnits du(font());
-  const QString introText = QStringLiteral("This cache file will work with the following desks :-");
+  const QString introText = FileText(standard::kFitsSomeText);
   // The two long lines must fit on one line each: a font wider than the layout expects widens
   // the dialog, and the rows stay centred in it.
   const QFontMetrics metrics(font());
   const int margin = du.X(7);
   const QString errorText =
       FileText(standard::DecideCacheResult(0, standard::kMaxStandardPersonalities + 1).sizeText);
-  const int longest =
-      std::max(metrics.horizontalAdvance(introText), metrics.horizontalAdvance(errorText));
+  const int longest = std::max({metrics.horizontalAdvance(introText),
+                                metrics.horizontalAdvance(FileText(standard::kFitsNoneText)),
+                                metrics.horizontalAdvance(errorText)});
   const int width = std::max(du.X(kWidth), longest + 2 * margin + du.X(2));
   const int shift = (width - du.X(kWidth)) / 2;
   setFixedSize(width, du.Y(kHeight));
@@ -64,8 +66,8 @@ CResultDlg::CResultDlg(QWidget* parent) : QDialog(parent) {
   sizeLabel_->setAlignment(Qt::AlignCenter);
   sizeLabel_->setGeometry(margin, du.Y(8), width - 2 * margin, du.Y(10));
 
-  QLabel* intro = MakeLabel(this, introText, QStringLiteral("desksLabel"));
-  intro->setGeometry(margin, du.Y(26), width - 2 * margin, du.Y(8));
+  introLabel_ = MakeLabel(this, introText, QStringLiteral("desksLabel"));
+  introLabel_->setGeometry(margin, du.Y(26), width - 2 * margin, du.Y(8));
 
   // Names and limits come from the same table that decides the marks.
   const standard::CacheResult names = standard::DecideCacheResult(0, 0);
@@ -87,6 +89,19 @@ CResultDlg::CResultDlg(QWidget* parent) : QDialog(parent) {
     place(*widgets.limit, 104, y, 60, 8);
   }
 
+  // What was written and what was left out, shown below the rows when the creator gives them.
+  pathLabel_ = MakeLabel(this, QString(), QStringLiteral("pathLabel"));
+  pathLabel_->setWordWrap(true);
+  pathLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  pathLabel_->hide();
+  leftOutLabel_ = MakeLabel(this, QString(), QStringLiteral("leftOutLabel"));
+  leftOutLabel_->hide();
+  leftOutList_ = new QPlainTextEdit(this);
+  leftOutList_->setObjectName(QStringLiteral("leftOutList"));
+  leftOutList_->setReadOnly(true);
+  leftOutList_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  leftOutList_->hide();
+
   okButton_ = new QPushButton(QStringLiteral("OK"), this);
   okButton_->setObjectName(QStringLiteral("okButton"));
   okButton_->setDefault(true);
@@ -106,11 +121,48 @@ void CResultDlg::showEvent(QShowEvent* event) {
 void CResultDlg::InitDialog() {
   const standard::CacheResult result = standard::DecideCacheResult(CacheSize, PersonalityCount);
   sizeLabel_->setText(FileText(result.sizeText));
+  introLabel_->setText(FileText(result.introText));
+  PlaceDetails();
   for (std::size_t row = 0; row < rows_.size(); ++row) {
     const bool fits = result.consoles[row].fits;
     rows_[row].tick->setVisible(fits);
     rows_[row].cross->setVisible(!fits);
   }
+}
+
+void CResultDlg::PlaceDetails() {
+  if (OutputPath.empty() && LeftOut.empty()) return;
+  const DialogUnits du(font());
+  const int margin = du.X(7);
+  const int innerWidth = width() - 2 * margin;
+  int y = du.Y(kFirstRowY + kConsoleRows * kRowStep);
+  if (!OutputPath.empty()) {
+    pathLabel_->setText(QStringLiteral("Written to ") + PathText(OutputPath));
+    const int height = pathLabel_->heightForWidth(innerWidth);
+    pathLabel_->setGeometry(margin, y, innerWidth, height);
+    pathLabel_->show();
+    y += height + du.Y(4);
+  }
+  if (!LeftOut.empty()) {
+    leftOutLabel_->setText(FileText(check::LeftOutHeading(LeftOut.size())));
+    leftOutLabel_->setGeometry(margin, y, innerWidth, du.Y(10));
+    leftOutLabel_->show();
+    y += du.Y(11);
+    QStringList lines;
+    for (const check::LeftOutLine& line : LeftOut) {
+      lines << PathText(line.path) + QStringLiteral("\n    ") + FileText(line.reason);
+    }
+    leftOutList_->setPlainText(lines.join(QLatin1Char('\n')));
+    // Long paths and reasons scroll sideways.
+    const int listHeight = du.Y(60);
+    leftOutList_->setGeometry(margin, y, innerWidth, listHeight);
+    leftOutList_->show();
+    y += listHeight + du.Y(6);
+  }
+  // The OK button goes below what was added, centred in the dialog's final width.
+  const QSize okSize = du.Size(50, 14);
+  okButton_->setGeometry((width() - okSize.width()) / 2, y, okSize.width(), okSize.height());
+  setFixedHeight(y + okSize.height() + du.Y(7));
 }
 
 }  // namespace hoardwright::desktop

@@ -4,8 +4,13 @@
 #include <QDialog>
 #include <array>
 #include <cstdint>
+#include <string>
+#include <vector>
+
+#include "check/LeftOutReasons.h"
 
 class QLabel;
+class QPlainTextEdit;
 class QPushButton;
 
 namespace hoardwright::desktop {
@@ -22,8 +27,16 @@ class CResultDlg : public QDialog {
   // Set by the creator before the dialog is shown.
   std::int32_t CacheSize = 0;
   std::int32_t PersonalityCount = 0;
+  // The file written, and what the build left out of it with the reasons; below the rows when
+  // given.
+  std::string OutputPath;
+  std::vector<check::LeftOutLine> LeftOut;
 
   const QLabel& SizeLabel() const { return *sizeLabel_; }
+  const QLabel& IntroLabel() const { return *introLabel_; }
+  const QLabel& PathLabel() const { return *pathLabel_; }
+  const QLabel& LeftOutLabel() const { return *leftOutLabel_; }
+  const QPlainTextEdit& LeftOutList() const { return *leftOutList_; }
   const QLabel& ConsoleLabel(int row) const { return *rows_.at(row).name; }
   const QLabel& LimitLabel(int row) const { return *rows_.at(row).limit; }
   const QLabel& Tick(int row) const { return *rows_.at(row).tick; }
@@ -35,6 +48,8 @@ class CResultDlg : public QDialog {
 
  private:
   void InitDialog();
+  // The written path and the left-out list below the rows; the dialog grows to hold them.
+  void PlaceDetails();
 
   struct ConsoleRow {
     QLabel* name = nullptr;
@@ -43,6 +58,10 @@ class CResultDlg : public QDialog {
     QLabel* cross = nullptr;
   };
   QLabel* sizeLabel_;
+  QLabel* introLabel_;
+  QLabel* pathLabel_;
+  QLabel* leftOutLabel_;
+  QPlainTextEdit* leftOutList_;
   std::array<ConsoleRow, kConsoleRows> rows_;
   QPushButton* okButton_;
   bool initialised_ = false;

@@ -4,12 +4,14 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
 #include <cstdio>
 
 #include "desktop/BuildCacheDlg.h"
@@ -24,6 +26,7 @@ constexpr int kSettleMilliseconds = 700;
 constexpr int kPollMilliseconds = 100;
 constexpr int kMaxPolls = 100;
 constexpr int kMaxFramePolls = 30;
+constexpr int kMaxGrabRetries = 10;
 
 void SelectRows(PersonalityListView& view, std::initializer_list<int> rows) {
   view.clearSelection();
@@ -61,23 +64,81 @@ void ScreenshotTour::FillLists() {
   dialog_.CacheListWidget().header()->sectionClicked(1);
   SelectRows(dialog_.PersonalityListWidget(), {2, 3});
   dialog_.PersonalityListWidget().setFocus();
-  Save(dialog_, QStringLiteral("main-dialog.png"), [this](QWidget&) { BuildCache(); });
+  Save(dialog_, QStringLiteral("main-dialog.png"), [this](QWidget&) { ShowLarger(); });
+}
+
+void ScreenshotTour::ShowLarger() {
+  normalSize_ = dialog_.size();
+  dialog_.resize(normalSize_.width() * 3 / 2, normalSize_.height() * 4 / 3);
+  Save(dialog_, QStringLiteral("main-dialog-large.png"), [this](QWidget&) { Filter(); });
+}
+
+void ScreenshotTour::Filter() {
+  dialog_.resize(normalSize_);
+  dialog_.PersonalityFilter().setText(QStringLiteral("american"));
+  dialog_.PersonalityFilter().setFocus();
+  dialog_.PersonalityFilter().end(false);
+  Save(dialog_, QStringLiteral("filtered-list.png"), [this](QWidget&) {
+    dialog_.PersonalityFilter().clear();
+    BuildCache();
+  });
 }
 
 void ScreenshotTour::BuildCache() {
   WhenModal("hoardwright::desktop::CBuildDetailsDlg", [this](QWidget& details) {
     FillDetails(details);
     Save(details, QStringLiteral("build-details.png"), [this](QWidget& shown) {
-      WhenModal("hoardwright::desktop::CResultDlg", [this](QWidget& result) {
-        Save(result, QStringLiteral("result-dialog.png"),
-             [](QWidget& done) { qobject_cast<QDialog*>(&done)->accept(); });
-      });
+      AnswerBuild();
       static_cast<CBuildDetailsDlg&>(shown).OkButton().click();
     });
   });
-  // The build runs here, through its modal dialogs; the main dialog closes when it is over.
+  // The build runs on its own thread; the main dialog closes when it is over.
   dialog_.BuildCacheButton().click();
-  dialog_.accept();
+  CloseAfterBuild();
+}
+
+void ScreenshotTour::AnswerBuild() {
+  // The build waits on the message of the personality that cannot be compiled: the window
+  // shows it in progress, with Cancel, while the box is moved out of its way.
+  QTimer::singleShot(kPollMilliseconds, this, [this] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* box = qobject_cast<QMessageBox*>(modal); box != nullptr && box->isVisible()) {
+      if (progressSaved_) {
+        box->button(QMessageBox::Ok)->click();
+        AnswerBuild();
+        return;
+      }
+      progressSaved_ = true;
+      const QRect screen = dialog_.screen()->availableGeometry();
+      box->move(screen.right() - box->frameGeometry().width(),
+                screen.bottom() - box->frameGeometry().height());
+      QPointer<QMessageBox> target(box);
+      Save(dialog_, QStringLiteral("build-in-progress.png"), [this, target](QWidget&) {
+        if (target) target->button(QMessageBox::Ok)->click();
+        AnswerBuild();
+      });
+      return;
+    }
+    if (modal != nullptr && modal->isVisible() &&
+        modal->inherits("hoardwright::desktop::CResultDlg")) {
+      Save(*modal, QStringLiteral("result-dialog.png"),
+           [](QWidget& done) { qobject_cast<QDialog*>(&done)->accept(); });
+      return;
+    }
+    AnswerBuild();
+  });
+}
+
+void ScreenshotTour::CloseAfterBuild() {
+  QTimer::singleShot(kPollMilliseconds, this, [this] {
+    // The main dialog runs modally itself; any other modal dialog is the build's.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (dialog_.Building() || (modal != nullptr && modal != &dialog_)) {
+      CloseAfterBuild();
+      return;
+    }
+    dialog_.accept();
+  });
 }
 
 void ScreenshotTour::WhenModal(const char* className, std::function<void(QWidget&)> act,
@@ -101,7 +162,7 @@ void ScreenshotTour::WhenModal(const char* className, std::function<void(QWidget
 
 void ScreenshotTour::FillDetails(QWidget& widget) {
   auto& details = static_cast<CBuildDetailsDlg&>(widget);
-  details.CreatedByEdit().setText(QStringLiteral("Lighting crew, hall B"));
+  details.CreatedByEdit().setText(QStringLiteral("Hall crew"));
   details.NotesEdit().setPlainText(
       QStringLiteral("Spring tour rig\nSpots on truss 2\nWashes on the floor"));
   details.NotesEdit().setFocus();
@@ -126,6 +187,16 @@ void ScreenshotTour::Save(QWidget& window, const QString& fileName,
   QScreen* screen = window.screen();
   const QPixmap shot =
       screen->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+  // A grab taken while the window system is still busy with the window can come back empty
+  // (a single pixel); it is taken again a moment later.
+  const bool complete = shot.deviceIndependentSize().toSize() == frame.size();
+  if (!complete && attempts < kMaxFramePolls + kMaxGrabRetries) {
+    QPointer<QWidget> target(&window);
+    QTimer::singleShot(kPollMilliseconds * 3, this, [this, target, fileName, then, attempts] {
+      if (target) Save(*target, fileName, then, std::max(attempts, kMaxFramePolls) + 1);
+    });
+    return;
+  }
   const QString path = QDir(directory_).filePath(fileName);
   if (shot.isNull() || !shot.save(path, "PNG")) {
     Fail(QStringLiteral("cannot save ") + path);

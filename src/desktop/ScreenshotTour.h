@@ -1,10 +1,12 @@
 #pragma once
-// Pictures of the three dialogs for the documentation. When HOARDWRIGHT_SCREENSHOT_DIR names a
+// Pictures of the dialogs for the documentation. When HOARDWRIGHT_SCREENSHOT_DIR names a
 // directory, the desktop application walks through one build by itself: it fills both lists,
-// enters build details, confirms the result, saves a PNG of each dialog as the screen shows it,
-// and closes.
+// shows the window larger and with a filter, enters build details, shows the build in progress
+// (held by the message of a personality that cannot be compiled), confirms the result, saves a
+// PNG of each as the screen shows it, and closes.
 #include <QObject>
 #include <QPointer>
+#include <QSize>
 #include <QString>
 #include <functional>
 
@@ -31,7 +33,13 @@ class ScreenshotTour : public QObject {
 
  private:
   void FillLists();
+  void ShowLarger();
+  void Filter();
   void BuildCache();
+  // Answers the build's message boxes, saving the window in progress at the first, and saves
+  // the result dialog.
+  void AnswerBuild();
+  void CloseAfterBuild();
   // Calls `act` with the modal dialog of the given class once it is on the screen, settled.
   void WhenModal(const char* className, std::function<void(QWidget&)> act, int attempts = 0);
   void FillDetails(QWidget& details);
@@ -43,6 +51,8 @@ class ScreenshotTour : public QObject {
   CBuildCacheDlg& dialog_;
   QString directory_;
   bool succeeded_ = true;
+  QSize normalSize_;
+  bool progressSaved_ = false;
 };
 
 }  // namespace hoardwright::desktop

@@ -12,7 +12,9 @@ QString PathText(std::string_view path) {
   return QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size()));
 }
 
-std::string PathBytes(const QString& path) { return path.toUtf8().toStdString(); }
+std::string PathBytes(const QString& path) {
+  return path.toUtf8().toStdString();
+}
 #else
 QString PathText(std::string_view path) {
   return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));

@@ -1,7 +1,8 @@
 #pragma once
 // Where a cache file is composed: bytes are appended in file order, and tables written first as
 // placeholders are written over once their contents are known. Either a vector in memory or an
-// output file that can be written over, so the file need not be held whole in memory.
+// output file that can be written over, so the file need not be held whole in memory; or nowhere
+// at all, only counted, to learn the size a build would write.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -14,6 +15,7 @@ namespace hoardwright::extended {
 
 class CacheSink {
  public:
+  CacheSink() = default;  // counts the bytes and keeps none
   explicit CacheSink(std::vector<std::uint8_t>& memory) : memory_(&memory) {}
   explicit CacheSink(support::OutputFile& file) : file_(&file) {}
 
@@ -23,16 +25,17 @@ class CacheSink {
       memory_->insert(memory_->end(), bytes.begin(), bytes.end());
       return true;
     }
-    return file_->Write(bytes);
+    return file_ == nullptr || file_->Write(bytes);
   }
   bool Overwrite(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
     if (memory_ != nullptr) {
       std::copy(bytes.begin(), bytes.end(), memory_->begin() + static_cast<std::ptrdiff_t>(offset));
       return true;
     }
-    return file_->WriteAt(offset, bytes);
+    return file_ == nullptr || file_->WriteAt(offset, bytes);
   }
   std::uint32_t Position() const { return static_cast<std::uint32_t>(position_); }
+  std::uint64_t Size() const { return position_; }
 
  private:
   std::vector<std::uint8_t>* memory_ = nullptr;

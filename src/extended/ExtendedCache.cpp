@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <sstream>
 
-#include "support/OrderedWork.h"
 #include "extended/ByteOrder.h"
 #include "extended/PersonalityConversion.h"
 #include "extended/ShapeConversion.h"
 #include "lzss/Lzss.h"
-#include "support/InputFile.h"
 #include "personality/LineStream.h"
+#include "support/InputFile.h"
+#include "support/OrderedWork.h"
 #include "support/Platform.h"
 
 namespace hoardwright::extended {
@@ -20,6 +20,20 @@ void Append(std::vector<std::uint8_t>& file, std::span<const std::uint8_t> bytes
 }
 
 }  // namespace
+
+void AppendConvertedForm(const std::string& path, std::vector<std::uint8_t>& bytes,
+                         support::Reporter& reporter) {
+  auto input = personality::LineStream::Open(support::ToPath(path), personality::LineMode::Binary);
+  if (input) AppendConvertedForm(*input, path, bytes, reporter);
+}
+
+void AppendConvertedForm(personality::LineStream& binary, const std::string& path,
+                         std::vector<std::uint8_t>& bytes, support::Reporter& reporter) {
+  personality::RecordRefusal refusal;
+  if (!ConvertPersonality(binary, bytes, reporter, &refusal) && !refusal.reason.empty()) {
+    reporter.ShowMessage("Error in file " + path + ": " + refusal.reason, path);
+  }
+}
 
 CExtendedCache::CExtendedCache(std::ostream* console) : header_(EncodeHeader()), console_(console) {
   manufacturers_.reserve(kMaxManufacturers);
@@ -82,8 +96,12 @@ void CExtendedCache::WriteShapeBlock(std::vector<std::uint8_t>& file) {
 
 std::vector<std::uint8_t> CExtendedCache::ShapeBlock(std::ostream* console) const {
   std::vector<std::uint8_t> block;
-  if (shapeFile_.empty()) return block;
-  auto text = personality::LineStream::Open(shapeFile_, personality::LineMode::Binary);
+  std::optional<personality::LineStream> text;
+  if (shapeText_) {
+    text.emplace(*shapeText_, personality::LineMode::Binary);
+  } else if (!shapeFile_.empty()) {
+    text = personality::LineStream::Open(shapeFile_, personality::LineMode::Binary);
+  }
   if (!text) return block;
   // A library that does not compile leaves the block with an empty compiled library.
   std::vector<std::uint8_t> compiled;
@@ -104,14 +122,10 @@ GroupData CExtendedCache::CollectGroupData(int group, support::Reporter& reporte
     // length 0 where the next personality starts.
     const auto path = paths_.find(i);
     if (path != paths_.end()) {
-      if (auto input = personality::LineStream::Open(support::ToPath(path->second),
-                                                     personality::LineMode::Binary)) {
-        personality::RecordRefusal refusal;
-        if (!ConvertPersonality(*input, data.bytes, reporter, &refusal) &&
-            !refusal.reason.empty()) {
-          reporter.ShowMessage("Error in file " + path->second + ": " + refusal.reason,
-                               path->second);
-        }
+      if (formSource_) {
+        formSource_(path->second, data.bytes, reporter);
+      } else {
+        AppendConvertedForm(path->second, data.bytes, reporter);
       }
     }
     data.placements.push_back({i, start, static_cast<std::uint32_t>(data.bytes.size()) - start});
@@ -147,22 +161,33 @@ struct MadeBlock {
 }  // namespace
 
 std::vector<std::uint8_t> CExtendedCache::ComposeCacheFile(const support::CalendarTime& time,
-                                                           support::Reporter& reporter, unsigned jobs) {
+                                                           support::Reporter& reporter,
+                                                           unsigned jobs) {
   std::vector<std::uint8_t> file;
   CacheSink sink(file);
   Compose(sink, time, reporter, jobs);
   return file;
 }
 
-bool CExtendedCache::Compose(CacheSink& file, const support::CalendarTime& time, support::Reporter& reporter,
-                             unsigned jobs) {
+std::optional<std::uint64_t> CExtendedCache::MeasureCacheFile(const support::CalendarTime& time,
+                                                              support::Reporter& reporter,
+                                                              unsigned jobs) {
+  CacheSink counter;
+  Compose(counter, time, reporter, jobs);
+  if (support::Cancelled(cancel_)) return std::nullopt;
+  return counter.Size();
+}
+
+bool CExtendedCache::Compose(CacheSink& file, const support::CalendarTime& time,
+                             support::Reporter& reporter, unsigned jobs) {
   AssignGroups();
   offsets_ = {};
   bool written = file.Append(header_);
   // The offset table and the personality table are placeholders until the blocks are placed.
   written = written && file.Append(EncodeOffsetTable(offsets_));
 
-  info_ = MakeInfoRecord(support::MsDosDate(time), support::MsDosTime(time), ManufacturerCount(), PersonalityCount());
+  info_ = MakeInfoRecord(support::MsDosDate(time), support::MsDosTime(time), ManufacturerCount(),
+                         PersonalityCount());
   offsets_[kInfoSlot] = file.Position();
   written = written && file.Append(EncodeInfoRecord(info_));
 
@@ -242,9 +267,9 @@ bool CExtendedCache::Compose(CacheSink& file, const support::CalendarTime& time,
 }
 
 CacheFileOutcome CExtendedCache::WriteCacheFile(const std::filesystem::path& path,
-                                                const support::CalendarTime& time, support::Reporter& reporter,
-                                                std::string* error, support::WriteFaults* faults,
-                                                unsigned jobs) {
+                                                const support::CalendarTime& time,
+                                                support::Reporter& reporter, std::string* error,
+                                                support::WriteFaults* faults, unsigned jobs) {
   // An output that cannot be created is found before any personality is converted.
   auto output = support::AtomicOutputFile::Create(path, error, faults);
   if (!output) return CacheFileOutcome::NotCreated;

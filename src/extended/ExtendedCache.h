@@ -4,7 +4,9 @@
 // into the file (layout in ExtendedCacheLayout.h).
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -17,6 +19,7 @@
 #include "extended/CacheSink.h"
 #include "extended/ExtendedCacheLayout.h"
 #include "support/Reporter.h"
+#include "personality/LineStream.h"
 
 namespace hoardwright::extended {
 
@@ -39,6 +42,15 @@ enum class CacheFileOutcome {
   Cancelled,  // the cancel token stopped it; nothing was written
 };
 
+// The conversion a build makes of one personality file: read in binary mode, converted and
+// appended to `bytes`; a form that cannot be represented is reported with its reason. A file that
+// cannot be read, like one that does not convert, appends nothing.
+void AppendConvertedForm(const std::string& path, std::vector<std::uint8_t>& bytes,
+                         support::Reporter& reporter);
+// The same for the file read already: `binary` holds its bytes in binary mode.
+void AppendConvertedForm(personality::LineStream& binary, const std::string& path,
+                         std::vector<std::uint8_t>& bytes, support::Reporter& reporter);
+
 class CExtendedCache {
  public:
   // `console` receives the coder's progress dots (none when null).
@@ -49,6 +61,16 @@ class CExtendedCache {
 
   // The shape library text compiled into the shape block; without one the block is empty.
   bool SetShapeFile(std::filesystem::path path);
+  // The shape library text itself, for a cache composed without working files.
+  void SetShapeText(std::string text) { shapeText_ = std::move(text); }
+
+  // Appends the binary form of the personality file at `path` to `bytes` and reports what its
+  // conversion says; appends nothing when it does not convert. Called on several threads at once.
+  using FormSource = std::function<void(const std::string& path, std::vector<std::uint8_t>& bytes,
+                                        support::Reporter& reporter)>;
+  // Where the group blocks take their binary forms from: by default each file is read and
+  // converted when its group is made (AppendConvertedForm); a preview hands in forms it holds.
+  void SetFormSource(FormSource source) { formSource_ = std::move(source); }
 
   // Looked at between blocks and while each is compressed; once cancelled, composing stops.
   void SetCancelToken(const support::CancelToken* cancel) { cancel_ = cancel; }
@@ -71,15 +93,21 @@ class CExtendedCache {
   // numbers, offsets, lengths); call it once per object. Conversion messages go to `reporter`.
   // The shape block and the group blocks are converted and compressed on `jobs` threads (0: the
   // machine's hardware threads); the bytes, the messages and their order do not depend on it.
-  std::vector<std::uint8_t> ComposeCacheFile(const support::CalendarTime& time, support::Reporter& reporter,
-                                             unsigned jobs = 1);
+  std::vector<std::uint8_t> ComposeCacheFile(const support::CalendarTime& time,
+                                             support::Reporter& reporter, unsigned jobs = 1);
 
   // Writes the file to `path` atomically: it appears complete or not at all. Only the tables
   // are held in memory; the blocks go to the file as they are made. When it could not be
   // created or written, `error` holds the reason.
-  CacheFileOutcome WriteCacheFile(const std::filesystem::path& path, const support::CalendarTime& time,
-                                  support::Reporter& reporter, std::string* error = nullptr,
+  CacheFileOutcome WriteCacheFile(const std::filesystem::path& path,
+                                  const support::CalendarTime& time, support::Reporter& reporter,
+                                  std::string* error = nullptr,
                                   support::WriteFaults* faults = nullptr, unsigned jobs = 1);
+
+  // The size of the file WriteCacheFile would write, composed without keeping or writing a byte;
+  // nullopt when the cancel token stopped it.
+  std::optional<std::uint64_t> MeasureCacheFile(const support::CalendarTime& time,
+                                                support::Reporter& reporter, unsigned jobs = 1);
 
   // Appends the shape block: the compiled library's length and its compressed form; nothing when
   // no shape file is set or it cannot be read.
@@ -105,7 +133,8 @@ class CExtendedCache {
 
  private:
   // Composes the file into `file`; false as soon as a write fails.
-  bool Compose(CacheSink& file, const support::CalendarTime& time, support::Reporter& reporter, unsigned jobs);
+  bool Compose(CacheSink& file, const support::CalendarTime& time, support::Reporter& reporter,
+               unsigned jobs);
 
   std::array<std::uint8_t, kHeaderSize> header_;
   OffsetTable offsets_{};
@@ -114,6 +143,8 @@ class CExtendedCache {
   std::vector<PersonalityRecord> personalities_;
   std::map<int, std::string> paths_;
   std::filesystem::path shapeFile_;
+  std::optional<std::string> shapeText_;
+  FormSource formSource_;
   int groupCounter_ = kFirstGroup;
   std::ostream* console_ = nullptr;
   const support::CancelToken* cancel_ = nullptr;

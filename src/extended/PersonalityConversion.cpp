@@ -17,24 +17,30 @@ using personality::compiled::kNoMirror;
 constexpr std::uint8_t kRecordEnd = personality::compiled::kEndOfRecord;
 constexpr std::size_t kBlockLineLimit = 120;
 
-using BlockReader = bool (*)(personality::LineStream&, personality::OutputCursor&, support::Reporter&, std::string_view,
-                             std::string_view, std::size_t, personality::SectionMode);
+using BlockReader = bool (*)(personality::LineStream&, personality::OutputCursor&,
+                             support::Reporter&, std::string_view, std::string_view, std::size_t,
+                             personality::SectionMode);
 
 // Reads every block of one family (ATTR, RANGE, ...). A block reader fails either because no
 // further block follows, which ends the family, or because the block did not fit the buffer; a
 // start line still ahead tells the second case, which fails the conversion.
-bool ReadFamily(personality::LineStream& input, personality::OutputCursor& cursor, support::Reporter& reporter, BlockReader reader,
-                std::string_view start, std::string_view end) {
+bool ReadFamily(personality::LineStream& input, personality::OutputCursor& cursor,
+                support::Reporter& reporter, BlockReader reader, std::string_view start,
+                std::string_view end) {
   for (;;) {
     const std::size_t before = input.Tell();
-    if (reader(input, cursor, reporter, start, end, kBlockLineLimit, personality::SectionMode::Block)) continue;
+    if (reader(input, cursor, reporter, start, end, kBlockLineLimit,
+               personality::SectionMode::Block))
+      continue;
     input.Seek(before);
     support::SilentReporter silent;
-    return !personality::FindKeyword(input, start, personality::KeywordSearch::Silent, silent).has_value();
+    return !personality::FindKeyword(input, start, personality::KeywordSearch::Silent, silent)
+                .has_value();
   }
 }
 
-bool Convert(personality::LineStream& input, personality::OutputCursor& cursor, support::Reporter& reporter) {
+bool Convert(personality::LineStream& input, personality::OutputCursor& cursor,
+             support::Reporter& reporter) {
   if (!personality::ReadType(input, cursor, reporter)) return false;
   // The fixed sections follow TYPE (and MIRROR); the families are collected from here on.
   const std::size_t afterType = input.Tell();
@@ -48,9 +54,11 @@ bool Convert(personality::LineStream& input, personality::OutputCursor& cursor, 
     input.Seek(afterType);
   }
   if (!personality::ReadTextSection(input, cursor, reporter, "DEVICEADDRESS", "DAEND", 159,
-                       personality::SectionMode::Section) ||
-      !personality::ReadDmxLimits(input, cursor, reporter) || !personality::ReadDmxTable(input, cursor, reporter) ||
-      !personality::ReadTextSection(input, cursor, reporter, "TEXT", "END", 21, personality::SectionMode::Section)) {
+                                    personality::SectionMode::Section) ||
+      !personality::ReadDmxLimits(input, cursor, reporter) ||
+      !personality::ReadDmxTable(input, cursor, reporter) ||
+      !personality::ReadTextSection(input, cursor, reporter, "TEXT", "END", 21,
+                                    personality::SectionMode::Section)) {
     return false;
   }
 
@@ -81,8 +89,8 @@ bool Convert(personality::LineStream& input, personality::OutputCursor& cursor, 
 
 }  // namespace
 
-bool ConvertPersonality(personality::LineStream& input, std::vector<std::uint8_t>& output, support::Reporter& reporter,
-                        personality::RecordRefusal* refusal) {
+bool ConvertPersonality(personality::LineStream& input, std::vector<std::uint8_t>& output,
+                        support::Reporter& reporter, personality::RecordRefusal* refusal) {
   std::vector<std::uint8_t> buffer;
   try {
     buffer.resize(kPersonalityWorkBufferSize);

@@ -19,7 +19,7 @@ inline constexpr std::size_t kPersonalityWorkBufferSize = 100'000;
 // DMX limits, the DMX table or TEXT is missing or unreadable, when the binary form cannot be
 // represented (a count past its byte, a form that would outgrow its work buffer; `refusal` then
 // says why), or when the work buffer cannot be had. The readers' messages go to `reporter`.
-bool ConvertPersonality(personality::LineStream& input, std::vector<std::uint8_t>& output, support::Reporter& reporter,
-                        personality::RecordRefusal* refusal = nullptr);
+bool ConvertPersonality(personality::LineStream& input, std::vector<std::uint8_t>& output,
+                        support::Reporter& reporter, personality::RecordRefusal* refusal = nullptr);
 
 }  // namespace hoardwright::extended

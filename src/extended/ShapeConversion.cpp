@@ -22,12 +22,14 @@ using personality::compiled::kStepValues;
 enum class Outcome { Done, TextEnded, Failed };
 
 // The lines after a PATTERN line up to PEND16 or PEND: rows of hexadecimal words.
-Outcome CompilePattern(personality::LineStream& input, std::string_view header, personality::OutputCursor& cursor) {
+Outcome CompilePattern(personality::LineStream& input, std::string_view header,
+                       personality::OutputCursor& cursor) {
   const std::size_t countsAt = cursor.Position() + 1;
   if (!cursor.PutByte(kPatternTag) || !cursor.PutByte(0) || !cursor.PutByte(0)) {
     return Outcome::Failed;
   }
-  if (!cursor.PutString(personality::CopyToken(header, 7, kPatternNameLimit).text)) return Outcome::Failed;
+  if (!cursor.PutString(personality::CopyToken(header, 7, kPatternNameLimit).text))
+    return Outcome::Failed;
 
   std::uint8_t columns = 0;
   std::uint8_t values = 0;
@@ -58,13 +60,15 @@ Outcome CompilePattern(personality::LineStream& input, std::string_view header, 
 }
 
 // The step lines after a SHAPE line up to SEND: eight numbers each, stored as bytes.
-Outcome CompileShape(personality::LineStream& input, std::string_view header, personality::OutputCursor& cursor) {
+Outcome CompileShape(personality::LineStream& input, std::string_view header,
+                     personality::OutputCursor& cursor) {
   const std::size_t countAt = cursor.Position() + 1;
   if (!cursor.PutByte(kShapeTag) || !cursor.PutByte(0)) return Outcome::Failed;
   const personality::Token shapeName = personality::CopyToken(header, 5, kShapeNameLimit);
   // A shape name that runs to the end of its line leaves no pattern name: it is stored empty.
   const std::string patternName =
-      shapeName.next ? personality::CopyToken(header, *shapeName.next, kPatternNameLimit).text : std::string();
+      shapeName.next ? personality::CopyToken(header, *shapeName.next, kPatternNameLimit).text
+                     : std::string();
   if (!cursor.PutString(shapeName.text) || !cursor.PutString(patternName)) return Outcome::Failed;
 
   std::uint8_t steps = 0;

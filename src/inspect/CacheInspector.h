@@ -1,9 +1,9 @@
 #pragma once
-// Examines a cache file held in memory: a file that starts with the magic "QenCache" is an
-// extended cache, any other a standard cache. The examiners decode every section they can reach
+// Inspects a cache file held in memory: a file that starts with the magic "QenCache" is an
+// extended cache, any other a standard cache. The inspectors decode every section they can reach
 // with the layouts' own decoders and never read outside the file's bytes.
 //
-// What an examination holds is bounded by the file: the decoded data (at most 17 bytes per 17-bit
+// What an inspection holds is bounded by the file: the decoded data (at most 17 bytes per 17-bit
 // token of a stream, and no more than the headers give), the index and table entries, one summary
 // per personality and the problems found. Records are views into the decoded data; no two
 // personalities share a byte, so neither a report nor an extraction grows with repeated records.

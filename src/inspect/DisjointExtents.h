@@ -1,6 +1,6 @@
 #pragma once
 // Extents [start, end) claimed one at a time, each only when it overlaps none claimed before. The
-// examiners claim every record (and block) they read, so no byte is read for two records and
+// inspectors claim every record (and block) they read, so no byte is read for two records and
 // whatever they keep or write out stays in proportion to the decoded data.
 #include <cstddef>
 #include <cstdint>

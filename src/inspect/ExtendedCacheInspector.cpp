@@ -16,7 +16,9 @@ namespace {
 
 using namespace extended;
 
-std::string Bytes(std::uint64_t count) { return std::to_string(count) + (count == 1 ? " byte" : " bytes"); }
+std::string Bytes(std::uint64_t count) {
+  return std::to_string(count) + (count == 1 ? " byte" : " bytes");
+}
 
 class ExtendedInspection {
  public:
@@ -61,7 +63,8 @@ class ExtendedInspection {
     cache_.version = version.value_or(0);
     for (std::size_t at = kMagic.size(); at < kVersionOffset; ++at) {
       if (file_[at] != 0) {
-        Add("header", std::nullopt, at, "byte " + HexByte(file_[at]) + " where the header holds zeros");
+        Add("header", std::nullopt, at,
+            "byte " + HexByte(file_[at]) + " where the header holds zeros");
         break;
       }
     }
@@ -79,8 +82,8 @@ class ExtendedInspection {
       return false;
     }
     cache_.offsets = DecodeOffsetTable(file_.subspan(kOffsetTableOffset).first<kOffsetTableSize>());
-    const std::pair<std::size_t, std::size_t> fixed[] = {{kInfoSlot, kInfoRecordOffset},
-                                                         {kManufacturerSlot, kManufacturerTableOffset}};
+    const std::pair<std::size_t, std::size_t> fixed[] = {
+        {kInfoSlot, kInfoRecordOffset}, {kManufacturerSlot, kManufacturerTableOffset}};
     for (const auto& [slot, expected] : fixed) {
       if (Slot(slot) != expected) {
         Add("offset table", slot, SlotAt(slot),
@@ -181,8 +184,8 @@ class ExtendedInspection {
           DecodePersonalityRecord(file_.subspan(at).first<kPersonalityRecordSize>()));
       Warn("personality table", i, at + kFixtureNameOffset, record.fixtureName, kFixtureNameLength,
            "fixture name");
-      Warn("personality table", i, at + kDeviceNameOffset, record.deviceName, kRecordDeviceNameLength,
-           "device name");
+      Warn("personality table", i, at + kDeviceNameOffset, record.deviceName,
+           kRecordDeviceNameLength, "device name");
     }
     cache_.groupCounter = GroupCounter(static_cast<int>(count));
     return true;
@@ -214,7 +217,8 @@ class ExtendedInspection {
       } else if (Slot(slot) < previous) {
         Add("offset table", slot, SlotAt(slot),
             "slot " + std::to_string(slot) + " points to " + std::to_string(Slot(slot)) +
-                ", before slot " + std::to_string(slot - 1) + " (" + std::to_string(previous) + ")");
+                ", before slot " + std::to_string(slot - 1) + " (" + std::to_string(previous) +
+                ")");
       }
       previous = std::max<std::uint64_t>(previous, Slot(slot));
     }
@@ -241,8 +245,8 @@ class ExtendedInspection {
   }
 
   // The problems of one decoded unit; true when its data can be used.
-  bool JudgeUnit(const UnitCheck& unit, const std::string& section, std::optional<std::size_t> record,
-                 std::optional<std::uint64_t> expected) {
+  bool JudgeUnit(const UnitCheck& unit, const std::string& section,
+                 std::optional<std::size_t> record, std::optional<std::uint64_t> expected) {
     if (!unit.sumPresent) {
       Add(section, record, unit.fileOffset + unit.unitSize, "the block ends inside its 4-byte sum");
       return false;
@@ -262,8 +266,8 @@ class ExtendedInspection {
     bool usable = true;
     if (!unit.sumMatches) {
       Add(section, record, unit.fileOffset,
-          "stored sum " + HexWord32(unit.storedSum) + " differs from the sum of the decoded bytes " +
-              HexWord32(unit.actualSum));
+          "stored sum " + HexWord32(unit.storedSum) +
+              " differs from the sum of the decoded bytes " + HexWord32(unit.actualSum));
       usable = false;
     }
     if (expected && unit.data.size() != *expected) {
@@ -293,7 +297,8 @@ class ExtendedInspection {
     const std::uint32_t length = LoadBigEndian32(block->first<kShapeLengthSize>());
     cache_.shapeLength = length;
     const std::size_t limit = std::min<std::size_t>(length, kShapeWorkBufferSize) + 1;
-    cache_.shapeUnit = CheckUnit(block->subspan(kShapeLengthSize), Slot(kShapeSlot) + kShapeLengthSize, limit);
+    cache_.shapeUnit =
+        CheckUnit(block->subspan(kShapeLengthSize), Slot(kShapeSlot) + kShapeLengthSize, limit);
     if (!JudgeUnit(*cache_.shapeUnit, "shape block", std::nullopt, length)) return;
     cache_.shapeLibrary = WalkShapeLibrary(cache_.shapeUnit->data);
     if (const auto& fault = cache_.shapeLibrary->fault) {
@@ -368,8 +373,8 @@ class ExtendedInspection {
         view.manufacturer = cache_.manufacturers[record.manufacturerIndex];
       } else if (record.manufacturerIndex != kNoManufacturer) {
         Add("personality table", i, recordAt,
-            "manufacturer index " + std::to_string(record.manufacturerIndex) + " is not in the table of " +
-                std::to_string(cache_.manufacturers.size()));
+            "manufacturer index " + std::to_string(record.manufacturerIndex) +
+                " is not in the table of " + std::to_string(cache_.manufacturers.size()));
       }
       const int expectedGroup = kFirstGroup + static_cast<int>(i) / kGroupSize;
       if (record.group != expectedGroup) {
@@ -389,19 +394,20 @@ class ExtendedInspection {
             inside ? claimed[record.group].Claim(record.offset, recordEnd, i) : std::nullopt;
         if (overlapped) {
           Add("personality table", i, recordAt,
-              "the binary form at " + std::to_string(record.offset) + " of " + Bytes(record.length) +
-                  " overlaps the one of personality record " + std::to_string(*overlapped) +
-                  " in group " + std::to_string(record.group));
+              "the binary form at " + std::to_string(record.offset) + " of " +
+                  Bytes(record.length) + " overlaps the one of personality record " +
+                  std::to_string(*overlapped) + " in group " + std::to_string(record.group));
         } else if (record.offset != end) {
           Add("personality table", i, recordAt,
               "the binary form starts at " + std::to_string(record.offset) + " in group " +
-                  std::to_string(record.group) + "; the one before it ends at " + std::to_string(end));
+                  std::to_string(record.group) + "; the one before it ends at " +
+                  std::to_string(end));
         }
         end = recordEnd;
         if (!inside) {
           Add("personality table", i, recordAt,
-              "the binary form at " + std::to_string(record.offset) + " of " + Bytes(record.length) +
-                  " runs past the " + Bytes(data.size()) + " of group " +
+              "the binary form at " + std::to_string(record.offset) + " of " +
+                  Bytes(record.length) + " runs past the " + Bytes(data.size()) + " of group " +
                   std::to_string(record.group));
         } else if (overlapped) {
           view.access = RecordAccess::Overlapping;

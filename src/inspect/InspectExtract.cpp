@@ -28,7 +28,8 @@ class Extraction {
   }
 
   // Only walked records: no two share a byte, so together they are at most the decoded data.
-  bool Personalities(const InspectReport& report, const std::vector<PersonalityView>& personalities) {
+  bool Personalities(const InspectReport& report,
+                     const std::vector<PersonalityView>& personalities) {
     for (const PersonalityView& view : personalities) {
       const auto bytes = RecordBytes(report, view);
       if (bytes && !Write(PersonalityFileName(view), *bytes)) return false;
@@ -49,7 +50,8 @@ bool ExtractStandard(const InspectReport& report, Extraction& out) {
   if (!cache.stream) return true;
   const auto& data = cache.stream->data;
   if (!out.Write("stream.bin", data)) return false;
-  if (cache.shapeLibrary && !out.Write("shape-library.bin", std::span(data).first(cache.shapeLength))) {
+  if (cache.shapeLibrary &&
+      !out.Write("shape-library.bin", std::span(data).first(cache.shapeLength))) {
     return false;
   }
   return out.Personalities(report, cache.personalities);
@@ -88,7 +90,8 @@ std::optional<std::vector<std::string>> ExtractInspected(const InspectReport& re
   auto opened = support::ExtractDirectory::Open(directory, error);
   if (!opened) return std::nullopt;
   Extraction out(std::move(*opened), error);
-  const bool written = report.standard ? ExtractStandard(report, out) : ExtractExtended(report, out);
+  const bool written =
+      report.standard ? ExtractStandard(report, out) : ExtractExtended(report, out);
   if (!written) return std::nullopt;
   return std::move(out).Names();
 }

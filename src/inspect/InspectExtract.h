@@ -1,5 +1,5 @@
 #pragma once
-// --extract: the decoded streams of an examined cache and each personality's record as separate
+// --extract: the decoded streams of an inspected cache and each personality's record as separate
 // files in one directory.
 #include <filesystem>
 #include <optional>

@@ -66,6 +66,16 @@ class JsonWriter {
     for (const auto value : values) Number({}, value);
     End();
   }
+  // A document made elsewhere, indented to its place.
+  void Document(std::string_view key, const nlohmann::ordered_json& document) {
+    Separate(key);
+    const std::string text = document.dump(2);
+    const std::string indent(2 * levels_.size(), ' ');
+    for (const char c : text) {
+      buffer_ += c;
+      if (c == '\n') buffer_ += indent;
+    }
+  }
   void Latin1Lines(std::string_view key, const std::vector<std::string>& lines) {
     BeginArray(key);
     for (const std::string& line : lines) Latin1Text({}, line);
@@ -173,7 +183,8 @@ void WriteShapeLibrary(JsonWriter& json, const std::optional<ShapeLibraryWalk>& 
     json.Latin1Text("name", pattern.name);
     json.Number("columns", pattern.columns);
     json.BeginArray("values");
-    for (const std::uint16_t value : pattern.values) json.Signed({}, static_cast<std::int16_t>(value));
+    for (const std::uint16_t value : pattern.values)
+      json.Signed({}, static_cast<std::int16_t>(value));
     json.End();
     if (pattern.endKind) {
       json.Utf8Text("end", *pattern.endKind == 0 ? "PEND" : "PEND16");
@@ -439,7 +450,7 @@ Json RecordJson(const WalkedRecord& record) {
 }
 
 void WriteInspectJson(const InspectReport& report, const std::vector<std::string>* extracted,
-                      std::ostream& out) {
+                      std::ostream& out, const nlohmann::ordered_json* more) {
   JsonWriter json(out);
   json.BeginObject();
   json.Utf8Text("file", PathJson(report.path));
@@ -454,6 +465,9 @@ void WriteInspectJson(const InspectReport& report, const std::vector<std::string
     json.BeginArray("extracted");
     for (const std::string& name : *extracted) json.Utf8Text({}, name);
     json.End();
+  }
+  if (more != nullptr) {
+    for (const auto& [key, value] : more->items()) json.Document(key, value);
   }
   json.End();
   json.Flush();

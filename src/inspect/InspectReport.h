@@ -1,6 +1,6 @@
 #pragma once
 // What `inspect` found in a cache file: every section it could read, decoded, and every problem
-// with the section, the record and the byte offset it concerns. Built by the cache examiners,
+// with the section, the record and the byte offset it concerns. Built by the cache inspectors,
 // shown as text or JSON, and written out by --extract.
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
 #pragma once
-// The plain-text form of an examination: every section in file order, a one-line summary per
+// The plain-text form of an inspection: every section in file order, a one-line summary per
 // personality, each personality's record field by field, and the verdict with every problem.
 #include <ostream>
 #include <string>

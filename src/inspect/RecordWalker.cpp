@@ -12,10 +12,11 @@ namespace {
 std::string Hex(std::uint8_t byte) { return HexByte(byte); }
 
 // Walks a record; with `keep` false it keeps only what a summary needs (counts, the fault), so
-// an examination can check every record without holding its lines.
+// an inspection can check every record without holding its lines.
 class Walk {
  public:
-  Walk(std::span<const std::uint8_t> bytes, bool keep) : bytes_(bytes), reader_(bytes), keep_(keep) {
+  Walk(std::span<const std::uint8_t> bytes, bool keep)
+      : bytes_(bytes), reader_(bytes), keep_(keep) {
     result_.record.size = bytes.size();
     summary_.size = bytes.size();
   }
@@ -39,7 +40,9 @@ class Walk {
 
   WalkedRecord& Record() { return result_.record; }
 
-  bool Fail(std::string field, std::string message) { return FailAt(reader_.Position(), std::move(field), std::move(message)); }
+  bool Fail(std::string field, std::string message) {
+    return FailAt(reader_.Position(), std::move(field), std::move(message));
+  }
   bool FailAt(std::size_t offset, std::string field, std::string message) {
     result_.fault = RecordFault{offset, std::move(field), std::move(message)};
     return false;
@@ -67,7 +70,8 @@ class Walk {
   // A count byte, then that many NUL-terminated strings. `field` names the strings only for a
   // fault: a record may hold thousands of blocks, and their names are made when needed.
   template <typename Field>
-  bool Lines(const Field& field, std::vector<std::string>& into, std::string_view* first = nullptr) {
+  bool Lines(const Field& field, std::vector<std::string>& into,
+             std::string_view* first = nullptr) {
     const auto count = reader_.Byte();
     if (!count) return Ends(field(), "the " + field());
     if (keep_) into.reserve(*count);
@@ -140,7 +144,8 @@ class Walk {
         Record().tableIndexEnded = true;
         return true;
       }
-      if (*tag != personality::compiled::kPresetFocusTag && *tag != personality::compiled::kMacroTag) {
+      if (*tag != personality::compiled::kPresetFocusTag &&
+          *tag != personality::compiled::kMacroTag) {
         // After a preset focus entry, a row name without its quote ends the index.
         if (lastEntry_ == TableKind::PresetFocus) {
           const auto cut = reader_.Text();
@@ -150,7 +155,8 @@ class Walk {
         }
         return Fail(field, "byte " + Hex(*tag) + " where an entry (" +
                                Hex(personality::compiled::kPresetFocusTag) + " or " +
-                               Hex(personality::compiled::kMacroTag) + ") or the index's end byte " +
+                               Hex(personality::compiled::kMacroTag) +
+                               ") or the index's end byte " +
                                Hex(personality::compiled::kTableIndexEnd) + " belongs");
       }
       if (!Entry()) return false;
@@ -159,7 +165,9 @@ class Walk {
 
   bool Entry() {
     const std::string field = "table index";
-    const auto what = [&] { return "entry " + std::to_string(entries_ + 1) + " of the table index"; };
+    const auto what = [&] {
+      return "entry " + std::to_string(entries_ + 1) + " of the table index";
+    };
     TableIndexEntry entry;
     entry.kind = *reader_.Byte() == personality::compiled::kPresetFocusTag ? TableKind::PresetFocus
                                                                : TableKind::Macro;

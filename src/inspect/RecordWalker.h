@@ -114,7 +114,9 @@ struct RecordSummary {
   std::array<std::size_t, std::size(kBlockFamilies)> blocks{};  // per family, in family order
   std::optional<RecordFault> fault;
 
-  std::size_t BlockCount(BlockFamily family) const { return blocks[static_cast<std::size_t>(family)]; }
+  std::size_t BlockCount(BlockFamily family) const {
+    return blocks[static_cast<std::size_t>(family)];
+  }
 };
 
 // The same walk keeping only the summary: the same counts and the same fault, without holding

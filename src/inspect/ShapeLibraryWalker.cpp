@@ -20,7 +20,8 @@ class Walk {
       const auto tag = reader_.Byte();
       if (!tag) return Fail(at, "the library ends without its end byte 0xFF");
       if (*tag == personality::compiled::kLibraryEnd) {
-        if (!reader_.AtEnd()) return Fail(reader_.Position(), "bytes follow the library's end byte");
+        if (!reader_.AtEnd())
+          return Fail(reader_.Position(), "bytes follow the library's end byte");
         result_.library.endByte = true;
         return std::move(result_);
       }
@@ -59,12 +60,15 @@ class Walk {
     entry.name = std::move(*name);
     for (int i = 0; i < *count; ++i) {
       const auto value = reader_.Word();
-      if (!value) return Stop(at, "the library ends inside the values of " + what + " \"" + entry.name + "\"");
+      if (!value)
+        return Stop(at,
+                    "the library ends inside the values of " + what + " \"" + entry.name + "\"");
       entry.values.push_back(*value);
     }
     const auto end = reader_.Peek();
     if (!end) return Stop(at, "the library ends inside " + what + " \"" + entry.name + "\"");
-    if (*end == personality::compiled::kEndedByPend || *end == personality::compiled::kEndedByPend16) {
+    if (*end == personality::compiled::kEndedByPend ||
+        *end == personality::compiled::kEndedByPend16) {
       entry.endKind = *end;
       reader_.Byte();
     } else if (*end == personality::compiled::kLibraryEnd && reader_.Remaining() == 1) {

@@ -12,7 +12,9 @@ namespace {
 // The owner of the shape block among the claimed extents of the stream.
 constexpr std::size_t kShapeOwner = static_cast<std::size_t>(-1);
 
-std::string Bytes(std::uint64_t count) { return std::to_string(count) + (count == 1 ? " byte" : " bytes"); }
+std::string Bytes(std::uint64_t count) {
+  return std::to_string(count) + (count == 1 ? " byte" : " bytes");
+}
 
 class StandardInspection {
  public:
@@ -67,11 +69,12 @@ class StandardInspection {
         {"device text", {standard::kDeviceOffset, standard::kDeviceFieldSize}}};
     for (const auto& [name, place] : fields) {
       const auto field = file_.subspan(at + place.first, place.second);
-      const std::size_t longest =
-          place.first == standard::kCodeOffset ? standard::kCodeSize : standard::kMaxDeviceTextLength;
+      const std::size_t longest = place.first == standard::kCodeOffset
+                                      ? standard::kCodeSize
+                                      : standard::kMaxDeviceTextLength;
       if (const auto warning = TextFieldWarning(field, longest, name)) {
-        report_.warnings.push_back(
-            Problem{"index", i, OffsetSpace::File, 0, at + place.first + warning->offset, warning->message});
+        report_.warnings.push_back(Problem{"index", i, OffsetSpace::File, 0,
+                                           at + place.first + warning->offset, warning->message});
       }
     }
   }
@@ -111,13 +114,13 @@ class StandardInspection {
     } else {
       if (!unit.sumMatches) {
         Add("compressed stream", std::nullopt, OffsetSpace::File, sumAt,
-            "stored sum " + HexWord32(unit.storedSum) + " differs from the sum of the decoded bytes " +
-                HexWord32(unit.actualSum));
+            "stored sum " + HexWord32(unit.storedSum) +
+                " differs from the sum of the decoded bytes " + HexWord32(unit.actualSum));
       }
       if (unit.data.size() != expected) {
         Add("header", std::nullopt, OffsetSpace::File, standard::kStreamLengthOffset,
-            "the header gives a stream of " + Bytes(expected) + "; the compressed stream decodes to " +
-                Bytes(unit.data.size()));
+            "the header gives a stream of " + Bytes(expected) +
+                "; the compressed stream decodes to " + Bytes(unit.data.size()));
       }
       if (unit.TrailingBytes() > 0) {
         Add("compressed stream", std::nullopt, OffsetSpace::File, sumAt + unit.used,
@@ -164,8 +167,9 @@ class StandardInspection {
         Add("index", i, OffsetSpace::File, fieldAt,
             "the block at stream offset " + std::to_string(view.offset) + " of " +
                 Bytes(view.length) + " overlaps " +
-                (*overlapped == kShapeOwner ? std::string("the shape block")
-                                            : "the block of index record " + std::to_string(*overlapped)));
+                (*overlapped == kShapeOwner
+                     ? std::string("the shape block")
+                     : "the block of index record " + std::to_string(*overlapped)));
       } else if (view.offset != expectedStart) {
         Add("index", i, OffsetSpace::File, fieldAt,
             "the block starts at stream offset " + std::to_string(view.offset) +
@@ -180,7 +184,8 @@ class StandardInspection {
         view.access = RecordAccess::Overlapping;
       } else {
         // Walked here for its faults and summary, and in full only where it is shown.
-        view.summary = SummarizePersonalityRecord(std::span(data).subspan(view.offset, view.length));
+        view.summary =
+            SummarizePersonalityRecord(std::span(data).subspan(view.offset, view.length));
         if (const auto& fault = view.summary->fault) {
           Add("personality record", i, OffsetSpace::Stream, view.offset + fault->offset,
               fault->field + ": " + fault->message);

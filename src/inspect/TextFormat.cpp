@@ -9,7 +9,8 @@ constexpr char kDigits[] = "0123456789ABCDEF";
 
 std::string HexDigits(std::uint32_t value, int digits) {
   std::string text = "0x";
-  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) text.push_back(kDigits[(value >> shift) & 0xF]);
+  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+    text.push_back(kDigits[(value >> shift) & 0xF]);
   return text;
 }
 
@@ -117,8 +118,9 @@ std::string PathText(std::string_view path) {
     const std::size_t length = Utf8Length(path, at);
     const auto lead = static_cast<unsigned char>(path[at]);
     // C1 controls (U+0080 .. U+009F) act on a terminal as much as the C0 ones.
-    const bool control = lead < 0x20 || lead == 0x7F ||
-                         (length == 2 && lead == 0xC2 && static_cast<unsigned char>(path[at + 1]) < 0xA0);
+    const bool control =
+        lead < 0x20 || lead == 0x7F ||
+        (length == 2 && lead == 0xC2 && static_cast<unsigned char>(path[at + 1]) < 0xA0);
     if (length == 0 || control) {
       for (std::size_t i = 0; i < std::max<std::size_t>(length, 1); ++i) {
         AppendHex(out, "\\x", static_cast<unsigned char>(path[at + i]));

@@ -38,7 +38,8 @@ std::optional<std::string> FindKeyword(LineStream& stream, std::string_view keyw
     }
   }
   if (search == KeywordSearch::Reported) {
-    reporter.ShowMessage("error - couldn't find keyword " + std::string(keyword), support::kApplicationName);
+    reporter.ShowMessage("error - couldn't find keyword " + std::string(keyword),
+                         support::kApplicationName);
   }
   return std::nullopt;
 }

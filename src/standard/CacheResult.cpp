@@ -1,5 +1,7 @@
 #include "standard/CacheResult.h"
 
+#include <algorithm>
+
 namespace hoardwright::standard {
 namespace {
 
@@ -26,8 +28,11 @@ CacheResult DecideCacheResult(std::int64_t cacheSize, std::int64_t personalityCo
   for (std::size_t i = 0; i < kConsoleLimits.size(); ++i) {
     const ConsoleLimit& limit = kConsoleLimits[i];
     result.consoles[i] = {limit.name, limit.label, limit.kilobytes,
-                          result.kilobytes < limit.kilobytes};
+                          result.kilobytes < limit.kilobytes,
+                          limit.kilobytes * 1024 - 1 - cacheSize};
   }
+  const bool fitsAny = std::ranges::any_of(result.consoles, &ConsoleFit::fits);
+  result.introText = fitsAny ? kFitsSomeText : kFitsNoneText;
   return result;
 }
 

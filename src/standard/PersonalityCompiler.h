@@ -22,7 +22,7 @@ struct TableOptions {
 // a record that does not fit the cursor's buffer or is longer than the 65,535 bytes an index
 // record can describe (cursor.Refusal() then says why). The bytes already written are then to be
 // discarded. The stream is left just after the TYPE line.
-bool CompilePersonality(personality::LineStream& stream, personality::OutputCursor& cursor, const TableOptions& options,
-                        support::Reporter& reporter);
+bool CompilePersonality(personality::LineStream& stream, personality::OutputCursor& cursor,
+                        const TableOptions& options, support::Reporter& reporter);
 
 }  // namespace hoardwright::standard

@@ -8,43 +8,36 @@
 #include <string_view>
 #include <system_error>
 
-#include "standard/CacheIndexTable.h"
-#include "standard/CompressIntermediate.h"
-#include "standard/InfoPersonality.h"
-#include "support/OrderedWork.h"
-#include "standard/PersonalityCompiler.h"
-#include "standard/StandardCacheLayout.h"
-#include "support/TemporaryDirectory.h"
 #include "lzss/Lzss.h"
 #include "lzss/StreamEncoder.h"
 #include "personality/KeywordReaders.h"
 #include "personality/LineStream.h"
 #include "personality/OutputCursor.h"
 #include "personality/ShapeLibraryReader.h"
+#include "standard/CacheIndexTable.h"
+#include "standard/CompiledPersonality.h"
+#include "standard/CompressIntermediate.h"
+#include "standard/InfoPersonality.h"
+#include "standard/PersonalityCompiler.h"
+#include "standard/StandardCacheLayout.h"
+#include "support/DirectoryText.h"
 #include "support/EmbeddedResources.h"
+#include "support/OrderedWork.h"
 #include "support/Platform.h"
+#include "support/TemporaryDirectory.h"
 
 namespace hoardwright::standard {
 namespace {
 
 constexpr const char* kIntermediateFileName = "QPFCOMP.DAT";
 constexpr const char* kCompressedFileName = "OMK01PER.TMP";
-constexpr const char* kShapeFileName = "SG.DAT";
 // The progress bar's range while compressing, per index record.
 constexpr std::uint32_t kCompressionStepsPerRecord = 530;
 
-std::string Text(const std::filesystem::path& path) { return support::PathText(path); }
-
-// The fixed text of a message, then why the system refused, on the same line so that the
-// command line prints it as one line too.
-std::string WithReason(std::string message, const std::string& reason) {
-  if (!reason.empty()) message += " " + reason;
-  return message;
+std::string Text(const std::filesystem::path& path) {
+  return support::PathText(path);
 }
 
-std::string NoPersonalitiesMessage() {
-  return "No personalities to build! Personalities need to be added to the cache listbox first!";
-}
 std::string NotEnoughMemoryMessage() { return "Not enough memory to complete build!"; }
 std::string CannotOpenIntermediateMessage(const std::string& path) {
   return "Unable to open output file " + path + ", cache file cannot be built!";
@@ -55,21 +48,6 @@ std::string CannotCreateMessage(const std::string& path) {
 std::string CannotOpenMessage(const std::string& path) {
   return "Unable to open " + path + ", cache cannot be built!";
 }
-std::string TooManyMessage(std::size_t count) {
-  return "Too many personalities (" + std::to_string(count) +
-         "), Max: " + std::to_string(standard::kMaxEntries) + ". Cache file not created!";
-}
-std::string NoDeviceMessage(const std::string& path) {
-  return "keyword DEVICE not found in " + path +
-         ", this personality will NOT be added to the cahce!\n";
-}
-// Why a compiled record was refused, before the compile error itself.
-std::string RefusalMessage(const std::string& path, const std::string& reason) {
-  return "Error in file " + path + ": " + reason;
-}
-std::string CompileErrorMessage(const std::string& path) {
-  return "Error in file " + path + ", this personality will NOT be added to the cahce!";
-}
 std::string CannotCreateOutputMessage(const std::string& path) {
   return "Unable to create output file " + path + ", cache file could not be created!";
 }
@@ -77,57 +55,12 @@ std::string CannotCreateOutputMessage(const std::string& path) {
 std::string WriteErrorMessage(const std::string& path, const std::string& reason) {
   return "Unable to write " + path + " (" + reason + "), cache file could not be created!";
 }
-std::string ShapeLibraryTooLargeMessage(const std::string& path) {
-  return "The shape library " + path + " is too large, cache cannot be built!";
-}
 
 // The working storage of one build.
 struct WorkingBuffers {
   standard::CacheIndexTable indexTable;
   std::vector<std::uint8_t> blockBuffer;
 };
-
-// One personality read and compiled, possibly on another thread, with the messages its readers
-// would have shown; the build shows them, and takes the block, in list order.
-struct CompiledItem {
-  enum class Outcome { Unreadable, NoDevice, CompileFailed, Compiled };
-  Outcome outcome = Outcome::Unreadable;
-  std::vector<support::ReportedMessage> messages;
-  std::string deviceText;
-  std::vector<std::uint8_t> block;
-  std::string refusal;  // why a record that cannot be represented was refused
-};
-
-CompiledItem CompileItem(const std::string& path, const TableOptions& tables) {
-  CompiledItem item;
-  auto stream = personality::LineStream::Open(support::ToPath(path), personality::LineMode::Text);
-  if (!stream) return item;
-
-  support::CollectingReporter reporter;
-  std::array<std::uint8_t, standard::kDeviceFieldSize> deviceField{};
-  personality::OutputCursor deviceCursor(deviceField);
-  if (!personality::ReadDevice(*stream, deviceCursor, reporter)) {
-    item.outcome = CompiledItem::Outcome::NoDevice;
-    item.messages = std::move(reporter.messages);
-    return item;
-  }
-  const auto device = deviceCursor.Written();
-  // The written text ends with its NUL.
-  item.deviceText.assign(device.begin(), device.end() - (device.empty() ? 0 : 1));
-
-  // A block buffer of the build's size; left uninitialised, only the written part is read.
-  const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(standard::kBlockBufferSize);
-  personality::OutputCursor cursor(std::span(buffer.get(), standard::kBlockBufferSize));
-  if (CompilePersonality(*stream, cursor, tables, reporter)) {
-    item.outcome = CompiledItem::Outcome::Compiled;
-    item.block.assign(cursor.Written().begin(), cursor.Written().end());
-  } else {
-    item.outcome = CompiledItem::Outcome::CompileFailed;
-    if (cursor.Refusal()) item.refusal = cursor.Refusal()->reason;
-  }
-  item.messages = std::move(reporter.messages);
-  return item;
-}
 
 class StandardBuild {
  public:
@@ -151,7 +84,8 @@ class StandardBuild {
       host_.ShowMessage(NoPersonalitiesMessage());
       return;
     }
-    const support::CalendarTime time = options_.buildTime ? *options_.buildTime : support::BuildTimeFromEnvironment();
+    const support::CalendarTime time =
+        options_.buildTime ? *options_.buildTime : support::BuildTimeFromEnvironment();
 
     BuildDetails details;
     details.cacheDate = support::FormatCacheDate(time);
@@ -175,8 +109,8 @@ class StandardBuild {
     }
     if (!WriteInfo(details, entryCount)) return;
     if (!Allocate()) return;
-    // No separator goes in between: the directory text ends with one when it names a directory.
-    const std::filesystem::path outputPath = support::ToPath(details.outputDir + details.outputFileName);
+    const std::filesystem::path outputPath =
+        support::ToPath(support::JoinPath(details.outputDir, details.outputFileName));
     host_.RepaintNow();
 
     if (!OpenIntermediate()) return;
@@ -186,7 +120,7 @@ class StandardBuild {
     host_.SetProgressPosition(0);
     host_.ShowProgress(true);
     if (entryCount > standard::kMaxEntries) {
-      host_.ShowMessage(TooManyMessage(entryCount));
+      host_.ShowMessage(TooManyPersonalitiesMessage(entryCount));
       return;
     }
 
@@ -198,10 +132,11 @@ class StandardBuild {
     const TableOptions tables{request_.includePresetFocus, request_.includeRangeTables,
                               request_.includeMacros};
     const unsigned threads = support::EffectiveJobs(options_.jobs);
-    const bool completed = support::RunInOrder<CompiledItem>(
+    // Compiled possibly on another thread; shown and taken in list order.
+    const bool completed = support::RunInOrder<CompiledPersonality>(
         entryCount + 1 - first, threads - 1, 64 * static_cast<std::size_t>(threads),
-        [&](std::size_t item) { return CompileItem(path(item + first), tables); },
-        [&](std::size_t item, CompiledItem& compiled) {
+        [&](std::size_t item) { return CompilePersonalityFile(path(item + first), tables); },
+        [&](std::size_t item, CompiledPersonality& compiled) {
           const std::size_t index = item + first;
           return ProcessItem(path(index), index == 0 ? 0 : index - 1, index == 0, compiled);
         });
@@ -248,9 +183,11 @@ class StandardBuild {
   bool OpenIntermediate() {
     intermediatePath_ = TemporaryPath(kIntermediateFileName);
     std::string error = temporaryError_;
-    if (temporary_) intermediate_ = support::OutputFile::Create(intermediatePath_, &error, options_.faults);
+    if (temporary_)
+      intermediate_ = support::OutputFile::Create(intermediatePath_, &error, options_.faults);
     if (!intermediate_) {
-      host_.ShowMessage(WithReason(CannotOpenIntermediateMessage(Text(intermediatePath_)), error));
+      host_.ShowMessage(
+          support::WithReason(CannotOpenIntermediateMessage(Text(intermediatePath_)), error));
       return false;
     }
     // The blocks are compressed as they are appended, so the stream is coded while later
@@ -305,7 +242,7 @@ class StandardBuild {
       std::string error;
       auto shapeFile = support::OutputFile::Create(shapePath, &error, options_.faults);
       if (!shapeFile) {
-        host_.ShowMessage(WithReason(CannotCreateMessage(Text(shapePath)), error));
+        host_.ShowMessage(support::WithReason(CannotCreateMessage(Text(shapePath)), error));
         return false;
       }
       if (!shapeFile->Write(support::ShapeLibraryText()) || !shapeFile->Close()) {
@@ -336,30 +273,25 @@ class StandardBuild {
   // One compiled personality taken in list order: what its reading showed, its index record
   // and its block. False only when the whole build must end.
   bool ProcessItem(const std::string& path, std::size_t listIndex, bool isInfo,
-                   CompiledItem& item) {
+                   CompiledPersonality& item) {
     host_.DispatchPendingMessages();
     // The window may have been closed meanwhile.
     if (CancelRequested()) return false;
     host_.SetProgressPosition(static_cast<std::uint32_t>(listIndex));
     host_.SetStatusText(path);
-    for (const support::ReportedMessage& message : item.messages) {
-      host_.ShowMessage(message.text, message.caption);
-    }
-    switch (item.outcome) {
-      case CompiledItem::Outcome::Unreadable:
-        LeaveOut(path, LeftOutReason::Unreadable, isInfo);
-        return true;
-      case CompiledItem::Outcome::NoDevice:
-        host_.ShowMessage(NoDeviceMessage(path), path);
-        LeaveOut(path, LeftOutReason::NoDevice, isInfo);
-        return true;
-      case CompiledItem::Outcome::CompileFailed:
-        if (!item.refusal.empty()) host_.ShowMessage(RefusalMessage(path, item.refusal), path);
-        host_.ShowMessage(CompileErrorMessage(path), path);
-        LeaveOut(path, LeftOutReason::CompileFailed, isInfo);
-        return true;
-      case CompiledItem::Outcome::Compiled:
-        break;
+    if (!ReportCompiledPersonality(path, item, host_)) {
+      switch (item.outcome) {
+        case CompiledPersonality::Outcome::NoDevice:
+          LeaveOut(path, LeftOutReason::NoDevice, isInfo);
+          break;
+        case CompiledPersonality::Outcome::CompileFailed:
+          LeaveOut(path, LeftOutReason::CompileFailed, isInfo);
+          break;
+        default:
+          LeaveOut(path, LeftOutReason::Unreadable, isInfo);
+          break;
+      }
+      return true;
     }
     buffers_->indexTable.Add(standard::CodeForPath(path), std::move(item.deviceText),
                              static_cast<std::uint16_t>(item.block.size()));
@@ -389,7 +321,7 @@ class StandardBuild {
     std::string error;
     auto output = support::AtomicOutputFile::Create(outputPath, &error, options_.faults);
     if (!output) {
-      host_.ShowMessage(WithReason(CannotCreateOutputMessage(Text(outputPath)), error));
+      host_.ShowMessage(support::WithReason(CannotCreateOutputMessage(Text(outputPath)), error));
       return;
     }
     const auto& records = buffers_->indexTable.Records();
@@ -403,7 +335,10 @@ class StandardBuild {
     }
 
     host_.SetStatusText("Compressing...");
-    host_.SetProgressRange(static_cast<std::uint32_t>(records.size()) * kCompressionStepsPerRecord);
+    const auto compressionSteps =
+        static_cast<std::uint32_t>(records.size()) * kCompressionStepsPerRecord;
+    host_.SetProgressRange(compressionSteps);
+    host_.SetProgressPosition(0);
     // Most of the stream is coded already; the end of it goes out now. The unit's sum comes
     // first in the cache and is known only here, so the file holds the bit stream alone.
     if (options_.referenceEncoder) {
@@ -424,7 +359,7 @@ class StandardBuild {
       host_.ShowMessage(WriteErrorMessage(Text(outputPath), output->File().Error()));
       return;
     }
-    if (!AppendFile(compressedPath_, *output)) return;
+    if (!AppendFile(compressedPath_, *output, compressionSteps)) return;
 
     // Up to here the earlier cache is untouched; the partial one goes with `output`.
     if (CancelRequested()) return;
@@ -440,9 +375,14 @@ class StandardBuild {
     host_.ShowResult(size, static_cast<std::int32_t>(request_.entries.size()));
   }
 
-  // Copies the file a block at a time, so memory does not grow with the cache.
-  bool AppendFile(const std::filesystem::path& path, support::AtomicOutputFile& output) {
+  // Copies the file a block at a time, so memory does not grow with the cache, moving the
+  // progress bar across `steps` as it goes.
+  bool AppendFile(const std::filesystem::path& path, support::AtomicOutputFile& output,
+                  std::uint32_t steps) {
     std::ifstream input(path, std::ios::binary);
+    std::error_code sizeError;
+    const std::uint64_t total = std::filesystem::file_size(path, sizeError);
+    std::uint64_t copied = 0;
     std::vector<char> block(lzss::kEncoderBlockSize);
     while (input) {
       if (CancelRequested()) return false;
@@ -452,6 +392,10 @@ class StandardBuild {
       if (!output.Write(std::span(reinterpret_cast<const std::uint8_t*>(block.data()), read))) {
         host_.ShowMessage(WriteErrorMessage(Text(output.Target()), output.File().Error()));
         return false;
+      }
+      copied += read;
+      if (!sizeError && total > 0 && copied <= total) {
+        host_.SetProgressPosition(static_cast<std::uint32_t>(steps * copied / total));
       }
     }
     if (input.bad() || !input.eof()) {
@@ -481,6 +425,17 @@ class StandardBuild {
 };
 
 }  // namespace
+
+std::string NoPersonalitiesMessage() {
+  return "No personalities to build! Personalities need to be added to the cache listbox first!";
+}
+std::string TooManyPersonalitiesMessage(std::size_t count) {
+  return "Too many personalities (" + std::to_string(count) +
+         "), Max: " + std::to_string(standard::kMaxEntries) + ". Cache file not created!";
+}
+std::string ShapeLibraryTooLargeMessage(const std::string& path) {
+  return "The shape library " + path + " is too large, cache cannot be built!";
+}
 
 StandardBuildResult BuildStandardCache(const catalogue::BuildRequest& request, BuildHost& host,
                                        const StandardBuildOptions& options) {

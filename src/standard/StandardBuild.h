@@ -18,6 +18,9 @@
 
 namespace hoardwright::standard {
 
+// The working copy of the embedded shape library the build compiles its shape block from.
+inline constexpr const char* kShapeFileName = "SG.DAT";
+
 struct StandardBuildOptions {
   // The date stamped into the info personality; unset means the local clock, or
   // SOURCE_DATE_EPOCH when that is set.
@@ -71,5 +74,10 @@ struct StandardBuildResult {
 // two personalities) should not let the user change the lists or start a second build meanwhile.
 StandardBuildResult BuildStandardCache(const catalogue::BuildRequest& request, BuildHost& host,
                                        const StandardBuildOptions& options = {});
+
+// The build's messages about the cache list and the shape library, which its measure shows too.
+std::string NoPersonalitiesMessage();
+std::string TooManyPersonalitiesMessage(std::size_t count);
+std::string ShapeLibraryTooLargeMessage(const std::string& path);
 
 }  // namespace hoardwright::standard

@@ -33,8 +33,10 @@ std::optional<Header> DecodeHeader(std::span<const std::uint8_t> bytes) {
   if (bytes.size() < kHeaderSize) return std::nullopt;
   Header header;
   header.streamLengthMinus1 = GetBigEndian(bytes.subspan(kStreamLengthOffset), 4);
-  header.shapeLengthMinus1 = static_cast<std::uint16_t>(GetBigEndian(bytes.subspan(kShapeLengthOffset), 2));
-  header.recordCount = static_cast<std::uint16_t>(GetBigEndian(bytes.subspan(kRecordCountOffset), 2));
+  header.shapeLengthMinus1 =
+      static_cast<std::uint16_t>(GetBigEndian(bytes.subspan(kShapeLengthOffset), 2));
+  header.recordCount =
+      static_cast<std::uint16_t>(GetBigEndian(bytes.subspan(kRecordCountOffset), 2));
   return header;
 }
 
@@ -60,7 +62,8 @@ std::optional<IndexRecord> DecodeIndexRecord(std::span<const std::uint8_t> bytes
   const auto deviceEnd = std::ranges::find(device, std::uint8_t{0});
   record.deviceText.assign(device.begin(), deviceEnd);
   record.blockOffset = GetBigEndian(bytes.subspan(kBlockOffsetOffset), 4);
-  record.blockLength = static_cast<std::uint16_t>(GetBigEndian(bytes.subspan(kBlockLengthOffset), 2));
+  record.blockLength =
+      static_cast<std::uint16_t>(GetBigEndian(bytes.subspan(kBlockLengthOffset), 2));
   return record;
 }
 

@@ -2,6 +2,7 @@
 // Directory texts held by the program end with a separator, so a path is the plain
 // concatenation of a directory text and a file name.
 #include <string>
+#include <string_view>
 
 namespace hoardwright::support {
 
@@ -26,6 +27,14 @@ inline std::string WithTrailingSeparator(std::string directory) {
   if (!directory.empty() && !EndsWithSeparator(directory)) {
     directory.push_back(kDirectorySeparator);
   }
+  return directory;
+}
+
+// A file in a directory: the separator goes in between when the directory text lacks one (a
+// hand-edited setting, say). An empty directory text gives the name alone.
+inline std::string JoinPath(std::string directory, std::string_view fileName) {
+  directory = WithTrailingSeparator(std::move(directory));
+  directory.append(fileName);
   return directory;
 }
 

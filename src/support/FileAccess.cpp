@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <system_error>
 #include <utility>
 
+#include "support/InputFile.h"
 #include "support/Platform.h"
 
 #ifndef _WIN32
@@ -31,27 +33,25 @@ bool PlainName(std::string_view name) {
 
 }  // namespace
 
-#ifdef _WIN32
-
+// The one reader of a file the user named (ReadInputFile), with the shorter reasons the inspect
+// and lzss commands print.
 std::optional<std::vector<std::uint8_t>> ReadRegularFile(const fs::path& path, std::uint64_t limit,
                                                          std::string* error) {
-  OpenedFileRead read = ReadOpenedFile(path, limit);
-  switch (read.outcome) {
-    case OpenedFileRead::Outcome::kRead:
-      return std::vector<std::uint8_t>(read.bytes.begin(), read.bytes.end());
-    case OpenedFileRead::Outcome::kNotRegular:
-      if (error) *error = "not a regular file";
-      break;
-    case OpenedFileRead::Outcome::kTooLarge:
-      if (error) *error = TooLarge(limit);
-      break;
-    case OpenedFileRead::Outcome::kCannotOpen:
-    case OpenedFileRead::Outcome::kCannotRead:
-      if (error) *error = read.reason;
-      break;
+  const std::size_t maxSize = static_cast<std::size_t>(
+      std::min<std::uint64_t>(limit, std::numeric_limits<std::size_t>::max()));
+  InputFile file = ReadInputFile(path, maxSize);
+  if (file.Read()) return std::vector<std::uint8_t>(file.bytes.begin(), file.bytes.end());
+  if (error) {
+    switch (file.fault) {
+      case InputFault::NotRegular: *error = "not a regular file"; break;
+      case InputFault::TooLarge: *error = TooLarge(limit); break;
+      default: *error = file.systemText; break;
+    }
   }
   return std::nullopt;
 }
+
+#ifdef _WIN32
 
 // Without descriptors relative to a directory, a link or a junction at the directory's name is
 // refused by looking first; each file is made under a new name (never opened through what is
@@ -159,54 +159,6 @@ bool WriteAll(int descriptor, std::span<const std::uint8_t> bytes) {
 
 }  // namespace
 
-std::optional<std::vector<std::uint8_t>> ReadRegularFile(const fs::path& path, std::uint64_t limit,
-                                                         std::string* error) {
-  // O_NONBLOCK: opening a pipe with no writer must not wait; the check below refuses it.
-  Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-  if (file.Get() < 0) {
-    if (error) *error = SystemText(errno);
-    return std::nullopt;
-  }
-  struct stat status {};
-  if (::fstat(file.Get(), &status) != 0) {
-    if (error) *error = SystemText(errno);
-    return std::nullopt;
-  }
-  if (!S_ISREG(status.st_mode)) {
-    if (error) *error = "not a regular file";
-    return std::nullopt;
-  }
-  if (static_cast<std::uint64_t>(status.st_size) > limit) {
-    if (error) *error = TooLarge(limit);
-    return std::nullopt;
-  }
-  const int flags = ::fcntl(file.Get(), F_GETFL);
-  if (flags >= 0) ::fcntl(file.Get(), F_SETFL, flags & ~O_NONBLOCK);
-
-  // The size may change while the file is read: read to its end, never past the limit.
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(status.st_size));
-  std::size_t filled = 0;
-  for (;;) {
-    if (filled == bytes.size()) {
-      if (bytes.size() > limit) {
-        if (error) *error = TooLarge(limit);
-        return std::nullopt;
-      }
-      bytes.resize(std::min<std::uint64_t>(limit + 1, bytes.size() + 65536));
-    }
-    const ssize_t count = ::read(file.Get(), bytes.data() + filled, bytes.size() - filled);
-    if (count < 0) {
-      if (errno == EINTR) continue;
-      if (error) *error = SystemText(errno);
-      return std::nullopt;
-    }
-    if (count == 0) break;
-    filled += static_cast<std::size_t>(count);
-  }
-  bytes.resize(filled);
-  return bytes;
-}
-
 std::optional<ExtractDirectory> ExtractDirectory::Open(const fs::path& directory,
                                                        std::string* error) {
   const auto fail = [&](const std::string& reason) {
@@ -283,7 +235,8 @@ bool ExtractDirectory::Write(std::string_view name, std::span<const std::uint8_t
   const bool closed = ::close(file.Release()) == 0;
   const int closeError = errno;
   // rename replaces a file or a link at the name; it never follows the link.
-  if (!written || !closed || ::renameat(descriptor_, temporary.c_str(), descriptor_, target.c_str()) != 0) {
+  if (!written || !closed ||
+      ::renameat(descriptor_, temporary.c_str(), descriptor_, target.c_str()) != 0) {
     const int reason = !written ? writeError : !closed ? closeError : errno;
     ::unlinkat(descriptor_, temporary.c_str(), 0);
     return fail(SystemText(reason));

@@ -12,10 +12,9 @@
 
 namespace hoardwright::support {
 
-// Reads a whole regular file of at most `limit` bytes. The file is opened once (without waiting
-// on a pipe) and the opened file is checked, so a name swapped between the check and the read
-// gains nothing. nullopt with the reason in `error`: the system's text, "not a regular file", or
-// "larger than the N-byte limit".
+// Reads a whole regular file of at most `limit` bytes through ReadInputFile, the one reader of a
+// file the user named. nullopt with the reason in `error`: the system's text, "not a regular
+// file", or "larger than N bytes".
 std::optional<std::vector<std::uint8_t>> ReadRegularFile(const std::filesystem::path& path,
                                                          std::uint64_t limit, std::string* error);
 

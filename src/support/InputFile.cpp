@@ -17,7 +17,9 @@
 namespace hoardwright::support {
 namespace {
 
-InputFile Refused(std::string reason) { return InputFile{{}, std::move(reason)}; }
+InputFile Refused(InputFault fault, std::string reason, std::string systemText = {}) {
+  return InputFile{{}, std::move(reason), fault, std::move(systemText)};
+}
 
 std::string WithThousands(std::size_t value) {
   const std::string digits = std::to_string(value);
@@ -44,48 +46,56 @@ std::string TooLarge(std::size_t maxSize) {
 
 namespace {
 
-InputFile FromOpenedRead(support::OpenedFileRead read, std::size_t maxSize) {
-  using Outcome = support::OpenedFileRead::Outcome;
+InputFile FromOpenedRead(OpenedFileRead read, std::size_t maxSize) {
+  using Outcome = OpenedFileRead::Outcome;
   switch (read.outcome) {
-    case Outcome::kRead: return InputFile{std::move(read.bytes), {}};
-    case Outcome::kCannotOpen: return Refused("cannot be opened: " + read.reason);
-    case Outcome::kCannotRead: return Refused("cannot be read: " + read.reason);
-    case Outcome::kTooLarge: return Refused(TooLarge(maxSize));
-    case Outcome::kNotRegular: break;
+    case Outcome::kRead:
+      return InputFile{std::move(read.bytes), {}};
+    case Outcome::kCannotOpen:
+      return Refused(InputFault::CannotOpen, "cannot be opened: " + read.reason, read.reason);
+    case Outcome::kCannotRead:
+      return Refused(InputFault::CannotRead, "cannot be read: " + read.reason, read.reason);
+    case Outcome::kTooLarge:
+      return Refused(InputFault::TooLarge, TooLarge(maxSize));
+    case Outcome::kNotRegular:
+      break;
   }
-  return Refused("not a regular file" + (read.reason.empty() ? "" : " (" + read.reason + ")"));
+  return Refused(InputFault::NotRegular,
+                 "not a regular file" + (read.reason.empty() ? "" : " (" + read.reason + ")"));
 }
 
 }  // namespace
 
 InputFile ReadInputFile(const std::filesystem::path& path, std::size_t maxSize) {
-  return FromOpenedRead(support::ReadOpenedFile(path, maxSize), maxSize);
+  return FromOpenedRead(ReadOpenedFile(path, maxSize), maxSize);
 }
 
 std::string InputFileRefusal(const std::filesystem::path& path) {
   // Only whether it can be read is asked here: any size passes.
-  return FromOpenedRead(support::ReadOpenedFile(path, UINT64_MAX, false), 0).refusal;
+  return FromOpenedRead(ReadOpenedFile(path, UINT64_MAX, false), 0).refusal;
 }
 
 #else
 
 namespace {
 
-std::string CannotOpen(int error) {
-  return "cannot be opened: " + std::generic_category().message(error);
+InputFile CannotOpen(int error) {
+  const std::string text = std::generic_category().message(error);
+  return Refused(InputFault::CannotOpen, "cannot be opened: " + text, text);
 }
-std::string CannotRead(int error) {
-  return "cannot be read: " + std::generic_category().message(error);
+InputFile CannotRead(int error) {
+  const std::string text = std::generic_category().message(error);
+  return Refused(InputFault::CannotRead, "cannot be read: " + text, text);
 }
 
-std::string NotRegular(mode_t mode) {
+InputFile NotRegular(mode_t mode) {
   std::string text = "not a regular file";
-  if (S_ISDIR(mode)) return text + " (a directory)";
-  if (S_ISFIFO(mode)) return text + " (a FIFO or pipe)";
-  if (S_ISCHR(mode)) return text + " (a character device)";
-  if (S_ISBLK(mode)) return text + " (a block device)";
-  if (S_ISSOCK(mode)) return text + " (a socket)";
-  return text;
+  if (S_ISDIR(mode)) text += " (a directory)";
+  else if (S_ISFIFO(mode)) text += " (a FIFO or pipe)";
+  else if (S_ISCHR(mode)) text += " (a character device)";
+  else if (S_ISBLK(mode)) text += " (a block device)";
+  else if (S_ISSOCK(mode)) text += " (a socket)";
+  return Refused(InputFault::NotRegular, std::move(text));
 }
 
 class Descriptor {
@@ -104,7 +114,7 @@ class Descriptor {
 
 // Opens `path` for reading once it looks like a regular file, and checks what was opened: the
 // path may have been replaced in between. Non-blocking, so a FIFO put there cannot hang the open.
-std::string OpenRegular(const std::filesystem::path& path, int& fd, struct stat& status) {
+InputFile OpenRegular(const std::filesystem::path& path, int& fd, struct stat& status) {
   // Checked before opening, so no device is ever opened.
   if (::stat(path.c_str(), &status) != 0) return CannotOpen(errno);
   if (!S_ISREG(status.st_mode)) return NotRegular(status.st_mode);
@@ -112,7 +122,7 @@ std::string OpenRegular(const std::filesystem::path& path, int& fd, struct stat&
   if (fd < 0) return CannotOpen(errno);
   if (::fstat(fd, &status) != 0) return CannotRead(errno);
   if (!S_ISREG(status.st_mode)) return NotRegular(status.st_mode);
-  return {};
+  return InputFile{};
 }
 
 }  // namespace
@@ -120,11 +130,11 @@ std::string OpenRegular(const std::filesystem::path& path, int& fd, struct stat&
 InputFile ReadInputFile(const std::filesystem::path& path, std::size_t maxSize) {
   int fd = -1;
   struct stat status {};
-  const std::string refusal = OpenRegular(path, fd, status);
+  InputFile opened = OpenRegular(path, fd, status);
   const Descriptor descriptor(fd);
-  if (!refusal.empty()) return Refused(refusal);
+  if (!opened.Read()) return opened;
   if (status.st_size < 0 || static_cast<std::uintmax_t>(status.st_size) > maxSize) {
-    return Refused(TooLarge(maxSize));
+    return Refused(InputFault::TooLarge, TooLarge(maxSize));
   }
 
   InputFile input;
@@ -136,10 +146,10 @@ InputFile ReadInputFile(const std::filesystem::path& path, std::size_t maxSize) 
     if (count == 0) break;
     if (count < 0) {
       if (errno == EINTR) continue;
-      return Refused(CannotRead(errno));
+      return CannotRead(errno);
     }
     if (input.bytes.size() + static_cast<std::size_t>(count) > maxSize) {
-      return Refused(TooLarge(maxSize));
+      return Refused(InputFault::TooLarge, TooLarge(maxSize));
     }
     input.bytes.append(chunk.data(), static_cast<std::size_t>(count));
   }
@@ -149,9 +159,9 @@ InputFile ReadInputFile(const std::filesystem::path& path, std::size_t maxSize) 
 std::string InputFileRefusal(const std::filesystem::path& path) {
   int fd = -1;
   struct stat status {};
-  std::string refusal = OpenRegular(path, fd, status);
+  InputFile opened = OpenRegular(path, fd, status);
   const Descriptor descriptor(fd);
-  return refusal;
+  return std::move(opened.refusal);
 }
 
 #endif

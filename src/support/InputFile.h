@@ -14,12 +14,18 @@ namespace hoardwright::support {
 // compiled record must fit in 65,535 bytes.
 inline constexpr std::size_t kMaxPersonalityFileSize = 16 * 1024 * 1024;
 
+// What kind of refusal, for callers that word the reason their own way.
+enum class InputFault { None, CannotOpen, NotRegular, TooLarge, CannotRead };
+
 struct InputFile {
   std::string bytes;
   // Empty when the file was read; otherwise why not: "not a regular file (a FIFO or pipe)",
   // "larger than 16 MB (16,777,216 bytes), the most read from one file", "cannot be opened:
   // Permission denied", ...
   std::string refusal;
+  InputFault fault = InputFault::None;
+  std::string systemText = {};  // the system's words for a CannotOpen or CannotRead fault
+
 
   bool Read() const { return refusal.empty(); }
 };

@@ -58,7 +58,7 @@ bool DirectoryTakesNewFiles(const std::filesystem::path& directory);
 // Renames `from` over `to` in one step, replacing a file (or a link, never followed) already at
 // `to`; on Windows also written through to the disk before it returns.
 bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to,
-                 std::error_code& error);
+                std::error_code& error);
 
 // Whether `path` itself is a symbolic link (or, on Windows, any reparse point: a junction, a
 // mount point); the link is not followed.

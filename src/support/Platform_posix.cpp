@@ -13,9 +13,13 @@ namespace hoardwright::support {
 
 namespace fs = std::filesystem;
 
-fs::path ToPath(std::string_view text) { return fs::path(std::string(text)); }
+fs::path ToPath(std::string_view text) {
+  return fs::path(std::string(text));
+}
 
-std::string PathText(const fs::path& path) { return path.string(); }
+std::string PathText(const fs::path& path) {
+  return path.string();
+}
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {
   if (argc < 1) return {};
@@ -33,13 +37,17 @@ void WriteToStandardError(std::string_view text) {
   }
 }
 
-std::FILE* OpenFile(const fs::path& path, const char* mode) { return std::fopen(path.c_str(), mode); }
+std::FILE* OpenFile(const fs::path& path, const char* mode) {
+  return std::fopen(path.c_str(), mode);
+}
 
 bool SeekFile(std::FILE* file, std::uint64_t offset) {
   return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
 }
 
-bool SeekFileEnd(std::FILE* file) { return fseeko(file, 0, SEEK_END) == 0; }
+bool SeekFileEnd(std::FILE* file) {
+  return fseeko(file, 0, SEEK_END) == 0;
+}
 
 std::optional<fs::path> CreateUniqueFile(const std::string& pattern, std::error_code& error) {
   std::string name = pattern;
@@ -89,7 +97,9 @@ bool IsLink(const fs::path& path) {
   return fs::is_symlink(fs::symlink_status(path, ec));
 }
 
-bool UtcTime(std::time_t time, std::tm& calendar) { return gmtime_r(&time, &calendar) != nullptr; }
+bool UtcTime(std::time_t time, std::tm& calendar) {
+  return gmtime_r(&time, &calendar) != nullptr;
+}
 
 bool LocalTime(std::time_t time, std::tm& calendar) {
   return localtime_r(&time, &calendar) != nullptr;

@@ -6,11 +6,10 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-#include <windows.h>
-#include <shellapi.h>
-
 #include <fcntl.h>
 #include <io.h>
+#include <shellapi.h>
+#include <windows.h>
 
 #include <cerrno>
 #include <limits>
@@ -27,8 +26,8 @@ namespace {
 
 std::wstring Wide(std::string_view text) {
   if (text.empty()) return {};
-  const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0);
+  const int size =
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
   if (size > 0) {
     MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
@@ -58,14 +57,20 @@ class WindowsCategory : public std::error_category {
   std::error_condition default_error_condition(int code) const noexcept override {
     switch (code) {
       case ERROR_FILE_EXISTS:
-      case ERROR_ALREADY_EXISTS: return std::errc::file_exists;
+      case ERROR_ALREADY_EXISTS:
+        return std::errc::file_exists;
       case ERROR_FILE_NOT_FOUND:
-      case ERROR_PATH_NOT_FOUND: return std::errc::no_such_file_or_directory;
-      case ERROR_ACCESS_DENIED: return std::errc::permission_denied;
-      case ERROR_FILENAME_EXCED_RANGE: return std::errc::filename_too_long;
+      case ERROR_PATH_NOT_FOUND:
+        return std::errc::no_such_file_or_directory;
+      case ERROR_ACCESS_DENIED:
+        return std::errc::permission_denied;
+      case ERROR_FILENAME_EXCED_RANGE:
+        return std::errc::filename_too_long;
       case ERROR_DISK_FULL:
-      case ERROR_HANDLE_DISK_FULL: return std::errc::no_space_on_device;
-      default: return {code, *this};
+      case ERROR_HANDLE_DISK_FULL:
+        return std::errc::no_space_on_device;
+      default:
+        return {code, *this};
     }
   }
 };
@@ -77,14 +82,20 @@ std::error_code LastError() {
   const DWORD code = GetLastError();
   switch (code) {
     case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND: return {ENOENT, std::generic_category()};
-    case ERROR_ACCESS_DENIED: return {EACCES, std::generic_category()};
+    case ERROR_PATH_NOT_FOUND:
+      return {ENOENT, std::generic_category()};
+    case ERROR_ACCESS_DENIED:
+      return {EACCES, std::generic_category()};
     case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS: return {EEXIST, std::generic_category()};
-    case ERROR_FILENAME_EXCED_RANGE: return {ENAMETOOLONG, std::generic_category()};
+    case ERROR_ALREADY_EXISTS:
+      return {EEXIST, std::generic_category()};
+    case ERROR_FILENAME_EXCED_RANGE:
+      return {ENAMETOOLONG, std::generic_category()};
     case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: return {ENOSPC, std::generic_category()};
-    default: return {static_cast<int>(code), category};
+    case ERROR_HANDLE_DISK_FULL:
+      return {ENOSPC, std::generic_category()};
+    default:
+      return {static_cast<int>(code), category};
   }
 }
 
@@ -93,7 +104,9 @@ bool NameTooLong(const std::wstring& path) {
   return fs::path(path).filename().native().size() > 255;
 }
 
-bool NameTaken(const std::error_code& error) { return error == std::errc::file_exists; }
+bool NameTaken(const std::error_code& error) {
+  return error == std::errc::file_exists;
+}
 
 // `pattern` with its trailing "XXXXXX" replaced by random letters and digits.
 std::wstring RandomName(const std::string& pattern, std::random_device& random) {
@@ -154,8 +167,8 @@ std::string WindowsErrorText(unsigned long code) {
       nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
   std::string text = length > 0 ? Utf8(std::wstring_view(buffer, length)) : std::string();
   if (buffer != nullptr) LocalFree(buffer);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '.' ||
-                           text.back() == ' ')) {
+  while (!text.empty() &&
+         (text.back() == '\n' || text.back() == '\r' || text.back() == '.' || text.back() == ' ')) {
     text.pop_back();
   }
   return text.empty() ? "Windows error " + std::to_string(code) : text;
@@ -182,10 +195,14 @@ OpenedFileRead ReadOpenedFile(const fs::path& path, std::uint64_t limit, bool re
   }
   const std::unique_ptr<void, decltype(&CloseHandle)> closer(file, &CloseHandle);
   switch (GetFileType(file)) {
-    case FILE_TYPE_DISK: break;
-    case FILE_TYPE_CHAR: return fail(OpenedFileRead::Outcome::kNotRegular, "a character device");
-    case FILE_TYPE_PIPE: return fail(OpenedFileRead::Outcome::kNotRegular, "a FIFO or pipe");
-    default: return fail(OpenedFileRead::Outcome::kNotRegular, "");
+    case FILE_TYPE_DISK:
+      break;
+    case FILE_TYPE_CHAR:
+      return fail(OpenedFileRead::Outcome::kNotRegular, "a character device");
+    case FILE_TYPE_PIPE:
+      return fail(OpenedFileRead::Outcome::kNotRegular, "a FIFO or pipe");
+    default:
+      return fail(OpenedFileRead::Outcome::kNotRegular, "");
   }
   BY_HANDLE_FILE_INFORMATION information{};
   if (!GetFileInformationByHandle(file, &information)) {
@@ -214,9 +231,13 @@ OpenedFileRead ReadOpenedFile(const fs::path& path, std::uint64_t limit, bool re
   return read;
 }
 
-fs::path ToPath(std::string_view text) { return fs::path(Wide(text)); }
+fs::path ToPath(std::string_view text) {
+  return fs::path(Wide(text));
+}
 
-std::string PathText(const fs::path& path) { return Utf8(path.native()); }
+std::string PathText(const fs::path& path) {
+  return Utf8(path.native());
+}
 
 std::vector<std::string> CommandLineArguments(int, char**) {
   int count = 0;
@@ -254,7 +275,9 @@ bool SeekFile(std::FILE* file, std::uint64_t offset) {
   return _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0;
 }
 
-bool SeekFileEnd(std::FILE* file) { return _fseeki64(file, 0, SEEK_END) == 0; }
+bool SeekFileEnd(std::FILE* file) {
+  return _fseeki64(file, 0, SEEK_END) == 0;
+}
 
 std::optional<fs::path> CreateUniqueFile(const std::string& pattern, std::error_code& error) {
   std::random_device random;
@@ -344,13 +367,15 @@ bool UtcTime(std::time_t time, std::tm& calendar) {
   const long long shifted = days + 719468;
   const long long era = (shifted >= 0 ? shifted : shifted - 146096) / 146097;
   const long long dayOfEra = shifted - era * 146097;
-  const long long yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const long long yearOfEra =
+      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
   const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
   const long long monthIndex = (5 * dayOfYear + 2) / 153;
   const long long day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
   const long long month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
   const long long year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-  if (year - 1900 > std::numeric_limits<int>::max() || year - 1900 < std::numeric_limits<int>::min()) {
+  if (year - 1900 > std::numeric_limits<int>::max() ||
+      year - 1900 < std::numeric_limits<int>::min()) {
     return false;
   }
   const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
@@ -362,12 +387,15 @@ bool UtcTime(std::time_t time, std::tm& calendar) {
   calendar.tm_hour = static_cast<int>(rest / 3600);
   calendar.tm_min = static_cast<int>(rest % 3600 / 60);
   calendar.tm_sec = static_cast<int>(rest % 60);
-  calendar.tm_yday = kDaysBefore[month - 1] + static_cast<int>(day) - 1 + (leap && month > 2 ? 1 : 0);
+  calendar.tm_yday =
+      kDaysBefore[month - 1] + static_cast<int>(day) - 1 + (leap && month > 2 ? 1 : 0);
   calendar.tm_wday = static_cast<int>(((days % 7) + 11) % 7);  // 1970-01-01 was a Thursday
   return true;
 }
 
-bool LocalTime(std::time_t time, std::tm& calendar) { return localtime_s(&calendar, &time) == 0; }
+bool LocalTime(std::time_t time, std::tm& calendar) {
+  return localtime_s(&calendar, &time) == 0;
+}
 
 }  // namespace hoardwright::support
 

@@ -38,4 +38,11 @@ class SilentReporter : public Reporter {
   void ShowMessage(std::string_view, std::string_view = kApplicationName) override {}
 };
 
+// The fixed text of a message, then why the system refused, on the same line so that the
+// command line prints it as one line too.
+inline std::string WithReason(std::string message, const std::string& reason) {
+  if (!reason.empty()) message += " " + reason;
+  return message;
+}
+
 }  // namespace hoardwright::support

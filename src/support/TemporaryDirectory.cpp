@@ -25,10 +25,12 @@ std::optional<TemporaryDirectory> TemporaryDirectory::Create(std::string* error)
   std::string failures;
   for (const std::filesystem::path& base : TemporaryBases()) {
     std::error_code made;
-    if (auto path = support::CreateUniqueDirectory(support::PathText(base / "hoardwright-XXXXXX"), made)) {
+    if (auto path =
+            support::CreateUniqueDirectory(support::PathText(base / "hoardwright-XXXXXX"), made)) {
       return TemporaryDirectory(std::move(*path));
     }
-    failures += (failures.empty() ? "" : " nor in ") + support::PathText(base) + " (" + made.message() + ")";
+    failures += (failures.empty() ? "" : " nor in ") + support::PathText(base) + " (" +
+                made.message() + ")";
   }
   if (error) *error = "No working directory could be made in " + failures;
   return std::nullopt;

@@ -1,6 +1,12 @@
 #include "ui/MainDialogModel.h"
 
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <system_error>
+
 #include "catalogue/PersonalityScan.h"
+#include "support/Platform.h"
 
 namespace hoardwright::ui {
 
@@ -8,14 +14,108 @@ std::string CacheLabelText(std::size_t fileCount) {
   return "Cache File (" + std::to_string(fileCount) + " Files)";
 }
 
+std::vector<support::ReportedMessage> ScanNotices(
+    const std::vector<support::ReportedMessage>& messages) {
+  if (messages.size() <= kSeparateScanMessages) return messages;
+  std::string text = std::to_string(messages.size()) +
+                     " personality files are not listed, because of these errors:\n";
+  const std::size_t listed = std::min(messages.size(), kListedScanMessages);
+  for (std::size_t i = 0; i < listed; ++i) {
+    text += "\n" + messages[i].caption + ": " + messages[i].text;
+  }
+  if (listed < messages.size()) {
+    text += "\n... and " + std::to_string(messages.size() - listed) + " more.";
+  }
+  return {{std::move(text), std::string(support::kApplicationName)}};
+}
+
+DroppedPaths SortDroppedPaths(const std::vector<std::string>& paths) {
+  DroppedPaths dropped;
+  for (const std::string& path : paths) {
+    std::error_code error;
+    if (std::filesystem::is_directory(support::ToPath(path), error)) {
+      (dropped.directory.empty() ? dropped.directory : dropped.ignored.emplace_back()) = path;
+    } else if (catalogue::HasPersonalityExtension(
+                   support::PathText(support::ToPath(path).filename()))) {
+      dropped.personalityFiles.push_back(path);
+    } else {
+      dropped.ignored.push_back(path);
+    }
+  }
+  return dropped;
+}
+
 MainDialogModel::MainDialogModel(catalogue::ManufacturerMap manufacturers)
     : manufacturers_(std::move(manufacturers)), cacheLabel_(CacheLabelText(0)) {}
 
 void MainDialogModel::ScanPersonalityDirectory(support::Reporter& reporter) {
-  catalogue::PersonalityScan scan =
-      catalogue::ScanPersonalityDirectory(personalityDir_, manufacturers_, reporter, personalityList_.Sort());
+  catalogue::PersonalityScan scan = catalogue::ScanPersonalityDirectory(
+      personalityDir_, manufacturers_, reporter, personalityList_.Sort());
   personalityDir_ = std::move(scan.personalityDir);
   personalityList_.Assign(std::move(scan.entries));
+}
+
+std::vector<support::ReportedMessage> MainDialogModel::ScanPersonalityDirectory() {
+  // The observer sees each file after its reading, so the messages collected since the last
+  // file are this file's.
+  support::CollectingReporter collected;
+  std::size_t taken = 0;
+  std::vector<support::ReportedMessage> messages;
+  const catalogue::FileObserver tag = [&](const std::string& path, const support::InputFile&,
+                                          const catalogue::PersonalityEntry*) {
+    for (; taken < collected.messages.size(); ++taken) {
+      messages.push_back({std::move(collected.messages[taken].text), path});
+    }
+  };
+  catalogue::PersonalityScan scan = catalogue::ScanPersonalityDirectory(
+      personalityDir_, manufacturers_, collected, personalityList_.Sort(), tag);
+  // A rescan of the same directory keeps the rows that are still there selected.
+  const bool sameDirectory = scan.personalityDir == personalityDir_;
+  std::set<std::string> selected;
+  for (std::size_t row : personalityList_.SelectedIndices()) {
+    if (sameDirectory) selected.insert(personalityList_.Row(row).filePath);
+  }
+  personalityDir_ = std::move(scan.personalityDir);
+  personalityList_.Assign(std::move(scan.entries));
+  for (std::size_t row = 0; row < personalityList_.RowCount() && !selected.empty(); ++row) {
+    if (selected.contains(personalityList_.Row(row).filePath) && personalityList_.Shown(row)) {
+      personalityList_.SetSelected(row, true);
+    }
+  }
+  return messages;
+}
+
+std::vector<support::ReportedMessage> MainDialogModel::NewScanMessages(
+    const std::vector<support::ReportedMessage>& messages) {
+  std::vector<std::string> paths;
+  std::vector<support::ReportedMessage> fresh;
+  for (const support::ReportedMessage& message : messages) {
+    paths.push_back(message.caption);
+    if (!std::ranges::binary_search(reportedScanPaths_, message.caption)) fresh.push_back(message);
+  }
+  std::ranges::sort(paths);
+  reportedScanPaths_ = std::move(paths);
+  return fresh;
+}
+
+std::vector<support::ReportedMessage> MainDialogModel::AddFiles(
+    const std::vector<std::string>& paths) {
+  std::vector<support::ReportedMessage> messages;
+  for (const std::string& path : paths) {
+    support::CollectingReporter collected;
+    std::string readError;
+    if (auto entry = catalogue::ReadPersonalityEntry(path, manufacturers_, collected, &readError)) {
+      catalogue::CopyToCacheList(*entry, cacheList_);
+    } else if (!readError.empty()) {
+      messages.push_back({readError, path});
+    }
+    for (support::ReportedMessage& message : collected.messages) {
+      messages.push_back({std::move(message.text), path});
+    }
+  }
+  cacheList_.SortByState();
+  UpdateCacheLabel();
+  return messages;
 }
 
 void MainDialogModel::CopyToCacheList(std::size_t personalityRow) {
@@ -33,7 +133,7 @@ void MainDialogModel::Add() {
 }
 
 void MainDialogModel::AddAll() {
-  for (std::size_t row = 0; row < personalityList_.RowCount(); ++row) CopyToCacheList(row);
+  for (std::size_t row : personalityList_.ShownRows()) CopyToCacheList(row);
   cacheList_.SortByState();
   UpdateCacheLabel();
 }
@@ -46,7 +146,18 @@ void MainDialogModel::Remove() {
 }
 
 void MainDialogModel::RemoveAll() {
-  cacheList_.Clear();
+  if (cacheList_.Filter().empty()) {
+    cacheList_.Clear();
+  } else {
+    const std::vector<std::size_t> shown = cacheList_.ShownRows();
+    for (auto it = shown.rbegin(); it != shown.rend(); ++it) cacheList_.RemoveAt(*it);
+  }
+  UpdateCacheLabel();
+}
+
+void MainDialogModel::RestoreCacheList(std::vector<catalogue::PersonalityEntry> rows) {
+  cacheList_.Assign(std::move(rows));
+  cacheList_.SortByState();
   UpdateCacheLabel();
 }
 
@@ -71,7 +182,8 @@ void MainDialogModel::CheckTableOptions() {
 
 catalogue::BuildRequest MainDialogModel::MakeBuildRequest() const {
   catalogue::BuildRequest request;
-  request.cacheType = normalChecked_ ? catalogue::CacheType::Standard : catalogue::CacheType::Extended;
+  request.cacheType =
+      normalChecked_ ? catalogue::CacheType::Standard : catalogue::CacheType::Extended;
   request.entries = cacheList_.FilePaths();
   request.includePresetFocus = includePresetFocus_;
   request.includeRangeTables = includeRangeTables_;

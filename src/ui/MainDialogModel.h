@@ -4,21 +4,42 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "catalogue/ManufacturerTable.h"
-#include "support/Reporter.h"
 #include "catalogue/BuildRequest.h"
+#include "catalogue/ManufacturerTable.h"
 #include "catalogue/PersonalityEntry.h"
 #include "catalogue/PersonalityListModel.h"
+#include "support/Reporter.h"
 
 namespace hoardwright::ui {
 
 // "Cache File (%d Files)".
 std::string CacheLabelText(std::size_t fileCount);
 
+// More files than this without a DEVICE line in one scan are reported in one message box that
+// lists them, instead of a box per file; the list names at most kListedScanMessages of them.
+inline constexpr std::size_t kSeparateScanMessages = 3;
+inline constexpr std::size_t kListedScanMessages = 20;
+
+// The message boxes for a scan's messages, each given with its file's path as caption: a box per
+// file, captioned with the path, or one box listing them all.
+std::vector<support::ReportedMessage> ScanNotices(
+    const std::vector<support::ReportedMessage>& messages);
+
+// What was dropped onto the window from a file manager: a folder to list, personality files to
+// add to the cache list, and the rest, which is left alone.
+struct DroppedPaths {
+  std::string directory;                      // the first folder dropped; empty when none was
+  std::vector<std::string> personalityFiles;  // *.QPF, in the order dropped
+  std::vector<std::string> ignored;           // further folders and other files
+};
+DroppedPaths SortDroppedPaths(const std::vector<std::string>& paths);
+
 class MainDialogModel {
  public:
-  explicit MainDialogModel(catalogue::ManufacturerMap manufacturers = catalogue::LoadManufacturerMap());
+  explicit MainDialogModel(
+      catalogue::ManufacturerMap manufacturers = catalogue::LoadManufacturerMap());
 
   catalogue::PersonalityListModel& PersonalityList() { return personalityList_; }
   const catalogue::PersonalityListModel& PersonalityList() const { return personalityList_; }
@@ -29,14 +50,31 @@ class MainDialogModel {
   // Refills the personality list from PersonalityDir, which gains a trailing "/" when it lacks
   // one (the text the current-directory field shows). ReadDevice's messages go to `reporter`.
   void ScanPersonalityDirectory(support::Reporter& reporter);
+  // The same, keeping ReadDevice's messages for the caller to show once the window can own
+  // them; each comes with its file's path as caption. A rescan of the same directory keeps the
+  // selection of the rows still listed, and the list's sort state and filter.
+  std::vector<support::ReportedMessage> ScanPersonalityDirectory();
 
-  // The list buttons. Add does nothing at all when no personality row is selected.
+  // A scan after the directory changed by itself: the messages of files not already reported by
+  // the scan before, so an unchanged bad file is not reported again every time another changes.
+  // Every scan remembers which files it reported.
+  std::vector<support::ReportedMessage> NewScanMessages(
+      const std::vector<support::ReportedMessage>& messages);
+
+  // Personality files dropped onto the window go into the cache list as Add puts rows there;
+  // the messages of files that give no row come back, each with its path as caption.
+  std::vector<support::ReportedMessage> AddFiles(const std::vector<std::string>& paths);
+
+  // The list buttons. Add does nothing at all when no personality row is selected; Add All and
+  // Remove All take the rows their list's filter shows (all rows without a filter).
   void CopyToCacheList(std::size_t personalityRow);
   void Add();
   void AddAll();
   void Remove();
   void RemoveAll();
   void UpdateCacheLabel();
+  // Rows remembered from an earlier run become the cache list, sorted by its state.
+  void RestoreCacheList(std::vector<catalogue::PersonalityEntry> rows);
   // The cache list's caption as last updated.
   const std::string& CacheLabel() const { return cacheLabel_; }
 
@@ -86,6 +124,7 @@ class MainDialogModel {
   std::string personalityDir_;
   std::string outputDir_;
   std::string notes_;
+  std::vector<std::string> reportedScanPaths_;  // sorted
 };
 
 }  // namespace hoardwright::ui

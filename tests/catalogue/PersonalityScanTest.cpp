@@ -1,7 +1,6 @@
-#include "catalogue/PersonalityScan.h"
-
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -9,6 +8,8 @@
 #include <vector>
 
 #include "catalogue/ManufacturerTable.h"
+#include "catalogue/PersonalityScan.h"
+#include "catalogue/RememberedCacheList.h"
 #include "support/DirectoryText.h"
 #include "support/Reporter.h"
 #include "ui/MainDialogModel.h"
@@ -44,7 +45,8 @@ class ScanDirectory {
   }
   // A minimal personality with CR LF line ends.
   void WritePersonality(const std::string& name, const std::string& device) const {
-    Write(name, "; written by the scan test\r\nDEVICE " + device + "\r\nNAME \"Test\" \"Fixture\"\r\n");
+    Write(name,
+          "; written by the scan test\r\nDEVICE " + device + "\r\nNAME \"Test\" \"Fixture\"\r\n");
   }
   std::string Text() const { return path_.string(); }  // without a trailing "/"
 
@@ -57,8 +59,8 @@ std::string Padded(std::string name) {
   return name;
 }
 
-const catalogue::PersonalityEntry* FindByPath(const std::vector<catalogue::PersonalityEntry>& entries,
-                                   const std::string& path) {
+const catalogue::PersonalityEntry* FindByPath(
+    const std::vector<catalogue::PersonalityEntry>& entries, const std::string& path) {
   for (const catalogue::PersonalityEntry& entry : entries) {
     if (entry.filePath == path) return &entry;
   }
@@ -78,8 +80,8 @@ TEST(PersonalityScanTest, ListsDeviceNamesAndManufacturersOfEveryPersonality) {
   fs::create_directory(fs::path(dir.Text()) / "FOLDER.QPF");
 
   support::SilentReporter reporter;
-  const catalogue::PersonalityScan scan =
-      catalogue::ScanPersonalityDirectory(dir.Text(), catalogue::LoadManufacturerMap(), reporter, catalogue::SortState{});
+  const catalogue::PersonalityScan scan = catalogue::ScanPersonalityDirectory(
+      dir.Text(), catalogue::LoadManufacturerMap(), reporter, catalogue::SortState{});
   const std::string base = dir.Text() + support::kDirectorySeparator;
   EXPECT_EQ(scan.personalityDir, base);
   ASSERT_EQ(scan.entries.size(), 6u);
@@ -113,8 +115,8 @@ TEST(PersonalityScanTest, FirstFileInNameOrderWinsADuplicateDeviceName) {
   dir.WritePersonality("CHTWO.QPF", "COLOUR MIXER");
 
   support::SilentReporter reporter;
-  const catalogue::PersonalityScan scan =
-      catalogue::ScanPersonalityDirectory(dir.Text() + "/", catalogue::LoadManufacturerMap(), reporter, catalogue::SortState{});
+  const catalogue::PersonalityScan scan = catalogue::ScanPersonalityDirectory(
+      dir.Text() + "/", catalogue::LoadManufacturerMap(), reporter, catalogue::SortState{});
   ASSERT_EQ(scan.entries.size(), 3u);
   EXPECT_EQ(scan.entries[0].deviceName, "Colour Mixer");
   EXPECT_EQ(scan.entries[1].deviceName, "COLOUR MIXER");
@@ -124,7 +126,8 @@ TEST(PersonalityScanTest, FirstFileInNameOrderWinsADuplicateDeviceName) {
 
 TEST(PersonalityScanTest, FileWithoutDeviceLineIsReportedAndLeftOut) {
 #ifdef _WIN32
-  GTEST_SKIP() << "std::filesystem makes no symbolic links in the MinGW build (and Windows needs a privilege for them)";
+  GTEST_SKIP() << "std::filesystem makes no symbolic links in the MinGW build (and Windows needs a "
+                  "privilege for them)";
 #else
   ScanDirectory dir;
   dir.Write("ECNODEV.QPF", "NAME \"No\" \"Device\"\r\nTYPE 1 1 M\r\n");
@@ -132,8 +135,8 @@ TEST(PersonalityScanTest, FileWithoutDeviceLineIsReportedAndLeftOut) {
   fs::create_symlink(fs::path(dir.Text()) / "MISSING.TXT", fs::path(dir.Text()) / "BROKEN.QPF");
 
   support::CollectingReporter reporter;
-  const catalogue::PersonalityScan scan =
-      catalogue::ScanPersonalityDirectory(dir.Text(), catalogue::LoadManufacturerMap(), reporter, catalogue::SortState{});
+  const catalogue::PersonalityScan scan = catalogue::ScanPersonalityDirectory(
+      dir.Text(), catalogue::LoadManufacturerMap(), reporter, catalogue::SortState{});
   ASSERT_EQ(scan.entries.size(), 1u);
   EXPECT_EQ(scan.entries[0].deviceName, "Spot");
   ASSERT_EQ(reporter.messages.size(), 1u);
@@ -141,14 +144,61 @@ TEST(PersonalityScanTest, FileWithoutDeviceLineIsReportedAndLeftOut) {
 #endif
 }
 
+// The window shows a scan's messages only once it is on the screen, each with its file's path.
+TEST(PersonalityScanTest, ModelKeepsEachMessageWithItsFilesPath) {
+  ScanDirectory dir;
+  dir.WritePersonality("ABGOOD.QPF", "Good");
+  dir.Write("ABNONE.QPF", "NAME \"x\"\r\n");
+  dir.Write("CDNONE.QPF", "; nothing here\r\n");
+  ui::MainDialogModel model;
+  model.SetPersonalityDir(dir.Text());
+  const std::vector<support::ReportedMessage> messages = model.ScanPersonalityDirectory();
+  const std::string base = dir.Text() + "/";
+  EXPECT_EQ(messages, (std::vector<support::ReportedMessage>{
+                          {"error - couldn't find keyword DEVICE", base + "ABNONE.QPF"},
+                          {"error - couldn't find keyword DEVICE", base + "CDNONE.QPF"}}));
+  EXPECT_EQ(model.PersonalityList().RowCount(), 1u);
+}
+
+TEST(ScanNoticesTest, FewMessagesStayApartManyAreListedInOneBox) {
+  const auto messages = [](std::size_t count) {
+    std::vector<support::ReportedMessage> list;
+    for (std::size_t i = 0; i < count; ++i) {
+      list.push_back({"error - couldn't find keyword DEVICE", "/p/F" + std::to_string(i) + ".QPF"});
+    }
+    return list;
+  };
+  EXPECT_TRUE(ui::ScanNotices({}).empty());
+  EXPECT_EQ(ui::ScanNotices(messages(ui::kSeparateScanMessages)),
+            messages(ui::kSeparateScanMessages));
+
+  const auto one = ui::ScanNotices(messages(4));
+  ASSERT_EQ(one.size(), 1u);
+  EXPECT_EQ(one[0].caption, "Hoardwright");
+  EXPECT_EQ(one[0].text,
+            "4 personality files are not listed, because of these errors:\n"
+            "\n/p/F0.QPF: error - couldn't find keyword DEVICE"
+            "\n/p/F1.QPF: error - couldn't find keyword DEVICE"
+            "\n/p/F2.QPF: error - couldn't find keyword DEVICE"
+            "\n/p/F3.QPF: error - couldn't find keyword DEVICE");
+
+  // However many files, the box stays readable.
+  const auto many = ui::ScanNotices(messages(600));
+  ASSERT_EQ(many.size(), 1u);
+  EXPECT_EQ(std::count(many[0].text.begin(), many[0].text.end(), '\n'),
+            2 + static_cast<std::ptrdiff_t>(ui::kListedScanMessages));
+  EXPECT_TRUE(many[0].text.ends_with("\n... and 580 more."));
+}
+
 TEST(PersonalityScanTest, EmptyOrMissingDirectoryGivesNoRows) {
   ScanDirectory dir;
   support::CollectingReporter reporter;
   const catalogue::ManufacturerMap map = catalogue::LoadManufacturerMap();
-  EXPECT_TRUE(catalogue::ScanPersonalityDirectory(dir.Text(), map, reporter, catalogue::SortState{}).entries.empty());
+  EXPECT_TRUE(catalogue::ScanPersonalityDirectory(dir.Text(), map, reporter, catalogue::SortState{})
+                  .entries.empty());
 
-  const catalogue::PersonalityScan missing =
-      catalogue::ScanPersonalityDirectory(dir.Text() + "/absent", map, reporter, catalogue::SortState{});
+  const catalogue::PersonalityScan missing = catalogue::ScanPersonalityDirectory(
+      dir.Text() + "/absent", map, reporter, catalogue::SortState{});
   EXPECT_EQ(missing.personalityDir, dir.Text() + "/absent" + support::kDirectorySeparator);
   EXPECT_TRUE(missing.entries.empty());
   EXPECT_TRUE(reporter.messages.empty());
@@ -174,7 +224,8 @@ TEST(PersonalityScanTest, ModelRescanUsesTheRememberedSortState) {
 
   ui::MainDialogModel model;
   model.SetPersonalityDir(dir.Text());
-  model.PersonalityList().ClickColumn(catalogue::ListColumn::Manufacturer);  // ascending by manufacturer
+  model.PersonalityList().ClickColumn(
+      catalogue::ListColumn::Manufacturer);  // ascending by manufacturer
   model.PersonalityList().ClickColumn(catalogue::ListColumn::Manufacturer);  // descending
   support::SilentReporter reporter;
   model.ScanPersonalityDirectory(reporter);
@@ -206,10 +257,88 @@ TEST(PersonalityScanTest, ReadsOneEntryFromAFilePath) {
   EXPECT_EQ(*entry, (catalogue::PersonalityEntry{"Wash 1200 De", Padded("CLS"), path}));
 
   std::string readError;
-  EXPECT_FALSE(catalogue::ReadPersonalityEntry(dir.Text() + "/GONE.QPF", catalogue::LoadManufacturerMap(), reporter,
-                                    &readError));
+  EXPECT_FALSE(catalogue::ReadPersonalityEntry(
+      dir.Text() + "/GONE.QPF", catalogue::LoadManufacturerMap(), reporter, &readError));
   EXPECT_FALSE(readError.empty());
   EXPECT_TRUE(reporter.messages.empty());
+}
+
+TEST(RememberedCacheListTest, FileTextIsOnePathALine) {
+  EXPECT_EQ(CacheListFileText({"/p/A.QPF", "/p/\xC3\xA9 B.QPF", "/p/bad\nname.QPF", ""}),
+            "/p/A.QPF\n/p/\xC3\xA9 B.QPF\n");
+  EXPECT_EQ(ParseCacheListFile("/p/A.QPF\r\n\n/p/B.QPF"),
+            (std::vector<std::string>{"/p/A.QPF", "/p/B.QPF"}));
+  std::string many;
+  for (std::size_t i = 0; i < kMaxRememberedRows + 5; ++i) many += "/p/F.QPF\n";
+  EXPECT_EQ(ParseCacheListFile(many).size(), kMaxRememberedRows);
+}
+
+// Written, read back as the scan reads the files; a file that is gone is dropped and named.
+TEST(RememberedCacheListTest, RowsComeBackAndVanishedFilesAreDropped) {
+  ScanDirectory dir;
+  dir.WritePersonality("ABSPOT.QPF", "Spot");
+  dir.WritePersonality("CDWASH.QPF", "Wash");
+  dir.WritePersonality("EFBEAM.QPF", "Beam");
+  const std::string base = dir.Text() + "/";
+  const fs::path file = fs::path(dir.Text()) / "data" / "Qendrale" / "cache-list";
+  std::string error;
+  ASSERT_TRUE(
+      SaveCacheList(file, {base + "EFBEAM.QPF", base + "ABSPOT.QPF", base + "CDWASH.QPF"}, &error))
+      << error;
+  fs::remove(fs::path(dir.Text()) / "CDWASH.QPF");
+
+  const RestoredCacheList restored = LoadCacheList(file, LoadManufacturerMap());
+  EXPECT_TRUE(restored.error.empty());
+  ASSERT_EQ(restored.rows.size(), 2u);
+  EXPECT_EQ(restored.rows[0].deviceName, "Beam");
+  EXPECT_EQ(restored.rows[1].filePath, base + "ABSPOT.QPF");
+  EXPECT_EQ(restored.dropped, std::vector<std::string>{base + "CDWASH.QPF"});
+  EXPECT_EQ(DroppedRowsNotice(restored.dropped),
+            "1 personality of the remembered cache list is gone and was left out:\n\n" + base +
+                "CDWASH.QPF");
+  EXPECT_EQ(DroppedRowsNotice({}), "");
+
+  // No file yet: an empty list, no complaint.
+  const RestoredCacheList none = LoadCacheList(file.parent_path() / "none", LoadManufacturerMap());
+  EXPECT_TRUE(none.rows.empty() && none.dropped.empty() && none.error.empty());
+  // A file that cannot be replaced keeps the earlier list.
+  fs::create_directories(file.parent_path() / "blocked" / "cache-list");
+  EXPECT_FALSE(SaveCacheList(file.parent_path() / "blocked" / "cache-list", {"/x"}, &error));
+  EXPECT_FALSE(error.empty());
+}
+
+TEST(DroppedPathsTest, AFolderIsBrowsedPersonalityFilesAddedTheRestLeftAlone) {
+  ScanDirectory dir;
+  dir.WritePersonality("ABSPOT.qpf", "Spot");
+  dir.Write("notes.txt", "x");
+  fs::create_directories(fs::path(dir.Text()) / "sub");
+  fs::create_directories(fs::path(dir.Text()) / "more");
+  const std::string base = dir.Text() + "/";
+  const ui::DroppedPaths dropped = ui::SortDroppedPaths(
+      {base + "notes.txt", base + "sub", base + "ABSPOT.qpf", base + "more", base + "GONE.QPF"});
+  EXPECT_EQ(dropped.directory, base + "sub");
+  // A file that is gone is still tried, and reported by the reading.
+  EXPECT_EQ(dropped.personalityFiles,
+            (std::vector<std::string>{base + "ABSPOT.qpf", base + "GONE.QPF"}));
+  EXPECT_EQ(dropped.ignored, (std::vector<std::string>{base + "notes.txt", base + "more"}));
+
+  ui::MainDialogModel model;
+  const auto messages = model.AddFiles(dropped.personalityFiles);
+  EXPECT_EQ(model.CacheLabel(), "Cache File (1 Files)");
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].caption, base + "GONE.QPF");
+}
+
+// A rescan after a change reports a bad file once, not again while it stays bad.
+TEST(ScanNoticesTest, AutomaticRescansReportOnlyNewProblems) {
+  ui::MainDialogModel model;
+  const support::ReportedMessage a{"error - couldn't find keyword DEVICE", "/p/A.QPF"};
+  const support::ReportedMessage b{"error - couldn't find keyword DEVICE", "/p/B.QPF"};
+  EXPECT_EQ(model.NewScanMessages({a}), std::vector<support::ReportedMessage>{a});
+  EXPECT_EQ(model.NewScanMessages({a, b}), std::vector<support::ReportedMessage>{b});
+  EXPECT_TRUE(model.NewScanMessages({b}).empty());
+  // A gets mended and broken again: said again.
+  EXPECT_EQ(model.NewScanMessages({a, b}), std::vector<support::ReportedMessage>{a});
 }
 
 }  // namespace

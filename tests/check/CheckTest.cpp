@@ -4,9 +4,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "support/InspectTestSupport.h"
 #include "check/CheckOutput.h"
 #include "check/PersonalityCheck.h"
+#include "support/InspectTestSupport.h"
 #include "support/Platform.h"
 
 namespace hoardwright {

@@ -10,12 +10,14 @@
 #endif
 
 #include <cstdlib>
+#include <nlohmann/json.hpp>
 
-#include "support/BuildTestSupport.h"
-#include "standard/StandardBuild.h"
+#include "PersonalityGenerator.h"
 #include "catalogue/BuildDetails.h"
-#include "standard/CacheResult.h"
 #include "inspect/TextFormat.h"
+#include "standard/CacheResult.h"
+#include "standard/StandardBuild.h"
+#include "support/BuildTestSupport.h"
 #include "support/DirectoryText.h"
 
 namespace hoardwright {
@@ -65,13 +67,14 @@ class CommandRunner {
 #ifdef _WIN32
   // The same run without a shell; `environment` is not used on Windows.
   ProcessRun Execute(const std::vector<std::string>& arguments, const std::string& = "") {
-    const testing::WindowsChildRun run = testing::RunWindowsChild(
-        HOARDWRIGHT_EXECUTABLE, arguments, {{{"SOURCE_DATE_EPOCH", kEpoch}}, true, 0, scratch_},
-        scratch_);
+    const testing::WindowsChildRun run =
+        testing::RunWindowsChild(HOARDWRIGHT_EXECUTABLE, arguments,
+                                 {{{"SOURCE_DATE_EPOCH", kEpoch}}, true, 0, scratch_}, scratch_);
     return {run.exitStatus, run.standardOutput, run.standardError};
   }
 #else
-  ProcessRun Execute(const std::vector<std::string>& arguments, const std::string& environment = "") {
+  ProcessRun Execute(const std::vector<std::string>& arguments,
+                     const std::string& environment = "") {
     const int raw = std::system(CommandLine(arguments, "run", environment).c_str());
     return Collect("run", WIFEXITED(raw) ? WEXITSTATUS(raw) : -1);
   }
@@ -85,8 +88,12 @@ class CommandRunner {
   }
 
  private:
-  std::string OutPath(const std::string& name) const { return (scratch_ / (name + ".out")).string(); }
-  std::string ErrPath(const std::string& name) const { return (scratch_ / (name + ".err")).string(); }
+  std::string OutPath(const std::string& name) const {
+    return (scratch_ / (name + ".out")).string();
+  }
+  std::string ErrPath(const std::string& name) const {
+    return (scratch_ / (name + ".err")).string();
+  }
   std::filesystem::path scratch_;
 };
 
@@ -157,11 +164,11 @@ TEST_F(BuildCommandTest, OptionsFilesAndDirectoriesMakeTheRequest) {
   const std::string sharedUpper = DirText(*second) + "EFSHARED.QPF";
   WriteText(sharedUpper, PersonalityText("SHARED"));
 
-  const std::string notes = "first line\nsecond line that is far too long\n3\n4\n5\n6\n7\n8\n9\n10\n11";
-  const ProcessRun run = runner_.Execute({"build", "--no-preset-focus", "--no-macros", "--created-by",
-                                   "Sam\nLee", "--notes", notes, "--output",
-                                   DirText(*output_), DirText(*personalities_), single,
-                                   DirText(*second)});
+  const std::string notes =
+      "first line\nsecond line that is far too long\n3\n4\n5\n6\n7\n8\n9\n10\n11";
+  const ProcessRun run = runner_.Execute(
+      {"build", "--no-preset-focus", "--no-macros", "--created-by", "Sam\nLee", "--notes", notes,
+       "--output", DirText(*output_), DirText(*personalities_), single, DirText(*second)});
   EXPECT_EQ(run.status, 0) << run.err;
 
   catalogue::BuildRequest request;
@@ -172,7 +179,8 @@ TEST_F(BuildCommandTest, OptionsFilesAndDirectoriesMakeTheRequest) {
   request.includeMacros = false;
   request.createdBy = "Sam Lee";  // a single line, as the dialog's field is
   request.notes = catalogue::CutNotes(
-      "first line\r\nsecond line that is far too long\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11");
+      "first line\r\nsecond line that is far too "
+      "long\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11");
   EXPECT_EQ(ReadBytes(*output_ / "OMK01PER.CMP"), ReferenceBuild(request));
 }
 
@@ -276,11 +284,14 @@ TEST_F(BuildCommandTest, ConcurrentBuildsDoNotInterfere) {
     std::vector<std::string> arguments{"build", "--created-by", createdBy};
     arguments.insert(arguments.end(), more.begin(), more.end());
     return std::async(std::launch::async, [arguments, own, &tmp] {
-      return testing::RunWindowsChild(
-          HOARDWRIGHT_EXECUTABLE, arguments,
-          {{{"SOURCE_DATE_EPOCH", kEpoch}, {"TMP", tmp->Path().string()}, {"TEMP", tmp->Path().string()}},
-           true, 0, {}},
-          *own);
+      return testing::RunWindowsChild(HOARDWRIGHT_EXECUTABLE, arguments,
+                                      {{{"SOURCE_DATE_EPOCH", kEpoch},
+                                        {"TMP", tmp->Path().string()},
+                                        {"TEMP", tmp->Path().string()}},
+                                       true,
+                                       0,
+                                       {}},
+                                      *own);
     });
   };
   auto firstRun = start("First", {"--output", first, testing::ExamplesDir()}, "first");
@@ -317,6 +328,130 @@ TEST_F(BuildCommandTest, ConcurrentBuildsDoNotInterfere) {
   request.includeRangeTables = false;
   EXPECT_EQ(ReadBytes(second), ReferenceBuild(request));
   EXPECT_TRUE(NamesIn(tmp->Path()).empty());
+}
+
+// The dry run's standard output: the build's, then the exact size.
+std::string DryRunOutput(const std::string& buildOutput, const std::string& target, std::uintmax_t size) {
+  return buildOutput + "Dry run: " + target + " would be " + std::to_string(size) +
+         " bytes; nothing was written\n";
+}
+
+TEST_F(BuildCommandTest, ADryRunPrintsWhatTheBuildPrintsAndWritesNothing) {
+  tools::WritePersonalities(*personalities_ / "gen", 300, 1);
+  AddFile("NODEV.QPF", "NAME \"Broken\" \"No device\"\r\nTYPE 1\r\n");
+  auto tmp = support::TemporaryDirectory::Create();
+  ASSERT_TRUE(tmp);
+  const std::string environment = "TMPDIR=" + Quote(tmp->Path().string());
+  const std::vector<std::vector<std::string>> inputs = {
+      {testing::ExamplesDir()},
+      {DirText(*personalities_) + "gen"},
+      {testing::ExamplesDir(), DirText(*personalities_)},  // one file left out: status 3
+  };
+  for (const auto& paths : inputs) {
+    for (const std::vector<std::string>& options :
+         {std::vector<std::string>{}, {"--no-macros", "--created-by", "Sam"}, {"--type", "extended"}}) {
+      std::vector<std::string> arguments = {"build", "-j", "2"};
+      arguments.insert(arguments.end(), options.begin(), options.end());
+      const std::string target = (*output_ / "CACHE.CMP").string();
+      arguments.insert(arguments.end(), {"--output", target});
+      arguments.insert(arguments.end(), paths.begin(), paths.end());
+      SCOPED_TRACE(::testing::PrintToString(arguments));
+
+      std::vector<std::string> dry = arguments;
+      dry.insert(dry.begin() + 1, "--dry-run");
+      const ProcessRun preview = runner_.Execute(dry, environment);
+      EXPECT_TRUE(NamesIn(output_->Path()).empty());
+      EXPECT_TRUE(NamesIn(tmp->Path()).empty());
+
+      const ProcessRun built = runner_.Execute(arguments, environment);
+      ASSERT_TRUE(std::filesystem::exists(target)) << built.err;
+      EXPECT_EQ(preview.status, built.status);
+      EXPECT_EQ(preview.err, built.err);
+      std::string buildOutput = built.out;
+      if (options.size() == 2 && options[1] == "extended") {
+        // The extended build's line says what was written; the dry run's what would be.
+        buildOutput.replace(buildOutput.find(" written to "), 12, " would be written to ");
+      }
+      EXPECT_EQ(preview.out, DryRunOutput(buildOutput, target, std::filesystem::file_size(target)));
+      std::filesystem::remove(target);
+    }
+  }
+  EXPECT_TRUE(NamesIn(tmp->Path()).empty());
+}
+
+TEST_F(BuildCommandTest, ADryRunEndsAsTheBuildWouldWithoutACache) {
+  auto empty = support::TemporaryDirectory::Create();
+  ASSERT_TRUE(empty);
+  const ProcessRun run = runner_.Execute({"build", "--dry-run", DirText(*empty)});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err,
+            "No personalities to build! Personalities need to be added to the cache listbox "
+            "first!\n");
+  EXPECT_EQ(run.out, "");
+}
+
+TEST_F(BuildCommandTest, InspectComparesACacheWithADirectory) {
+  const std::string dir = DirText(*personalities_);
+  std::filesystem::copy(testing::ExamplesDir(), dir);
+  const std::string target = (*output_ / "OLD.CMP").string();
+  ASSERT_EQ(runner_.Execute({"build", "--output", target, dir}).status, 0);
+  std::filesystem::remove(dir + "ZZHAZE5.QPF");
+  AddFile("CHADDED.QPF", PersonalityText("CH.Added"));
+
+  const ProcessRun text = runner_.Execute({"inspect", target, "--compare", dir});
+  EXPECT_EQ(text.status, 0) << text.err;
+  const std::size_t at = text.out.find("\nCompared with " + dir.substr(0, dir.size() - 1));
+  ASSERT_NE(at, std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("\n  missing   ZZ.Haze500", at), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("\n  new       CH.Added      " + dir + "CHADDED.QPF\n", at), std::string::npos)
+      << text.out;
+  EXPECT_TRUE(text.out.ends_with("Comparison: 11 unchanged, 0 changed, 1 missing, 1 new\n")) << text.out;
+
+  const ProcessRun json = runner_.Execute({"inspect", target, "--json", "--compare", dir});
+  EXPECT_EQ(json.status, 0) << json.err;
+  const auto document = nlohmann::json::parse(json.out);
+  const auto& comparison = document.at("comparison");
+  EXPECT_EQ(comparison.at("unchanged"), 11);
+  EXPECT_EQ(comparison.at("missing"), 1);
+  EXPECT_EQ(comparison.at("new"), 1);
+  EXPECT_EQ(comparison.at("added").at(0).at("path"), dir + "CHADDED.QPF");
+  EXPECT_EQ(comparison.at("records").size(), 12u);
+  EXPECT_EQ(comparison.at("tables").at("macros"), true);
+  EXPECT_EQ(document.at("kind"), "standard");
+
+  // Not a directory: a usage error.
+  EXPECT_EQ(runner_.Execute({"inspect", target, "--compare", target}).status, 1);
+}
+
+TEST_F(BuildCommandTest, CheckWritesProblemsAsEditorsReadThem) {
+  const std::string good = AddFile("CHGOOD.QPF", PersonalityText("Good", "NAME \"M\" \"F\"\r\n"));
+  std::string broken = PersonalityText("Broken", "NAME \"M\" \"F\"\r\n");
+  // The DMX channel line (line 12) ends after its fifth column.
+  const std::size_t cut = broken.find(" 1N  H");
+  broken.erase(cut, broken.find("\r\n", cut) - cut);
+  const std::string bad = AddFile("QQBAD.QPF", broken);
+  const ProcessRun run = runner_.Execute({"check", "--format=gnu", DirText(*personalities_)});
+  EXPECT_EQ(run.status, 3);
+  std::vector<std::string> lines;
+  for (std::size_t start = 0, end; (end = run.out.find('\n', start)) != std::string::npos; start = end + 1) {
+    lines.push_back(run.out.substr(start, end - start));
+  }
+  ASSERT_FALSE(lines.empty()) << run.out;
+  // Each line names the file, then the line (and column) when there is one; the good file has none.
+  bool sawError = false;
+  for (const std::string& line : lines) {
+    EXPECT_TRUE(line.starts_with(bad + ":")) << line;
+    EXPECT_TRUE(line.find(": error: ") != std::string::npos || line.find(": warning: ") != std::string::npos) << line;
+    sawError = sawError || (line.find(": error: ") != std::string::npos && line.starts_with(bad + ":12:"));
+  }
+  EXPECT_TRUE(sawError) << run.out;
+  EXPECT_NE(run.out.find(bad + ": warning: the file name \"QQBAD.QPF\" starts with no known manufacturer code"),
+            std::string::npos) << run.out;
+
+  // The text output is as it always was when piped, and --json and --format exclude each other.
+  const ProcessRun text = runner_.Execute({"check", DirText(*personalities_)});
+  EXPECT_NE(text.out.find(good + ": built into both caches"), std::string::npos) << text.out;
+  EXPECT_EQ(runner_.Execute({"check", "--json", "--format=gnu", good}).status, 1);
 }
 
 }  // namespace

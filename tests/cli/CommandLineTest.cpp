@@ -16,7 +16,7 @@
 #include "LegacyTestSupport.h"
 #include "cli/CommandLine.h"
 #include "cli/LegacyRun.h"
-#include "extended/ExtendedTestSupport.h"
+#include "support/ExtendedTestSupport.h"
 
 namespace hoardwright::cli {
 namespace {

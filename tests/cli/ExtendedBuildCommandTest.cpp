@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "LegacyTestSupport.h"
-#include "extended/ExtendedTestSupport.h"
 #include "support/DirectoryText.h"
+#include "support/ExtendedTestSupport.h"
 
 namespace hoardwright::cli {
 namespace {
 
-using testing::ReadFileBytes;
+using testing::ReadBytes;
 using testing::ScratchDirectory;
 
 class ExtendedBuildCommandTest : public ::testing::Test {
@@ -40,12 +40,12 @@ TEST_F(ExtendedBuildCommandTest, BuildsTheSameCacheAsTheUnattendedRun) {
       Hoardwright({"build", "--type", "extended", "--output", Dir("Out/MK2.CMP"), Dir("Pers")});
   ASSERT_EQ(named.exitStatus, 0) << named.standardError;
   // The directory part of --output gets the system's own separator.
-  EXPECT_EQ(named.standardOutput,
-            "12 personalities written to " + Dir("Out") + support::kDirectorySeparator + "MK2.CMP\n");
+  EXPECT_EQ(named.standardOutput, "12 personalities written to " + Dir("Out") +
+                                      support::kDirectorySeparator + "MK2.CMP\n");
   ASSERT_EQ(Hoardwright({"-d", Dir("Pers"), "-o", Dir("Out")}).exitStatus, 0);
-  const auto legacy = ReadFileBytes(Dir("Out/OMK01PER.CMP"));
+  const auto legacy = ReadBytes(Dir("Out/OMK01PER.CMP"));
   EXPECT_FALSE(legacy.empty());
-  EXPECT_EQ(ReadFileBytes(Dir("Out/MK2.CMP")), legacy);
+  EXPECT_EQ(ReadBytes(Dir("Out/MK2.CMP")), legacy);
 }
 
 TEST_F(ExtendedBuildCommandTest, StandardOnlyOptionsAreRefused) {

@@ -1,9 +1,8 @@
-#include "cli/LegacyArguments.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "cli/LegacyArguments.h"
 #include "support/DirectoryText.h"
 
 namespace hoardwright::cli {

@@ -8,23 +8,23 @@
 #include <vector>
 
 #include "LegacyTestSupport.h"
-#include "support/BuildClock.h"
+#include "catalogue/ListOrder.h"
 #include "extended/ByteOrder.h"
 #include "extended/ExtendedCacheLayout.h"
-#include "extended/ExtendedTestSupport.h"
 #include "extended/PersonalityConversion.h"
 #include "extended/ShapeConversion.h"
 #include "lzss/Lzss.h"
 #include "personality/KeywordReaders.h"
+#include "support/BuildClock.h"
 #include "support/DirectoryText.h"
 #include "support/EmbeddedResources.h"
-#include "catalogue/ListOrder.h"
+#include "support/ExtendedTestSupport.h"
 
 namespace hoardwright::cli {
 namespace {
 
 using testing::Bytes;
-using testing::ReadFileBytes;
+using testing::ReadBytes;
 using testing::ScratchDirectory;
 
 constexpr const char* kEpoch = "1764937800";  // 2025-12-05 12:30:00 UTC
@@ -90,7 +90,7 @@ class LegacyEndToEndTest : public ::testing::Test {
 };
 
 TEST_F(LegacyEndToEndTest, TheCacheOfTheExamplesReadsBackCompletely) {
-  const auto settingsBefore = ReadFileBytes(Dir("config/Qendrale/Hoardwright.conf"));
+  const auto settingsBefore = ReadBytes(Dir("config/Qendrale/Hoardwright.conf"));
   const testing::ProgramRun run = Hoardwright({"-d", Dir("Pers"), "-o", Dir("Out")});
   ASSERT_EQ(run.exitStatus, 0) << run.standardError;
   EXPECT_EQ(run.standardError, "");
@@ -104,8 +104,8 @@ TEST_F(LegacyEndToEndTest, TheCacheOfTheExamplesReadsBackCompletely) {
     return catalogue::CompareUpperCased(a.deviceText.substr(0, 12), b.deviceText.substr(0, 12)) < 0;
   });
 
-  const Bytes file = ReadFileBytes(std::filesystem::path(Dir("Out")) / "OMK01PER.CMP");
-  const auto cache = testing::DecodeCache(file);
+  const Bytes file = ReadBytes(std::filesystem::path(Dir("Out")) / "OMK01PER.CMP");
+  const auto cache = testing::DecodeExtendedCache(file);
   EXPECT_EQ(cache.version, 1);
   const support::CalendarTime time = support::BuildTime(kEpoch);
   EXPECT_EQ(cache.info.date, support::MsDosDate(time));
@@ -154,7 +154,8 @@ TEST_F(LegacyEndToEndTest, TheCacheOfTheExamplesReadsBackCompletely) {
 
   // The shape block: the embedded library compiled, its length in front.
   const auto library = support::ShapeLibraryText();
-  personality::LineStream text(std::string(library.begin(), library.end()), personality::LineMode::Binary);
+  personality::LineStream text(std::string(library.begin(), library.end()),
+                               personality::LineMode::Binary);
   Bytes compiled;
   ASSERT_TRUE(extended::CompileShapeLibrary(text, compiled));
   const Bytes shapeBlock = testing::SlotRange(file, cache.offsets, 3, 4);
@@ -169,7 +170,7 @@ TEST_F(LegacyEndToEndTest, TheCacheOfTheExamplesReadsBackCompletely) {
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(Dir("Out")) / "tmp1.tmp"));
   EXPECT_TRUE(std::filesystem::is_empty(Dir("tmp"))) << "the working SG.DAT is removed";
   EXPECT_TRUE(std::filesystem::is_empty(Dir("home")));
-  EXPECT_EQ(ReadFileBytes(Dir("config/Qendrale/Hoardwright.conf")), settingsBefore);
+  EXPECT_EQ(ReadBytes(Dir("config/Qendrale/Hoardwright.conf")), settingsBefore);
   std::size_t configEntries = 0;
   for ([[maybe_unused]] const auto& entry :
        std::filesystem::recursive_directory_iterator(Dir("config"))) {
@@ -181,9 +182,9 @@ TEST_F(LegacyEndToEndTest, TheCacheOfTheExamplesReadsBackCompletely) {
 TEST_F(LegacyEndToEndTest, TwoRunsWithTheSameSourceDateEpochAreByteIdentical) {
   ASSERT_EQ(Hoardwright({"-d", Dir("Pers"), "-o", Dir("Out")}).exitStatus, 0);
   ASSERT_EQ(Hoardwright({"-o", Dir("Again"), "-d", Dir("Pers")}).exitStatus, 0);
-  const Bytes first = ReadFileBytes(std::filesystem::path(Dir("Out")) / "OMK01PER.CMP");
+  const Bytes first = ReadBytes(std::filesystem::path(Dir("Out")) / "OMK01PER.CMP");
   EXPECT_FALSE(first.empty());
-  EXPECT_EQ(first, ReadFileBytes(std::filesystem::path(Dir("Again")) / "OMK01PER.CMP"));
+  EXPECT_EQ(first, ReadBytes(std::filesystem::path(Dir("Again")) / "OMK01PER.CMP"));
 }
 
 TEST_F(LegacyEndToEndTest, ExitStatusesTellInvalidDirectoriesAndMissingCaches) {

@@ -9,8 +9,8 @@
 
 #include "LegacyTestSupport.h"
 #include "cli/LegacyRun.h"
-#include "extended/ExtendedTestSupport.h"
 #include "support/DirectoryText.h"
+#include "support/ExtendedTestSupport.h"
 
 namespace hoardwright::cli {
 namespace {
@@ -97,9 +97,11 @@ TEST_F(LegacyRunTest, DirectoriesComeFromTheSwitchesAsTheTableGivesThem) {
       {"-d " + Text("Missing"), cli::kLegacyInvalidArguments, "",
        InvalidMessage(Text("Missing") + kSeparator, Text("Missing") + kSeparator)},
       {"-d", cli::kLegacyInvalidArguments, "", InvalidMessage("", "")},
-      {"-d -o " + Text("Out"), cli::kLegacyInvalidArguments, "", InvalidMessage("", Text("Out") + kSeparator)},
+      {"-d -o " + Text("Out"), cli::kLegacyInvalidArguments, "",
+       InvalidMessage("", Text("Out") + kSeparator)},
       {"-d " + Text("Pers") + "/MTSPOT.QPF", cli::kLegacyInvalidArguments, "",
-       InvalidMessage(Text("Pers") + "/MTSPOT.QPF" + kSeparator, Text("Pers") + "/MTSPOT.QPF" + kSeparator)},
+       InvalidMessage(Text("Pers") + "/MTSPOT.QPF" + kSeparator,
+                      Text("Pers") + "/MTSPOT.QPF" + kSeparator)},
   };
   for (const Case& c : cases) {
     const LegacyOutcome run = RunText(c.text);
@@ -114,7 +116,7 @@ TEST_F(LegacyRunTest, DirectoriesComeFromTheSwitchesAsTheTableGivesThem) {
 
 TEST_F(LegacyRunTest, TheCacheHoldsEveryListedPersonalityInDeviceOrder) {
   ASSERT_EQ(RunText("-d " + Text("Pers")).status, cli::kLegacyCacheWritten);
-  const auto cache = testing::DecodeCache(testing::ReadFileBytes(Dir("Pers") / kCacheName));
+  const auto cache = testing::DecodeExtendedCache(testing::ReadBytes(Dir("Pers") / kCacheName));
   ASSERT_EQ(cache.personalities.size(), 2u);
   EXPECT_EQ(extended::TextField(cache.personalities[0].fixtureName), "Spot");
   EXPECT_EQ(extended::TextField(cache.personalities[1].fixtureName), "Wash");
@@ -129,7 +131,8 @@ TEST_F(LegacyRunTest, AnExistingTmp1FileIsNeitherTruncatedNorRemoved) {
 
 TEST_F(LegacyRunTest, AnUnwritableDirectoryIsRefused) {
 #ifdef _WIN32
-  GTEST_SKIP() << "Windows has no POSIX permissions, and its read-only attribute does not keep new files out of a folder";
+  GTEST_SKIP() << "Windows has no POSIX permissions, and its read-only attribute does not keep new "
+                  "files out of a folder";
 #else
   // Permissions do not bind the superuser, but nobody can create a file in /proc.
   const bool superuser = ::geteuid() == 0;

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "support/Files.h"
+
 namespace hoardwright::testing {
 
 struct ProgramRun {
@@ -23,11 +25,6 @@ struct ProgramRun {
   std::string standardOutput;
   std::string standardError;
 };
-
-inline std::string ReadText(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-}
 
 // `environment` replaces the child's environment entirely (PATH is not needed: the program is
 // started by its full path). `scratch` holds the captured output files.

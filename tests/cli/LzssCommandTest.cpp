@@ -205,7 +205,8 @@ TEST_F(LzssCommand, InputsThatAreNotRegularFilesFailWithoutOutput) {
     for (const char* command : {"compress", "decompress"}) {
       const Outcome outcome = Run(command, in, Work("out"));
       EXPECT_EQ(outcome.status, 1) << command << ' ' << in;
-      EXPECT_EQ(outcome.err, "hoardwright lzss: cannot read \"" + in.string() + "\": " + reason + "\n");
+      EXPECT_EQ(outcome.err,
+                "hoardwright lzss: cannot read \"" + in.string() + "\": " + reason + "\n");
       EXPECT_EQ(WorkFiles(), before) << command << ' ' << in;
     }
   }

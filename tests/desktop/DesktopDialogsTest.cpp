@@ -3,11 +3,13 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileSystemWatcher>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -16,18 +18,19 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <algorithm>
 #include <array>
 #include <memory>
 #include <optional>
 
-#include "standard/StandardBuild.h"
+#include "ModalScript.h"
 #include "catalogue/ListOrder.h"
 #include "desktop/BuildCacheDlg.h"
 #include "desktop/BuildDetailsDlg.h"
 #include "desktop/PersonalityListView.h"
 #include "desktop/ResultDlg.h"
-#include "ModalScript.h"
+#include "standard/StandardBuild.h"
 
 using hoardwright::desktop::CBuildCacheDlg;
 using hoardwright::desktop::CBuildDetailsDlg;
@@ -95,7 +98,8 @@ class QuietHost : public hoardwright::standard::WindowlessBuildHost {
   void ShowMessage(std::string_view text, std::string_view) override {
     messages.emplace_back(text);
   }
-  hoardwright::standard::DialogResult ShowBuildDetails(hoardwright::standard::BuildDetails&) override {
+  hoardwright::standard::DialogResult ShowBuildDetails(
+      hoardwright::standard::BuildDetails&) override {
     return hoardwright::standard::DialogResult::Ok;
   }
   std::vector<std::string> messages;
@@ -136,10 +140,27 @@ class DesktopDialogsTest : public QObject {
   void acceptedBuildWritesTheCacheAndSettings();
   void cancelledBuildWritesNothing();
   void closingTheWindowStopsTheBuild();
+  void cancelStopsTheBuildAndKeepsTheEarlierCache();
   void failingPersonalityIsReportedUnderItsPath();
   void detailsDialogFieldsNotesAndBrowse();
   void resultDialogShowsTicksAndCrosses_data();
   void resultDialogShowsTicksAndCrosses();
+
+  // Faults a first-time user met.
+  void outputDirWithoutSeparatorStillNamesTheDirectory();
+  void detailsOkRefusesAnUnusableOutputPlace();
+  void scanMessagesWaitForTheWindowAndNameTheFile();
+  void manyScanMessagesComeInOneBox();
+  void detailsFieldsTakeOnlyWhatTheCacheKeeps();
+  void escapeAndReturnNeitherCloseNorBuild();
+
+  // The window as a modern one.
+  void windowGrowsWithItsListsAndIsRemembered();
+  void filterShowsMatchingRowsAndAddAllTakesThem();
+  void cacheListIsRememberedAndVanishedRowsDropped();
+  void listFollowsTheDirectoryKeepingSelectionAndSort();
+  void rowsMoveByMouseAndKeyboard();
+  void rowsAndFilesAreDroppedOntoTheWindow();
 
  private:
   // Stores the three settings as a previous session would have.
@@ -148,12 +169,20 @@ class DesktopDialogsTest : public QObject {
   std::unique_ptr<QSettings> Settings() const;
   // Makes `dialog` visible, ready for clicks.
   void Show(CBuildCacheDlg& dialog);
+  // Presses Build Cache and waits until the build has ended.
+  static void RunBuild(CBuildCacheDlg& dialog);
+  // Writes a personality file without a DEVICE line into the personality directory.
+  QString WriteBrokenPersonality(const QString& name) const;
+  // An example file loses its DEVICE line (and DEVICEADDRESS, which would be taken for it),
+  // after it was listed; its path.
+  QString BreakPersonality(const QString& name) const;
 
   QTemporaryDir root_;
   QString settingsDir_;
   QString persDir_;    // a copy of the example personalities, without a trailing "/"
   QString outputDir_;  // ends with "/"
   QString originalCurrentDir_;
+  QString cacheListFile_;
 };
 
 void DesktopDialogsTest::initTestCase() {
@@ -162,6 +191,9 @@ void DesktopDialogsTest::initTestCase() {
   QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_);
   QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir_);
   qputenv("SOURCE_DATE_EPOCH", kSourceDateEpoch);
+  // The remembered cache list goes below the test's own data directory.
+  qputenv("XDG_DATA_HOME", QFile::encodeName(root_.filePath(QStringLiteral("data"))));
+  cacheListFile_ = root_.filePath(QStringLiteral("data/Qendrale/Hoardwright/cache-list"));
   originalCurrentDir_ = QDir::currentPath();
 }
 
@@ -181,6 +213,7 @@ void DesktopDialogsTest::init() {
   }
   Settings()->clear();
   StoreSettings(persDir_, outputDir_, QStringLiteral("Stage crew"));
+  QFile::remove(cacheListFile_);
 }
 
 void DesktopDialogsTest::cleanup() { QDir::setCurrent(originalCurrentDir_); }
@@ -205,6 +238,27 @@ void DesktopDialogsTest::Show(CBuildCacheDlg& dialog) {
   QVERIFY(QTest::qWaitForWindowExposed(&dialog));
 }
 
+void DesktopDialogsTest::RunBuild(CBuildCacheDlg& dialog) {
+  QTest::mouseClick(&dialog.BuildCacheButton(), Qt::LeftButton);
+  QTRY_VERIFY_WITH_TIMEOUT(!dialog.Building(), 60000);
+}
+
+QString DesktopDialogsTest::WriteBrokenPersonality(const QString& name) const {
+  const QString path = persDir_ + QLatin1Char('/') + name;
+  QFile file(path);
+  if (file.open(QIODevice::WriteOnly)) file.write("NAME \"No\" \"Device\"\r\nTYPE 1 1 M\r\n");
+  return path;
+}
+
+QString DesktopDialogsTest::BreakPersonality(const QString& name) const {
+  const QString path = persDir_ + QLatin1Char('/') + name;
+  QByteArray text = ReadFile(path);
+  text.replace("DEVICE", "; NO DEVICE");
+  QFile file(path);
+  if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(text);
+  return path;
+}
+
 void DesktopDialogsTest::startsOnTheStoredDirectoryWithOptionsChecked() {
   CBuildCacheDlg dialog;
   QCOMPARE(dialog.windowTitle(), QStringLiteral("Qendrale Personality Hoardwright v1.6"));
@@ -221,8 +275,19 @@ void DesktopDialogsTest::startsOnTheStoredDirectoryWithOptionsChecked() {
   QCOMPARE(ColumnTexts(list, 1).first(), QStringLiteral("American DJ"));
   QCOMPARE(list.model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Device"));
   QCOMPARE(list.model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Manufacturer"));
-  QCOMPARE(list.header()->sectionSize(0), 100);
-  QCOMPARE(list.header()->sectionSize(1), 100);
+  // Columns fit their contents, and are at least 100 pixels wide; the sort column shows its
+  // arrow.
+  for (int column = 0; column < 2; ++column) {
+    QVERIFY(list.header()->sectionSize(column) >= 100);
+    for (const QString& text : ColumnTexts(list, column)) {
+      QVERIFY(list.header()->sectionSize(column) > list.fontMetrics().horizontalAdvance(text));
+    }
+  }
+  QCOMPARE(list.header()->sectionResizeMode(0), QHeaderView::Interactive);
+  QVERIFY(list.header()->isSortIndicatorShown());
+  QCOMPARE(list.header()->sortIndicatorSection(), 0);
+  QCOMPARE(list.header()->sortIndicatorOrder(), Qt::AscendingOrder);
+  QCOMPARE(dialog.PersonalityCount().text(), QStringLiteral("12 personalities"));
   QCOMPARE(list.selectionMode(), QAbstractItemView::ExtendedSelection);
   QCOMPARE(list.selectionBehavior(), QAbstractItemView::SelectRows);
 
@@ -241,7 +306,8 @@ void DesktopDialogsTest::startsOnTheStoredDirectoryWithOptionsChecked() {
   QVERIFY(!dialog.NormalChoice().isVisible());
   QVERIFY(!dialog.ProgressBar().isVisible());
   QVERIFY(dialog.StatusLine().text().isEmpty());
-  QVERIFY(dialog.BuildCacheButton().isDefault());
+  // Return in a list or field starts nothing: no button is the default.
+  QVERIFY(!dialog.BuildCacheButton().isDefault());
   QCOMPARE(dialog.BuildCacheButton().text(), QStringLiteral("Build Cache"));
   QCOMPARE(dialog.BrowseButton().text(), QStringLiteral("Browse..."));
   QCOMPARE(dialog.CloseButton().text(), QStringLiteral("Close"));
@@ -361,7 +427,7 @@ void DesktopDialogsTest::browseRescansAndSavesTheDirectory() {
   QTest::mouseClick(&dialog.AddAllButton(), Qt::LeftButton);
   QStringList titles;
   QString answer;
-  dialog.SetFolderPicker([&](QWidget* owner, const QString& title) {
+  dialog.SetFolderPicker([&](QWidget* owner, const QString& title, const QString&) {
     if (owner != &dialog) return QStringLiteral("/wrong/owner");
     titles << title;
     return answer;
@@ -391,7 +457,7 @@ void DesktopDialogsTest::buildWithAnEmptyCacheListOnlyReports() {
   Show(dialog);
   ModalScript modals;
   modals.ExpectMessage();
-  QTest::mouseClick(&dialog.BuildCacheButton(), Qt::LeftButton);
+  RunBuild(dialog);
   QVERIFY(modals.Done());
   QCOMPARE(modals.Unexpected(), QStringList());
   QCOMPARE(modals.Messages().size(), std::size_t{1});
@@ -408,7 +474,7 @@ void DesktopDialogsTest::acceptedBuildWritesTheCacheAndSettings() {
   CBuildCacheDlg dialog;
   Show(dialog);
   QString pickerOwner;
-  dialog.SetFolderPicker([&](QWidget* owner, const QString& title) {
+  dialog.SetFolderPicker([&](QWidget* owner, const QString& title, const QString&) {
     pickerOwner = QString::fromLatin1(owner->metaObject()->className());
     return title == QStringLiteral("Choose output directory") ? chosenOutput : QString();
   });
@@ -427,11 +493,12 @@ void DesktopDialogsTest::acceptedBuildWritesTheCacheAndSettings() {
                 << details.NotesEdit().toPlainText();
     controlsDisabled = !dialog.AddButton().isEnabled() && !dialog.AddAllButton().isEnabled() &&
                        !dialog.RemoveButton().isEnabled() &&
-                       !dialog.RemoveAllButton().isEnabled() && !dialog.BrowseButton().isEnabled() &&
+                       !dialog.RemoveAllButton().isEnabled() &&
+                       !dialog.BrowseButton().isEnabled() &&
                        !dialog.BuildCacheButton().isEnabled() && !dialog.MacrosBox().isEnabled() &&
                        !dialog.PresetFocusBox().isEnabled() && !dialog.RangeTablesBox().isEnabled();
     details.CreatedByEdit().clear();
-    QTest::keyClicks(&details.CreatedByEdit(), QStringLiteral("Night shift"));
+    QTest::keyClicks(&details.CreatedByEdit(), QStringLiteral("Night crew"));
     QTest::keyClicks(&details.NotesEdit(), QStringLiteral("Rig A"));
     QTest::keyClick(&details.NotesEdit(), Qt::Key_Return);
     QTest::keyClicks(&details.NotesEdit(), QStringLiteral("Truss 2"));
@@ -443,7 +510,7 @@ void DesktopDialogsTest::acceptedBuildWritesTheCacheAndSettings() {
     marks = ReadMarks(result);
     QTest::mouseClick(&result.OkButton(), Qt::LeftButton);
   });
-  QTest::mouseClick(&dialog.BuildCacheButton(), Qt::LeftButton);
+  RunBuild(dialog);
   QVERIFY(modals.Done());
   QCOMPARE(modals.Unexpected(), QStringList());
 
@@ -464,8 +531,9 @@ void DesktopDialogsTest::acceptedBuildWritesTheCacheAndSettings() {
   QCOMPARE(marks->crossVisible, (std::array<bool, 3>{false, false, false}));
 
   QCOMPARE(Settings()->value(QStringLiteral("DefaultDir")).toString(), persDir_ + QLatin1Char('/'));
-  QCOMPARE(Settings()->value(QStringLiteral("OutputDir")).toString(), chosenOutput + QLatin1Char('/'));
-  QCOMPARE(Settings()->value(QStringLiteral("CreatedBy")).toString(), QStringLiteral("Night shift"));
+  QCOMPARE(Settings()->value(QStringLiteral("OutputDir")).toString(),
+           chosenOutput + QLatin1Char('/'));
+  QCOMPARE(Settings()->value(QStringLiteral("CreatedBy")).toString(), QStringLiteral("Night crew"));
   QCOMPARE(dialog.Model().Notes(), std::string("Rig A\r\nTruss 2"));
 
   // Idle again.
@@ -503,7 +571,7 @@ void DesktopDialogsTest::cancelledBuildWritesNothing() {
     QTest::keyClicks(&details.CreatedByEdit(), QStringLiteral(" and friends"));
     QTest::mouseClick(&details.CancelButton(), Qt::LeftButton);
   });
-  QTest::mouseClick(&dialog.BuildCacheButton(), Qt::LeftButton);
+  RunBuild(dialog);
   QVERIFY(modals.Done());
   // No result dialog, no message.
   QCOMPARE(modals.Unexpected(), QStringList());
@@ -532,22 +600,18 @@ void DesktopDialogsTest::closingTheWindowStopsTheBuild() {
   CBuildCacheDlg dialog;
   Show(dialog);
   QTest::mouseClick(&dialog.AddAllButton(), Qt::LeftButton);
-  // Closes the window once the build has made its working directory.
+  // The build waits on the message of a file that lost its DEVICE line; the window is closed
+  // meanwhile.
+  BreakPersonality(QStringLiteral("LTDIMMER.QPF"));
   bool closedDuringBuild = false;
-  QTimer closer;
-  closer.setInterval(0);
-  connect(&closer, &QTimer::timeout, &dialog, [&] {
-    if (QDir(tmp.path()).isEmpty()) return;
-    closer.stop();
-    closedDuringBuild = dialog.Building();
-    dialog.close();
-  });
   ModalScript modals;
-  modals.Expect<CBuildDetailsDlg>([&](CBuildDetailsDlg& details) {
-    closer.start();
-    QTest::mouseClick(&details.OkButton(), Qt::LeftButton);
+  modals.Expect<CBuildDetailsDlg>([](CBuildDetailsDlg& details) { details.OkButton().click(); });
+  modals.Expect<QMessageBox>([&](QMessageBox& box) {
+    closedDuringBuild = dialog.Building() && !QDir(tmp.path()).isEmpty();
+    dialog.close();
+    box.button(QMessageBox::Ok)->click();
   });
-  QTest::mouseClick(&dialog.BuildCacheButton(), Qt::LeftButton);
+  RunBuild(dialog);
   qputenv("TMPDIR", savedTmpdir);
 
   QVERIFY(modals.Done());
@@ -561,20 +625,62 @@ void DesktopDialogsTest::closingTheWindowStopsTheBuild() {
   QVERIFY(QDir(tmp.path()).isEmpty());
 }
 
+// Cancel stops the build that runs behind the window: no cache is written, the earlier one
+// stays as it was, and the working files are gone. A message the build waits on holds it
+// still at a known point.
+void DesktopDialogsTest::cancelStopsTheBuildAndKeepsTheEarlierCache() {
+  QTemporaryDir tmp;
+  QVERIFY(tmp.isValid());
+  const QByteArray savedTmpdir = qgetenv("TMPDIR");
+  qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+  const QString cachePath = outputDir_ + QStringLiteral("OMK01PER.CMP");
+  {
+    QFile earlier(cachePath);
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.write("earlier");
+  }
+  CBuildCacheDlg dialog;
+  Show(dialog);
+  QTest::mouseClick(&dialog.AddAllButton(), Qt::LeftButton);
+  BreakPersonality(QStringLiteral("LTDIMMER.QPF"));
+
+  ModalScript modals;
+  modals.Expect<CBuildDetailsDlg>([](CBuildDetailsDlg& details) { details.OkButton().click(); });
+  bool cancelShown = false;
+  bool buildHidden = false;
+  bool workingFiles = false;
+  modals.Expect<QMessageBox>([&](QMessageBox& box) {
+    cancelShown = dialog.CancelButton().isVisible() && dialog.CancelButton().isEnabled();
+    buildHidden = !dialog.BuildCacheButton().isVisible();
+    workingFiles = !QDir(tmp.path()).isEmpty();
+    dialog.CancelButton().click();
+    box.button(QMessageBox::Ok)->click();
+  });
+  RunBuild(dialog);
+  qputenv("TMPDIR", savedTmpdir);
+
+  QVERIFY(modals.Done());
+  // No further message of the cancelled build, no result dialog.
+  QCOMPARE(modals.Unexpected(), QStringList());
+  QVERIFY(cancelShown);
+  QVERIFY(buildHidden);
+  QVERIFY(workingFiles);
+  QCOMPARE(ReadFile(cachePath), QByteArray("earlier"));
+  QCOMPARE(QDir(outputDir_).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+           QStringList{QStringLiteral("OMK01PER.CMP")});
+  QVERIFY(QDir(tmp.path()).isEmpty());
+  // Ready for the next build.
+  QVERIFY(dialog.isVisible());
+  QVERIFY(dialog.BuildCacheButton().isVisible() && dialog.BuildCacheButton().isEnabled());
+  QVERIFY(!dialog.CancelButton().isVisible());
+  QVERIFY(!dialog.ProgressBar().isVisible());
+}
+
 void DesktopDialogsTest::failingPersonalityIsReportedUnderItsPath() {
   CBuildCacheDlg dialog;
   Show(dialog);
   QTest::mouseClick(&dialog.AddAllButton(), Qt::LeftButton);
-  // The file loses its DEVICE line (and DEVICEADDRESS, which would be taken for it) after it
-  // was listed.
-  const QString broken = persDir_ + QStringLiteral("/LTDIMMER.QPF");
-  QByteArray text = ReadFile(broken);
-  text.replace("DEVICE", "; NO DEVICE");
-  {
-    QFile file(broken);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(text);
-  }
+  const QString broken = BreakPersonality(QStringLiteral("LTDIMMER.QPF"));
 
   ModalScript modals;
   modals.Expect<CBuildDetailsDlg>(
@@ -591,10 +697,16 @@ void DesktopDialogsTest::failingPersonalityIsReportedUnderItsPath() {
     buildDisabled = !dialog.BuildCacheButton().isEnabled();
     caption = box.windowTitle();
     message = box.text();
-    modals.Expect<CResultDlg>([](CResultDlg& result) { result.accept(); });
     box.button(QMessageBox::Ok)->click();
   });
-  QTest::mouseClick(&dialog.BuildCacheButton(), Qt::LeftButton);
+  // The result says where the cache went and what was left out of it, and why.
+  QStringList resultTexts;
+  modals.Expect<CResultDlg>([&](CResultDlg& result) {
+    resultTexts << result.PathLabel().text() << result.LeftOutLabel().text()
+                << result.LeftOutList().toPlainText();
+    result.accept();
+  });
+  RunBuild(dialog);
   QVERIFY(modals.Done());
   QCOMPARE(modals.Unexpected(), QStringList());
   QCOMPARE(modals.Messages().size(), std::size_t{1});
@@ -607,17 +719,24 @@ void DesktopDialogsTest::failingPersonalityIsReportedUnderItsPath() {
   QVERIFY(buildDisabled);
   QCOMPARE(IndexRecordCount(ReadFile(outputDir_ + QStringLiteral("OMK01PER.CMP"))),
            kExampleCount);  // eleven personalities and the info personality
+  QCOMPARE(resultTexts,
+           (QStringList{QStringLiteral("Written to ") + outputDir_ + QStringLiteral("OMK01PER.CMP"),
+                        QStringLiteral("1 personality was left out of the cache:"),
+                        broken + QStringLiteral("\n    no DEVICE line")}));
 }
 
 void DesktopDialogsTest::detailsDialogFieldsNotesAndBrowse() {
   CBuildCacheDlg dialog;
-  QStringList answers{QString(), QStringLiteral("/srv/caches")};
-  dialog.SetFolderPicker([&](QWidget*, const QString&) { return answers.takeFirst(); });
+  const QString chosen = QFileInfo(persDir_).path() + QStringLiteral("/caches");
+  QVERIFY(QDir().mkpath(chosen));
+  QStringList answers{QString(), chosen};
+  dialog.SetFolderPicker(
+      [&](QWidget*, const QString&, const QString&) { return answers.takeFirst(); });
   CBuildDetailsDlg details(&dialog);
   details.CacheDate = kCacheDate;
   details.FileCount = 7;
   details.CreatedBy = "Crew";
-  details.OutputDir = "/home/crew/";
+  details.OutputDir = outputDir_.toStdString();
   details.OutputFileName = "OTHER.CMP";  // the dialog starts with the standard name regardless
   details.show();
   QVERIFY(QTest::qWaitForWindowExposed(&details));
@@ -631,25 +750,23 @@ void DesktopDialogsTest::detailsDialogFieldsNotesAndBrowse() {
 
   // Return breaks the line instead of pressing OK.
   details.NotesEdit().setFocus();
-  QTest::keyClicks(&details.NotesEdit(), QStringLiteral("Twenty-five characters ok"));
+  QTest::keyClicks(&details.NotesEdit(), QStringLiteral("Twenty characters ok"));
   QTest::keyClick(&details.NotesEdit(), Qt::Key_Return);
-  QTest::keyClicks(&details.NotesEdit(), QStringLiteral("a last line of thirty chars ok"));
+  QTest::keyClicks(&details.NotesEdit(), QStringLiteral("a last line"));
   QVERIFY(details.isVisible());
 
   // Browse cancelled, then a folder chosen: the typed values survive both.
   QTest::mouseClick(&details.BrowseButton(), Qt::LeftButton);
-  QCOMPARE(details.OutputDirEdit().text(), QStringLiteral("/home/crew/"));
+  QCOMPARE(details.OutputDirEdit().text(), outputDir_);
   QTest::mouseClick(&details.BrowseButton(), Qt::LeftButton);
-  QCOMPARE(details.OutputDirEdit().text(), QStringLiteral("/srv/caches/"));
-  QCOMPARE(details.NotesEdit().toPlainText(),
-           QStringLiteral("Twenty-five characters ok\na last line of thirty chars ok"));
+  QCOMPARE(details.OutputDirEdit().text(), chosen + QLatin1Char('/'));
+  QCOMPARE(details.NotesEdit().toPlainText(), QStringLiteral("Twenty characters ok\na last line"));
 
   details.OutputFileNameEdit().setText(QStringLiteral("SHOW.CMP"));
   QTest::mouseClick(&details.OkButton(), Qt::LeftButton);
   QCOMPARE(details.result(), int(QDialog::Accepted));
-  // Lines keep 20 characters and their CR, the last line 21 characters.
-  QCOMPARE(details.Notes, std::string("Twenty-five characte\r\na last line of thirty"));
-  QCOMPARE(details.OutputDir, std::string("/srv/caches/"));
+  QCOMPARE(details.Notes, std::string("Twenty characters ok\r\na last line"));
+  QCOMPARE(details.OutputDir, (chosen + QLatin1Char('/')).toStdString());
   QCOMPARE(details.OutputFileName, std::string("SHOW.CMP"));
   QCOMPARE(details.CreatedBy, std::string("Crew"));
 }
@@ -685,6 +802,12 @@ void DesktopDialogsTest::resultDialogShowsTicksAndCrosses() {
   QVERIFY(QTest::qWaitForWindowExposed(&result));
   QCOMPARE(result.windowTitle(), QStringLiteral("Cache File"));
   QCOMPARE(result.SizeLabel().text(), sizeText);
+  // "will work with" stands only above at least one tick.
+  QCOMPARE(result.IntroLabel().text(),
+           fits.contains(true)
+               ? QStringLiteral("This cache file will work with the following desks :-")
+               : QStringLiteral("This cache file will not work with any of these desks:"));
+  QVERIFY(!result.PathLabel().isVisible());
   const QStringList names{QStringLiteral("Tiber"), QStringLiteral("Ostra Mk1"),
                           QStringLiteral("Verdane Mk1")};
   const QStringList limits{QStringLiteral("(limit 91k)"), QStringLiteral("(limit 96k)"),
@@ -702,6 +825,419 @@ void DesktopDialogsTest::resultDialogShowsTicksAndCrosses() {
   }
   QTest::keyClick(&result, Qt::Key_Escape);
   QVERIFY(!result.isVisible());
+}
+
+// A hand-edited or older settings file may hold the output directory without its "/".
+void DesktopDialogsTest::outputDirWithoutSeparatorStillNamesTheDirectory() {
+  QString bare = outputDir_;
+  bare.chop(1);
+  StoreSettings(persDir_, bare, QStringLiteral("Stage crew"));
+  CBuildCacheDlg dialog;
+  Show(dialog);
+  QTest::mouseClick(&dialog.AddAllButton(), Qt::LeftButton);
+  ModalScript modals;
+  modals.Expect<CBuildDetailsDlg>([](CBuildDetailsDlg& details) { details.OkButton().click(); });
+  modals.Expect<CResultDlg>([](CResultDlg& result) { result.accept(); });
+  RunBuild(dialog);
+  QVERIFY(modals.Done());
+  QCOMPARE(modals.Unexpected(), QStringList());
+  QCOMPARE(IndexRecordCount(ReadFile(outputDir_ + QStringLiteral("OMK01PER.CMP"))),
+           kExampleCount + 1);
+  QVERIFY(!QFile::exists(bare + QStringLiteral("OMK01PER.CMP")));
+}
+
+// OK checks the output directory and the file name before anything is compiled or saved, says
+// what is wrong and stays open.
+void DesktopDialogsTest::detailsOkRefusesAnUnusableOutputPlace() {
+  QTemporaryDir tmp;
+  QVERIFY(tmp.isValid());
+  const QByteArray savedTmpdir = qgetenv("TMPDIR");
+  qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+  const QString missing = outputDir_ + QStringLiteral("missing/");
+  StoreSettings(persDir_, missing, QStringLiteral("Stage crew"));
+  CBuildCacheDlg dialog;
+  Show(dialog);
+  QTest::mouseClick(&dialog.AddAllButton(), Qt::LeftButton);
+
+  ModalScript modals;
+  QList<bool> stillOpen;
+  modals.Expect<CBuildDetailsDlg>([&](CBuildDetailsDlg& details) {
+    QTest::keyClicks(&details.CreatedByEdit(), QStringLiteral("X"));
+    details.OkButton().click();
+    stillOpen << details.isVisible();
+    // A directory that is there, but no file name.
+    dialog.SetFolderPicker([&](QWidget*, const QString&, const QString&) { return outputDir_; });
+    details.BrowseButton().click();
+    details.OutputFileNameEdit().clear();
+    details.OkButton().click();
+    stillOpen << details.isVisible();
+    details.CancelButton().click();
+  });
+  modals.ExpectMessage();
+  modals.ExpectMessage();
+  RunBuild(dialog);
+  qputenv("TMPDIR", savedTmpdir);
+
+  QVERIFY(modals.Done());
+  QCOMPARE(modals.Unexpected(), QStringList());
+  QCOMPARE(stillOpen, (QList<bool>{true, true}));
+  QCOMPARE(modals.Messages().size(), std::size_t{2});
+  QCOMPARE(modals.Messages()[0].text,
+           QStringLiteral("The output directory ") + missing +
+               QStringLiteral(" cannot be used: No such file or directory"));
+  QCOMPARE(modals.Messages()[1].text,
+           QStringLiteral("Please enter a file name for the cache file."));
+  for (const auto& message : modals.Messages()) {
+    QCOMPARE(message.ownerName, QStringLiteral("buildDetailsDialog"));
+    QCOMPARE(message.caption, QStringLiteral("Hoardwright"));
+  }
+  // Nothing compiled, nothing saved.
+  QVERIFY(QDir(tmp.path()).isEmpty());
+  QCOMPARE(Settings()->value(QStringLiteral("OutputDir")).toString(), missing);
+  QCOMPARE(Settings()->value(QStringLiteral("CreatedBy")).toString(), QStringLiteral("Stage crew"));
+  QVERIFY(QDir(outputDir_).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
+// At start-up the scan's messages wait for the window, which owns them, and name their files.
+void DesktopDialogsTest::scanMessagesWaitForTheWindowAndNameTheFile() {
+  const QString broken = WriteBrokenPersonality(QStringLiteral("ABBROKEN.QPF"));
+  ModalScript modals;
+  modals.ExpectMessage();
+  CBuildCacheDlg dialog;
+  QTest::qWait(50);
+  QVERIFY(modals.Messages().empty());  // nothing before the window is shown
+  Show(dialog);
+  QTRY_VERIFY(modals.Done());
+  QCOMPARE(modals.Unexpected(), QStringList());
+  QCOMPARE(modals.Messages()[0].caption, broken);
+  QCOMPARE(modals.Messages()[0].text, QStringLiteral("error - couldn't find keyword DEVICE"));
+  QCOMPARE(modals.Messages()[0].ownerName, QStringLiteral("mainDialog"));
+  QVERIFY(modals.Messages()[0].ownerVisible);
+  QCOMPARE(Devices(dialog.PersonalityListWidget()).size(), kExampleCount);
+}
+
+void DesktopDialogsTest::manyScanMessagesComeInOneBox() {
+  QStringList broken;
+  for (int i = 0; i < 5; ++i) {
+    broken << WriteBrokenPersonality(QStringLiteral("ABBROKEN%1.QPF").arg(i));
+  }
+  ModalScript modals;
+  modals.ExpectMessage();
+  CBuildCacheDlg dialog;
+  Show(dialog);
+  QTRY_VERIFY(modals.Done());
+  QTest::qWait(50);
+  QCOMPARE(modals.Unexpected(), QStringList());  // one box only
+  const QString text = modals.Messages()[0].text;
+  QVERIFY(text.startsWith(QStringLiteral("5 personality files are not listed")));
+  for (const QString& path : broken) {
+    QVERIFY2(text.contains(path + QStringLiteral(": error - couldn't find keyword DEVICE")),
+             qPrintable(text));
+  }
+}
+
+// The details dialog takes no more than the cache keeps: 10 characters of Created By, ten notes
+// lines of 20.
+void DesktopDialogsTest::detailsFieldsTakeOnlyWhatTheCacheKeeps() {
+  CBuildCacheDlg dialog;
+  CBuildDetailsDlg details(&dialog);
+  details.OutputDir = outputDir_.toStdString();
+  details.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&details));
+  details.CreatedByEdit().setFocus();
+  QTest::keyClicks(&details.CreatedByEdit(), QString(74, QLatin1Char('c')));
+  QCOMPARE(details.CreatedByEdit().text(), QString(10, QLatin1Char('c')));
+
+  details.NotesEdit().setFocus();
+  for (int line = 0; line < 13; ++line) {
+    QTest::keyClicks(&details.NotesEdit(), QString(44, QLatin1Char('a' + line)));
+    QTest::keyClick(&details.NotesEdit(), Qt::Key_Return);
+  }
+  QStringList expected;
+  for (int line = 0; line < 10; ++line) expected << QString(20, QLatin1Char('a' + line));
+  QCOMPARE(details.NotesEdit().toPlainText(), expected.join(QLatin1Char('\n')));
+  // What the field shows is what the build gets.
+  QTest::mouseClick(&details.OkButton(), Qt::LeftButton);
+  QCOMPARE(details.Notes, expected.join(QStringLiteral("\r\n")).toStdString());
+  QCOMPARE(details.CreatedBy, std::string(10, 'c'));
+}
+
+// Escape does not end the program; Return in a list or the directory field starts no build, and
+// Return in a details field moves on instead of confirming.
+void DesktopDialogsTest::escapeAndReturnNeitherCloseNorBuild() {
+  CBuildCacheDlg dialog;
+  Show(dialog);
+  QTest::mouseClick(&dialog.AddAllButton(), Qt::LeftButton);
+  ModalScript modals;
+  QTest::keyClick(&dialog, Qt::Key_Escape);
+  QVERIFY(dialog.isVisible());
+  QTest::keyClick(dialog.CacheListWidget().viewport(), Qt::Key_Escape);
+  QVERIFY(dialog.isVisible());
+  dialog.CurrentDirectoryEdit().setFocus();
+  QTest::keyClick(&dialog.CurrentDirectoryEdit(), Qt::Key_Return);
+  dialog.CacheListWidget().setFocus();
+  QTest::keyClick(&dialog.CacheListWidget(), Qt::Key_Return);
+  QTest::qWait(50);
+  QCOMPARE(modals.Unexpected(), QStringList());  // no details dialog came
+  QCOMPARE(Devices(dialog.CacheListWidget()).size(), kExampleCount);
+
+  bool stayedOpen = false;
+  bool focusMoved = false;
+  modals.Expect<CBuildDetailsDlg>([&](CBuildDetailsDlg& details) {
+    details.CreatedByEdit().setFocus();
+    QTest::keyClicks(&details.CreatedByEdit(), QStringLiteral("!"));
+    QTest::keyClick(&details.CreatedByEdit(), Qt::Key_Return);
+    stayedOpen = details.isVisible();
+    focusMoved = !details.CreatedByEdit().hasFocus();
+    details.CancelButton().click();
+  });
+  RunBuild(dialog);
+  QVERIFY(modals.Done());
+  QVERIFY(stayedOpen);
+  QVERIFY(focusMoved);
+  QCOMPARE(Settings()->value(QStringLiteral("CreatedBy")).toString(), QStringLiteral("Stage crew"));
+  QVERIFY(QDir(outputDir_).isEmpty());
+}
+
+void DesktopDialogsTest::windowGrowsWithItsListsAndIsRemembered() {
+  QRect placed;
+  {
+    CBuildCacheDlg dialog;
+    Show(dialog);
+    const QSize listBefore = dialog.PersonalityListWidget().size();
+    const QSize larger = dialog.size() + QSize(300, 200);
+    dialog.resize(larger);
+    QTRY_COMPARE(dialog.size(), larger);
+    QTRY_VERIFY(dialog.PersonalityListWidget().width() > listBefore.width() + 100);
+    QVERIFY(dialog.PersonalityListWidget().height() > listBefore.height() + 150);
+    QVERIFY(dialog.CacheListWidget().width() > listBefore.width() + 100);
+    placed = dialog.geometry();
+    dialog.CloseButton().click();
+  }
+  CBuildCacheDlg again;
+  Show(again);
+  QCOMPARE(again.size(), placed.size());
+  // The three settings are untouched by it.
+  QCOMPARE(Settings()->childKeys().size(), 3);
+}
+
+void DesktopDialogsTest::filterShowsMatchingRowsAndAddAllTakesThem() {
+  CBuildCacheDlg dialog;
+  Show(dialog);
+  PersonalityListView& list = dialog.PersonalityListWidget();
+  // Device or manufacturer, any case, as it is typed.
+  QTest::keyClicks(&dialog.PersonalityFilter(), QStringLiteral("aMeRiCaN"));
+  const QStringList american = ColumnTexts(list, 1);
+  QVERIFY(!american.isEmpty());
+  QVERIFY(american.size() < kExampleCount);
+  for (const QString& maker : american) QCOMPARE(maker, QStringLiteral("American DJ"));
+  QCOMPARE(dialog.PersonalityCount().text(),
+           QStringLiteral("%1 of %2 shown").arg(american.size()).arg(kExampleCount));
+
+  QTest::mouseClick(&dialog.AddAllButton(), Qt::LeftButton);
+  QCOMPARE(Devices(dialog.CacheListWidget()), Devices(list));
+  QCOMPARE(dialog.CacheLabel().text(),
+           QStringLiteral("Cache File (%1 Files)").arg(american.size()));
+
+  dialog.PersonalityFilter().clear();
+  QCOMPARE(Devices(list).size(), kExampleCount);
+  QCOMPARE(dialog.PersonalityCount().text(), QStringLiteral("12 personalities"));
+  QTest::keyClicks(&dialog.PersonalityFilter(), QStringLiteral("dimmer"));
+  QCOMPARE(Devices(list), QStringList{QStringLiteral("LT.Dimmer")});
+  // Selected rows that the filter hides are not added.
+  dialog.PersonalityFilter().clear();
+  list.selectAll();
+  QTest::keyClicks(&dialog.PersonalityFilter(), QStringLiteral("dimmer"));
+  QTest::mouseClick(&dialog.AddButton(), Qt::LeftButton);
+  QCOMPARE(Devices(dialog.CacheListWidget()).size(), american.size() + 1);
+
+  // The cache list has its own filter and count.
+  QTest::keyClicks(&dialog.CacheFilter(), QStringLiteral("LT."));
+  QCOMPARE(Devices(dialog.CacheListWidget()), QStringList{QStringLiteral("LT.Dimmer")});
+  QCOMPARE(dialog.CacheCount().text(), QStringLiteral("1 of %1 shown").arg(american.size() + 1));
+}
+
+void DesktopDialogsTest::cacheListIsRememberedAndVanishedRowsDropped() {
+  QStringList kept;
+  {
+    CBuildCacheDlg dialog;
+    Show(dialog);
+    QTest::mouseClick(&dialog.AddAllButton(), Qt::LeftButton);
+    ClickRow(dialog.CacheListWidget(), 0);
+    QTest::mouseClick(&dialog.RemoveButton(), Qt::LeftButton);
+    kept = Devices(dialog.CacheListWidget());
+    // Written at once, one path a line, not only when the window closes.
+    const QList<QByteArray> lines = ReadFile(cacheListFile_).split('\n');
+    QCOMPARE(lines.size(), kExampleCount);  // eleven paths and the last line's end
+    QVERIFY(lines.first().startsWith(QFile::encodeName(persDir_)));
+    dialog.CloseButton().click();
+  }
+  {
+    ModalScript modals;
+    CBuildCacheDlg dialog;
+    Show(dialog);
+    QCOMPARE(Devices(dialog.CacheListWidget()), kept);
+    QCOMPARE(dialog.CacheLabel().text(), QStringLiteral("Cache File (11 Files)"));
+    QTest::qWait(50);
+    QCOMPARE(modals.Unexpected(), QStringList());
+  }
+  // Two files are gone by the next start: one notice names both, and they are forgotten.
+  QVERIFY(QFile::remove(persDir_ + QStringLiteral("/LTDIMMER.QPF")));
+  QVERIFY(QFile::remove(persDir_ + QStringLiteral("/ZZHAZE5.QPF")));
+  ModalScript modals;
+  modals.ExpectMessage();
+  CBuildCacheDlg dialog;
+  Show(dialog);
+  QTRY_VERIFY(modals.Done());
+  QTest::qWait(50);
+  QCOMPARE(modals.Unexpected(), QStringList());
+  const QString notice = modals.Messages()[0].text;
+  QVERIFY2(notice.startsWith(QStringLiteral(
+               "2 personalities of the remembered cache list are gone and were left out:")),
+           qPrintable(notice));
+  QVERIFY(notice.contains(persDir_ + QStringLiteral("/LTDIMMER.QPF")));
+  QVERIFY(notice.contains(persDir_ + QStringLiteral("/ZZHAZE5.QPF")));
+  QCOMPARE(Devices(dialog.CacheListWidget()).size(), kept.size() - 2);
+  QCOMPARE(ReadFile(cacheListFile_).count('\n'), kept.size() - 2);
+}
+
+// A file added to the directory or removed from it shows up by itself; F5 lists it again too.
+// The selected rows and the sort stay as they were.
+void DesktopDialogsTest::listFollowsTheDirectoryKeepingSelectionAndSort() {
+  CBuildCacheDlg dialog;
+  Show(dialog);
+  PersonalityListView& list = dialog.PersonalityListWidget();
+  ClickHeader(list, 1);  // by manufacturer
+  ClickRow(list, 2);
+  const QString selected = list.selectionModel()->selectedRows().first().data().toString();
+
+  QVERIFY(QFile::copy(persDir_ + QStringLiteral("/LTDIMMER.QPF"),
+                      persDir_ + QStringLiteral("/ABCOPY.QPF")));
+  {
+    QFile copy(persDir_ + QStringLiteral("/ABCOPY.QPF"));
+    QVERIFY(copy.open(QIODevice::ReadWrite));
+    QByteArray text = copy.readAll().replace("LT.Dimmer", "AB.Copy");
+    copy.resize(0);
+    copy.write(text);
+  }
+  QTRY_COMPARE(Devices(list).size(), kExampleCount + 1);
+  QVERIFY(Devices(list).contains(QStringLiteral("AB.Copy")));
+  QVERIFY(Ordered(ColumnTexts(list, 1), true));
+  QCOMPARE(list.header()->sortIndicatorSection(), 1);
+  QCOMPARE(list.selectionModel()->selectedRows().size(), 1);
+  QCOMPARE(list.selectionModel()->selectedRows().first().data().toString(), selected);
+
+  QVERIFY(QFile::remove(persDir_ + QStringLiteral("/ABCOPY.QPF")));
+  QTRY_COMPARE(Devices(list).size(), kExampleCount);
+
+  // Without the watcher, F5 finds the change.
+  dialog.DirectoryWatcher().blockSignals(true);
+  QVERIFY(QFile::remove(persDir_ + QStringLiteral("/ZZHAZE5.QPF")));
+  QTest::keyClick(&dialog, Qt::Key_F5);
+  QCOMPARE(Devices(list).size(), kExampleCount - 1);
+  QCOMPARE(list.selectionModel()->selectedRows().first().data().toString(), selected);
+}
+
+void DesktopDialogsTest::rowsMoveByMouseAndKeyboard() {
+  CBuildCacheDlg dialog;
+  Show(dialog);
+  PersonalityListView& list = dialog.PersonalityListWidget();
+  PersonalityListView& cache = dialog.CacheListWidget();
+  const QStringList devices = Devices(list);
+
+  // A double-click moves the row to the cache list.
+  const QRect row1 = list.visualRect(list.model()->index(1, 0));
+  QTest::mouseDClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, row1.center());
+  QCOMPARE(Devices(cache), QStringList{devices[1]});
+  // Return moves the selection.
+  ClickRow(list, 3);
+  QTest::keyClick(&list, Qt::Key_Return);
+  QCOMPARE(Devices(cache), (QStringList{devices[1], devices[3]}));
+  // The move buttons' keys, wherever the focus is.
+  dialog.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&dialog));
+  QTest::keyClick(&list, Qt::Key_Right, Qt::ControlModifier | Qt::ShiftModifier);
+  QCOMPARE(Devices(cache), devices);
+  ClickRow(cache, 0);
+  QTest::keyClick(&cache, Qt::Key_Left, Qt::ControlModifier);
+  QCOMPARE(Devices(cache).size(), kExampleCount - 1);
+  // Delete removes the selection from the cache list, Return and a double-click too.
+  ClickRow(cache, 0);
+  QTest::keyClick(&cache, Qt::Key_Delete);
+  QCOMPARE(Devices(cache).size(), kExampleCount - 2);
+  ClickRow(cache, 0);
+  QTest::keyClick(&cache, Qt::Key_Return);
+  QCOMPARE(Devices(cache).size(), kExampleCount - 3);
+  const QRect first = cache.visualRect(cache.model()->index(0, 0));
+  QTest::mouseDClick(cache.viewport(), Qt::LeftButton, Qt::NoModifier, first.center());
+  QCOMPARE(Devices(cache).size(), kExampleCount - 4);
+  // Delete in the personality list removes nothing from the directory's list.
+  ClickRow(list, 0);
+  QTest::keyClick(&list, Qt::Key_Delete);
+  QCOMPARE(Devices(list), devices);
+  QTest::keyClick(&list, Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
+  QCOMPARE(Devices(cache).size(), 0);
+}
+
+namespace {
+
+// Sends a drop of `data` to `target`, as a drag from a file manager or another list ends.
+void Drop(QWidget& target, QMimeData& data) {
+  const QPointF centre = QRectF(target.rect()).center();
+  QDragEnterEvent enter(centre.toPoint(), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
+                        Qt::NoModifier);
+  QApplication::sendEvent(&target, &enter);
+  QDropEvent drop(centre, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&target, &drop);
+}
+
+}  // namespace
+
+void DesktopDialogsTest::rowsAndFilesAreDroppedOntoTheWindow() {
+  CBuildCacheDlg dialog;
+  Show(dialog);
+  PersonalityListView& list = dialog.PersonalityListWidget();
+  PersonalityListView& cache = dialog.CacheListWidget();
+  const QStringList devices = Devices(list);
+
+  // Rows dragged from one list onto the other.
+  ClickRow(list, 0);
+  ClickRow(list, 2, Qt::ControlModifier);
+  QMimeData rows;
+  rows.setData(QStringLiteral("application/x-hoardwright-rows"), "personalityList");
+  Drop(*cache.viewport(), rows);
+  QCOMPARE(Devices(cache), (QStringList{devices[0], devices[2]}));
+  ClickRow(cache, 1);
+  QMimeData back;
+  back.setData(QStringLiteral("application/x-hoardwright-rows"), "cacheList");
+  Drop(*list.viewport(), back);
+  QCOMPARE(Devices(cache), QStringList{devices[0]});
+  // A list's own rows dropped onto it change nothing.
+  Drop(*cache.viewport(), back);
+  QCOMPARE(Devices(cache), QStringList{devices[0]});
+
+  // Files from a file manager: *.QPF files join the cache list, other files are left alone.
+  const QString other = QFileInfo(persDir_).path() + QStringLiteral("/other");
+  QVERIFY(QDir().mkpath(other));
+  QVERIFY(QFile::copy(persDir_ + QStringLiteral("/ZZHAZE5.QPF"),
+                      other + QStringLiteral("/ZZHAZE5.QPF")));
+  QVERIFY(QFile::copy(persDir_ + QStringLiteral("/LTDIMMER.QPF"),
+                      other + QStringLiteral("/notes.txt")));
+  QMimeData files;
+  files.setUrls({QUrl::fromLocalFile(other + QStringLiteral("/ZZHAZE5.QPF")),
+                 QUrl::fromLocalFile(other + QStringLiteral("/notes.txt"))});
+  Drop(dialog, files);
+  QCOMPARE(Devices(cache), (QStringList{devices[0], QStringLiteral("ZZ.Haze500")}));
+  QCOMPARE(dialog.CacheLabel().text(), QStringLiteral("Cache File (2 Files)"));
+  QCOMPARE(dialog.CurrentDirectoryEdit().text(), persDir_ + QLatin1Char('/'));
+
+  // A folder is browsed to, and remembered as Browse remembers it.
+  QMimeData folder;
+  folder.setUrls({QUrl::fromLocalFile(other)});
+  Drop(*list.viewport(), folder);
+  QCOMPARE(dialog.CurrentDirectoryEdit().text(), other + QLatin1Char('/'));
+  QCOMPARE(Devices(list), QStringList{QStringLiteral("ZZ.Haze500")});
+  QCOMPARE(Settings()->value(QStringLiteral("DefaultDir")).toString(), other);
 }
 
 QTEST_MAIN(DesktopDialogsTest)

@@ -36,8 +36,11 @@ class ModalScript : public QObject {
   // and OK pressed.
   void ExpectMessage() {
     Expect<QMessageBox>([this](QMessageBox& box) {
+      QWidget* owner = box.parentWidget();
       messages_.push_back({box.windowTitle(), box.text(), box.buttons().size(),
-                           box.standardButtons()});
+                           box.standardButtons(),
+                           owner != nullptr ? owner->objectName() : QString(),
+                           owner != nullptr && owner->isVisible()});
       box.button(QMessageBox::Ok)->click();
     });
   }
@@ -47,6 +50,8 @@ class ModalScript : public QObject {
     QString text;
     qsizetype buttonCount;
     QMessageBox::StandardButtons buttons;
+    QString ownerName;  // the object name of the owner window, empty without one
+    bool ownerVisible;  // the owner was on the screen when the box came
   };
   const std::vector<Message>& Messages() const { return messages_; }
   bool Done() const { return steps_.empty(); }
@@ -66,12 +71,17 @@ class ModalScript : public QObject {
     if (!steps_.empty() && modal->inherits(steps_.front().className)) {
       const Step step = std::move(steps_.front().step);
       steps_.pop_front();
-      step(*modal);
+      // Run outside this poll, so that a dialog the step opens is answered too.
+      QPointer<QWidget> target(modal);
+      QTimer::singleShot(0, this, [step, target] {
+        if (target) step(*target);
+      });
       return;
     }
     QString description = QString::fromLatin1(modal->metaObject()->className()) +
                           QStringLiteral(" \"") + modal->windowTitle() + QStringLiteral("\"");
-    if (auto* box = qobject_cast<QMessageBox*>(modal)) description += QStringLiteral(": ") + box->text();
+    if (auto* box = qobject_cast<QMessageBox*>(modal))
+      description += QStringLiteral(": ") + box->text();
     unexpected_.push_back(description);
     if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
   }

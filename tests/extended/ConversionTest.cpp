@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "support/Files.h"
 #include "extended/PersonalityConversion.h"
 #include "extended/ShapeConversion.h"
 #include "personality/ShapeLibraryReader.h"
@@ -16,14 +17,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 // Text with "\n" line ends turned into CR LF, as the files are shipped.
-std::string Crlf(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\n') out.push_back('\r');
-    out.push_back(c);
-  }
-  return out;
-}
+using hoardwright::testing::Crlf;
 
 Bytes Str(std::string_view text) {
   Bytes bytes(text.begin(), text.end());
@@ -129,11 +123,13 @@ TEST(CompileShapeLibraryTest, ALibraryLargerThanItsBufferIsRefused) {
 
 TEST(CompileShapeLibraryTest, TheEmbeddedLibraryCompilesAsTheStandardBuildCompilesIt) {
   const auto text = support::ShapeLibraryText();
-  personality::LineStream binary(std::string(text.begin(), text.end()), personality::LineMode::Binary);
+  personality::LineStream binary(std::string(text.begin(), text.end()),
+                                 personality::LineMode::Binary);
   Bytes compiled;
   ASSERT_TRUE(CompileShapeLibrary(binary, compiled));
 
-  personality::LineStream textMode(std::string(text.begin(), text.end()), personality::LineMode::Text);
+  personality::LineStream textMode(std::string(text.begin(), text.end()),
+                                   personality::LineMode::Text);
   std::vector<std::uint8_t> buffer(kShapeWorkBufferSize);
   personality::OutputCursor cursor(buffer);
   support::CollectingReporter reporter;

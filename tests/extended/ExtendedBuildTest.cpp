@@ -4,15 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "ExtendedTestSupport.h"
+#include "support/ExtendedTestSupport.h"
 #include "extended/ExtendedBuild.h"
 
 namespace hoardwright::extended {
 namespace {
 
-using testing::DecodeCache;
+using testing::DecodeExtendedCache;
 using testing::PersonalityText;
-using testing::ReadFileBytes;
+using testing::ReadBytes;
 using testing::ScratchDirectory;
 
 struct Build {
@@ -71,7 +71,7 @@ TEST(ExtendedBuildTest, RecordsFollowTheCacheListAndTheNameAndDeviceLines) {
             (std::vector<std::string>{"error - couldn't find keyword DEVICE",
                                       "error - couldn't find keyword DEVICEADDRESS"}));
 
-  const auto cache = DecodeCache(ReadFileBytes(build.result.outputPath));
+  const auto cache = DecodeExtendedCache(ReadBytes(build.result.outputPath));
   ASSERT_EQ(cache.personalities.size(), 3u);
   ASSERT_EQ(cache.manufacturers.size(), 3u) << "names differing in letter case are two makers";
   EXPECT_EQ(TextField(cache.manufacturers[0].name), "Meridian");
@@ -138,20 +138,24 @@ TEST(ExtendedBuildTest, AnOutputThatCannotBeWrittenIsAFailure) {
   EXPECT_EQ(failedWrite.result.status, ExtendedBuildStatus::OutputFailed);
   // The file was created; a write failed, and the message says so.
   EXPECT_EQ(failedWrite.messages,
-            std::vector<std::string>{"Unable to write " + Request(dir, {path}).outputDir + "OMK01PER.CMP" +
+            std::vector<std::string>{"Unable to write " + Request(dir, {path}).outputDir +
+                                     "OMK01PER.CMP" +
                                      " (injected write failure), cache file could not be "
                                      "created!"});
   EXPECT_FALSE(std::filesystem::exists(dir.Path() / "OMK01PER.CMP"));
 }
 
-TEST(ExtendedBuildTest, TheOutputDirectoryIsUsedAsGiven) {
+// The output directory and the file name are joined as a path, as the standard build joins them.
+TEST(ExtendedBuildTest, TheOutputDirectoryGetsItsSeparator) {
   ScratchDirectory dir;
   const std::string path = dir.Write("A.QPF", PersonalityText("Maker", "Spot", "A.Spot"));
   catalogue::BuildRequest request = Request(dir, {path});
+  std::filesystem::create_directories(dir.Path() / "cache");
   request.outputDir = (dir.Path() / "cache").string();  // no trailing separator
   const Build build = RunBuild(request);
   EXPECT_TRUE(build.result.Written());
-  EXPECT_TRUE(std::filesystem::exists(dir.Path() / "cacheOMK01PER.CMP"));
+  EXPECT_TRUE(std::filesystem::exists(dir.Path() / "cache" / "OMK01PER.CMP"));
+  EXPECT_FALSE(std::filesystem::exists(dir.Path() / "cacheOMK01PER.CMP"));
 
   const Build named = RunBuild(Request(dir, {path}), nullptr, "MK2.CMP");
   EXPECT_EQ(named.result.outputPath, dir.Path() / "MK2.CMP");

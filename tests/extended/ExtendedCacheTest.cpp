@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "ExtendedTestSupport.h"
+#include "support/ExtendedTestSupport.h"
 #include "support/BuildClock.h"
 #include "extended/ByteOrder.h"
 #include "extended/ExtendedCache.h"
@@ -23,7 +23,7 @@ namespace hoardwright::extended {
 namespace {
 
 using testing::Bytes;
-using testing::DecodeCache;
+using testing::DecodeExtendedCache;
 using testing::PersonalityText;
 using testing::ScratchDirectory;
 using testing::SlotRange;
@@ -91,7 +91,7 @@ TEST(ExtendedCacheTest, EmptyCacheHasTheFixedFrameAndFiveEmptyGroupBlocks) {
   EXPECT_EQ(Slice(file, 146, 12), Bytes(kAuthorText.begin(), kAuthorText.end()));
   EXPECT_EQ(Slice(file, 158, 38), Bytes(38, 0x00));
 
-  const auto decoded = DecodeCache(file);
+  const auto decoded = DecodeExtendedCache(file);
   EXPECT_EQ(decoded.version, 1);
   EXPECT_EQ(decoded.info.date, support::MsDosDate(kTime));
   EXPECT_EQ(decoded.info.time, support::MsDosTime(kTime));
@@ -124,10 +124,11 @@ TEST(ExtendedCacheTest, ShapeBlockHoldsTheCompiledLibraryLengthAndItsCompressedF
   cache.SetShapeFile(shapeFile);
   support::CollectingReporter reporter;
   const Bytes file = cache.ComposeCacheFile(kTime, reporter);
-  const auto slots = DecodeCache(file).offsets;
+  const auto slots = DecodeExtendedCache(file).offsets;
   EXPECT_EQ(slots[3], 204u);
 
-  personality::LineStream text(std::string(library.begin(), library.end()), personality::LineMode::Binary);
+  personality::LineStream text(std::string(library.begin(), library.end()),
+                               personality::LineMode::Binary);
   Bytes compiled;
   ASSERT_TRUE(CompileShapeLibrary(text, compiled));
   const Bytes block = SlotRange(file, slots, 3, 4);
@@ -153,7 +154,7 @@ TEST(ExtendedCacheTest, AnOddManufacturerCountIsPaddedSoThePersonalityTableIsEve
     }
     support::SilentReporter silent;
     const Bytes file = cache.ComposeCacheFile(kTime, silent);
-    const auto decoded = DecodeCache(file);
+    const auto decoded = DecodeExtendedCache(file);
     EXPECT_EQ(decoded.info.manufacturerCount, makers);
     EXPECT_EQ(TextField(decoded.manufacturers[0].name), "Maker A");
     if (makers == 1) {
@@ -186,7 +187,7 @@ TEST_P(GroupCounterTest, GroupsOf101AndTheFileLengthSlotFollowG) {
   }
   support::SilentReporter silent;
   const Bytes file = cache.ComposeCacheFile(kTime, silent);
-  const auto decoded = DecodeCache(file);
+  const auto decoded = DecodeExtendedCache(file);
   const auto& slots = decoded.offsets;
   EXPECT_EQ(cache.GroupCounter(), c.groupCounter);
   ASSERT_EQ(decoded.personalities.size(), static_cast<std::size_t>(c.personalities));
@@ -258,7 +259,7 @@ TEST(ExtendedCacheTest, The301stManufacturerGetsNoIndexAndThePersonalityIsStillA
 
   support::SilentReporter silent;
   const Bytes file = cache.ComposeCacheFile(kTime, silent);
-  const auto decoded = DecodeCache(file);
+  const auto decoded = DecodeExtendedCache(file);
   EXPECT_EQ(decoded.info.manufacturerCount, 300);
   EXPECT_EQ(decoded.offsets[2], 204u + 300 * 21);
   EXPECT_EQ(decoded.personalities[300].manufacturerIndex, 0xFFFF);
@@ -274,7 +275,7 @@ TEST(ExtendedCacheTest, FixtureAndDeviceNamesAreCutToTheirFields) {
   ASSERT_TRUE(cache.AddPersonality("Maker", fixture, "MT.Orbit575XYZ", path));
   support::SilentReporter silent;
   const Bytes file = cache.ComposeCacheFile(kTime, silent);
-  const std::size_t at = DecodeCache(file).offsets[2];
+  const std::size_t at = DecodeExtendedCache(file).offsets[2];
   Bytes expectedName(fixture.begin(), fixture.begin() + 30);
   expectedName.push_back(0);
   EXPECT_EQ(Slice(file, at + 2, 31), expectedName);
@@ -297,7 +298,8 @@ TEST(ExtendedCacheTest, AddPersonalityRefusesIncompleteOrUnreadableEntries) {
   EXPECT_EQ(cache.ManufacturerCount(), 0) << "a refused entry enters no manufacturer";
   EXPECT_TRUE(cache.AddPersonality("Maker", "Spot", "", path)) << "the device name may be empty";
 
-  for (int i = 1; i < kMaxExtendedPersonalities; ++i) ASSERT_TRUE(cache.AddPersonality("M", "S", "", path));
+  for (int i = 1; i < kMaxExtendedPersonalities; ++i)
+    ASSERT_TRUE(cache.AddPersonality("M", "S", "", path));
   EXPECT_FALSE(cache.AddPersonality("M", "S", "", path)) << "the table holds 2000 records";
   EXPECT_EQ(cache.PersonalityCount(), kMaxExtendedPersonalities);
 }
@@ -325,7 +327,7 @@ TEST(ExtendedCacheTest, GroupDataIsTheConcatenationOfTheConvertedForms) {
   ASSERT_EQ(reporter.messages.size(), 1u);
   EXPECT_EQ(reporter.messages[0].text, "error - couldn't find keyword TEXT");
 
-  const auto decoded = DecodeCache(file);
+  const auto decoded = DecodeExtendedCache(file);
   const Bytes goodForm = Converted(good);
   const Bytes otherForm = Converted(other);
   const auto& records = decoded.personalities;
@@ -361,7 +363,7 @@ TEST(ExtendedCacheTest, WriteCacheFileIsAtomicAndReportsFailures) {
   std::string error;
   ASSERT_EQ(written.WriteCacheFile(target, kTime, silent, &error), CacheFileOutcome::Written)
       << error;
-  EXPECT_EQ(testing::ReadFileBytes(target), expected);
+  EXPECT_EQ(testing::ReadBytes(target), expected);
 
   // A failed write leaves the earlier file as it was and no temporary file behind.
   CExtendedCache failing;
@@ -369,7 +371,7 @@ TEST(ExtendedCacheTest, WriteCacheFileIsAtomicAndReportsFailures) {
   support::WriteFaults faults = support::WriteFaults::FailAtWrite(1);
   EXPECT_EQ(failing.WriteCacheFile(target, support::CalendarTime{}, silent, &error, &faults),
             CacheFileOutcome::NotWritten);
-  EXPECT_EQ(testing::ReadFileBytes(target), expected);
+  EXPECT_EQ(testing::ReadBytes(target), expected);
   std::size_t entries = 0;
   for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
     ++entries;
@@ -388,7 +390,7 @@ TEST(ExtendedCacheTest, WriteCacheFileIsAtomicAndReportsFailures) {
   const auto pipe = dir.Path() / "pipe";
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
   Bytes received;
-  std::thread reader([&] { received = testing::ReadFileBytes(pipe); });
+  std::thread reader([&] { received = testing::ReadBytes(pipe); });
   CExtendedCache piped;
   piped.AddPersonality("Maker", "Spot", "A.Spot", path);
   const bool pipedOk =

@@ -1,5 +1,5 @@
 // Damaged caches: each kind of damage is reported with its section, record and byte offset, the
-// command exits with 4, and no damage makes the examination read outside the file.
+// command exits with 4, and no damage makes the inspection read outside the file.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -32,7 +32,8 @@ void ExpectProblem(const Bytes& file, const Expected& expected) {
   std::string seen;
   for (const inspect::Problem& problem : report.problems) {
     if (problem.section == expected.section && problem.record == expected.record &&
-        problem.space == expected.space && (!expected.offset || problem.offset == *expected.offset) &&
+        problem.space == expected.space &&
+        (!expected.offset || problem.offset == *expected.offset) &&
         problem.message.find(expected.message) != std::string::npos) {
       return;
     }
@@ -43,7 +44,9 @@ void ExpectProblem(const Bytes& file, const Expected& expected) {
                 << expected.message << "\nseen:\n" << seen;
 }
 
-Bytes Truncated(const Bytes& file, std::size_t size) { return Bytes(file.begin(), file.begin() + size); }
+Bytes Truncated(const Bytes& file, std::size_t size) {
+  return Bytes(file.begin(), file.begin() + size);
+}
 
 class InspectDamageTest : public ::testing::Test {
  protected:
@@ -60,7 +63,9 @@ class InspectDamageTest : public ::testing::Test {
     return *standard::DecodeIndexRecord(
         std::span(file).subspan(standard::kHeaderSize + i * standard::kIndexRecordSize));
   }
-  static std::size_t RecordCount(const Bytes& file) { return standard::DecodeHeader(file)->recordCount; }
+  static std::size_t RecordCount(const Bytes& file) {
+    return standard::DecodeHeader(file)->recordCount;
+  }
 
   // The standard cache with its decoded stream changed and compressed again (sum included).
   static Bytes WithStream(const Bytes& file, const std::function<void(Bytes&)>& change) {
@@ -137,7 +142,8 @@ TEST_F(InspectDamageTest, StandardCacheDamage) {
   const Bytes overrun = WithStream(standard_, [&](Bytes& stream) {
     std::size_t at = countAt;
     const std::uint8_t lines = stream[at++];
-    for (int i = 0; i < lines; ++i) at = std::find(stream.begin() + at, stream.end(), 0) - stream.begin() + 1;
+    for (int i = 0; i < lines; ++i)
+      at = std::find(stream.begin() + at, stream.end(), 0) - stream.begin() + 1;
     stream[at + 6] = 0xF0;  // after the three limits
   });
   ExpectProblem(overrun, {"personality record", 2, OffsetSpace::Stream, std::nullopt,
@@ -211,7 +217,7 @@ TEST_F(InspectDamageTest, ExtendedCacheDamage) {
   EXPECT_EQ(problem.offset, first.offset + first.length - 1);
 }
 
-// Cut at every length and with bytes flipped at random, the examination reports and returns.
+// Cut at every length and with bytes flipped at random, the inspection reports and returns.
 TEST_F(InspectDamageTest, NoDamageBreaksTheInspection) {
   for (const Bytes* file : {&standard_, &extended_}) {
     for (std::size_t size = 0; size < file->size(); size += 7) {

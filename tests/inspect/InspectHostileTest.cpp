@@ -25,7 +25,8 @@ using testing::Bytes;
 using inspect::RecordAccess;
 
 std::size_t CountAccess(const inspect::InspectReport& report, RecordAccess access) {
-  const auto& views = report.standard ? report.standard->personalities : report.extended->personalities;
+  const auto& views =
+      report.standard ? report.standard->personalities : report.extended->personalities;
   return static_cast<std::size_t>(
       std::ranges::count_if(views, [&](const auto& view) { return view.access == access; }));
 }
@@ -40,7 +41,8 @@ std::size_t ProblemsSaying(const inspect::InspectReport& report, std::string_vie
 std::uint64_t DecodedBytes(const inspect::InspectReport& report) {
   if (report.standard) return report.standard->stream ? report.standard->stream->data.size() : 0;
   std::uint64_t total = report.extended->shapeUnit ? report.extended->shapeUnit->data.size() : 0;
-  for (const auto& group : report.extended->groups) total += group.unit ? group.unit->data.size() : 0;
+  for (const auto& group : report.extended->groups)
+    total += group.unit ? group.unit->data.size() : 0;
   return total;
 }
 
@@ -171,13 +173,13 @@ TEST(InspectHostileTest, MacroRowsWithoutColumnsAreCounted) {
             std::string::npos);
   std::ostringstream json;
   inspect::WriteInspectJson(report, nullptr, json);
-  const auto entry =
-      nlohmann::json::parse(json.str())["standard"]["personalities"][0]["record"]["tableIndex"]["entries"][0];
+  const auto entry = nlohmann::json::parse(
+      json.str())["standard"]["personalities"][0]["record"]["tableIndex"]["entries"][0];
   EXPECT_EQ(entry["rowCount"], 255);
   EXPECT_TRUE(entry["rows"].empty());
 }
 
-// The examination keeps a summary of each record; it must say what the full walk says.
+// The inspection keeps a summary of each record; it must say what the full walk says.
 TEST(InspectHostileTest, SummaryAgreesWithTheFullWalk) {
   std::vector<Bytes> records;
   for (const std::string& entry : testing::CacheListOf({testing::ExamplesDir()})) {

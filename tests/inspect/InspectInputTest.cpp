@@ -59,7 +59,8 @@ class InspectInputTest : public ::testing::Test {
 // (a hard link to one elsewhere included) is replaced as a whole, never written into.
 TEST_F(InspectInputTest, ExtractNeverWritesThroughALink) {
 #ifdef _WIN32
-  GTEST_SKIP() << "std::filesystem makes no symbolic links in the MinGW build (and Windows needs a privilege for them)";
+  GTEST_SKIP() << "std::filesystem makes no symbolic links in the MinGW build (and Windows needs a "
+                  "privilege for them)";
 #else
   const fs::path cache = Write("OMK01PER.CMP", standard_);
   const inspect::InspectReport report = inspect::InspectCache(standard_, "cache");
@@ -99,7 +100,8 @@ TEST_F(InspectInputTest, ExtractNeverWritesThroughALink) {
 
 TEST_F(InspectInputTest, ExtractRefusesADirectoryThatIsALinkOrNoDirectory) {
 #ifdef _WIN32
-  GTEST_SKIP() << "std::filesystem makes no symbolic links in the MinGW build (and Windows needs a privilege for them)";
+  GTEST_SKIP() << "std::filesystem makes no symbolic links in the MinGW build (and Windows needs a "
+                  "privilege for them)";
 #else
   const fs::path cache = Write("OMK01PER.CMP", standard_);
   const fs::path real = scratch_->Path() / "real";
@@ -121,7 +123,8 @@ TEST_F(InspectInputTest, ExtractRefusesADirectoryThatIsALinkOrNoDirectory) {
 
   // A directory that is missing is made, its missing parents too.
   const fs::path made = scratch_->Path() / "new" / "parts";
-  EXPECT_EQ(RunProgram({"inspect", cache.string(), "--extract", made.string()}, *scratch_).status, 0);
+  EXPECT_EQ(RunProgram({"inspect", cache.string(), "--extract", made.string()}, *scratch_).status,
+            0);
   EXPECT_TRUE(fs::is_regular_file(made / "stream.bin"));
 #endif
 }
@@ -151,7 +154,8 @@ TEST_F(InspectInputTest, InputsThatAreNotRegularFilesAreRefused) {
     SCOPED_TRACE(c.path.string());
     const auto run = RunProgram({"inspect", c.path.string()}, *scratch_, {2 << 20, 30});
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "hoardwright inspect: cannot read " + c.path.string() + ": " + c.reason + "\n");
+    EXPECT_EQ(run.err,
+              "hoardwright inspect: cannot read " + c.path.string() + ": " + c.reason + "\n");
     EXPECT_TRUE(run.out.empty());
   }
 #endif
@@ -215,9 +219,11 @@ TEST_F(InspectInputTest, TextFieldsABuildWouldNotWriteAreWarnings) {
   const auto deviceAt = [](std::size_t record) {
     return standard::kHeaderSize + record * standard::kIndexRecordSize + standard::kDeviceOffset;
   };
-  const std::size_t length1 = standard::DecodeIndexRecord(std::span(standard).subspan(deviceAt(1) - 2))->deviceText.size();
+  const std::size_t length1 =
+      standard::DecodeIndexRecord(std::span(standard).subspan(deviceAt(1) - 2))->deviceText.size();
   standard[deviceAt(1) + length1 + 3] = 'X';
-  std::fill_n(standard.begin() + static_cast<std::ptrdiff_t>(deviceAt(2)), standard::kDeviceFieldSize, 'Y');
+  std::fill_n(standard.begin() + static_cast<std::ptrdiff_t>(deviceAt(2)),
+              standard::kDeviceFieldSize, 'Y');
   standard[deviceAt(3) - standard::kDeviceOffset] = 0;  // the code: a NUL, then a letter
   standard[deviceAt(3) - standard::kDeviceOffset + 1] = 'Z';
 
@@ -226,8 +232,9 @@ TEST_F(InspectInputTest, TextFieldsABuildWouldNotWriteAreWarnings) {
   ASSERT_EQ(report.warnings.size(), 3u);
   EXPECT_EQ(report.warnings[0].record, 1u);
   EXPECT_EQ(report.warnings[0].offset, deviceAt(1) + length1 + 3);
-  EXPECT_EQ(report.warnings[0].message,
-            "the device text field holds 1 byte other than 0 after its text, where a build writes zeros");
+  EXPECT_EQ(
+      report.warnings[0].message,
+      "the device text field holds 1 byte other than 0 after its text, where a build writes zeros");
   EXPECT_EQ(report.warnings[1].offset, deviceAt(2) + standard::kMaxDeviceTextLength);
   EXPECT_EQ(report.warnings[1].message,
             "the device text field holds 82 characters and no NUL; a build writes at most 80");

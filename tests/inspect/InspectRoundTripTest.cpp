@@ -27,7 +27,8 @@ using testing::RunProgram;
 
 std::string ProblemsText(const inspect::InspectReport& report) {
   std::string text;
-  for (const auto& problem : report.problems) text += problem.section + ": " + problem.message + "\n";
+  for (const auto& problem : report.problems)
+    text += problem.section + ": " + problem.message + "\n";
   return text;
 }
 
@@ -38,7 +39,8 @@ Bytes RecordOf(const inspect::InspectReport& report, const inspect::PersonalityV
   return bytes ? Bytes(bytes->begin(), bytes->end()) : Bytes();
 }
 
-inspect::RecordWalk WalkOf(const inspect::InspectReport& report, const inspect::PersonalityView& view) {
+inspect::RecordWalk WalkOf(const inspect::InspectReport& report,
+                           const inspect::PersonalityView& view) {
   return inspect::WalkPersonalityRecord(inspect::RecordBytes(report, view).value_or(
       std::span<const std::uint8_t>()));
 }
@@ -50,7 +52,8 @@ Bytes EmbeddedLibraryText() {
 
 Bytes StandardShapeLibrary() {
   const Bytes text = EmbeddedLibraryText();
-  personality::LineStream stream(std::string(text.begin(), text.end()), personality::LineMode::Text);
+  personality::LineStream stream(std::string(text.begin(), text.end()),
+                                 personality::LineMode::Text);
   Bytes compiled(standard::kBlockBufferSize);
   personality::OutputCursor cursor(compiled);
   support::SilentReporter silent;
@@ -61,7 +64,8 @@ Bytes StandardShapeLibrary() {
 
 Bytes ExtendedShapeLibrary() {
   const Bytes text = EmbeddedLibraryText();
-  personality::LineStream stream(std::string(text.begin(), text.end()), personality::LineMode::Binary);
+  personality::LineStream stream(std::string(text.begin(), text.end()),
+                                 personality::LineMode::Binary);
   Bytes compiled;
   EXPECT_TRUE(extended::CompileShapeLibrary(stream, compiled));
   return compiled;
@@ -217,8 +221,8 @@ TEST_F(InspectRoundTripTest, CommandPrintsJsonAndExtractsTheRecords) {
   const Bytes file = BuildStandardBytes(entries_, *output_);
   const auto path = output_->Path() / "OMK01PER.CMP";
   const auto extractDir = output_->Path() / "parts";
-  const auto run = RunProgram({"inspect", path.string(), "--json", "--extract", extractDir.string()},
-                              *output_);
+  const auto run =
+      RunProgram({"inspect", path.string(), "--json", "--extract", extractDir.string()}, *output_);
   ASSERT_EQ(run.status, 0) << run.err;
   const auto json = nlohmann::json::parse(run.out);
   EXPECT_EQ(json["kind"], "standard");
@@ -232,7 +236,8 @@ TEST_F(InspectRoundTripTest, CommandPrintsJsonAndExtractsTheRecords) {
             "ADJ.Mini250: 9 channels; blocks: 1 attribute, 2 range, 1 preset focus, 1 macro; "
             "813 bytes");
 
-  EXPECT_EQ(ReadBytes(extractDir / "personality-0001-ADJ.Mini250.bin"), CompiledRecord(entries_[0]));
+  EXPECT_EQ(ReadBytes(extractDir / "personality-0001-ADJ.Mini250.bin"),
+            CompiledRecord(entries_[0]));
   EXPECT_EQ(ReadBytes(extractDir / "shape-library.bin"), StandardShapeLibrary());
   EXPECT_EQ(ReadBytes(extractDir / "stream.bin").size(),
             json["standard"]["header"]["streamLength"].get<std::size_t>());

@@ -336,7 +336,8 @@ TEST(FastEncoder, AgreesOnTheExampleCachesStreams) {
     personality::LineStream stream(text, personality::LineMode::Text);
     ASSERT_TRUE(personality::ReadDevice(stream, device, reporter)) << file;
     personality::OutputCursor cursor(block);
-    ASSERT_TRUE(standard::CompilePersonality(stream, cursor, standard::TableOptions{}, reporter)) << file;
+    ASSERT_TRUE(standard::CompilePersonality(stream, cursor, standard::TableOptions{}, reporter))
+        << file;
     standard.insert(standard.end(), block.begin(),
                     block.begin() + static_cast<std::ptrdiff_t>(cursor.Position()));
 

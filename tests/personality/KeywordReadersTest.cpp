@@ -13,17 +13,23 @@ using testing::Str;
 
 TEST(FindKeyword, ReportedSearchReturnsTheLineAfterTheKeyword) {
   ReaderBench bench(" TYPE 9\n;TYPE 8\nTYPEX 3 4\nTYPE 5\n");
-  EXPECT_EQ(personality::FindKeyword(bench.stream, "TYPE", personality::KeywordSearch::Reported, bench.reporter), "X 3 4\n");
-  EXPECT_EQ(personality::FindKeyword(bench.stream, "TYPE", personality::KeywordSearch::Silent, bench.reporter), "TYPE 5\n");
+  EXPECT_EQ(personality::FindKeyword(bench.stream, "TYPE", personality::KeywordSearch::Reported,
+                                     bench.reporter),
+            "X 3 4\n");
+  EXPECT_EQ(personality::FindKeyword(bench.stream, "TYPE", personality::KeywordSearch::Silent,
+                                     bench.reporter),
+            "TYPE 5\n");
   EXPECT_TRUE(bench.reporter.messages.empty());
 }
 
 TEST(FindKeyword, MissingKeywordIsReportedOnlyWhenAsked) {
   ReaderBench bench("type 1\nTYP\n");
-  EXPECT_FALSE(personality::FindKeyword(bench.stream, "TYPE", personality::KeywordSearch::Silent, bench.reporter));
+  EXPECT_FALSE(personality::FindKeyword(bench.stream, "TYPE", personality::KeywordSearch::Silent,
+                                        bench.reporter));
   EXPECT_TRUE(bench.reporter.messages.empty());
   bench.stream.Rewind();
-  EXPECT_FALSE(personality::FindKeyword(bench.stream, "TYPE", personality::KeywordSearch::Reported, bench.reporter));
+  EXPECT_FALSE(personality::FindKeyword(bench.stream, "TYPE", personality::KeywordSearch::Reported,
+                                        bench.reporter));
   ASSERT_EQ(bench.reporter.messages.size(), 1u);
   EXPECT_EQ(bench.reporter.messages[0],
             (support::ReportedMessage{"error - couldn't find keyword TYPE", "Hoardwright"}));
@@ -239,7 +245,8 @@ TEST(ReadDmxLimits, EncodesThreeWordsInOrder) {
 
   // Out of order: DIVBY= was passed while searching for MAXDMX=.
   ReaderBench disordered("MINDMX=0\nDIVBY=1\nMAXDMX=255\n");
-  EXPECT_FALSE(personality::ReadDmxLimits(disordered.stream, disordered.cursor, disordered.reporter));
+  EXPECT_FALSE(
+      personality::ReadDmxLimits(disordered.stream, disordered.cursor, disordered.reporter));
   EXPECT_EQ(disordered.Written(), (Bytes{0x00, 0x00, 0x00, 0xFF}));
   EXPECT_EQ(disordered.MessageTexts(),
             std::vector<std::string>{"error - couldn't find keyword DIVBY="});

@@ -21,9 +21,10 @@ using testing::Str;
 bool ReadFixedSections(ReaderBench& bench) {
   bool ok = personality::ReadType(bench.stream, bench.cursor, bench.reporter);
   const std::size_t afterType = bench.stream.Tell();
-  if (!personality::ReadMirror(bench.stream, bench.cursor, bench.reporter)) bench.stream.Seek(afterType);
-  ok = personality::ReadTextSection(bench.stream, bench.cursor, bench.reporter, "DEVICEADDRESS", "DAEND", 159,
-                       personality::SectionMode::Section) &&
+  if (!personality::ReadMirror(bench.stream, bench.cursor, bench.reporter))
+    bench.stream.Seek(afterType);
+  ok = personality::ReadTextSection(bench.stream, bench.cursor, bench.reporter, "DEVICEADDRESS",
+                                    "DAEND", 159, personality::SectionMode::Section) &&
        ok;
   ok = personality::ReadDmxLimits(bench.stream, bench.cursor, bench.reporter) && ok;
   ok = personality::ReadDmxTable(bench.stream, bench.cursor, bench.reporter) && ok;
@@ -60,8 +61,8 @@ TEST(Readers, InfoTemplateEncodesAsTheConsoleExpects) {
 
 TEST(Readers, OverlongLinesArriveInPieces) {
   ReaderBench bench("TEXT\n" + std::string(299, 'a') + std::string(299, 'b') + "cc\nEND\n");
-  ASSERT_TRUE(personality::ReadTextSection(bench.stream, bench.cursor, bench.reporter, "TEXT", "END", 21,
-                              personality::SectionMode::Section));
+  ASSERT_TRUE(personality::ReadTextSection(bench.stream, bench.cursor, bench.reporter, "TEXT",
+                                           "END", 21, personality::SectionMode::Section));
   EXPECT_EQ(bench.Written(),
             Concat({{3}, Str(std::string(22, 'a')), Str(std::string(22, 'b')), Str("cc")}));
 }
@@ -122,7 +123,8 @@ TEST(Readers, GarbageNeverWritesPastTheBuffer) {
   for (int round = 0; round < 400; ++round) {
     const std::string text = Garbage(random);
     const std::size_t capacity = std::uniform_int_distribution<std::size_t>(0, 300)(random);
-    const personality::LineMode mode = round % 2 ? personality::LineMode::Binary : personality::LineMode::Text;
+    const personality::LineMode mode =
+        round % 2 ? personality::LineMode::Binary : personality::LineMode::Text;
 
     ReaderBench record(text, capacity, mode);
     personality::ReadDevice(record.stream, record.cursor, record.reporter);
@@ -131,13 +133,14 @@ TEST(Readers, GarbageNeverWritesPastTheBuffer) {
     ReadFixedSections(record);
     for (bool excludePresetFocus : {false, true}) {
       record.stream.Rewind();
-      personality::WriteTableIndex(record.stream, record.cursor, record.reporter, excludePresetFocus, false);
+      personality::WriteTableIndex(record.stream, record.cursor, record.reporter,
+                                   excludePresetFocus, false);
     }
     for (const auto& [start, end] :
          {std::pair{"ATTR", "END"}, {"RANGE", "REND"}, {"PFTABLE", "PFEND"}, {"MACRO", "MEND"}}) {
       record.stream.Rewind();
-      while (personality::ReadCompactBlock(record.stream, record.cursor, record.reporter, start, end, 120,
-                              personality::SectionMode::Block)) {
+      while (personality::ReadCompactBlock(record.stream, record.cursor, record.reporter, start,
+                                           end, 120, personality::SectionMode::Block)) {
       }
     }
     EXPECT_TRUE(record.GuardIntact()) << "round " << round;

@@ -14,8 +14,8 @@ using testing::Str;
 TEST(ReadTextSection, SectionKeepsBodyLinesCutToTheLimit) {
   ReaderBench bench("TEXT ignored\n;comment stays\n\n" + std::string(30, 'a') + "\n" +
                     std::string(21, 'b') + "\n" + std::string(22, 'c') + "\nEND\nafter\n");
-  ASSERT_TRUE(personality::ReadTextSection(bench.stream, bench.cursor, bench.reporter, "TEXT", "END", 21,
-                              personality::SectionMode::Section));
+  ASSERT_TRUE(personality::ReadTextSection(bench.stream, bench.cursor, bench.reporter, "TEXT",
+                                           "END", 21, personality::SectionMode::Section));
   EXPECT_EQ(bench.Written(), Concat({{5},
                                      Str(";comment stays"),
                                      Str(""),
@@ -29,31 +29,32 @@ TEST(ReadTextSection, SectionKeepsBodyLinesCutToTheLimit) {
 
 TEST(ReadTextSection, SectionWithoutEndRunsToTheEndOfTheStream) {
   ReaderBench bench("DEVICEADDRESS\n\"Handle  %2d\"h\nlast line");
-  ASSERT_TRUE(personality::ReadTextSection(bench.stream, bench.cursor, bench.reporter, "DEVICEADDRESS", "DAEND",
-                              159, personality::SectionMode::Section));
+  ASSERT_TRUE(personality::ReadTextSection(bench.stream, bench.cursor, bench.reporter,
+                                           "DEVICEADDRESS", "DAEND", 159,
+                                           personality::SectionMode::Section));
   EXPECT_EQ(bench.Written(), Concat({{2}, Str("\"Handle  %2d\"h"), Str("last line")}));
 }
 
 TEST(ReadTextSection, CarriageReturnsStayInBinaryMode) {
   ReaderBench bench("TEXT\r\nline\r\nEND\r\n", 64, personality::LineMode::Binary);
-  ASSERT_TRUE(personality::ReadTextSection(bench.stream, bench.cursor, bench.reporter, "TEXT", "END", 21,
-                              personality::SectionMode::Section));
+  ASSERT_TRUE(personality::ReadTextSection(bench.stream, bench.cursor, bench.reporter, "TEXT",
+                                           "END", 21, personality::SectionMode::Section));
   EXPECT_EQ(bench.Written(), Concat({{1}, Str("line\r")}));
 }
 
 TEST(ReadTextSection, MissingStartIsReportedOnlyForASection) {
   ReaderBench section("TEXTS\n");
-  EXPECT_TRUE(personality::ReadTextSection(section.stream, section.cursor, section.reporter, "TEXT", "END", 21,
-                              personality::SectionMode::Section));
+  EXPECT_TRUE(personality::ReadTextSection(section.stream, section.cursor, section.reporter, "TEXT",
+                                           "END", 21, personality::SectionMode::Section));
   ReaderBench missing(" TEXT\n");
-  EXPECT_FALSE(personality::ReadTextSection(missing.stream, missing.cursor, missing.reporter, "TEXT", "END", 21,
-                               personality::SectionMode::Section));
+  EXPECT_FALSE(personality::ReadTextSection(missing.stream, missing.cursor, missing.reporter,
+                                            "TEXT", "END", 21, personality::SectionMode::Section));
   EXPECT_EQ(missing.MessageTexts(), std::vector<std::string>{"error - couldn't find keyword TEXT"});
   EXPECT_EQ(missing.cursor.Position(), 0u);
 
   ReaderBench block("no blocks\n");
-  EXPECT_FALSE(personality::ReadTextSection(block.stream, block.cursor, block.reporter, "ATTR", "END", 120,
-                               personality::SectionMode::Block));
+  EXPECT_FALSE(personality::ReadTextSection(block.stream, block.cursor, block.reporter, "ATTR",
+                                            "END", 120, personality::SectionMode::Block));
   EXPECT_TRUE(block.reporter.messages.empty());
 }
 
@@ -83,14 +84,14 @@ TEST(ReadTextSection, ACountPastItsByteRefusesTheRecordAndAnOversizeSectionFails
     return text + "END\n";
   };
   ReaderBench full(text(255));
-  ASSERT_TRUE(personality::ReadTextSection(full.stream, full.cursor, full.reporter, "TEXT", "END", 21,
-                              personality::SectionMode::Section));
+  ASSERT_TRUE(personality::ReadTextSection(full.stream, full.cursor, full.reporter, "TEXT", "END",
+                                           21, personality::SectionMode::Section));
   EXPECT_EQ(full.cursor.ByteAt(0), 255);
   EXPECT_FALSE(full.cursor.Refusal());
 
   ReaderBench past(text(256));
-  EXPECT_FALSE(personality::ReadTextSection(past.stream, past.cursor, past.reporter, "TEXT", "END", 21,
-                               personality::SectionMode::Section));
+  EXPECT_FALSE(personality::ReadTextSection(past.stream, past.cursor, past.reporter, "TEXT", "END",
+                                            21, personality::SectionMode::Section));
   ASSERT_TRUE(past.cursor.Refusal());
   EXPECT_EQ(past.cursor.Refusal()->line, 2u);
   EXPECT_EQ(past.cursor.Refusal()->reason,
@@ -102,19 +103,19 @@ TEST(ReadTextSection, ACountPastItsByteRefusesTheRecordAndAnOversizeSectionFails
   std::string block = "ATTR \"Big\"\n";
   for (int i = 0; i < 253; ++i) block += "x\n";
   ReaderBench blockFull(block + "END\n");
-  ASSERT_TRUE(personality::ReadTextSection(blockFull.stream, blockFull.cursor, blockFull.reporter, "ATTR",
-                              "END", 120, personality::SectionMode::Block));
+  ASSERT_TRUE(personality::ReadTextSection(blockFull.stream, blockFull.cursor, blockFull.reporter,
+                                           "ATTR", "END", 120, personality::SectionMode::Block));
   EXPECT_EQ(blockFull.cursor.ByteAt(0), 255);
   ReaderBench blockPast(block + "x\nEND\n");
-  EXPECT_FALSE(personality::ReadTextSection(blockPast.stream, blockPast.cursor, blockPast.reporter, "ATTR",
-                               "END", 120, personality::SectionMode::Block));
+  EXPECT_FALSE(personality::ReadTextSection(blockPast.stream, blockPast.cursor, blockPast.reporter,
+                                            "ATTR", "END", 120, personality::SectionMode::Block));
   ASSERT_TRUE(blockPast.cursor.Refusal());
   EXPECT_NE(blockPast.cursor.Refusal()->reason.find("the ATTR block at line 1 has more than 255"),
             std::string::npos);
 
   ReaderBench small(text(300), 101);
-  EXPECT_FALSE(personality::ReadTextSection(small.stream, small.cursor, small.reporter, "TEXT", "END", 21,
-                               personality::SectionMode::Section));
+  EXPECT_FALSE(personality::ReadTextSection(small.stream, small.cursor, small.reporter, "TEXT",
+                                            "END", 21, personality::SectionMode::Section));
   EXPECT_TRUE(small.GuardIntact());
   EXPECT_EQ(small.cursor.ByteAt(0), 50);
   EXPECT_FALSE(small.cursor.Refusal());
@@ -169,12 +170,13 @@ TEST(ReadCompactBlock, CompactsStartAndBodyButKeepsTheEndLine) {
 
 TEST(ReadCompactBlock, SectionModeReportsAndDropsKeywordLines) {
   ReaderBench bench("PFTABLE x\n a  b\nPFEND\n");
-  ASSERT_TRUE(personality::ReadCompactBlock(bench.stream, bench.cursor, bench.reporter, "PFTABLE", "PFEND", 120,
-                               personality::SectionMode::Section));
+  ASSERT_TRUE(personality::ReadCompactBlock(bench.stream, bench.cursor, bench.reporter, "PFTABLE",
+                                            "PFEND", 120, personality::SectionMode::Section));
   EXPECT_EQ(bench.Written(), Concat({{1}, Str(" a b")}));
   ReaderBench missing("");
-  EXPECT_FALSE(personality::ReadCompactBlock(missing.stream, missing.cursor, missing.reporter, "MACRO", "MEND",
-                                120, personality::SectionMode::Section));
+  EXPECT_FALSE(personality::ReadCompactBlock(missing.stream, missing.cursor, missing.reporter,
+                                             "MACRO", "MEND", 120,
+                                             personality::SectionMode::Section));
   EXPECT_EQ(missing.MessageTexts(),
             std::vector<std::string>{"error - couldn't find keyword MACRO"});
 }

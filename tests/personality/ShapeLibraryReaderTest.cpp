@@ -90,8 +90,10 @@ TEST(ReadShapeLibrary, AShortStepLineStopsTheLibraryWithAMessage) {
   for (const char* stepLine : {"1 2 3 4 5 6 7\n", "\n", ";comment\n", "1 2 3 4 5 6 7"}) {
     ReaderBench bench(std::string("SHAPE \"S\" \"SIN\"\n1 2 3 4 5 6 7 8\n") + stepLine +
                       "SEND\nPATTERN \"P\"\nPEND\n");
-    EXPECT_FALSE(personality::ReadShapeLibrary(bench.stream, bench.cursor, bench.reporter)) << stepLine;
-    const std::vector<support::ReportedMessage> expected{{"error reading shape file", "Hoardwright"}};
+    EXPECT_FALSE(personality::ReadShapeLibrary(bench.stream, bench.cursor, bench.reporter))
+        << stepLine;
+    const std::vector<support::ReportedMessage> expected{
+        {"error reading shape file", "Hoardwright"}};
     EXPECT_EQ(bench.reporter.messages, expected) << stepLine;
     // The partial shape stays, with no end byte.
     EXPECT_EQ(bench.cursor.ByteAt(1), 1);
@@ -119,7 +121,8 @@ TEST(ReadShapeLibrary, ALibraryTooBigForTheBufferFailsCleanly) {
   const std::size_t size = whole.cursor.Position();
   for (std::size_t capacity = 0; capacity < size; ++capacity) {
     ReaderBench bench(text, capacity);
-    EXPECT_FALSE(personality::ReadShapeLibrary(bench.stream, bench.cursor, bench.reporter)) << capacity;
+    EXPECT_FALSE(personality::ReadShapeLibrary(bench.stream, bench.cursor, bench.reporter))
+        << capacity;
     EXPECT_TRUE(bench.GuardIntact()) << capacity;
     EXPECT_TRUE(bench.reporter.messages.empty());
   }

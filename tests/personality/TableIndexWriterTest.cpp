@@ -40,14 +40,15 @@ const Bytes kMacroEntries = Concat({{0xFD, 3, 3},
 
 TEST(WriteTableIndex, IndexesPresetFocusAndMacroTablesInFileOrder) {
   ReaderBench bench(kTables);
-  ASSERT_TRUE(personality::WriteTableIndex(bench.stream, bench.cursor, bench.reporter, false, false));
+  ASSERT_TRUE(
+      personality::WriteTableIndex(bench.stream, bench.cursor, bench.reporter, false, false));
   EXPECT_EQ(bench.Written(), Concat({kPresetFocusEntry, kMacroEntries, {0xFF}}));
 }
 
 TEST(WriteTableIndex, ExcludedFamiliesAreLeftOut) {
   ReaderBench macrosOnly(kTables);
-  ASSERT_TRUE(
-      personality::WriteTableIndex(macrosOnly.stream, macrosOnly.cursor, macrosOnly.reporter, true, false));
+  ASSERT_TRUE(personality::WriteTableIndex(macrosOnly.stream, macrosOnly.cursor,
+                                           macrosOnly.reporter, true, false));
   EXPECT_EQ(macrosOnly.Written(), Concat({kMacroEntries, {0xFF}}));
 
   ReaderBench presetFocusOnly(kTables);
@@ -56,7 +57,8 @@ TEST(WriteTableIndex, ExcludedFamiliesAreLeftOut) {
   EXPECT_EQ(presetFocusOnly.Written(), Concat({kPresetFocusEntry, {0xFF}}));
 
   ReaderBench neither(kTables);
-  ASSERT_TRUE(personality::WriteTableIndex(neither.stream, neither.cursor, neither.reporter, true, true));
+  ASSERT_TRUE(
+      personality::WriteTableIndex(neither.stream, neither.cursor, neither.reporter, true, true));
   EXPECT_EQ(neither.Written(), Bytes{0xFF});
 }
 
@@ -65,7 +67,8 @@ TEST(WriteTableIndex, HeaderNameReachingTheLineEndGivesNoColumns) {
   ReaderBench bench(
       "MACRO \"Unclosed 1 2\n\"Step\" 10 ff\nMEND\n"
       "PFTABLE Unquoted\n\"Row\" 7\nPFEND\n");
-  ASSERT_TRUE(personality::WriteTableIndex(bench.stream, bench.cursor, bench.reporter, false, false));
+  ASSERT_TRUE(
+      personality::WriteTableIndex(bench.stream, bench.cursor, bench.reporter, false, false));
   EXPECT_EQ(
       bench.Written(),
       Concat(
@@ -74,7 +77,8 @@ TEST(WriteTableIndex, HeaderNameReachingTheLineEndGivesNoColumns) {
 
 TEST(WriteTableIndex, PresetFocusRowWithUnclosedNameStopsTheIndex) {
   ReaderBench bench("PFTABLE \"P\" 1\n\"Good\" 4\n\"Broken 5\nPFEND\nMACRO \"M\" 1\nMEND\n");
-  EXPECT_FALSE(personality::WriteTableIndex(bench.stream, bench.cursor, bench.reporter, false, false));
+  EXPECT_FALSE(
+      personality::WriteTableIndex(bench.stream, bench.cursor, bench.reporter, false, false));
   EXPECT_EQ(bench.Written(),
             Concat({{0xFE, 1, 1}, Str("P"), {1}, Str("Good"), {4}, Str("Broken 5")}));
   EXPECT_TRUE(bench.reporter.messages.empty());
@@ -82,7 +86,8 @@ TEST(WriteTableIndex, PresetFocusRowWithUnclosedNameStopsTheIndex) {
 
 TEST(WriteTableIndex, TableWithoutEndRunsToTheEndOfTheStream) {
   ReaderBench bench("MACRO \"M\" 2 3\n\"A\" 1 2\nPFTABLE \"P\" 1\n\"R\" 9");
-  ASSERT_TRUE(personality::WriteTableIndex(bench.stream, bench.cursor, bench.reporter, false, false));
+  ASSERT_TRUE(
+      personality::WriteTableIndex(bench.stream, bench.cursor, bench.reporter, false, false));
   // The PFTABLE line is a macro row: its token is "P", then 1 and nothing hexadecimal.
   EXPECT_EQ(bench.Written(),
             Concat({{0xFD, 2, 3}, Str("M"), {2, 3}, {1, 2}, {1, 0}, {9, 0}, {0xFF}}));
@@ -92,7 +97,8 @@ TEST(WriteTableIndex, ABufferTooSmallFailsCleanly) {
   for (std::size_t capacity = 0; capacity < kPresetFocusEntry.size() + kMacroEntries.size() + 1;
        ++capacity) {
     ReaderBench bench(kTables, capacity);
-    EXPECT_FALSE(personality::WriteTableIndex(bench.stream, bench.cursor, bench.reporter, false, false))
+    EXPECT_FALSE(
+        personality::WriteTableIndex(bench.stream, bench.cursor, bench.reporter, false, false))
         << capacity;
     EXPECT_TRUE(bench.GuardIntact()) << capacity;
   }
@@ -115,12 +121,14 @@ TEST(WriteTableIndex, ARowPastTheCountByteRefusesTheRecord) {
       return text + family.end + "\n";
     };
     ReaderBench full(text(255));
-    ASSERT_TRUE(personality::WriteTableIndex(full.stream, full.cursor, full.reporter, false, false));
+    ASSERT_TRUE(
+        personality::WriteTableIndex(full.stream, full.cursor, full.reporter, false, false));
     EXPECT_EQ(full.cursor.ByteAt(2), 255);
     EXPECT_EQ(full.Written().back(), 0xFF);
 
     ReaderBench past(text(256));
-    EXPECT_FALSE(personality::WriteTableIndex(past.stream, past.cursor, past.reporter, false, false));
+    EXPECT_FALSE(
+        personality::WriteTableIndex(past.stream, past.cursor, past.reporter, false, false));
     ASSERT_TRUE(past.cursor.Refusal());
     EXPECT_EQ(past.cursor.Refusal()->line, 2u);
     EXPECT_EQ(past.cursor.Refusal()->reason,

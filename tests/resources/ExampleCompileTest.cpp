@@ -105,7 +105,8 @@ TEST(ExampleCompile, CompileWithEverySectionAndBlockKept) {
     personality::OutputCursor cursor(buffer);
     ASSERT_TRUE(personality::ReadDevice(stream, cursor, reporter)) << file;
     personality::OutputCursor record(buffer);
-    ASSERT_TRUE(standard::CompilePersonality(stream, record, standard::TableOptions{}, reporter)) << file;
+    ASSERT_TRUE(standard::CompilePersonality(stream, record, standard::TableOptions{}, reporter))
+        << file;
     EXPECT_TRUE(reporter.messages.empty()) << file;
 
     const RecordContent content = Decode(record.Written());

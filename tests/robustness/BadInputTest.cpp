@@ -8,11 +8,11 @@
 #include <set>
 
 #include "RobustnessSupport.h"
-#include "standard/StandardCacheLayout.h"
-#include "extended/ExtendedCacheLayout.h"
-#include "lzss/Lzss.h"
 #include "catalogue/PersonalityEntry.h"
+#include "extended/ExtendedCacheLayout.h"
 #include "inspect/TextFormat.h"
+#include "lzss/Lzss.h"
+#include "standard/StandardCacheLayout.h"
 
 namespace hoardwright::robustness {
 namespace {
@@ -62,8 +62,8 @@ std::set<std::string> StandardCacheDevices(const std::string& file) {
   std::set<std::string> devices;
   std::uint32_t end = 0;
   for (std::size_t i = 0; i < header->recordCount; ++i) {
-    const auto record = standard::DecodeIndexRecord(
-        bytes.subspan(standard::kHeaderSize + i * standard::kIndexRecordSize, standard::kIndexRecordSize));
+    const auto record = standard::DecodeIndexRecord(bytes.subspan(
+        standard::kHeaderSize + i * standard::kIndexRecordSize, standard::kIndexRecordSize));
     devices.insert(TrimmedRight(record->deviceText.substr(0, catalogue::kListDeviceNameLength)));
     end = record->blockOffset + record->blockLength;
   }
@@ -173,15 +173,23 @@ TEST_F(BadInputTest, StandardBuildLeavesOutEachBadFileAndBuildsTheRest) {
   const ProcessRun run = Run({"build", "--output", output_.Path().string() + "/", Dir()});
   EXPECT_EQ(run.status, kSomeLeftOut) << run.err;
   for (const std::string& path : noDevice_) {
-    EXPECT_NE(run.err.find("Left out of the cache: " + inspect::Escaped(path) + "\n"), std::string::npos) << path;
+    EXPECT_NE(run.err.find("Left out of the cache: " + inspect::Escaped(path) + "\n"),
+              std::string::npos)
+        << path;
   }
   for (const std::string& path : compileFails_) {
-    EXPECT_NE(run.err.find("Error in file " + inspect::Escaped(path) + ", this personality will NOT be added"),
-              std::string::npos) << run.err.substr(0, 2000);
-    EXPECT_NE(run.err.find("Left out of the cache: " + inspect::Escaped(path) + "\n"), std::string::npos) << path;
+    EXPECT_NE(run.err.find("Error in file " + inspect::Escaped(path) +
+                           ", this personality will NOT be added"),
+              std::string::npos)
+        << run.err.substr(0, 2000);
+    EXPECT_NE(run.err.find("Left out of the cache: " + inspect::Escaped(path) + "\n"),
+              std::string::npos)
+        << path;
   }
   for (const std::string& path : unreadable_) {
-    EXPECT_NE(run.err.find("Left out of the cache: " + inspect::Escaped(path) + "\n"), std::string::npos) << path;
+    EXPECT_NE(run.err.find("Left out of the cache: " + inspect::Escaped(path) + "\n"),
+              std::string::npos)
+        << path;
   }
   EXPECT_NE(run.err.find("error - couldn't find keyword DEVICE"), std::string::npos);
 
@@ -197,7 +205,9 @@ TEST_F(BadInputTest, ExtendedBuildLeavesOutEachBadFileAndBuildsTheRest) {
   EXPECT_EQ(run.status, kSomeLeftOut) << run.err;
   for (const auto& paths : {noDevice_, compileFails_, unreadable_}) {
     for (const std::string& path : paths) {
-      EXPECT_NE(run.err.find("Left out of the cache: " + inspect::Escaped(path) + "\n"), std::string::npos) << path;
+      EXPECT_NE(run.err.find("Left out of the cache: " + inspect::Escaped(path) + "\n"),
+                std::string::npos)
+          << path;
     }
   }
   std::set<std::string> expected;

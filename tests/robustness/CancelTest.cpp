@@ -86,7 +86,8 @@ TEST_F(CancelTest, TheStandardBuildStopsAtEachPoint) {
     standard::StandardBuildOptions options;
     options.buildTime = kFixedTime;
     options.cancel = &token;
-    const standard::StandardBuildResult result = standard::BuildStandardCache(request_, host, options);
+    const standard::StandardBuildResult result =
+        standard::BuildStandardCache(request_, host, options);
     EXPECT_TRUE(token.Cancelled()) << "the point was reached";
     EXPECT_TRUE(result.cancelled);
     EXPECT_FALSE(result.cacheWritten);

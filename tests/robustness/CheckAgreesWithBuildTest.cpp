@@ -1,7 +1,7 @@
 // `check` and the two builds run on the same hostile directory: for every file, check's verdict
 // for each cache is what that build did with it, read back from the written cache by the
-// examiner; every file check leaves out (but for device names another file takes) is named on
-// the build's standard error; both caches examine intact. Nothing named like a personality (a
+// inspector; every file check leaves out (but for device names another file takes) is named on
+// the build's standard error; both caches inspect intact. Nothing named like a personality (a
 // FIFO, a link to a device) makes any of them wait or read without end.
 #include <gtest/gtest.h>
 #ifndef _WIN32
@@ -41,8 +41,8 @@ std::string Personality(const std::string& device, const std::string& tag,
   return text + "END\r\n" + blocks;
 }
 
-[[maybe_unused]] std::string Block(const std::string& first, const std::string& body, const std::string& last,
-                  std::size_t bodyLines) {
+[[maybe_unused]] std::string Block(const std::string& first, const std::string& body,
+                                   const std::string& last, std::size_t bodyLines) {
   std::string block = first + "\r\n";
   for (std::size_t i = 0; i < bodyLines; ++i) block += body + "\r\n";
   return block + last + "\r\n";
@@ -175,7 +175,8 @@ class CheckAgreesWithBuildTest : public ::testing::Test {
 
 TEST_F(CheckAgreesWithBuildTest, OnAHostileDirectory) {
 #ifdef _WIN32
-  GTEST_SKIP() << "FIFOs, device links, symbolic links and POSIX permissions: none of them on Windows";
+  GTEST_SKIP()
+      << "FIFOs, device links, symbolic links and POSIX permissions: none of them on Windows";
 #else
   Add("ABGOOD1.QPF", "Good.One");
   Add("ABGOOD2.QPF", "Good.Two");
@@ -240,7 +241,8 @@ TEST_F(CheckAgreesWithBuildTest, OnAHostileDirectory) {
 // A FIFO and a link to a device given on their own: refused with their kind, never waited on.
 TEST_F(CheckAgreesWithBuildTest, OnPathsThatAreNoRegularFile) {
 #ifdef _WIN32
-  GTEST_SKIP() << "FIFOs, device links, symbolic links and POSIX permissions: none of them on Windows";
+  GTEST_SKIP()
+      << "FIFOs, device links, symbolic links and POSIX permissions: none of them on Windows";
 #else
   ASSERT_EQ(::mkfifo((Dir() + "X.QPF").c_str(), 0644), 0);
   fs::create_symlink("/dev/zero", Dir() + "LINK.QPF");
@@ -269,7 +271,8 @@ TEST_F(CheckAgreesWithBuildTest, OnPathsThatAreNoRegularFile) {
 // that has nothing else to build writes no cache.
 TEST_F(CheckAgreesWithBuildTest, OnADirectoryThatCannotBeListed) {
 #ifdef _WIN32
-  GTEST_SKIP() << "FIFOs, device links, symbolic links and POSIX permissions: none of them on Windows";
+  GTEST_SKIP()
+      << "FIFOs, device links, symbolic links and POSIX permissions: none of them on Windows";
 #else
   Add("ABGOOD1.QPF", "Good.One");
   const std::string dir = input_->Path().string();

@@ -3,6 +3,7 @@
 // broken invariant, and the sanitizer build turns any memory fault into a failure.
 #include <gtest/gtest.h>
 
+#include "support/Files.h"
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -20,10 +21,7 @@ namespace fs = std::filesystem;
 
 const fs::path kFuzzDir = fs::path(HOARDWRIGHT_SOURCE_DIR) / "fuzz";
 
-std::vector<std::uint8_t> ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using hoardwright::testing::ReadBytes;
 
 std::vector<fs::path> FilesIn(const fs::path& directory) {
   std::vector<fs::path> files;

@@ -25,21 +25,19 @@
 #include <string>
 #include <vector>
 
+#include "support/Files.h"
 #include "support/TemporaryDirectory.h"
 #include "support/TestEnvironment.h"
 
 namespace hoardwright::robustness {
 
+using hoardwright::testing::ExamplesDir;
+using hoardwright::testing::ReadText;
+using hoardwright::testing::WriteText;
+
 namespace fs = std::filesystem;
 
-inline std::string ReadText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
-inline void WriteText(const fs::path& path, std::string_view text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
 
 // Every entry below `directory`, as paths relative to it, sorted.
 inline std::vector<std::string> TreeOf(const fs::path& directory) {
@@ -57,7 +55,8 @@ class PrivateTmpDir {
  public:
   PrivateTmpDir() : directory_(support::TemporaryDirectory::Create()) {
     if (const char* old = std::getenv(testing::kTemporaryDirectoryVariable)) previous_ = old;
-    if (directory_) testing::SetVariable(testing::kTemporaryDirectoryVariable, directory_->Path().string());
+    if (directory_)
+      testing::SetVariable(testing::kTemporaryDirectoryVariable, directory_->Path().string());
   }
   ~PrivateTmpDir() { testing::SetVariable(testing::kTemporaryDirectoryVariable, previous_); }
   PrivateTmpDir(const PrivateTmpDir&) = delete;
@@ -126,11 +125,13 @@ inline ProcessRun RunProgram(const std::vector<std::string>& arguments, const fs
   // Neither a file size limit nor another user: tests that need them are skipped on Windows.
   if (options.fileSizeLimit) ADD_FAILURE() << "no file size limit on Windows";
   const std::string tmp = tmpDir.string();
-  const testing::WindowsChildRun child = testing::RunWindowsChild(
-      HOARDWRIGHT_EXECUTABLE, arguments,
-      {{{"TMP", tmp}, {"TEMP", tmp}, {"SOURCE_DATE_EPOCH", "1796478358"}}, true,
-       options.timeoutSeconds, {}},
-      scratch);
+  const testing::WindowsChildRun child =
+      testing::RunWindowsChild(HOARDWRIGHT_EXECUTABLE, arguments,
+                               {{{"TMP", tmp}, {"TEMP", tmp}, {"SOURCE_DATE_EPOCH", "1796478358"}},
+                                true,
+                                options.timeoutSeconds,
+                                {}},
+                               scratch);
   return {child.hung ? kHung : child.exitStatus, child.standardOutput, child.standardError};
 #else
   const fs::path outPath = scratch / "run.out";
@@ -192,8 +193,5 @@ inline ProcessRun RunProgram(const std::vector<std::string>& arguments, const fs
   return RunProgram(arguments, tmpDir, scratch, RunOptions{fileSizeLimit, 0, false});
 }
 
-inline std::string ExamplesDir() {
-  return std::string(HOARDWRIGHT_SOURCE_DIR) + "/examples/personalities/";
-}
 
 }  // namespace hoardwright::robustness

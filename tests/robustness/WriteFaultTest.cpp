@@ -77,8 +77,10 @@ TEST_P(WriteFaultTest, EveryFailedWritePointLeavesNoTrace) {
   ASSERT_GE(closes, 1);
 
   std::vector<std::pair<std::string, support::WriteFaults>> plans;
-  for (long k = 1; k <= writes; ++k) plans.emplace_back("write " + std::to_string(k), support::WriteFaults::FailAtWrite(k));
-  for (long k = 1; k <= closes; ++k) plans.emplace_back("close " + std::to_string(k), support::WriteFaults::FailOnClose(k));
+  for (long k = 1; k <= writes; ++k)
+    plans.emplace_back("write " + std::to_string(k), support::WriteFaults::FailAtWrite(k));
+  for (long k = 1; k <= closes; ++k)
+    plans.emplace_back("close " + std::to_string(k), support::WriteFaults::FailOnClose(k));
   plans.emplace_back("rename", support::WriteFaults::FailOnRename());
   ::testing::Test::RecordProperty("write_points", static_cast<int>(plans.size()));
 

@@ -2,6 +2,7 @@
 // is told are those of the single-threaded build, whatever the number of threads.
 #include <gtest/gtest.h>
 
+#include "support/Files.h"
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -21,10 +22,7 @@ using Bytes = std::vector<std::uint8_t>;
 const support::CalendarTime kFixedTime{2026, 12, 7, 9, 30, 12};
 constexpr unsigned kJobCounts[] = {1, 2, 4, 7};
 
-Bytes ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using hoardwright::testing::ReadBytes;
 
 class ParallelBuildTest : public ::testing::Test {
  protected:
@@ -78,13 +76,15 @@ TEST_F(ParallelBuildTest, StandardCacheAndMessagesDoNotDependOnThreads) {
     standard::StandardBuildOptions options;
     options.buildTime = kFixedTime;
     options.jobs = jobs;
-    const standard::StandardBuildResult result = standard::BuildStandardCache(Request(jobs), host, options);
+    const standard::StandardBuildResult result =
+        standard::BuildStandardCache(Request(jobs), host, options);
     ASSERT_TRUE(result.cacheWritten) << jobs;
     EXPECT_EQ(result.leftOut.size(), 13u) << jobs;
     // Each build writes its info personality into a private directory of its own name.
     std::vector<std::string> calls = host.calls;
     for (std::string& call : calls) {
-      if (call.starts_with("SetStatusText|") && (call.ends_with("/1_INFO.QPF") || call.ends_with("\\1_INFO.QPF"))) {
+      if (call.starts_with("SetStatusText|") &&
+          (call.ends_with("/1_INFO.QPF") || call.ends_with("\\1_INFO.QPF"))) {
         call = "info";
       }
     }

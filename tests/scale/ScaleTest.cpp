@@ -3,6 +3,7 @@
 // independent compile of sampled personalities. Labelled "scale" (ctest -LE scale skips them).
 #include <gtest/gtest.h>
 
+#include "support/Files.h"
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
@@ -30,10 +31,7 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr std::uint64_t kSeed = 8;
 const support::CalendarTime kFixedTime{2026, 12, 5, 13, 45, 58};
 
-Bytes ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using hoardwright::testing::ReadBytes;
 
 // Messages are counted, not shown; a scale build should have none.
 class QuietHost : public standard::WindowlessBuildHost {
@@ -73,7 +71,8 @@ TEST_F(ScaleTest, FiveThousandPersonalitiesMakeAStandardCache) {
   QuietHost host;
   standard::StandardBuildOptions options;
   options.buildTime = kFixedTime;
-  const standard::StandardBuildResult result = standard::BuildStandardCache(Request(paths), host, options);
+  const standard::StandardBuildResult result =
+      standard::BuildStandardCache(Request(paths), host, options);
   ASSERT_TRUE(result.cacheWritten);
   EXPECT_TRUE(result.leftOut.empty());
   EXPECT_TRUE(host.messages.empty()) << host.messages.front();
@@ -92,8 +91,8 @@ TEST_F(ScaleTest, FiveThousandPersonalitiesMakeAStandardCache) {
   std::uint32_t expectedOffset = header->shapeLengthMinus1 + 1u;
   for (std::size_t i = 0; i < header->recordCount; ++i) {
     SCOPED_TRACE("record " + std::to_string(i));
-    const auto record = standard::DecodeIndexRecord(
-        bytes.subspan(standard::kHeaderSize + i * standard::kIndexRecordSize, standard::kIndexRecordSize));
+    const auto record = standard::DecodeIndexRecord(bytes.subspan(
+        standard::kHeaderSize + i * standard::kIndexRecordSize, standard::kIndexRecordSize));
     ASSERT_TRUE(record);
     ASSERT_EQ(record->blockOffset, expectedOffset) << "blocks follow each other without a gap";
     expectedOffset += record->blockLength;
@@ -157,7 +156,8 @@ TEST_F(ScaleTest, TwoThousandPersonalitiesMakeAnExtendedCache) {
     const tools::GeneratedPersonality generated = tools::GeneratePersonality(kSeed, i);
     // The first characters of the device text, blanks of its padding included.
     ASSERT_EQ(TextField(record.deviceName),
-              (generated.deviceName + std::string(kRecordDeviceNameLength, ' ')).substr(0, kRecordDeviceNameLength));
+              (generated.deviceName + std::string(kRecordDeviceNameLength, ' '))
+                  .substr(0, kRecordDeviceNameLength));
     ASSERT_GT(record.length, 0u);
     const Bytes& data = groupData.at(record.group);
     ASSERT_LE(record.offset + record.length, data.size());
@@ -192,10 +192,12 @@ TEST_F(ScaleTest, CheckAgreesThatOneMoreThanFiveThousandIsRefused) {
   }
 
   support::SilentReporter silent;
-  const catalogue::CacheListing listing = catalogue::ListCacheEntries({directory}, catalogue::LoadManufacturerMap(), silent);
+  const catalogue::CacheListing listing =
+      catalogue::ListCacheEntries({directory}, catalogue::LoadManufacturerMap(), silent);
   ASSERT_EQ(listing.cacheList.RowCount(), count);
   QuietHost host;
-  const standard::StandardBuildResult result = standard::BuildStandardCache(Request(listing.cacheList.FilePaths()), host);
+  const standard::StandardBuildResult result =
+      standard::BuildStandardCache(Request(listing.cacheList.FilePaths()), host);
   EXPECT_FALSE(result.cacheWritten);
   EXPECT_EQ(host.messages, std::vector<std::string>{
                                "Too many personalities (5001), Max: 5000. Cache file not created!"});

@@ -75,20 +75,23 @@ TEST(InfoPersonality, WritesTheFileOrReportsWhyNot) {
   auto dir = support::TemporaryDirectory::Create();
   ASSERT_TRUE(dir);
   const standard::InfoDetails details{"05-Dec-2026", "Sam", 2, ""};
-  const standard::InfoPersonalityFile written = standard::WriteInfoPersonality(dir->Path(), details);
+  const standard::InfoPersonalityFile written =
+      standard::WriteInfoPersonality(dir->Path(), details);
   EXPECT_EQ(written.path, *dir / "1_INFO.QPF");
   EXPECT_TRUE(written.writeError.empty());
   EXPECT_EQ(ReadText(written.path), InfoText(details));
 
   // A directory that does not exist: no file, nothing to report.
-  const standard::InfoPersonalityFile missing = standard::WriteInfoPersonality(*dir / "missing", details);
+  const standard::InfoPersonalityFile missing =
+      standard::WriteInfoPersonality(*dir / "missing", details);
   EXPECT_TRUE(missing.path.empty());
   EXPECT_TRUE(missing.writeError.empty());
 
   // A failed write leaves no partial file.
   std::filesystem::remove(written.path);
   support::WriteFaults faults = support::WriteFaults::FailAtWrite(1);
-  const standard::InfoPersonalityFile failed = standard::WriteInfoPersonality(dir->Path(), details, &faults);
+  const standard::InfoPersonalityFile failed =
+      standard::WriteInfoPersonality(dir->Path(), details, &faults);
   EXPECT_TRUE(failed.path.empty());
   EXPECT_FALSE(failed.writeError.empty());
   EXPECT_FALSE(std::filesystem::exists(*dir / "1_INFO.QPF"));

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "support/Files.h"
 #include "standard/StandardCacheLayout.h"
 #include "personality/KeywordReaders.h"
 #include "support/EmbeddedResources.h"
@@ -61,14 +62,7 @@ Compiled Compile(std::string text, standard::TableOptions options = {},
   return result;
 }
 
-std::string Crlf(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\n') out.push_back('\r');
-    out.push_back(c);
-  }
-  return out;
-}
+using hoardwright::testing::Crlf;
 
 TEST(CompilePersonality, EmbeddedInfoTemplateGivesTheKnownRecord) {
   const auto templ = support::InfoTemplateText();
@@ -131,14 +125,15 @@ TEST(CompilePersonality, TableOptionsKeepOrDropTheirFamilies) {
     std::vector<const Bytes*> parts;
   };
   const Case cases[] = {
-      {{true, true, true}, {&presetFocusEntry, &macroEntry, nullptr, &attr, &range, &presetFocus, &macro}},
+      {{true, true, true},
+       {&presetFocusEntry, &macroEntry, nullptr, &attr, &range, &presetFocus, &macro}},
       {{false, false, false}, {nullptr, &attr}},
       {{false, true, true}, {&macroEntry, nullptr, &attr, &range, &macro}},
       {{true, false, false}, {&presetFocusEntry, nullptr, &attr, &presetFocus}},
       {{false, true, false}, {nullptr, &attr, &range}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "preset focus " << c.options.includePresetFocus
+    SCOPED_TRACE(::testing::Message() << "preset focus " << c.options.includePresetFocus
                                     << ", range tables " << c.options.includeRangeTables
                                     << ", macros " << c.options.includeMacros);
     Bytes expected = FixedFieldsOfAllFamilies().bytes;
@@ -228,7 +223,8 @@ TEST(CompilePersonality, TextWithoutEndRunsToTheEndOfTheFile) {
 
 std::string WithAttributeLines(std::size_t lines) {
   std::string text =
-      "DEVICE  Big\nTYPE 1\nDEVICEADDRESS\nDAEND\nMINDMX=1\nMAXDMX=1\nDIVBY=1\nDMX\nEND\nTEXT\nEND\n";
+      "DEVICE  Big\nTYPE "
+      "1\nDEVICEADDRESS\nDAEND\nMINDMX=1\nMAXDMX=1\nDIVBY=1\nDMX\nEND\nTEXT\nEND\n";
   // One ATTR block per 200 lines keeps each count byte meaningful.
   const std::string line(100, 'x');
   for (std::size_t i = 0; i < lines; ++i) {

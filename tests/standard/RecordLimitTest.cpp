@@ -132,7 +132,9 @@ std::vector<CountCase> CountCases() {
        },
        LastBlockLines},
       {"PresetFocusBlockLines", "PFTABLE", "PFTABLE block", "lines",
-       [](Parts& p, std::size_t n) { p.blocks = Block("PFTABLE \"Spots\" 1", "\"R\" 5", "PFEND", n); },
+       [](Parts& p, std::size_t n) {
+         p.blocks = Block("PFTABLE \"Spots\" 1", "\"R\" 5", "PFEND", n);
+       },
        LastBlockLines},
       {"MacroBlockLines", "MACRO", "MACRO block", "lines",
        [](Parts& p, std::size_t n) { p.blocks = Block("MACRO \"Lamp\" 1", "\"S\" 5", "MEND", n); },
@@ -239,7 +241,8 @@ TEST(RecordLengthLimitTest, TheLargestBinaryFormConvertsAndOneMoreByteIsRefused)
     EXPECT_TRUE(result.ok);
     return result.record.size();
   };
-  const Result largest = ConvertExtended(WithRecordLength(extended::kPersonalityWorkBufferSize, measure));
+  const Result largest =
+      ConvertExtended(WithRecordLength(extended::kPersonalityWorkBufferSize, measure));
   ASSERT_TRUE(largest.ok);
   EXPECT_EQ(largest.record.size(), extended::kPersonalityWorkBufferSize);
   EXPECT_FALSE(inspect::WalkPersonalityRecord(largest.record).fault);

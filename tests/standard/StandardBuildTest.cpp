@@ -1,21 +1,20 @@
-#include "standard/StandardBuild.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
-#include "support/BuildTestSupport.h"
-#include "support/TestEnvironment.h"
-#include "standard/InfoPersonality.h"
-#include "standard/PersonalityCompiler.h"
+#include "check/LeftOutReasons.h"
 #include "personality/KeywordReaders.h"
 #include "personality/ShapeLibraryReader.h"
+#include "standard/InfoPersonality.h"
+#include "standard/PersonalityCompiler.h"
+#include "standard/StandardBuild.h"
+#include "support/BuildTestSupport.h"
 #include "support/EmbeddedResources.h"
-
+#include "support/TestEnvironment.h"
 
 namespace hoardwright {
 namespace {
-using testing::DecodeCache;
+using testing::DecodeStandardCache;
 using testing::DirText;
 using testing::NamesIn;
 using testing::PersonalityText;
@@ -45,7 +44,9 @@ class StandardBuildTest : public ::testing::Test {
 
   std::filesystem::path DefaultOutput() const { return *output_ / "OMK01PER.CMP"; }
 
-  standard::StandardBuildResult Build() { return standard::BuildStandardCache(request_, host_, options_); }
+  standard::StandardBuildResult Build() {
+    return standard::BuildStandardCache(request_, host_, options_);
+  }
 
   std::optional<support::TemporaryDirectory> personalities_ = support::TemporaryDirectory::Create();
   std::optional<support::TemporaryDirectory> output_ = support::TemporaryDirectory::Create();
@@ -78,7 +79,8 @@ std::string DeviceText(const std::string& text) {
 
 Bytes ShapeBlock() {
   const auto text = support::ShapeLibraryText();
-  personality::LineStream stream(std::string(text.begin(), text.end()), personality::LineMode::Text);
+  personality::LineStream stream(std::string(text.begin(), text.end()),
+                                 personality::LineMode::Text);
   std::vector<std::uint8_t> buffer(standard::kBlockBufferSize);
   personality::OutputCursor cursor(buffer);
   support::SilentReporter silent;
@@ -90,7 +92,7 @@ Bytes ShapeBlock() {
 // decoded stream and every block.
 void ExpectCacheOf(const Bytes& file, const standard::InfoDetails& info,
                    const std::vector<std::string>& paths, const standard::TableOptions& options) {
-  const auto cache = DecodeCache(file);
+  const auto cache = DecodeStandardCache(file);
   ASSERT_TRUE(cache);
   ASSERT_TRUE(cache->unit.complete);
   EXPECT_TRUE(cache->unit.sumMatches);
@@ -212,16 +214,20 @@ TEST_F(StandardBuildTest, InteractiveBuildTalksToTheHostInOrder) {
   // The info personality's path is in the private directory; put a name in its place.
   std::vector<std::string> calls = host_.calls;
   for (auto& call : calls) {
-    if (call.starts_with("SetStatusText|") && (call.ends_with("/1_INFO.QPF") || call.ends_with("\\1_INFO.QPF"))) call = "SetStatusText|INFO";
+    if (call.starts_with("SetStatusText|") &&
+        (call.ends_with("/1_INFO.QPF") || call.ends_with("\\1_INFO.QPF")))
+      call = "SetStatusText|INFO";
   }
   const std::string size = std::to_string(result.cacheSize);
   EXPECT_EQ(calls, (std::vector<std::string>{
-                       "ShowBuildDetails", "StoreBuildDetails", "RepaintNow",
-                       "SetProgressRange|2", "SetProgressPosition|0", "ShowProgress|1",
-                       "DispatchPendingMessages", "SetProgressPosition|0", "SetStatusText|INFO",
-                       "DispatchPendingMessages", "SetProgressPosition|0", "SetStatusText|" + one,
-                       "DispatchPendingMessages", "SetProgressPosition|1", "SetStatusText|" + two,
+                       "ShowBuildDetails", "StoreBuildDetails", "RepaintNow", "SetProgressRange|2",
+                       "SetProgressPosition|0", "ShowProgress|1", "DispatchPendingMessages",
+                       "SetProgressPosition|0", "SetStatusText|INFO", "DispatchPendingMessages",
+                       "SetProgressPosition|0", "SetStatusText|" + one, "DispatchPendingMessages",
+                       "SetProgressPosition|1", "SetStatusText|" + two,
+                       // The bar runs again while the compressed stream goes out.
                        "SetStatusText|Compressing...", "SetProgressRange|1590",
+                       "SetProgressPosition|0", "SetProgressPosition|1590",
                        "ShowResult|" + size + "|2", "SetStatusText| ", "ShowProgress|0"}));
 
   // The edited values made the file and its info personality.
@@ -272,6 +278,33 @@ TEST_F(StandardBuildTest, PersonalitiesThatFailAreLeftOutWithTheirMessages) {
   ExpectCacheOf(ReadBytes(DefaultOutput()), {"05-Dec-2026", "Tester", 5, ""}, {good1, good2}, {});
 }
 
+// The result dialog says why each left-out personality is not in the cache.
+TEST_F(StandardBuildTest, LeftOutPersonalitiesAreDescribedWithTheirReasons) {
+  const std::string noDevice = AddFile("CDNODEV.QPF", "TYPE 1\r\n");
+  const std::string broken = AddFile("EFBROKEN.QPF", "DEVICE  Broken\r\nMINDMX=1\r\n");
+  std::string badDmx = PersonalityText("BadDmx");
+  // The channel line ends after its third column.
+  badDmx.replace(badDmx.find("    1  100"), badDmx.find("\r\nEND") - badDmx.find("    1  100"), "");
+  const std::string dmx = AddFile("GHDMX.QPF", badDmx);
+  const std::string missing = DirText(*personalities_) + "IJMISSING.QPF";
+  request_.entries = {AddFile("ABGOOD.QPF", PersonalityText("Good")), noDevice, broken, dmx,
+                      missing};
+  request_.unattended = true;
+  const standard::StandardBuildResult result = Build();
+  ASSERT_TRUE(result.cacheWritten);
+  const auto lines = check::DescribeLeftOut(result.leftOut, catalogue::LoadManufacturerMap());
+  EXPECT_EQ(lines,
+            (std::vector<check::LeftOutLine>{
+                {noDevice, "no DEVICE line"},
+                {broken, "line 1: missing keyword TYPE: no line starts with it after line 1"},
+                {dmx,
+                 "line 12, column 4: malformed DMX channel line 12: column 4 (a number) "
+                 "is missing"},
+                {missing, "cannot be opened: No such file or directory"}}));
+  EXPECT_EQ(check::LeftOutHeading(1), "1 personality was left out of the cache:");
+  EXPECT_EQ(check::LeftOutHeading(4), "4 personalities were left out of the cache:");
+}
+
 TEST_F(StandardBuildTest, MoreThan5000PersonalitiesAreRefused) {
   request_.entries.assign(5001, DirText(*personalities_) + "ABNONE.QPF");
   request_.unattended = true;
@@ -291,7 +324,7 @@ TEST_F(StandardBuildTest, FiveThousandPersonalitiesAreBuilt) {
   const standard::StandardBuildResult result = Build();
   ASSERT_TRUE(result.cacheWritten);
   EXPECT_EQ(result.recordCount, 5001u);
-  const auto cache = DecodeCache(ReadBytes(DefaultOutput()));
+  const auto cache = DecodeStandardCache(ReadBytes(DefaultOutput()));
   ASSERT_TRUE(cache);
   EXPECT_EQ(cache->header.recordCount, 5001);
   EXPECT_TRUE(cache->unit.complete && cache->unit.sumMatches);
@@ -309,6 +342,40 @@ TEST_F(StandardBuildTest, UnusableOutputPathIsReported) {
                                      "OMK01PER.CMP, cache file could not be created! "
                                      "No such file or directory"});
   EXPECT_EQ(host_.Count("ShowResult"), 0u);
+}
+
+// The details dialog lets no more be typed than this test finds in the compiled info
+// personality: created-by text and note lines longer than that would be cut silently.
+TEST_F(StandardBuildTest, DetailsFieldLimitsAreWhatTheCacheKeeps) {
+  const std::string createdBy = "ABCDEFGHIJKLMNOP";
+  std::string notes;
+  for (std::size_t line = 0; line < catalogue::kKeptNoteLines; ++line) {
+    notes += std::string(catalogue::kKeptNoteLineLength, static_cast<char>('a' + line)) + "+\r\n";
+  }
+  const std::string text = standard::InfoPersonalityText(
+      support::InfoTemplateText(), {"d", createdBy, 1, catalogue::CutNotes(notes)});
+  const Bytes block = CompiledBlock(text);
+  const std::string compiled(block.begin(), block.end());
+  const std::string keptCreatedBy = createdBy.substr(0, catalogue::kKeptCreatedByLength);
+  EXPECT_NE(compiled.find("Created by: " + keptCreatedBy + '\0'), std::string::npos);
+  for (std::size_t line = 0; line < catalogue::kKeptNoteLines; ++line) {
+    const std::string kept(catalogue::kKeptNoteLineLength, static_cast<char>('a' + line));
+    // Each note line keeps its carriage return.
+    EXPECT_NE(compiled.find('\0' + kept + "\r" + '\0'), std::string::npos) << line;
+  }
+}
+
+// A stored output directory without its separator (a hand-edited setting) still names the
+// directory the cache goes into, not the start of the file's name.
+TEST_F(StandardBuildTest, OutputDirWithoutSeparatorGetsOne) {
+  request_.entries = {AddFile("ABONE.QPF", PersonalityText("One"))};
+  request_.outputDir = output_->Path().string();
+  ASSERT_NE(request_.outputDir.back(), '/');
+  const standard::StandardBuildResult result = Build();
+  ASSERT_TRUE(result.cacheWritten);
+  EXPECT_EQ(result.outputPath, DefaultOutput());
+  EXPECT_TRUE(std::filesystem::is_regular_file(DefaultOutput()));
+  EXPECT_FALSE(std::filesystem::exists(request_.outputDir + "OMK01PER.CMP"));
 }
 
 // The working files are in a directory of this build's own inside TMPDIR, and gone afterwards.
@@ -362,7 +429,8 @@ TEST_F(StandardBuildTest, AnyWriteFailureFailsTheBuildAndKeepsTheEarlierCache) {
     WriteText(DefaultOutput(), "earlier");
     RecordingHost host;
     options_.faults = &plans[i];
-    const standard::StandardBuildResult result = standard::BuildStandardCache(request_, host, options_);
+    const standard::StandardBuildResult result =
+        standard::BuildStandardCache(request_, host, options_);
     EXPECT_FALSE(result.cacheWritten);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_TRUE(host.messages[0].text.starts_with("Unable to write ")) << host.messages[0].text;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "standard/BuildHost.h"
+#include "support/Files.h"
 #include "standard/StandardCacheLayout.h"
 #include "support/TemporaryDirectory.h"
 #include "lzss/Lzss.h"
@@ -51,7 +52,9 @@ class RecordingHost : public standard::BuildHost {
   void SetProgressPosition(std::uint32_t position) override {
     Record("SetProgressPosition|" + std::to_string(position));
   }
-  void ShowProgress(bool visible) override { Record(visible ? "ShowProgress|1" : "ShowProgress|0"); }
+  void ShowProgress(bool visible) override {
+    Record(visible ? "ShowProgress|1" : "ShowProgress|0");
+  }
   void SetStatusText(std::string_view text) override {
     Record("SetStatusText|" + std::string(text));
   }
@@ -86,20 +89,6 @@ class RecordingHost : public standard::BuildHost {
   void Record(std::string call) { calls.push_back(std::move(call)); }
 };
 
-inline std::string ReadText(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path) {
-  const std::string text = ReadText(path);
-  return {text.begin(), text.end()};
-}
-
-inline void WriteText(const std::filesystem::path& path, std::string_view text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
 inline std::vector<std::string> NamesIn(const std::filesystem::path& directory) {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(directory)) {
@@ -112,10 +101,6 @@ inline std::vector<std::string> NamesIn(const std::filesystem::path& directory) 
 // The directory text of a scratch directory, ending with "/".
 inline std::string DirText(const support::TemporaryDirectory& directory) {
   return directory.Path().string() + "/";
-}
-
-inline std::string ExamplesDir() {
-  return std::string(HOARDWRIGHT_SOURCE_DIR) + "/examples/personalities/";
 }
 
 // The cache list that directories give when each is scanned and added as Add All does.
@@ -140,7 +125,7 @@ struct DecodedCache {
   lzss::DecodedUnit unit;
 };
 
-inline std::optional<DecodedCache> DecodeCache(const std::vector<std::uint8_t>& file) {
+inline std::optional<DecodedCache> DecodeStandardCache(const std::vector<std::uint8_t>& file) {
   DecodedCache cache;
   const auto header = standard::DecodeHeader(file);
   if (!header) return std::nullopt;

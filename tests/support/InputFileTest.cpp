@@ -33,7 +33,8 @@ class InputFileTest : public ::testing::Test {
 
 TEST_F(InputFileTest, ReadsRegularFilesAndLinksToThem) {
 #ifdef _WIN32
-  GTEST_SKIP() << "std::filesystem makes no symbolic links in the MinGW build (and Windows needs a privilege for them)";
+  GTEST_SKIP() << "std::filesystem makes no symbolic links in the MinGW build (and Windows needs a "
+                  "privilege for them)";
 #else
   const fs::path file = Write("AB.QPF", std::string("DEVICE x\r\n\0tail", 16));
   fs::create_symlink(file, Path("LINK.QPF"));
@@ -49,7 +50,8 @@ TEST_F(InputFileTest, ReadsRegularFilesAndLinksToThem) {
 
 TEST_F(InputFileTest, RefusesWhatIsNotARegularFileWithoutReadingIt) {
 #ifdef _WIN32
-  GTEST_SKIP() << "Windows has no FIFOs or /dev/zero, and std::filesystem makes no symbolic links in the MinGW build";
+  GTEST_SKIP() << "Windows has no FIFOs or /dev/zero, and std::filesystem makes no symbolic links "
+                  "in the MinGW build";
 #else
   fs::create_directory(Path("DIR.QPF"));
   ASSERT_EQ(::mkfifo(Path("FIFO.QPF").c_str(), 0600), 0);
@@ -70,7 +72,8 @@ TEST_F(InputFileTest, RefusesWhatIsNotARegularFileWithoutReadingIt) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const support::InputFile input = support::ReadInputFile(Path(c.name), support::kMaxPersonalityFileSize);
+    const support::InputFile input =
+        support::ReadInputFile(Path(c.name), support::kMaxPersonalityFileSize);
     EXPECT_FALSE(input.Read());
     EXPECT_EQ(input.refusal, c.refusal);
     EXPECT_TRUE(input.bytes.empty());
@@ -85,7 +88,8 @@ TEST_F(InputFileTest, ReadsUpToTheLimitAndRefusesOneByteMore) {
   const support::InputFile over = support::ReadInputFile(atLimit, 1024 * 1024 - 1);
   EXPECT_EQ(over.refusal, "larger than 1,048,575 bytes, the most read from one file");
   EXPECT_TRUE(over.bytes.empty());
-  EXPECT_EQ(support::ReadInputFile(atLimit, 0).refusal, "larger than 0 bytes, the most read from one file");
+  EXPECT_EQ(support::ReadInputFile(atLimit, 0).refusal,
+            "larger than 0 bytes, the most read from one file");
 }
 
 // What every reader of personalities goes through: 16 MB at most.

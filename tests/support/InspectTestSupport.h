@@ -28,8 +28,9 @@ inline const support::CalendarTime kInspectTime{2026, 12, 5, 14, 32, 10};
 
 // A standard cache of `entries`, built unattended into `directory`.
 inline Bytes BuildStandardBytes(const std::vector<std::string>& entries,
-                                const support::TemporaryDirectory& directory, bool presetFocus = true,
-                                bool rangeTables = true, bool macros = true) {
+                                const support::TemporaryDirectory& directory,
+                                bool presetFocus = true, bool rangeTables = true,
+                                bool macros = true) {
   catalogue::BuildRequest request;
   request.entries = entries;
   request.outputDir = DirText(directory);
@@ -55,7 +56,8 @@ inline Bytes BuildExtendedBytes(const std::vector<std::string>& entries,
   extended::ExtendedBuildOptions options;
   options.time = kInspectTime;
   support::SilentReporter silent;
-  const extended::ExtendedBuildResult result = extended::BuildExtendedCache(request, silent, options);
+  const extended::ExtendedBuildResult result =
+      extended::BuildExtendedCache(request, silent, options);
   EXPECT_TRUE(result.Written());
   return ReadBytes(result.outputPath);
 }

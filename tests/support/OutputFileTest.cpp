@@ -1,5 +1,3 @@
-#include "support/OutputFile.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "support/OutputFile.h"
 #include "support/TemporaryDirectory.h"
 #include "support/TestEnvironment.h"
 

@@ -35,7 +35,7 @@ struct WindowsChildOptions {
   // along; without it only these and what Windows itself needs to start a program.
   std::map<std::string, std::string> environment;
   bool inherit = true;
-  int timeoutSeconds = 0;  // 0 waits
+  int timeoutSeconds = 0;                  // 0 waits
   std::filesystem::path workingDirectory;  // empty: this process's
 };
 
@@ -61,7 +61,9 @@ inline std::wstring QuotedArgument(const std::wstring& argument) {
   return quoted;
 }
 
-inline std::wstring WideText(const std::string& text) { return support::ToPath(text).wstring(); }
+inline std::wstring WideText(const std::string& text) {
+  return support::ToPath(text).wstring();
+}
 
 inline std::string ReadWholeText(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
@@ -80,13 +82,14 @@ inline std::wstring EnvironmentBlock(const WindowsChildOptions& options) {
       for (const wchar_t* entry = block; *entry != L'\0'; entry += wcslen(entry) + 1) {
         const std::wstring text(entry);
         const std::size_t equals = text.find(L'=', 1);
-        if (equals != std::wstring::npos) variables[text.substr(0, equals)] = text.substr(equals + 1);
+        if (equals != std::wstring::npos)
+          variables[text.substr(0, equals)] = text.substr(equals + 1);
       }
       FreeEnvironmentStringsW(block);
     }
   } else {
-    for (const wchar_t* name : {L"SystemRoot", L"SystemDrive", L"WINDIR", L"TEMP", L"TMP",
-                                L"USERPROFILE"}) {
+    for (const wchar_t* name :
+         {L"SystemRoot", L"SystemDrive", L"WINDIR", L"TEMP", L"TMP", L"USERPROFILE"}) {
       inheritOne(name);
     }
   }
@@ -105,7 +108,8 @@ inline WindowsChildRun RunWindowsChild(const std::string& program,
   const std::filesystem::path outPath = scratch / "child.stdout";
   const std::filesystem::path errPath = scratch / "child.stderr";
   std::wstring commandLine = QuotedArgument(WideText(program));
-  for (const std::string& argument : arguments) commandLine += L" " + QuotedArgument(WideText(argument));
+  for (const std::string& argument : arguments)
+    commandLine += L" " + QuotedArgument(WideText(argument));
   std::wstring environment = EnvironmentBlock(options);
 
   SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
@@ -133,8 +137,8 @@ inline WindowsChildRun RunWindowsChild(const std::string& program,
     if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
   }
   if (started) {
-    const DWORD wait = options.timeoutSeconds > 0 ? static_cast<DWORD>(options.timeoutSeconds) * 1000
-                                                  : INFINITE;
+    const DWORD wait =
+        options.timeoutSeconds > 0 ? static_cast<DWORD>(options.timeoutSeconds) * 1000 : INFINITE;
     if (WaitForSingleObject(process.hProcess, wait) == WAIT_TIMEOUT) {
       TerminateProcess(process.hProcess, 1);
       WaitForSingleObject(process.hProcess, INFINITE);

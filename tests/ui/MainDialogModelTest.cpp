@@ -17,7 +17,8 @@ catalogue::PersonalityEntry Entry(std::string device, std::string maker, std::st
 
 std::vector<std::string> Devices(const catalogue::PersonalityListModel& list) {
   std::vector<std::string> devices;
-  for (const catalogue::PersonalityEntry& entry : list.Entries()) devices.push_back(entry.deviceName);
+  for (const catalogue::PersonalityEntry& entry : list.Entries())
+    devices.push_back(entry.deviceName);
   return devices;
 }
 
@@ -98,7 +99,8 @@ TEST(PersonalityListModelTest, ColumnClicksFlipOnlyOnTheSameColumn) {
   EXPECT_EQ(Devices(list), (std::vector<std::string>{"Beta", "Alpha", "Gamma"}));
 
   catalogue::PersonalityListModel fresh;
-  fresh.ClickColumn(catalogue::ListColumn::Manufacturer);  // first click on "Manufacturer": ascending
+  fresh.ClickColumn(
+      catalogue::ListColumn::Manufacturer);  // first click on "Manufacturer": ascending
   EXPECT_EQ(fresh.Sort(), (catalogue::SortState{catalogue::ListColumn::Manufacturer, true}));
 }
 
@@ -162,7 +164,45 @@ TEST_F(MainDialogModelTest, AddAllSortsByTheCacheListsOwnState) {
   model_.AddAll();
   EXPECT_EQ(Devices(model_.CacheList()),
             (std::vector<std::string>{"Spot 575", "Colour Mixer", "Beam 300"}));
-  EXPECT_EQ(model_.PersonalityList().Sort(), (catalogue::SortState{catalogue::ListColumn::Device, true}));
+  EXPECT_EQ(model_.PersonalityList().Sort(),
+            (catalogue::SortState{catalogue::ListColumn::Device, true}));
+}
+
+// The filter matches device or manufacturer, without regard to the case of letters; Add All and
+// Remove All take what it shows, and a row it hides is no longer selected.
+TEST_F(MainDialogModelTest, FilterDecidesWhatAddAllAndRemoveAllTake) {
+  catalogue::PersonalityListModel& list = model_.PersonalityList();
+  struct Case {
+    std::string filter;
+    std::vector<std::size_t> shown;
+  };
+  const Case cases[] = {{"", {0, 1, 2}},  {"o", {0, 1, 2}}, {"BEAM", {0}}, {"mart", {2}},
+                        {"chauvet", {1}}, {"575", {2}},     {"xyz", {}}};
+  for (const Case& c : cases) {
+    list.SetFilter(c.filter);
+    EXPECT_EQ(list.ShownRows(), c.shown) << c.filter;
+  }
+
+  list.SelectAll();
+  list.SetFilter("robe");
+  EXPECT_EQ(list.SelectedIndices(), (std::vector<std::size_t>{0}));
+  model_.AddAll();
+  EXPECT_EQ(Devices(model_.CacheList()), (std::vector<std::string>{"Beam 300"}));
+  list.SetFilter("");
+  model_.AddAll();
+  EXPECT_EQ(model_.CacheLabel(), "Cache File (3 Files)");
+
+  model_.CacheList().SetFilter("mixer");
+  model_.RemoveAll();
+  EXPECT_EQ(Devices(model_.CacheList()), (std::vector<std::string>{"Beam 300", "Spot 575"}));
+  EXPECT_EQ(model_.CacheLabel(), "Cache File (2 Files)");
+}
+
+TEST(ShownCountTextTest, SaysHowManyOfHowMany) {
+  EXPECT_EQ(catalogue::ShownCountText(12, 600, true), "12 of 600 shown");
+  EXPECT_EQ(catalogue::ShownCountText(600, 600, false), "600 personalities");
+  EXPECT_EQ(catalogue::ShownCountText(1, 1, false), "1 personality");
+  EXPECT_EQ(catalogue::ShownCountText(0, 0, true), "0 of 0 shown");
 }
 
 TEST_F(MainDialogModelTest, RemoveDropsEverySelectedRow) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "extended/ExtendedCacheLayout.h"
+#include "support/Files.h"
 
 namespace hoardwright::testing {
 
@@ -50,11 +51,6 @@ class ScratchDirectory {
  private:
   std::filesystem::path path_;
 };
-
-inline Bytes ReadFileBytes(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return Bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-}
 
 // A small personality that converts: CR LF line ends, as personality files are shipped.
 inline std::string PersonalityText(std::string_view manufacturer, std::string_view fixture,
@@ -93,7 +89,7 @@ struct DecodedCache {
   std::vector<extended::PersonalityRecord> personalities;
 };
 
-inline DecodedCache DecodeCache(const Bytes& file) {
+inline DecodedCache DecodeExtendedCache(const Bytes& file) {
   using namespace extended;
   DecodedCache cache;
   const std::span<const std::uint8_t> bytes(file);
