@@ -6,10 +6,12 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+// windows.h first: shellapi.h needs its types.
+#include <windows.h>
+
 #include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <cerrno>
 #include <limits>
