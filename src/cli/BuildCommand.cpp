@@ -53,7 +53,7 @@ struct BuildOptions {
 // nothing a file is named can move the cursor, ring the bell or start a line of its own.
 void PrintMessageLine(std::string_view text) {
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
-  std::cerr << inspect::Escaped(text) << '\n';
+  std::cerr << inspect::EscapedPath(text) << '\n';
 }
 
 class StderrReporter : public support::Reporter {
@@ -119,10 +119,10 @@ void SplitOutput(const std::string& output, catalogue::BuildRequest& request,
 // Names every file the cache would not hold, the unlisted ones first, as the builds do.
 int LeftOutStatus(const catalogue::CacheListing& listing, const std::vector<std::string>& leftOut) {
   for (const catalogue::UnlistedPath& unlisted : listing.unlisted) {
-    std::cerr << "Left out of the cache: " << inspect::Escaped(unlisted.path) << '\n';
+    std::cerr << "Left out of the cache: " << inspect::EscapedPath(unlisted.path) << '\n';
   }
   for (const std::string& path : leftOut) {
-    std::cerr << "Left out of the cache: " << inspect::Escaped(path) << '\n';
+    std::cerr << "Left out of the cache: " << inspect::EscapedPath(path) << '\n';
   }
   return listing.unlisted.empty() && leftOut.empty() ? kAllBuilt : kSomeLeftOut;
 }

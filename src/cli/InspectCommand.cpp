@@ -117,7 +117,7 @@ void RegisterInspectCommand(CLI::App& app, int& exitStatus) {
                       "directory (made when missing; a link there is replaced, never followed)");
   command->add_option("--compare", options->compareDir,
                       "Compare the cache's personalities with those of this personality directory")
-      ->check(CLI::ExistingDirectory);
+      ->check(ExistingDirectory());
   command->callback([options, &exitStatus] { exitStatus = RunInspect(*options); });
 }
 

@@ -28,6 +28,23 @@ inline CLI::Validator ExistingPath() {
 #endif
 }
 
+// CLI::ExistingDirectory, read the same way.
+inline CLI::Validator ExistingDirectory() {
+#ifdef _WIN32
+  return CLI::Validator(
+      [](std::string& name) -> std::string {
+        std::error_code error;
+        const auto status = std::filesystem::status(support::ToPath(name), error);
+        if (!std::filesystem::exists(status)) return "Directory does not exist: " + name;
+        if (!std::filesystem::is_directory(status)) return "Directory is actually a file: " + name;
+        return {};
+      },
+      "DIR");
+#else
+  return CLI::ExistingDirectory;
+#endif
+}
+
 void RegisterLzssCommand(CLI::App& app, int& exitStatus, const support::CancelToken* cancel);
 void RegisterBuildCommand(CLI::App& app, int& exitStatus, const support::CancelToken* cancel);
 void RegisterInspectCommand(CLI::App& app, int& exitStatus);

@@ -153,7 +153,7 @@ TEST(PersonalityScanTest, ModelKeepsEachMessageWithItsFilesPath) {
   ui::MainDialogModel model;
   model.SetPersonalityDir(dir.Text());
   const std::vector<support::ReportedMessage> messages = model.ScanPersonalityDirectory();
-  const std::string base = dir.Text() + "/";
+  const std::string base = dir.Text() + support::kDirectorySeparator;
   EXPECT_EQ(messages, (std::vector<support::ReportedMessage>{
                           {"error - couldn't find keyword DEVICE", base + "ABNONE.QPF"},
                           {"error - couldn't find keyword DEVICE", base + "CDNONE.QPF"}}));

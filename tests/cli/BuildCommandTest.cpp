@@ -392,7 +392,9 @@ TEST_F(BuildCommandTest, ADryRunEndsAsTheBuildWouldWithoutACache) {
 
 TEST_F(BuildCommandTest, InspectComparesACacheWithADirectory) {
   const std::string dir = DirText(*personalities_);
-  std::filesystem::copy(testing::ExamplesDir(), dir);
+  // Named without the trailing separator: Windows' C library finds no directory with one.
+  std::filesystem::copy(std::filesystem::path(testing::ExamplesDir()).parent_path(),
+                        personalities_->Path());
   const std::string target = (*output_ / "OLD.CMP").string();
   ASSERT_EQ(runner_.Execute({"build", "--output", target, dir}).status, 0);
   std::filesystem::remove(dir + "ZZHAZE5.QPF");
