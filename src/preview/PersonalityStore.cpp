@@ -18,15 +18,11 @@ std::size_t TableSetting(const standard::TableOptions& tables) {
 
 }  // namespace
 
-std::optional<FileStamp> StampOf(const std::string& pathText) {
-  const std::filesystem::path path = support::ToPath(pathText);
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (error) return std::nullopt;
-  const auto modified = std::filesystem::last_write_time(path, error);
-  if (error) return std::nullopt;
-  return FileStamp{size, static_cast<std::int64_t>(modified.time_since_epoch().count())};
+std::optional<FileStamp> StampOf(const std::string& path) {
+  std::uint64_t size = 0;
+  std::int64_t modified = 0;
+  if (!support::RegularFileStamp(support::ToPath(path), size, modified)) return std::nullopt;
+  return FileStamp{size, modified};
 }
 
 PersonalityStore::PersonalityStore() : PersonalityStore(catalogue::LoadManufacturerMap()) {}

@@ -64,6 +64,13 @@ bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& 
 // mount point); the link is not followed.
 bool IsLink(const std::filesystem::path& path);
 
+// A regular file's size and last write time (a count in the system's own unit, as finely as the
+// file system keeps it), links followed: what tells that a file changed since it was read. On
+// Windows std::filesystem's MinGW build keeps whole seconds only, which misses a rewrite within
+// the second. False when `path` names no regular file.
+bool RegularFileStamp(const std::filesystem::path& path, std::uint64_t& size,
+                      std::int64_t& modified);
+
 // The calendar time of `time` in UTC and in the local time zone.
 bool UtcTime(std::time_t time, std::tm& calendar);
 bool LocalTime(std::time_t time, std::tm& calendar);

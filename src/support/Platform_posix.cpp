@@ -97,6 +97,17 @@ bool IsLink(const fs::path& path) {
   return fs::is_symlink(fs::symlink_status(path, ec));
 }
 
+bool RegularFileStamp(const fs::path& path, std::uint64_t& size, std::int64_t& modified) {
+  std::error_code error;
+  if (!fs::is_regular_file(path, error)) return false;
+  size = fs::file_size(path, error);
+  if (error) return false;
+  const auto written = fs::last_write_time(path, error);
+  if (error) return false;
+  modified = static_cast<std::int64_t>(written.time_since_epoch().count());
+  return true;
+}
+
 bool UtcTime(std::time_t time, std::tm& calendar) {
   return gmtime_r(&time, &calendar) != nullptr;
 }

@@ -355,6 +355,25 @@ bool IsLink(const fs::path& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
+bool RegularFileStamp(const fs::path& path, std::uint64_t& size, std::int64_t& modified) {
+  // Through a handle, so that a link is followed as on POSIX.
+  const HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION information{};
+  const bool known = GetFileInformationByHandle(file, &information) != 0 &&
+                     GetFileType(file) == FILE_TYPE_DISK &&
+                     (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  CloseHandle(file);
+  if (!known) return false;
+  size = (static_cast<std::uint64_t>(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
+  modified = static_cast<std::int64_t>(
+      (static_cast<std::uint64_t>(information.ftLastWriteTime.dwHighDateTime) << 32) |
+      information.ftLastWriteTime.dwLowDateTime);
+  return true;
+}
+
 // Computed here rather than by the C library, whose gmtime stops at the year 3000: every date
 // that Linux's gmtime_r gives, this gives too, so a cache's date is the same on both systems.
 bool UtcTime(std::time_t time, std::tm& calendar) {

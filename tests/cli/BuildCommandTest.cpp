@@ -198,13 +198,13 @@ TEST_F(BuildCommandTest, PersonalitiesLeftOutAreNamedAndGiveStatus3) {
   const ProcessRun run = runner_.Execute({"build", DirText(*personalities_)});
   EXPECT_EQ(run.status, 3) << run.err;
   // A message shows a path escaped (on Windows, every backslash doubled).
-  EXPECT_NE(run.err.find("Error in file " + inspect::Escaped(broken) +
+  EXPECT_NE(run.err.find("Error in file " + inspect::EscapedPath(broken) +
                          ", this personality will NOT be added to the cahce!\n"),
             std::string::npos)
       << run.err;
-  EXPECT_NE(run.err.find("Left out of the cache: " + inspect::Escaped(broken) + "\n"),
+  EXPECT_NE(run.err.find("Left out of the cache: " + inspect::EscapedPath(broken) + "\n"),
             std::string::npos);
-  EXPECT_NE(run.err.find("Left out of the cache: " + inspect::Escaped(noDevice) + "\n"),
+  EXPECT_NE(run.err.find("Left out of the cache: " + inspect::EscapedPath(noDevice) + "\n"),
             std::string::npos);
   // One line per message.
   for (std::size_t start = 0, end; (end = run.err.find('\n', start)) != std::string::npos;
@@ -233,7 +233,7 @@ TEST_F(BuildCommandTest, NoCacheWrittenGivesStatus2) {
   EXPECT_EQ(run.status, 2);
   // The directory text of --output gains the system's own separator.
   EXPECT_EQ(run.err, "Unable to create output file " +
-                         inspect::Escaped(DirText(*output_) + "missing" +
+                         inspect::EscapedPath(DirText(*output_) + "missing" +
                                           support::kDirectorySeparator + "X.CMP") +
                          ", cache file could not be created! No such file or directory\n");
   EXPECT_EQ(run.out, "");
