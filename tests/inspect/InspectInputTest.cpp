@@ -205,6 +205,19 @@ TEST(PathTextTest, TerminalPathsShowControlsAndOtherBytesAsEscapes) {
   EXPECT_EQ(inspect::PathText("LT\xe9"), "LT\\xE9");
 }
 
+// A path in an escaped line: on Windows the backslash is the separator and stays single, on
+// POSIX it is a character of a name and is doubled as everywhere else; controls and bytes
+// outside printable ASCII are escaped on both.
+TEST(PathTextTest, EscapedPathsKeepWindowsSeparatorsSingle) {
+#ifdef _WIN32
+  EXPECT_EQ(inspect::EscapedPath("C:\\Pers\\A\tB.QPF"), "C:\\Pers\\A\\tB.QPF");
+  EXPECT_EQ(inspect::EscapedPath("\\\\server\\L\xc3\xa4" "den\\"), "\\\\server\\L\\xC3\\xA4den\\");
+#else
+  EXPECT_EQ(inspect::EscapedPath("/pers/A\\B\tC.QPF"), "/pers/A\\\\B\\tC.QPF");
+  EXPECT_EQ(inspect::EscapedPath("/pers/L\xc3\xa4" "den/"), "/pers/L\\xC3\\xA4den/");
+#endif
+}
+
 TEST_F(InspectInputTest, JsonNamesAUtf8FileInUtf8) {
   const fs::path cache = Write("LT\xc3\xa9.CMP", standard_);
   const auto run = RunProgram({"inspect", "--json", cache.string()}, *scratch_);
