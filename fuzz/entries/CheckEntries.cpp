@@ -12,19 +12,20 @@
 #include <vector>
 
 #include "FuzzEntries.h"
+#include "catalogue/CacheListing.h"
+#include "check/CheckOutput.h"
+#include "check/PersonalityCheck.h"
+#include "extended/ExtendedBuild.h"
+#include "extended/PersonalityConversion.h"
+#include "inspect/CacheInspector.h"
+#include "inspect/RecordWalker.h"
+#include "personality/KeywordReaders.h"
 #include "standard/BuildHost.h"
 #include "standard/PersonalityCompiler.h"
 #include "standard/StandardBuild.h"
 #include "standard/StandardCacheLayout.h"
+#include "support/Platform.h"
 #include "support/TemporaryDirectory.h"
-#include "inspect/CacheInspector.h"
-#include "check/CheckOutput.h"
-#include "check/PersonalityCheck.h"
-#include "inspect/RecordWalker.h"
-#include "extended/ExtendedBuild.h"
-#include "extended/PersonalityConversion.h"
-#include "personality/KeywordReaders.h"
-#include "catalogue/CacheListing.h"
 
 namespace hoardwright::fuzz {
 namespace {
@@ -106,7 +107,7 @@ const support::CalendarTime kTime{2026, 12, 5, 14, 32, 10};
 
 // A cache a build reports written must inspect intact.
 std::size_t InspectWritten(const std::filesystem::path& path) {
-  std::FILE* in = std::fopen(path.c_str(), "rb");
+  std::FILE* in = hoardwright::support::OpenFile(path, "rb");
   Check(in != nullptr, "the written cache can be read");
   std::vector<std::uint8_t> bytes;
   std::array<std::uint8_t, 65536> chunk{};

@@ -3,6 +3,7 @@
 
 #include "FuzzEntries.h"
 #include "cli/LegacyArguments.h"
+#include "support/DirectoryText.h"
 
 namespace hoardwright::fuzz {
 
@@ -14,10 +15,10 @@ void LegacyArguments(Bytes data) {
           "without -d both directories stay empty");
     return;
   }
-  Check(parsed.personalityDir.empty() || parsed.personalityDir.back() == '/',
-        "the personality directory ends with /");
-  Check(parsed.outputDir.empty() || parsed.outputDir.back() == '/',
-        "the output directory ends with /");
+  Check(parsed.personalityDir.empty() || support::EndsWithSeparator(parsed.personalityDir),
+        "the personality directory ends with a separator");
+  Check(parsed.outputDir.empty() || support::EndsWithSeparator(parsed.outputDir),
+        "the output directory ends with a separator");
   Check(parsed.personalityDir.size() <= text.size() + 1, "a directory comes from the text");
   Check(parsed.outputDir.size() <= text.size() + 1, "a directory comes from the text");
 }

@@ -41,10 +41,14 @@ class ExtractPlace {
     std::error_code ignored;
     fs::remove_all(Parts(), ignored);
     fs::create_directories(Parts());
+#ifndef _WIN32
+    // MinGW's std::filesystem makes no symbolic links (and Windows wants a privilege for them):
+    // there the extraction runs into an empty directory.
     for (std::size_t i = 0; i < std::size(kPlanted); ++i) {
       const fs::path target = i % 2 == 0 ? Outside() / "target.bin" : Outside() / "absent.bin";
       fs::create_symlink(target, Parts() / kPlanted[i]);
     }
+#endif
   }
 
   void CheckOutsideUntouched() const {

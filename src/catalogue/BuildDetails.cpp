@@ -1,12 +1,11 @@
 #include "catalogue/BuildDetails.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <filesystem>
 #include <random>
 #include <system_error>
 
 #include "support/DirectoryText.h"
+#include "support/Platform.h"
 
 namespace hoardwright::catalogue {
 namespace {
@@ -21,21 +20,19 @@ constexpr int kProbeAttempts = 8;
 // Makes and removes a new file in `directory`; the system's reason when it cannot.
 std::string ProbeWritable(const std::string& directory) {
   std::random_device random;
-  int error = EEXIST;
-  for (int attempt = 0; attempt < kProbeAttempts && error == EEXIST; ++attempt) {
-    const std::string probe =
-        support::JoinPath(directory, ".hoardwright-probe-" + std::to_string(random() % 1000000));
-    // "x": never opens a file that is there already.
-    errno = 0;
-    if (std::FILE* file = std::fopen(probe.c_str(), "wbx")) {
-      std::fclose(file);
+  std::error_code error = std::make_error_code(std::errc::file_exists);
+  for (int attempt = 0; attempt < kProbeAttempts && error == std::errc::file_exists; ++attempt) {
+    const std::filesystem::path probe = support::ToPath(
+        support::JoinPath(directory, ".hoardwright-probe-" + std::to_string(random() % 1000000)));
+    // Never opens a file that is there already.
+    if (support::CreateNewFile(probe, error)) {
       std::error_code ignored;
       std::filesystem::remove(probe, ignored);
       return {};
     }
-    error = errno != 0 ? errno : EACCES;
+    if (!error) error = std::make_error_code(std::errc::permission_denied);
   }
-  return std::generic_category().message(error);
+  return error.message();
 }
 
 }  // namespace
@@ -50,11 +47,11 @@ std::string CheckOutputPlace(const std::string& outputDir, const std::string& fi
 
   const std::string cannotUse = "The output directory " + outputDir + " cannot be used: ";
   std::error_code error;
-  const auto status = std::filesystem::status(outputDir, error);
+  const auto status = std::filesystem::status(support::ToPath(outputDir), error);
   if (error) return cannotUse + error.message();
   if (!std::filesystem::is_directory(status)) return cannotUse + "Not a directory";
   const std::string target = support::JoinPath(outputDir, fileName);
-  if (std::filesystem::is_directory(target, error)) {
+  if (std::filesystem::is_directory(support::ToPath(target), error)) {
     return "The cache file cannot be written over the directory " + target + ".";
   }
   if (std::string reason = ProbeWritable(outputDir); !reason.empty()) return cannotUse + reason;

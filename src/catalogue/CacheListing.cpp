@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "support/DirectoryText.h"
+#include "support/Platform.h"
 
 namespace hoardwright::catalogue {
 
@@ -33,7 +34,7 @@ CacheListing ListCacheEntries(const std::vector<std::string>& paths,
 
   for (const std::string& path : paths) {
     std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
+    if (std::filesystem::is_directory(support::ToPath(path), error)) {
       const PersonalityScan scan = ScanPersonalityDirectory(support::WithTrailingSeparator(path),
                                                             manufacturers, reporter, {}, seen);
       if (!scan.error.empty()) {

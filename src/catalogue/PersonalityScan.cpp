@@ -7,11 +7,12 @@
 #include <set>
 #include <system_error>
 
-#include "support/InputFile.h"
 #include "personality/KeywordReaders.h"
 #include "personality/LineStream.h"
 #include "personality/OutputCursor.h"
 #include "support/DirectoryText.h"
+#include "support/InputFile.h"
+#include "support/Platform.h"
 
 namespace hoardwright::catalogue {
 namespace {
@@ -46,7 +47,8 @@ std::optional<PersonalityEntry> ReadEntry(const std::string& filePath, std::stri
                                           const ManufacturerMap& manufacturers,
                                           support::Reporter& reporter, std::string* readError,
                                           const FileObserver& observe) {
-  support::InputFile file = support::ReadInputFile(filePath, support::kMaxPersonalityFileSize);
+  support::InputFile file =
+      support::ReadInputFile(support::ToPath(filePath), support::kMaxPersonalityFileSize);
   std::optional<PersonalityEntry> entry;
   if (file.Read()) {
     std::string bytes = observe ? file.bytes : std::move(file.bytes);
@@ -70,9 +72,9 @@ std::vector<std::string> ListPersonalityFiles(std::string_view directory, std::s
   namespace fs = std::filesystem;
   std::vector<std::string> names;
   std::error_code failure;
-  fs::directory_iterator it(fs::path(directory), failure);
+  fs::directory_iterator it(support::ToPath(directory), failure);
   for (; !failure && it != fs::directory_iterator(); it.increment(failure)) {
-    std::string name = it->path().filename().string();
+    std::string name = support::PathText(it->path().filename());
     if (HasPersonalityExtension(name)) names.push_back(std::move(name));
   }
   if (failure) {
@@ -114,14 +116,14 @@ std::optional<PersonalityEntry> ReadPersonalityEntry(const std::string& filePath
                                                      support::Reporter& reporter,
                                                      std::string* readError,
                                                      const FileObserver& observe) {
-  const std::string fileName = std::filesystem::path(filePath).filename().string();
+  const std::string fileName = support::PathText(support::ToPath(filePath).filename());
   return ReadEntry(filePath, fileName, manufacturers, reporter, readError, observe);
 }
 
 std::optional<PersonalityEntry> EntryFromBytes(const std::string& filePath, std::string_view bytes,
                                                const ManufacturerMap& manufacturers,
                                                support::Reporter& reporter) {
-  const std::string fileName = std::filesystem::path(filePath).filename().string();
+  const std::string fileName = support::PathText(support::ToPath(filePath).filename());
   return EntryFromText(filePath, fileName, std::string(bytes), manufacturers, reporter);
 }
 

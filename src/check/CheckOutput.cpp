@@ -36,14 +36,14 @@ void WriteCheckGnu(const std::vector<FileCheck>& checks, std::ostream& out) {
   for (const FileCheck& check : checks) {
     for (const CheckItem& item : check.items) {
       const Finding& finding = item.finding;
-      std::string line = check.path + ":";
+      std::string line = ":";
       if (finding.line > 0) {
         line += std::to_string(finding.line) + ":";
         if (finding.column > 0) line += std::to_string(finding.column) + ":";
       }
       line += finding.severity == Finding::Severity::LeftOut ? " error: " : " warning: ";
       line += finding.message + " " + CacheList(item);
-      out << inspect::Escaped(line) << '\n';
+      out << inspect::EscapedPath(check.path) << inspect::Escaped(line) << '\n';
     }
   }
 }
@@ -63,7 +63,7 @@ void WriteCheckText(const std::vector<FileCheck>& checks, std::ostream& out) {
     leftOut += check.LeftOut() ? 1 : 0;
     // File names and personality text may hold control characters: shown escaped, as inspect
     // shows them, so that each finding stays on its line and nothing reaches the terminal raw.
-    out << inspect::Escaped(check.path) << ": " << Verdict(check);
+    out << inspect::EscapedPath(check.path) << ": " << Verdict(check);
     if (!check.device.empty()) out << " (device \"" << inspect::Escaped(check.device) << "\")";
     out << '\n';
     for (const CheckItem& item : check.items)

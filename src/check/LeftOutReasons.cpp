@@ -3,6 +3,7 @@
 #include "catalogue/PersonalityScan.h"
 #include "check/PersonalityCheck.h"
 #include "support/InputFile.h"
+#include "support/Platform.h"
 
 namespace hoardwright::check {
 namespace {
@@ -12,7 +13,8 @@ constexpr const char* kNotCompiled = "the record could not be compiled";
 
 std::string CompileFailure(const std::string& path,
                            const catalogue::ManufacturerMap& manufacturers) {
-  const support::InputFile file = support::ReadInputFile(path, support::kMaxPersonalityFileSize);
+  const support::InputFile file =
+      support::ReadInputFile(support::ToPath(path), support::kMaxPersonalityFileSize);
   if (!file.Read()) return file.refusal;
   support::SilentReporter silent;
   const auto entry = catalogue::EntryFromBytes(path, file.bytes, manufacturers, silent);

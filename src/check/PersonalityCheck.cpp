@@ -7,18 +7,19 @@
 #include <span>
 #include <system_error>
 
-#include "standard/PersonalityCompiler.h"
-#include "standard/StandardCacheLayout.h"
-#include "extended/PersonalityConversion.h"
+#include "catalogue/CacheListing.h"
+#include "catalogue/ListOrder.h"
 #include "check/LineNumbers.h"
-#include "inspect/RecordWalker.h"
 #include "extended/ExtendedCacheLayout.h"
+#include "extended/PersonalityConversion.h"
+#include "inspect/RecordWalker.h"
 #include "personality/KeywordReaders.h"
 #include "personality/LineStream.h"
 #include "personality/OutputCursor.h"
-#include "catalogue/CacheListing.h"
 #include "standard/CacheResult.h"
-#include "catalogue/ListOrder.h"
+#include "standard/PersonalityCompiler.h"
+#include "standard/StandardCacheLayout.h"
+#include "support/Platform.h"
 
 namespace hoardwright::check {
 namespace {
@@ -183,7 +184,7 @@ FileCheck CheckPersonalityFile(const std::string& path, const support::InputFile
   personality::LineStream text(file.bytes, personality::LineMode::Text);
   personality::LineStream binary(file.bytes, personality::LineMode::Binary);
 
-  const std::string fileName = std::filesystem::path(path).filename().string();
+  const std::string fileName = support::PathText(support::ToPath(path).filename());
   check.manufacturer = catalogue::ManufacturerNameForFile(manufacturers, fileName);
   if (check.manufacturer == kUnknownManufacturer) {
     Add(check,

@@ -8,19 +8,20 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/Subcommands.h"
-#include "standard/BuildHost.h"
-#include "standard/StandardBuild.h"
-#include "inspect/TextFormat.h"
-#include "extended/ExtendedBuild.h"
-#include "catalogue/ManufacturerTable.h"
 #include "catalogue/BuildDetails.h"
 #include "catalogue/BuildRequest.h"
 #include "catalogue/CacheListing.h"
-#include "standard/CacheResult.h"
+#include "catalogue/ManufacturerTable.h"
+#include "cli/Subcommands.h"
+#include "extended/ExtendedBuild.h"
+#include "inspect/TextFormat.h"
 #include "preview/CachePreview.h"
 #include "preview/PersonalityStore.h"
+#include "standard/BuildHost.h"
+#include "standard/CacheResult.h"
+#include "standard/StandardBuild.h"
 #include "support/DirectoryText.h"
+#include "support/Platform.h"
 
 namespace hoardwright::cli {
 namespace {
@@ -52,7 +53,7 @@ struct BuildOptions {
 // nothing a file is named can move the cursor, ring the bell or start a line of its own.
 void PrintMessageLine(std::string_view text) {
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
-  std::cerr << inspect::Escaped(text) << '\n';
+  std::cerr << inspect::EscapedPath(text) << '\n';
 }
 
 class StderrReporter : public support::Reporter {
@@ -97,29 +98,31 @@ std::string CreatedByFromArgument(std::string text) {
   return text;
 }
 
-// "--output" names the cache file; an existing directory (or a text ending in "/") gets the
+// "--output" names the cache file; an existing directory (or a text ending in a separator) gets the
 // default file name inside it.
 void SplitOutput(const std::string& output, catalogue::BuildRequest& request,
                  std::string& fileName) {
   std::error_code error;
-  if (output.ends_with('/') || std::filesystem::is_directory(output, error)) {
+  if ((!output.empty() && support::EndsWithSeparator(output)) ||
+      std::filesystem::is_directory(support::ToPath(output), error)) {
     request.outputDir = support::WithTrailingSeparator(output);
     fileName = catalogue::kDefaultCacheFileName;
     return;
   }
-  const std::filesystem::path path(output);
-  request.outputDir =
-      path.has_parent_path() ? support::WithTrailingSeparator(path.parent_path().string()) : "";
-  fileName = path.filename().string();
+  const std::filesystem::path path = support::ToPath(output);
+  request.outputDir = path.has_parent_path()
+                          ? support::WithTrailingSeparator(support::PathText(path.parent_path()))
+                          : "";
+  fileName = support::PathText(path.filename());
 }
 
 // Names every file the cache would not hold, the unlisted ones first, as the builds do.
 int LeftOutStatus(const catalogue::CacheListing& listing, const std::vector<std::string>& leftOut) {
   for (const catalogue::UnlistedPath& unlisted : listing.unlisted) {
-    std::cerr << "Left out of the cache: " << inspect::Escaped(unlisted.path) << '\n';
+    std::cerr << "Left out of the cache: " << inspect::EscapedPath(unlisted.path) << '\n';
   }
   for (const std::string& path : leftOut) {
-    std::cerr << "Left out of the cache: " << inspect::Escaped(path) << '\n';
+    std::cerr << "Left out of the cache: " << inspect::EscapedPath(path) << '\n';
   }
   return listing.unlisted.empty() && leftOut.empty() ? kAllBuilt : kSomeLeftOut;
 }
@@ -167,7 +170,7 @@ int RunExtendedBuild(const BuildOptions& options, const catalogue::CacheListing&
       extended::BuildExtendedCache(request, reporter, buildOptions);
   if (!result.Written()) return kNotWritten;
   std::cout << result.personalityCount << " personalities written to "
-            << result.outputPath.string() << '\n';
+            << support::PathText(result.outputPath) << '\n';
   return LeftOutStatus(listing, result.leftOut);
 }
 
@@ -263,7 +266,7 @@ void RegisterBuildCommand(CLI::App& app, int& exitStatus, const support::CancelT
       ->check(CLI::Range(1U, 256U));
   build->add_option("PATH", options->paths, "Personality directories and files")
       ->required()
-      ->check(CLI::ExistingPath);
+      ->check(ExistingPath());
   build->callback([options, build, &exitStatus] {
     for (const char* name :
          {"--created-by", "--notes", "--no-preset-focus", "--no-range-tables", "--no-macros"}) {

@@ -55,7 +55,7 @@ void RegisterCheckCommand(CLI::App& app, int& exitStatus) {
       "1 usage error.");
   check->add_option("PATH", options->paths, "Personality directories and files")
       ->required()
-      ->check(CLI::ExistingPath);
+      ->check(ExistingPath());
   auto* json = check->add_flag("--json", options->json, "Print a JSON document instead of text");
   check->add_option("--format", options->format,
                     "text (the default), json (as --json) or gnu: one line per finding, "

@@ -16,6 +16,7 @@
 #include "preview/CacheComparison.h"
 #include "preview/PersonalityStore.h"
 #include "support/FileAccess.h"
+#include "support/Platform.h"
 
 namespace hoardwright::cli {
 namespace {
@@ -36,7 +37,8 @@ int Inspect(const InspectOptions& options) {
   std::string reason;
   // Checked and read through one descriptor: a device, a pipe or a file past the limit is
   // refused before anything is read from it.
-  const auto bytes = support::ReadRegularFile(options.file, inspect::kMaxCacheFileSize, &reason);
+  const auto bytes =
+      support::ReadRegularFile(support::ToPath(options.file), inspect::kMaxCacheFileSize, &reason);
   if (!bytes) {
     std::cerr << "hoardwright inspect: cannot read " << inspect::PathText(options.file) << ": "
               << reason << '\n';
@@ -47,7 +49,7 @@ int Inspect(const InspectOptions& options) {
   std::optional<std::vector<std::string>> extracted;
   if (!options.extractDir.empty()) {
     std::string error;
-    extracted = inspect::ExtractInspected(report, options.extractDir, &error);
+    extracted = inspect::ExtractInspected(report, support::ToPath(options.extractDir), &error);
     if (!extracted) {
       std::cerr << "hoardwright inspect: cannot extract: " << inspect::PathText(error) << '\n';
       return kUnreadable;
@@ -115,7 +117,7 @@ void RegisterInspectCommand(CLI::App& app, int& exitStatus) {
                       "directory (made when missing; a link there is replaced, never followed)");
   command->add_option("--compare", options->compareDir,
                       "Compare the cache's personalities with those of this personality directory")
-      ->check(CLI::ExistingDirectory);
+      ->check(ExistingDirectory());
   command->callback([options, &exitStatus] { exitStatus = RunInspect(*options); });
 }
 

@@ -1,13 +1,11 @@
 #include "cli/LegacyRun.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <filesystem>
+#include <system_error>
 
 #include "cli/LegacyArguments.h"
 #include "extended/ExtendedBuild.h"
+#include "support/Platform.h"
 #include "support/Reporter.h"
 #include "ui/MainDialogModel.h"
 
@@ -33,17 +31,14 @@ class StreamReporter : public support::Reporter {
 // removed, and the directory's own permissions answer the question instead.
 bool DirectoryIsWritable(const std::string& directory) {
   if (directory.empty()) return false;
-  const std::string probe = directory + kProbeFileName;
-  const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd >= 0) {
-    ::close(fd);
-    ::unlink(probe.c_str());
+  const std::filesystem::path probe = support::ToPath(directory + kProbeFileName);
+  std::error_code ec;
+  if (support::CreateNewFile(probe, ec)) {
+    std::filesystem::remove(probe, ec);
     return true;
   }
-  if (errno != EEXIST) return false;
-  std::error_code ec;
-  return std::filesystem::is_directory(directory, ec) &&
-         ::access(directory.c_str(), W_OK | X_OK) == 0;
+  if (ec != std::errc::file_exists) return false;
+  return support::DirectoryTakesNewFiles(support::ToPath(directory));
 }
 
 }  // namespace

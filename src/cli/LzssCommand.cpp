@@ -14,10 +14,11 @@
 #include <vector>
 
 #include "cli/Subcommands.h"
-#include "support/OutputFile.h"
-#include "support/CancelToken.h"
 #include "lzss/Lzss.h"
+#include "support/CancelToken.h"
 #include "support/FileAccess.h"
+#include "support/OutputFile.h"
+#include "support/Platform.h"
 
 namespace hoardwright::cli {
 namespace {
@@ -29,7 +30,7 @@ std::string Reason(int error) {
 }
 
 std::string Quoted(const fs::path& path) {
-  return "\"" + path.string() + "\"";
+  return "\"" + support::PathText(path) + "\"";
 }
 
 void Complain(const std::string& message) {
@@ -187,7 +188,7 @@ void AddFileCommand(CLI::App& parent, const char* name, const char* description,
   command->add_option("OUT", paths->output, "Output file (replaced only when complete)")
       ->required();
   command->callback([paths, run, cancel, &exitStatus] {
-    exitStatus = run(paths->input, paths->output, cancel);
+    exitStatus = run(support::ToPath(paths->input), support::ToPath(paths->output), cancel);
   });
 }
 

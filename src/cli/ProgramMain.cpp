@@ -1,7 +1,5 @@
 #include "cli/ProgramMain.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <exception>
 #include <iostream>
@@ -12,6 +10,7 @@
 #include "cli/CommandLine.h"
 #include "cli/LegacyRun.h"
 #include "cli/SignalWatch.h"
+#include "support/Platform.h"
 
 namespace hoardwright::cli {
 namespace {
@@ -22,13 +21,12 @@ constexpr int kFailed = 2;
 // The last resort for an exception that reached std::terminate (thrown through a noexcept
 // function, say): a message and status 2 instead of an abort.
 [[noreturn]] void TerminateWithMessage() {
-  constexpr char kText[] = "hoardwright: stopped by an unexpected internal error\n";
-  [[maybe_unused]] const auto written = ::write(STDERR_FILENO, kText, sizeof kText - 1);
+  support::WriteToStandardError("hoardwright: stopped by an unexpected internal error\n");
   std::_Exit(kFailed);
 }
 
 int Run(int argc, char** argv, const DesktopStart& startDesktop) {
-  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  const std::vector<std::string> arguments = support::CommandLineArguments(argc, argv);
   if (IsModernCommandLine(arguments)) {
     // Made before any thread starts, so that every thread has the signals blocked.
     std::optional<SignalWatch> watch;
@@ -58,6 +56,7 @@ int Run(int argc, char** argv, const DesktopStart& startDesktop) {
 void EndTerminateWithMessage() { std::set_terminate(TerminateWithMessage); }
 
 int RunProgram(int argc, char** argv, const DesktopStart& startDesktop) {
+  support::UseBinaryStandardStreams();
   return RunGuarded([&] { return Run(argc, argv, startDesktop); }, std::cerr);
 }
 

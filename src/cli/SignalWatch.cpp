@@ -4,7 +4,12 @@
 #include <iostream>
 #include <system_error>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#else
 #include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
@@ -14,12 +19,93 @@ namespace hoardwright::cli {
 
 #ifdef _WIN32
 
-// A console control handler can take this place; until then the signals keep their action.
-SignalWatch::SignalWatch() = default;
-SignalWatch::~SignalWatch() = default;
+namespace {
+
+// The signal numbers a POSIX system gives the same requests.
+constexpr int kInterrupt = 2;   // Ctrl+C
+constexpr int kTerminate = 15;  // the console window closed, the user logged off
+constexpr int kBreak = 21;      // Ctrl+Break
+
+// A console control handler is handed no context, so the process's one watch is found here.
+std::atomic<SignalWatch*> watchOfProcess{nullptr};
+
+const char* SignalName(int signal) {
+  switch (signal) {
+    case kInterrupt:
+      return "Ctrl+C";
+    case kBreak:
+      return "Ctrl+Break";
+    default:
+      return "the console closing";
+  }
+}
+
+}  // namespace
+
+int SignalWatch::OnConsoleControl(unsigned long event) {
+  SignalWatch* watch = watchOfProcess.load();
+  if (watch == nullptr) return FALSE;
+  switch (event) {
+    case CTRL_C_EVENT:
+      return watch->Receive(kInterrupt);
+    case CTRL_BREAK_EVENT:
+      return watch->Receive(kBreak);
+    default:
+      break;
+  }
+  // The console is going away and ends the process as soon as this returns: the clean-up gets
+  // the few seconds Windows allows.
+  watch->Receive(kTerminate);
+  for (int waited = 0; waited < 45 && !watch->stopping_.load(); ++waited) Sleep(100);
+  return TRUE;
+}
+
+bool SignalWatch::Receive(int signal) {
+  int none = 0;
+  if (received_.compare_exchange_strong(none, signal)) {
+    token_.Cancel();
+  } else if (++further_ >= 2) {
+    // The work never reached a check: end now.
+    ExitProcess(static_cast<UINT>(128 + signal));
+  }
+  return true;
+}
+
+SignalWatch::SignalWatch() {
+  SignalWatch* none = nullptr;
+  if (!watchOfProcess.compare_exchange_strong(none, this)) return;
+  if (SetConsoleCtrlHandler(reinterpret_cast<PHANDLER_ROUTINE>(&OnConsoleControl), TRUE)) {
+    active_ = true;
+  } else {
+    watchOfProcess.store(nullptr);
+  }
+}
+
+SignalWatch::~SignalWatch() {
+  Stop();
+}
+
 void SignalWatch::Wait() {}
-void SignalWatch::Stop() {}
-void SignalWatch::EndIfSignalled() {}
+
+void SignalWatch::Stop() {
+  if (!active_) return;
+  active_ = false;
+  stopping_.store(true);
+  SetConsoleCtrlHandler(reinterpret_cast<PHANDLER_ROUTINE>(&OnConsoleControl), FALSE);
+  watchOfProcess.store(nullptr);
+  std::cout.flush();
+  std::cerr.flush();
+  std::fflush(nullptr);
+}
+
+void SignalWatch::EndIfSignalled() {
+  const bool watching = active_;
+  Stop();
+  if (const int signal = received_.load(); watching && signal != 0) {
+    std::cerr << "hoardwright: stopped by " << SignalName(signal) << std::endl;
+    ExitProcess(static_cast<UINT>(128 + signal));
+  }
+}
 
 #else
 

@@ -7,8 +7,9 @@
 // pipe that nobody reads never reaches a check). A signal that was ignored when the program
 // started stays ignored.
 //
-// Where POSIX signals are not available the watch does nothing and its token is never
-// cancelled.
+// On Windows the console's Ctrl+C, Ctrl+Break and close events take the signals' place, with
+// the same three steps; the program then ends with status 130 (Ctrl+C), 149 (Ctrl+Break) or
+// 143 (the console closed), as a POSIX shell would show SIGINT, SIGBREAK and SIGTERM.
 #include <atomic>
 #include <thread>
 
@@ -37,12 +38,20 @@ class SignalWatch {
  private:
   void Wait();
   void Stop();
+#ifdef _WIN32
+  // The console control handler (a BOOL WINAPI function of a DWORD).
+  static int OnConsoleControl(unsigned long event);
+  bool Receive(int signal);
+#endif
 
   support::CancelToken token_;
   std::atomic<int> received_{0};
   std::atomic<bool> stopping_{false};
   std::thread waiter_;
   bool active_ = false;
+#ifdef _WIN32
+  std::atomic<int> further_{0};
+#endif
 };
 
 }  // namespace hoardwright::cli

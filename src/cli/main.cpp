@@ -8,6 +8,8 @@
 #include "desktop/DesktopApplication.h"
 #elif defined(HOARDWRIGHT_DESKTOP_RELATIVE_PATH)
 #include "cli/DesktopLauncher.h"
+#elif defined(_WIN32)
+#include <iostream>
 #endif
 
 int main(int argc, char** argv) {
@@ -18,6 +20,14 @@ int main(int argc, char** argv) {
 #elif defined(HOARDWRIGHT_DESKTOP_RELATIVE_PATH)
   return RunProgram(argc, argv, [](int& count, char** values) {
     return StartDesktopExecutable(count, values, HOARDWRIGHT_DESKTOP_RELATIVE_PATH);
+  });
+#elif defined(_WIN32)
+  // The Windows build without the desktop is the command line alone: asking it for the window
+  // says so and fails, as a desktop that cannot be started fails elsewhere.
+  return RunProgram(argc, argv, [](int&, char**) {
+    std::cerr << "hoardwright: this build has no desktop application, only the command line.\n"
+                 "Run \"hoardwright --help\" for the commands and options.\n";
+    return 2;
   });
 #else
   return RunProgram(argc, argv, nullptr);

@@ -18,6 +18,7 @@ constexpr int kCannotStart = 2;
 constexpr const char* kCommandLineHint =
     "The command line works without a display: run \"hoardwright --help\".\n";
 
+#ifndef Q_OS_WIN
 bool IsSet(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr && *value != '\0';
@@ -31,6 +32,7 @@ bool PlatformChosen(int argc, char** argv) {
   }
   return IsSet("QT_QPA_PLATFORM");
 }
+#endif
 
 // Qt ends the program with an abort when it cannot start (no display to connect to, say) and on
 // any other fatal error: a message and status 2 instead.
@@ -47,7 +49,9 @@ void EndOnFatal(QtMsgType type, const QMessageLogContext& context, const QString
 }  // namespace
 
 int RunDesktopApplication(int& argc, char** argv) {
-  // The usual platform needs a display; say so plainly instead of failing inside Qt.
+  // The usual platform needs a display; say so plainly instead of failing inside Qt. (Windows
+  // always has its desktop.)
+#ifndef Q_OS_WIN
   if (!PlatformChosen(argc, argv) && !IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY")) {
     std::fprintf(stderr,
                  "hoardwright: no display to open the desktop application on (neither DISPLAY "
@@ -55,6 +59,7 @@ int RunDesktopApplication(int& argc, char** argv) {
                  kCommandLineHint);
     return kCannotStart;
   }
+#endif
   qInstallMessageHandler(EndOnFatal);
 
   QApplication application(argc, argv);

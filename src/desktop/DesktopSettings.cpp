@@ -26,9 +26,20 @@ std::string ReadDirectory(const QSettings& settings, const QString& key,
 
 }  // namespace
 
+#ifdef Q_OS_WIN
+// Windows' own form: backslashes, as its directory texts always had.
+std::string DefaultPersonalityDir() {
+  return PathBytes(QDir::toNativeSeparators(QDir::currentPath())) + "\\Pers\\";
+}
+
+std::string DefaultOutputDir() {
+  return PathBytes(QDir::toNativeSeparators(QDir::homePath())) + "\\";
+}
+#else
 std::string DefaultPersonalityDir() { return PathBytes(QDir::currentPath()) + "/Pers/"; }
 
 std::string DefaultOutputDir() { return PathBytes(QDir::homePath()) + "/"; }
+#endif
 
 void LoadSettings(ui::MainDialogModel& model) {
   QSettings settings(QString::fromLatin1(kSettingsOrganisation),

@@ -5,11 +5,23 @@
 
 namespace hoardwright::desktop {
 
+#ifdef Q_OS_WIN
+// The core's file names are UTF-8 on Windows; QFile's 8-bit names there are in the ANSI code
+// page, which cannot name every file.
+QString PathText(std::string_view path) {
+  return QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size()));
+}
+
+std::string PathBytes(const QString& path) {
+  return path.toUtf8().toStdString();
+}
+#else
 QString PathText(std::string_view path) {
   return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
 }
 
 std::string PathBytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
+#endif
 
 QString FileText(std::string_view bytes) {
   const QByteArray data(bytes.data(), static_cast<qsizetype>(bytes.size()));

@@ -3,14 +3,15 @@
 #include <array>
 #include <string>
 
-#include "support/OrderedWork.h"
-#include "support/TemporaryDirectory.h"
 #include "extended/ExtendedCache.h"
 #include "personality/KeywordReaders.h"
 #include "personality/LineStream.h"
 #include "personality/OutputCursor.h"
 #include "support/DirectoryText.h"
 #include "support/EmbeddedResources.h"
+#include "support/OrderedWork.h"
+#include "support/Platform.h"
+#include "support/TemporaryDirectory.h"
 
 namespace hoardwright::extended {
 namespace {
@@ -113,7 +114,7 @@ NamedRow ReadNamedRow(personality::LineStream& file) {
 }
 
 NamedRow ReadNamedRow(const std::string& path) {
-  auto file = personality::LineStream::Open(path, personality::LineMode::Text);
+  auto file = personality::LineStream::Open(support::ToPath(path), personality::LineMode::Text);
   if (!file) return {};
   return ReadNamedRow(*file);
 }
@@ -122,7 +123,7 @@ ExtendedBuildResult BuildExtendedCache(const catalogue::BuildRequest& request,
                                        support::Reporter& reporter,
                                        const ExtendedBuildOptions& options) {
   ExtendedBuildResult result;
-  result.outputPath = support::JoinPath(request.outputDir, options.outputFileName);
+  result.outputPath = support::ToPath(support::JoinPath(request.outputDir, options.outputFileName));
   if (!ListAccepted(request, reporter, result)) return result;
 
   // A cache without its shape library would look complete to the console, so a working copy
@@ -138,7 +139,7 @@ ExtendedBuildResult BuildExtendedCache(const catalogue::BuildRequest& request,
   }
   if (!workDir || !WriteShapeLibrary(shapeFile, options.faults, error)) {
     reporter.ShowMessage(support::WithReason(
-        "Unable to create " + shapeFile.string() + ", cache cannot be built!", error));
+        "Unable to create " + support::PathText(shapeFile) + ", cache cannot be built!", error));
     result.status = ExtendedBuildStatus::ShapeLibraryFailed;
     return result;
   }
@@ -165,15 +166,15 @@ ExtendedBuildResult BuildExtendedCache(const catalogue::BuildRequest& request,
       return result;
     case CacheFileOutcome::NotCreated:
       reporter.ShowMessage(support::WithReason("Unable to create output file " +
-                                                   result.outputPath.string() +
+                                                   support::PathText(result.outputPath) +
                                                    ", cache file could not be created!",
                                                error));
       result.status = ExtendedBuildStatus::OutputFailed;
       return result;
     case CacheFileOutcome::NotWritten:
       // As the standard build says it: the file could be created, but not filled.
-      reporter.ShowMessage("Unable to write " + result.outputPath.string() + " (" + error +
-                           "), cache file could not be created!");
+      reporter.ShowMessage("Unable to write " + support::PathText(result.outputPath) + " (" +
+                           error + "), cache file could not be created!");
       result.status = ExtendedBuildStatus::OutputFailed;
       return result;
   }
@@ -186,7 +187,7 @@ ExtendedBuildResult MeasureExtendedCache(const catalogue::BuildRequest& request,
                                          const ExtendedBuildOptions& options,
                                          const HeldPersonalities& held) {
   ExtendedBuildResult result;
-  result.outputPath = support::JoinPath(request.outputDir, options.outputFileName);
+  result.outputPath = support::ToPath(support::JoinPath(request.outputDir, options.outputFileName));
   if (!ListAccepted(request, reporter, result)) return result;
 
   CExtendedCache cache(nullptr);

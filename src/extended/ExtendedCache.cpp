@@ -3,13 +3,14 @@
 #include <algorithm>
 #include <sstream>
 
-#include "support/OrderedWork.h"
 #include "extended/ByteOrder.h"
 #include "extended/PersonalityConversion.h"
 #include "extended/ShapeConversion.h"
 #include "lzss/Lzss.h"
-#include "support/InputFile.h"
 #include "personality/LineStream.h"
+#include "support/InputFile.h"
+#include "support/OrderedWork.h"
+#include "support/Platform.h"
 
 namespace hoardwright::extended {
 namespace {
@@ -22,7 +23,7 @@ void Append(std::vector<std::uint8_t>& file, std::span<const std::uint8_t> bytes
 
 void AppendConvertedForm(const std::string& path, std::vector<std::uint8_t>& bytes,
                          support::Reporter& reporter) {
-  auto input = personality::LineStream::Open(path, personality::LineMode::Binary);
+  auto input = personality::LineStream::Open(support::ToPath(path), personality::LineMode::Binary);
   if (input) AppendConvertedForm(*input, path, bytes, reporter);
 }
 
@@ -52,7 +53,7 @@ bool CExtendedCache::AddPersonality(std::string_view manufacturer, std::string_v
   if (PersonalityCount() >= kMaxExtendedPersonalities) return false;
   // Checked only to make sure it can be read when its group block is written; opening it would
   // hang on a FIFO.
-  if (!support::InputFileRefusal(path).empty()) return false;
+  if (!support::InputFileRefusal(support::ToPath(path)).empty()) return false;
 
   PersonalityRecord record;
   const int index = FindOrAddManufacturer(manufacturer);

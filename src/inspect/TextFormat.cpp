@@ -81,6 +81,22 @@ std::string Escaped(std::string_view text) {
   return out;
 }
 
+std::string EscapedPath(std::string_view text) {
+#ifdef _WIN32
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t at = 0;;) {
+    const std::size_t separator = text.find('\\', at);
+    AppendEscaped(out, text.substr(at, separator - at));
+    if (separator == std::string_view::npos) return out;
+    out.push_back('\\');
+    at = separator + 1;
+  }
+#else
+  return Escaped(text);
+#endif
+}
+
 std::string Latin1(std::string_view text) {
   std::string out;
   for (const char c : text) {

@@ -14,6 +14,9 @@ std::string HexWord32(std::uint32_t value);
 // that a line of a record prints on one line and a damaged byte is visible.
 std::string Escaped(std::string_view text);
 void AppendEscaped(std::string& out, std::string_view text);
+// The same for a path or a message naming one: on Windows a backslash is the separator (no file
+// name holds one), so it stays single there and a path reads as the user typed it.
+std::string EscapedPath(std::string_view text);
 
 // Text from personalities and caches is 8-bit and need not be UTF-8; for a JSON document each
 // byte becomes one code point (Latin-1), so the document is always valid and the bytes can be

@@ -9,6 +9,7 @@
 #include "lzss/FastLzssEncoder.h"
 #include "lzss/ReferenceLzssEncoder.h"
 #include "lzss/StreamEncoder.h"
+#include "support/Platform.h"
 
 namespace hoardwright::lzss {
 namespace {
@@ -199,14 +200,14 @@ bool LzssCompressFile(const std::filesystem::path& inputPath,
   std::error_code error;
   // Opening the output would truncate the very input it is meant to hold.
   if (std::filesystem::equivalent(inputPath, outputPath, error)) return false;
-  FilePointer input(std::fopen(inputPath.c_str(), "rb"));
+  FilePointer input(support::OpenFile(inputPath, "rb"));
   if (!input) return false;
   // Only a plain file of our own making is removed after a failure; a device such as
   // /dev/full or a link must stay where it is.
   const auto existing = std::filesystem::symlink_status(outputPath, error).type();
   const bool removable = existing == std::filesystem::file_type::not_found ||
                          existing == std::filesystem::file_type::regular;
-  FilePointer output(std::fopen(outputPath.c_str(), "wb"));
+  FilePointer output(support::OpenFile(outputPath, "wb"));
   if (!output) return false;
   bool ok = LzssCompressStream(input.get(), output.get(), console);
   ok = std::fclose(output.release()) == 0 && ok;

@@ -2,6 +2,7 @@
 
 #include "extended/ExtendedBuild.h"
 #include "standard/StandardMeasure.h"
+#include "support/Platform.h"
 
 namespace hoardwright::preview {
 namespace {
@@ -19,7 +20,7 @@ CachePreview PreviewStandard(const catalogue::BuildRequest& request, Personality
       [&store](const std::string& path, const standard::TableOptions& tables) {
         return store.Standard(path, tables);
       });
-  preview.outputPath = measured.outputPath.string();
+  preview.outputPath = support::PathText(measured.outputPath);
   if (measured.cancelled) {
     preview.outcome = CachePreview::Outcome::Cancelled;
     return preview;
@@ -56,7 +57,7 @@ CachePreview PreviewExtended(const catalogue::BuildRequest& request, Personality
   };
   const extended::ExtendedBuildResult measured =
       extended::MeasureExtendedCache(request, reporter, measureOptions, held);
-  preview.outputPath = measured.outputPath.string();
+  preview.outputPath = support::PathText(measured.outputPath);
   if (measured.status == extended::ExtendedBuildStatus::Cancelled) {
     preview.outcome = CachePreview::Outcome::Cancelled;
     return preview;

@@ -6,6 +6,7 @@
 #include "catalogue/PersonalityScan.h"
 #include "personality/LineStream.h"
 #include "support/InputFile.h"
+#include "support/Platform.h"
 
 namespace hoardwright::preview {
 namespace {
@@ -18,13 +19,10 @@ std::size_t TableSetting(const standard::TableOptions& tables) {
 }  // namespace
 
 std::optional<FileStamp> StampOf(const std::string& path) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (error) return std::nullopt;
-  const auto modified = std::filesystem::last_write_time(path, error);
-  if (error) return std::nullopt;
-  return FileStamp{size, static_cast<std::int64_t>(modified.time_since_epoch().count())};
+  std::uint64_t size = 0;
+  std::int64_t modified = 0;
+  if (!support::RegularFileStamp(support::ToPath(path), size, modified)) return std::nullopt;
+  return FileStamp{size, modified};
 }
 
 PersonalityStore::PersonalityStore() : PersonalityStore(catalogue::LoadManufacturerMap()) {}
@@ -44,7 +42,8 @@ std::shared_ptr<const Result> PersonalityStore::Get(const std::string& path, Pic
     }
   }
   filesRead_.fetch_add(1, std::memory_order_relaxed);
-  const support::InputFile file = support::ReadInputFile(path, support::kMaxPersonalityFileSize);
+  const support::InputFile file =
+      support::ReadInputFile(support::ToPath(path), support::kMaxPersonalityFileSize);
   std::shared_ptr<const Result> made = make(file);
   // What is not a regular file now is looked at afresh each time.
   if (stamp) {

@@ -7,6 +7,7 @@
 #include "personality/KeywordReaders.h"
 #include "personality/OutputCursor.h"
 #include "standard/StandardCacheLayout.h"
+#include "support/Platform.h"
 
 namespace hoardwright::standard {
 namespace {
@@ -26,7 +27,7 @@ std::string CompileErrorMessage(const std::string& path) {
 }  // namespace
 
 CompiledPersonality CompilePersonalityFile(const std::string& path, const TableOptions& tables) {
-  auto stream = personality::LineStream::Open(path, personality::LineMode::Text);
+  auto stream = personality::LineStream::Open(support::ToPath(path), personality::LineMode::Text);
   if (!stream) return {};
   return CompilePersonalityText(*stream, tables);
 }

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "lzss/Lzss.h"
+#include "support/Platform.h"
 
 namespace hoardwright::standard {
 
@@ -24,7 +25,7 @@ CompressionOutcome CompressIntermediate(const std::filesystem::path& input,
   const auto bytes = ReadWholeFile(input);
   if (!bytes) {
     outcome.failure = CompressionFailure::CannotRead;
-    outcome.failedPath = input.string();
+    outcome.failedPath = support::PathText(input);
     return outcome;
   }
   // Quiet: the build shows its own status, and standard output belongs to the caller.
@@ -34,8 +35,10 @@ CompressionOutcome CompressIntermediate(const std::filesystem::path& input,
   auto file = support::OutputFile::Create(output, &error, faults);
   if (!file || !file->Write(unit) || !file->Close()) {
     outcome.failure = CompressionFailure::CannotWrite;
-    outcome.failedPath = output.string();
+    outcome.failedPath = support::PathText(output);
     outcome.reason = file ? file->Error() : error;
+    // Windows removes no file that is still open.
+    file.reset();
     std::error_code ignored;
     std::filesystem::remove(output, ignored);
   }

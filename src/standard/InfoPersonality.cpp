@@ -55,7 +55,9 @@ InfoPersonalityFile WriteInfoPersonality(const std::filesystem::path& directory,
   auto file = support::OutputFile::Create(path, &error, faults);
   if (!file) return result;
   const std::string text = InfoPersonalityText(support::InfoTemplateText(), details);
-  if (!file->Write(std::string_view(text)) || !file->Close()) {
+  // Closed whatever the write gave: Windows removes no file that is still open.
+  const bool written = file->Write(std::string_view(text));
+  if (!file->Close() || !written) {
     result.writeError = file->Error();
     std::error_code ignored;
     std::filesystem::remove(path, ignored);

@@ -8,22 +8,23 @@
 #include <string_view>
 #include <system_error>
 
-#include "standard/CacheIndexTable.h"
-#include "standard/CompiledPersonality.h"
-#include "standard/CompressIntermediate.h"
-#include "standard/InfoPersonality.h"
-#include "support/OrderedWork.h"
-#include "standard/PersonalityCompiler.h"
-#include "standard/StandardCacheLayout.h"
-#include "support/TemporaryDirectory.h"
 #include "lzss/Lzss.h"
 #include "lzss/StreamEncoder.h"
 #include "personality/KeywordReaders.h"
 #include "personality/LineStream.h"
 #include "personality/OutputCursor.h"
 #include "personality/ShapeLibraryReader.h"
-#include "support/EmbeddedResources.h"
+#include "standard/CacheIndexTable.h"
+#include "standard/CompiledPersonality.h"
+#include "standard/CompressIntermediate.h"
+#include "standard/InfoPersonality.h"
+#include "standard/PersonalityCompiler.h"
+#include "standard/StandardCacheLayout.h"
 #include "support/DirectoryText.h"
+#include "support/EmbeddedResources.h"
+#include "support/OrderedWork.h"
+#include "support/Platform.h"
+#include "support/TemporaryDirectory.h"
 
 namespace hoardwright::standard {
 namespace {
@@ -33,7 +34,9 @@ constexpr const char* kCompressedFileName = "OMK01PER.TMP";
 // The progress bar's range while compressing, per index record.
 constexpr std::uint32_t kCompressionStepsPerRecord = 530;
 
-std::string Text(const std::filesystem::path& path) { return path.string(); }
+std::string Text(const std::filesystem::path& path) {
+  return support::PathText(path);
+}
 
 std::string NotEnoughMemoryMessage() { return "Not enough memory to complete build!"; }
 std::string CannotOpenIntermediateMessage(const std::string& path) {
@@ -107,7 +110,7 @@ class StandardBuild {
     if (!WriteInfo(details, entryCount)) return;
     if (!Allocate()) return;
     const std::filesystem::path outputPath =
-        support::JoinPath(details.outputDir, details.outputFileName);
+        support::ToPath(support::JoinPath(details.outputDir, details.outputFileName));
     host_.RepaintNow();
 
     if (!OpenIntermediate()) return;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "support/DirectoryText.h"
+
 namespace hoardwright::standard {
 namespace {
 
@@ -66,7 +68,7 @@ std::optional<IndexRecord> DecodeIndexRecord(std::span<const std::uint8_t> bytes
 }
 
 std::string CodeForPath(std::string_view path) {
-  const std::size_t slash = path.find_last_of('/');
+  const std::size_t slash = path.find_last_of(support::kDirectorySeparators);
   const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
   return std::string(name.substr(0, kCodeSize));
 }

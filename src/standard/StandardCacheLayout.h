@@ -78,8 +78,8 @@ IndexRecordBytes EncodeIndexRecord(const IndexRecord& record);
 // after 82 bytes when there is none).
 std::optional<IndexRecord> DecodeIndexRecord(std::span<const std::uint8_t> bytes);
 
-// The first two characters of the name after the last "/" of a path (the whole path when it has
-// none); fewer when the name is shorter.
+// The first two characters of the name after the last separator of a path (the whole path when it
+// has none); fewer when the name is shorter.
 std::string CodeForPath(std::string_view path);
 
 // Where the sum and the compressed stream begin in a file with `recordCount` records.

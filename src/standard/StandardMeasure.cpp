@@ -14,6 +14,7 @@
 #include "support/DirectoryText.h"
 #include "support/EmbeddedResources.h"
 #include "support/OrderedWork.h"
+#include "support/Platform.h"
 
 namespace hoardwright::standard {
 namespace {
@@ -47,7 +48,7 @@ StandardBuildResult MeasureStandardCache(const catalogue::BuildRequest& request,
     reporter.ShowMessage(NoPersonalitiesMessage());
     return result;
   }
-  result.outputPath = support::JoinPath(request.outputDir, options.outputFileName);
+  result.outputPath = support::ToPath(support::JoinPath(request.outputDir, options.outputFileName));
   const support::CalendarTime time = options.buildTime ? *options.buildTime : support::BuildTimeFromEnvironment();
 
   // The info personality as the build writes it into its working directory and reads it back.

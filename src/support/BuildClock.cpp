@@ -6,6 +6,8 @@
 #include <ctime>
 #include <string_view>
 
+#include "support/Platform.h"
+
 namespace hoardwright::support {
 namespace {
 
@@ -27,10 +29,10 @@ std::optional<std::time_t> ParseEpoch(const char* text) {
 CalendarTime BuildTime(const char* sourceDateEpoch) {
   std::tm tm{};
   if (const auto epoch = ParseEpoch(sourceDateEpoch)) {
-    gmtime_r(&*epoch, &tm);
+    support::UtcTime(*epoch, tm);
   } else {
     const std::time_t now = std::time(nullptr);
-    localtime_r(&now, &tm);
+    support::LocalTime(now, tm);
   }
   return FromTm(tm);
 }

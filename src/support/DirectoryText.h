@@ -6,12 +6,25 @@
 
 namespace hoardwright::support {
 
+#ifdef _WIN32
+// Windows' own directory texts end with a backslash; one ending with "/" is taken as it is.
+inline constexpr char kDirectorySeparator = '\\';
+inline constexpr const char* kDirectorySeparators = "\\/";
+inline bool EndsWithSeparator(const std::string& directory) {
+  return directory.back() == '\\' || directory.back() == '/';
+}
+#else
 inline constexpr char kDirectorySeparator = '/';
+inline constexpr const char* kDirectorySeparators = "/";
+inline bool EndsWithSeparator(const std::string& directory) {
+  return directory.back() == kDirectorySeparator;
+}
+#endif
 
 // Appends the separator when the text does not end with one. An empty text stays empty: it names
 // no directory, and turning it into "/" would silently mean the file system's root.
 inline std::string WithTrailingSeparator(std::string directory) {
-  if (!directory.empty() && directory.back() != kDirectorySeparator) {
+  if (!directory.empty() && !EndsWithSeparator(directory)) {
     directory.push_back(kDirectorySeparator);
   }
   return directory;

@@ -8,10 +8,9 @@
 #include <utility>
 
 #include "support/InputFile.h"
+#include "support/Platform.h"
 
-#ifdef _WIN32
-#include <fstream>
-#else
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -54,19 +53,23 @@ std::optional<std::vector<std::uint8_t>> ReadRegularFile(const fs::path& path, s
 
 #ifdef _WIN32
 
+// Without descriptors relative to a directory, a link or a junction at the directory's name is
+// refused by looking first; each file is made under a new name (never opened through what is
+// there) and moved over its final name, which replaces a link there rather than following it.
 std::optional<ExtractDirectory> ExtractDirectory::Open(const fs::path& directory,
                                                        std::string* error) {
+  const auto fail = [&](const std::string& reason) {
+    if (error) *error = PathText(directory) + ": " + reason;
+    return std::nullopt;
+  };
+  fs::path path = directory;
+  while (path.has_relative_path() && !path.has_filename()) path = path.parent_path();
+  if (IsLink(path)) return fail("a symbolic link; extract writes only into a real directory");
   std::error_code ec;
-  if (fs::is_symlink(fs::symlink_status(directory, ec))) {
-    if (error) *error = directory.string() + ": a link; extract writes only into a real directory";
-    return std::nullopt;
-  }
-  fs::create_directories(directory, ec);
-  if (ec || !fs::is_directory(fs::symlink_status(directory, ec))) {
-    if (error) *error = directory.string() + ": " + (ec ? ec.message() : "not a directory");
-    return std::nullopt;
-  }
-  return ExtractDirectory(directory);
+  fs::create_directories(path, ec);
+  if (IsLink(path)) return fail("a symbolic link; extract writes only into a real directory");
+  if (!fs::is_directory(path, ec)) return fail(ec ? ec.message() : "not a directory");
+  return ExtractDirectory(path);
 }
 
 ExtractDirectory::ExtractDirectory(ExtractDirectory&& other) noexcept
@@ -74,34 +77,49 @@ ExtractDirectory::ExtractDirectory(ExtractDirectory&& other) noexcept
 
 ExtractDirectory::~ExtractDirectory() = default;
 
+namespace {
+
+// Names that Windows turns into something else: a device (CON, NUL.TXT, COM1, ...), a stream of
+// another file ("a:b"), or a shorter name (trailing dots and blanks are dropped).
+bool NameWindowsAlters(std::string_view name) {
+  if (name.find_first_of(":*?\"<>|") != std::string_view::npos) return true;
+  if (name.back() == '.' || name.back() == ' ') return true;
+  std::string stem(name.substr(0, name.find('.')));
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  for (char& c : stem) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL") return true;
+  return stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) &&
+         stem[3] >= '0' && stem[3] <= '9';
+}
+
+}  // namespace
+
 bool ExtractDirectory::Write(std::string_view name, std::span<const std::uint8_t> bytes,
                              std::string* error) {
-  if (!PlainName(name)) {
-    if (error) *error = std::string(name) + ": not a plain file name";
+  const std::string target(name);
+  const auto fail = [&](const std::string& reason) {
+    if (error) *error = target + ": " + reason;
     return false;
-  }
+  };
+  if (!PlainName(name) || NameWindowsAlters(name)) return fail("not a plain file name");
   std::error_code ec;
-  fs::path temporary;
-  do {
-    temporary = path_ / ("." + std::string(name) + "." + std::to_string(attempts_++) + ".part");
-  } while (fs::exists(fs::symlink_status(temporary, ec)) && attempts_ < 1000);
-  {
-    std::ofstream out(temporary, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-      fs::remove(temporary, ec);
-      if (error) *error = std::string(name) + ": write error";
-      return false;
-    }
+  const auto temporary = CreateUniqueFile(PathText(path_ / ToPath("." + target + ".XXXXXX")), ec);
+  if (!temporary) return fail(ec.message());
+  std::FILE* file = OpenFile(*temporary, "wb");
+  bool written = file != nullptr;
+  if (written && !bytes.empty()) {
+    written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   }
-  fs::rename(temporary, path_ / fs::path(std::string(name)), ec);
-  if (ec) {
-    if (error) *error = std::string(name) + ": " + ec.message();
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    return false;
+  const int writeError = errno;
+  if (file != nullptr && std::fclose(file) != 0) written = false;
+  if (!written) {
+    fs::remove(*temporary, ec);
+    return fail(std::strerror(writeError != 0 ? writeError : EIO));
+  }
+  if (!RenameOver(*temporary, path_ / ToPath(target), ec)) {
+    const std::string reason = ec.message();
+    fs::remove(*temporary, ec);
+    return fail(reason);
   }
   return true;
 }

@@ -4,7 +4,7 @@
 #include <system_error>
 
 #ifdef _WIN32
-#include <fstream>
+#include "support/Platform.h"
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -44,41 +44,35 @@ std::string TooLarge(std::size_t maxSize) {
 
 #ifdef _WIN32
 
-// Without descriptors to check, the path is checked and the read is bounded all the same.
-InputFile ReadInputFile(const std::filesystem::path& path, std::size_t maxSize) {
-  std::error_code error;
-  const auto status = std::filesystem::status(path, error);
-  if (error)
-    return Refused(InputFault::CannotOpen, "cannot be opened: " + error.message(), error.message());
-  if (!std::filesystem::is_regular_file(status))
-    return Refused(InputFault::NotRegular, "not a regular file");
-  if (std::filesystem::file_size(path, error) > maxSize || error) {
-    if (error)
-      return Refused(InputFault::CannotOpen, "cannot be opened: " + error.message(),
-                     error.message());
-    return Refused(InputFault::TooLarge, TooLarge(maxSize));
-  }
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return Refused(InputFault::CannotOpen, "cannot be opened", "cannot open");
-  InputFile input;
-  std::string chunk(64 * 1024, '\0');
-  while (file) {
-    file.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-    const auto count = static_cast<std::size_t>(file.gcount());
-    if (input.bytes.size() + count > maxSize)
+namespace {
+
+InputFile FromOpenedRead(OpenedFileRead read, std::size_t maxSize) {
+  using Outcome = OpenedFileRead::Outcome;
+  switch (read.outcome) {
+    case Outcome::kRead:
+      return InputFile{std::move(read.bytes), {}};
+    case Outcome::kCannotOpen:
+      return Refused(InputFault::CannotOpen, "cannot be opened: " + read.reason, read.reason);
+    case Outcome::kCannotRead:
+      return Refused(InputFault::CannotRead, "cannot be read: " + read.reason, read.reason);
+    case Outcome::kTooLarge:
       return Refused(InputFault::TooLarge, TooLarge(maxSize));
-    input.bytes.append(chunk.data(), count);
+    case Outcome::kNotRegular:
+      break;
   }
-  if (file.bad()) return Refused(InputFault::CannotRead, "cannot be read", "read error");
-  return input;
+  return Refused(InputFault::NotRegular,
+                 "not a regular file" + (read.reason.empty() ? "" : " (" + read.reason + ")"));
+}
+
+}  // namespace
+
+InputFile ReadInputFile(const std::filesystem::path& path, std::size_t maxSize) {
+  return FromOpenedRead(ReadOpenedFile(path, maxSize), maxSize);
 }
 
 std::string InputFileRefusal(const std::filesystem::path& path) {
-  std::error_code error;
-  const auto status = std::filesystem::status(path, error);
-  if (error) return "cannot be opened: " + error.message();
-  if (!std::filesystem::is_regular_file(status)) return "not a regular file";
-  return {};
+  // Only whether it can be read is asked here: any size passes.
+  return FromOpenedRead(ReadOpenedFile(path, UINT64_MAX, false), 0).refusal;
 }
 
 #else

@@ -3,13 +3,14 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
+
+#include "support/Platform.h"
 
 namespace hoardwright::support {
 
 std::optional<OutputFile> OutputFile::Create(const std::filesystem::path& path, std::string* error,
                                              WriteFaults* faults) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
+  std::FILE* file = support::OpenFile(path, "wb");
   if (file == nullptr) {
     if (error) *error = std::strerror(errno);
     return std::nullopt;
@@ -43,9 +44,9 @@ bool OutputFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> byt
     return false;
   }
   std::FILE* file = file_.get();
-  if (fseeko(file, static_cast<off_t>(offset), SEEK_SET) != 0 ||
+  if (!support::SeekFile(file, offset) ||
       (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) ||
-      fseeko(file, 0, SEEK_END) != 0) {
+      !support::SeekFileEnd(file)) {
     Fail(std::strerror(errno));
     return false;
   }
@@ -87,26 +88,26 @@ std::optional<AtomicOutputFile> AtomicOutputFile::Create(const std::filesystem::
   // target name near its length limit), a short one does.
   // Appended piece by piece: g++ 12 at -O3 reports a false -Wrestrict inside the operator+ chain.
   std::string workingName = ".";
-  workingName += target.filename().string();
+  workingName += support::PathText(target.filename());
   workingName += ".XXXXXX";
-  std::string pattern = (directory / workingName).string();
-  int descriptor = mkstemp(pattern.data());
-  if (descriptor < 0 && errno == ENAMETOOLONG) {
-    pattern = (directory / ".hoardwright.XXXXXX").string();
-    descriptor = mkstemp(pattern.data());
+  std::error_code made;
+  auto temporary =
+      support::CreateUniqueFile(support::PathText(directory / support::ToPath(workingName)), made);
+  if (!temporary && made == std::errc::filename_too_long) {
+    temporary =
+        support::CreateUniqueFile(support::PathText(directory / ".hoardwright.XXXXXX"), made);
   }
-  if (descriptor < 0) {
-    if (error) *error = std::strerror(errno);
+  if (!temporary) {
+    if (error) *error = made.message();
     return std::nullopt;
   }
-  ::close(descriptor);
-  auto file = OutputFile::Create(pattern, error, faults);
+  auto file = OutputFile::Create(*temporary, error, faults);
   if (!file) {
     std::error_code ignored;
-    std::filesystem::remove(pattern, ignored);
+    std::filesystem::remove(*temporary, ignored);
     return std::nullopt;
   }
-  return AtomicOutputFile(target, pattern, std::move(*file), faults);
+  return AtomicOutputFile(target, *temporary, std::move(*file), faults);
 }
 
 AtomicOutputFile::AtomicOutputFile(AtomicOutputFile&& other) noexcept
@@ -139,14 +140,13 @@ bool AtomicOutputFile::Commit(std::string* error) {
     std::filesystem::remove(temporary_, ec);
     return false;
   }
-  // mkstemp creates the file with mode 0600; a cache is an ordinary user file.
+  // The working file is made private (mode 0600); a cache is an ordinary user file.
   std::filesystem::permissions(
       temporary_,
       std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
           std::filesystem::perms::group_read | std::filesystem::perms::others_read,
       ec);
-  std::filesystem::rename(temporary_, target_, ec);
-  if (ec) {
+  if (!support::RenameOver(temporary_, target_, ec)) {
     if (error) *error = ec.message();
     std::filesystem::remove(temporary_, ec);
     return false;

@@ -1,9 +1,9 @@
 #include "support/TemporaryDirectory.h"
 
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <system_error>
+
+#include "support/Platform.h"
 
 namespace hoardwright::support {
 
@@ -24,10 +24,13 @@ std::vector<std::filesystem::path> TemporaryBases() {
 std::optional<TemporaryDirectory> TemporaryDirectory::Create(std::string* error) {
   std::string failures;
   for (const std::filesystem::path& base : TemporaryBases()) {
-    std::string pattern = (base / "hoardwright-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) return TemporaryDirectory(pattern);
-    const std::string reason = std::strerror(errno);
-    failures += (failures.empty() ? "" : " nor in ") + base.string() + " (" + reason + ")";
+    std::error_code made;
+    if (auto path =
+            support::CreateUniqueDirectory(support::PathText(base / "hoardwright-XXXXXX"), made)) {
+      return TemporaryDirectory(std::move(*path));
+    }
+    failures += (failures.empty() ? "" : " nor in ") + support::PathText(base) + " (" +
+                made.message() + ")";
   }
   if (error) *error = "No working directory could be made in " + failures;
   return std::nullopt;

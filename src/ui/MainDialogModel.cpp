@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "catalogue/PersonalityScan.h"
+#include "support/Platform.h"
 
 namespace hoardwright::ui {
 
@@ -32,10 +33,10 @@ DroppedPaths SortDroppedPaths(const std::vector<std::string>& paths) {
   DroppedPaths dropped;
   for (const std::string& path : paths) {
     std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
+    if (std::filesystem::is_directory(support::ToPath(path), error)) {
       (dropped.directory.empty() ? dropped.directory : dropped.ignored.emplace_back()) = path;
     } else if (catalogue::HasPersonalityExtension(
-                   std::filesystem::path(path).filename().string())) {
+                   support::PathText(support::ToPath(path).filename()))) {
       dropped.personalityFiles.push_back(path);
     } else {
       dropped.ignored.push_back(path);

@@ -10,6 +10,7 @@
 #include "catalogue/ManufacturerTable.h"
 #include "catalogue/PersonalityScan.h"
 #include "catalogue/RememberedCacheList.h"
+#include "support/DirectoryText.h"
 #include "support/Reporter.h"
 #include "ui/MainDialogModel.h"
 
@@ -81,7 +82,7 @@ TEST(PersonalityScanTest, ListsDeviceNamesAndManufacturersOfEveryPersonality) {
   support::SilentReporter reporter;
   const catalogue::PersonalityScan scan = catalogue::ScanPersonalityDirectory(
       dir.Text(), catalogue::LoadManufacturerMap(), reporter, catalogue::SortState{});
-  const std::string base = dir.Text() + "/";
+  const std::string base = dir.Text() + support::kDirectorySeparator;
   EXPECT_EQ(scan.personalityDir, base);
   ASSERT_EQ(scan.entries.size(), 6u);
 
@@ -124,6 +125,10 @@ TEST(PersonalityScanTest, FirstFileInNameOrderWinsADuplicateDeviceName) {
 }
 
 TEST(PersonalityScanTest, FileWithoutDeviceLineIsReportedAndLeftOut) {
+#ifdef _WIN32
+  GTEST_SKIP() << "std::filesystem makes no symbolic links in the MinGW build (and Windows needs a "
+                  "privilege for them)";
+#else
   ScanDirectory dir;
   dir.Write("ECNODEV.QPF", "NAME \"No\" \"Device\"\r\nTYPE 1 1 M\r\n");
   dir.WritePersonality("ECSPOT.QPF", "Spot");
@@ -136,6 +141,7 @@ TEST(PersonalityScanTest, FileWithoutDeviceLineIsReportedAndLeftOut) {
   EXPECT_EQ(scan.entries[0].deviceName, "Spot");
   ASSERT_EQ(reporter.messages.size(), 1u);
   EXPECT_EQ(reporter.messages[0].text, "error - couldn't find keyword DEVICE");
+#endif
 }
 
 // The window shows a scan's messages only once it is on the screen, each with its file's path.
@@ -147,7 +153,7 @@ TEST(PersonalityScanTest, ModelKeepsEachMessageWithItsFilesPath) {
   ui::MainDialogModel model;
   model.SetPersonalityDir(dir.Text());
   const std::vector<support::ReportedMessage> messages = model.ScanPersonalityDirectory();
-  const std::string base = dir.Text() + "/";
+  const std::string base = dir.Text() + support::kDirectorySeparator;
   EXPECT_EQ(messages, (std::vector<support::ReportedMessage>{
                           {"error - couldn't find keyword DEVICE", base + "ABNONE.QPF"},
                           {"error - couldn't find keyword DEVICE", base + "CDNONE.QPF"}}));
@@ -193,17 +199,21 @@ TEST(PersonalityScanTest, EmptyOrMissingDirectoryGivesNoRows) {
 
   const catalogue::PersonalityScan missing = catalogue::ScanPersonalityDirectory(
       dir.Text() + "/absent", map, reporter, catalogue::SortState{});
-  EXPECT_EQ(missing.personalityDir, dir.Text() + "/absent/");
+  EXPECT_EQ(missing.personalityDir, dir.Text() + "/absent" + support::kDirectorySeparator);
   EXPECT_TRUE(missing.entries.empty());
   EXPECT_TRUE(reporter.messages.empty());
 }
 
 TEST(PersonalityScanTest, FilesAreEnumeratedByUpperCasedNameThenByBytes) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows' file systems do not keep two names that differ only in letter case";
+#else
   ScanDirectory dir;
   for (const char* name : {"b.QPF", "_x.QPF", "a.QPF", "A.qpf", "c.txt"}) dir.Write(name, "");
   EXPECT_EQ(catalogue::ListPersonalityFiles(dir.Text()),
             (std::vector<std::string>{"A.qpf", "a.QPF", "b.QPF", "_x.QPF"}));
   EXPECT_TRUE(catalogue::ListPersonalityFiles(dir.Text() + "/absent").empty());
+#endif
 }
 
 TEST(PersonalityScanTest, ModelRescanUsesTheRememberedSortState) {
@@ -220,7 +230,7 @@ TEST(PersonalityScanTest, ModelRescanUsesTheRememberedSortState) {
   support::SilentReporter reporter;
   model.ScanPersonalityDirectory(reporter);
 
-  EXPECT_EQ(model.PersonalityDir(), dir.Text() + "/");
+  EXPECT_EQ(model.PersonalityDir(), dir.Text() + support::kDirectorySeparator);
   const std::vector<catalogue::PersonalityEntry> rows = model.PersonalityList().Entries();
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0].deviceName, "Beam");  // Rainbow

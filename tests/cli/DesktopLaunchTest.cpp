@@ -2,7 +2,9 @@
 // arguments passed through unchanged, and nothing else does. HOARDWRIGHT_DESKTOP_EXECUTABLE
 // points the program at a stub that records how it was started.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <filesystem>
 #include <map>
@@ -31,6 +33,29 @@ TEST(DesktopExecutableCandidatesTest, TheVariableAloneThenBesideThenTheInstallPl
             std::vector<std::filesystem::path>{"/build/src/hoardwright-desktop"});
   EXPECT_TRUE(DesktopExecutableCandidates(nullptr, "", "../libexec/x").empty());
 }
+
+#ifdef _WIN32
+
+// The Windows command line has no desktop to start: what would open the window says so and fails,
+// and the commands run as everywhere.
+TEST(WindowsWithoutDesktopTest, WhatWouldOpenTheWindowSaysThereIsNoneWithStatus2) {
+  ScratchDirectory scratch;
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{{}, {"-style", "fusion"}, {"-o", "C:\\out"}}) {
+    const testing::ProgramRun run =
+        testing::RunProgram(HOARDWRIGHT_EXECUTABLE, arguments, {}, scratch.Path());
+    EXPECT_EQ(run.exitStatus, 2) << run.standardError;
+    EXPECT_EQ(run.standardError,
+              "hoardwright: this build has no desktop application, only the command line.\n"
+              "Run \"hoardwright --help\" for the commands and options.\n");
+    EXPECT_EQ(run.standardOutput, "");
+  }
+  const testing::ProgramRun version =
+      testing::RunProgram(HOARDWRIGHT_EXECUTABLE, {"--version"}, {}, scratch.Path());
+  EXPECT_EQ(version.exitStatus, 0);
+}
+
+#else
 
 class DesktopLaunchTest : public ::testing::Test {
  protected:
@@ -113,6 +138,8 @@ TEST_F(DesktopLaunchTest, ADesktopThatCannotStartIsNamedWithStatus2) {
   EXPECT_NE(run.standardError.find(missing + ": No such file or directory"), std::string::npos)
       << run.standardError;
 }
+
+#endif
 
 }  // namespace
 }  // namespace hoardwright::cli

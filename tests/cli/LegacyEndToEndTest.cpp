@@ -8,16 +8,17 @@
 #include <vector>
 
 #include "LegacyTestSupport.h"
-#include "support/BuildClock.h"
+#include "catalogue/ListOrder.h"
 #include "extended/ByteOrder.h"
 #include "extended/ExtendedCacheLayout.h"
-#include "support/ExtendedTestSupport.h"
 #include "extended/PersonalityConversion.h"
 #include "extended/ShapeConversion.h"
 #include "lzss/Lzss.h"
 #include "personality/KeywordReaders.h"
+#include "support/BuildClock.h"
+#include "support/DirectoryText.h"
 #include "support/EmbeddedResources.h"
-#include "catalogue/ListOrder.h"
+#include "support/ExtendedTestSupport.h"
 
 namespace hoardwright::cli {
 namespace {
@@ -189,8 +190,10 @@ TEST_F(LegacyEndToEndTest, TwoRunsWithTheSameSourceDateEpochAreByteIdentical) {
 TEST_F(LegacyEndToEndTest, ExitStatusesTellInvalidDirectoriesAndMissingCaches) {
   const testing::ProgramRun invalid = Hoardwright({"-d", Dir("Pers"), "-o", Dir("Missing")});
   EXPECT_EQ(invalid.exitStatus, 1);
+  const char separator = support::kDirectorySeparator;
   EXPECT_EQ(invalid.standardError, "Invalid command line arguments\n\n     Per Dir=" + Dir("Pers") +
-                                       "/\n Output Dir=" + Dir("Missing") + "/\n");
+                                       separator + "\n Output Dir=" + Dir("Missing") + separator +
+                                       "\n");
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(Dir("Pers")) / "tmp1.tmp"));
 
   const testing::ProgramRun empty = Hoardwright({"-d", Dir("Out")});

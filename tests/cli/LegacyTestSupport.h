@@ -1,8 +1,12 @@
 #pragma once
 // Runs the program as a child process with a chosen environment and collects what it printed.
+#ifdef _WIN32
+#include "support/WindowsChild.h"
+#else
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <filesystem>
@@ -27,6 +31,12 @@ struct ProgramRun {
 inline ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                              const std::map<std::string, std::string>& environment,
                              const std::filesystem::path& scratch) {
+#ifdef _WIN32
+  // Windows cannot start a program without a few of its own variables; they go along.
+  const WindowsChildRun child =
+      RunWindowsChild(program, arguments, {environment, /*inherit=*/false, 0, {}}, scratch);
+  return ProgramRun{child.exitStatus, child.standardOutput, child.standardError};
+#else
   const auto outPath = scratch / "child.stdout";
   const auto errPath = scratch / "child.stderr";
   std::vector<std::string> argvText{program};
@@ -62,6 +72,7 @@ inline ProgramRun RunProgram(const std::string& program, const std::vector<std::
   std::filesystem::remove(outPath);
   std::filesystem::remove(errPath);
   return run;
+#endif
 }
 
 }  // namespace hoardwright::testing

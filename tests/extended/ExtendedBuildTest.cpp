@@ -138,7 +138,8 @@ TEST(ExtendedBuildTest, AnOutputThatCannotBeWrittenIsAFailure) {
   EXPECT_EQ(failedWrite.result.status, ExtendedBuildStatus::OutputFailed);
   // The file was created; a write failed, and the message says so.
   EXPECT_EQ(failedWrite.messages,
-            std::vector<std::string>{"Unable to write " + (dir.Path() / "OMK01PER.CMP").string() +
+            std::vector<std::string>{"Unable to write " + Request(dir, {path}).outputDir +
+                                     "OMK01PER.CMP" +
                                      " (injected write failure), cache file could not be "
                                      "created!"});
   EXPECT_FALSE(std::filesystem::exists(dir.Path() / "OMK01PER.CMP"));

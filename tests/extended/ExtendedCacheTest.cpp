@@ -1,6 +1,8 @@
 // The container's byte layout as the console reads it.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <thread>
 
@@ -376,6 +378,14 @@ TEST(ExtendedCacheTest, WriteCacheFileIsAtomicAndReportsFailures) {
   }
   EXPECT_EQ(entries, 2u) << "A.QPF and the cache file only";
 
+  CExtendedCache nowhere;
+  EXPECT_EQ(nowhere.WriteCacheFile(dir.Path() / "missing" / "OMK01PER.CMP", kTime, silent, &error),
+            CacheFileOutcome::NotCreated);
+  EXPECT_FALSE(std::filesystem::exists(dir.Path() / "missing"));
+
+#ifdef _WIN32
+  GTEST_SKIP() << "the rest writes into a FIFO, which Windows does not have";
+#else
   // A pipe cannot be written over: its file is composed whole and written once, same bytes.
   const auto pipe = dir.Path() / "pipe";
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
@@ -389,11 +399,7 @@ TEST(ExtendedCacheTest, WriteCacheFileIsAtomicAndReportsFailures) {
   EXPECT_TRUE(pipedOk) << error;
   EXPECT_EQ(received, expected);
   std::filesystem::remove(pipe);
-
-  CExtendedCache nowhere;
-  EXPECT_EQ(nowhere.WriteCacheFile(dir.Path() / "missing" / "OMK01PER.CMP", kTime, silent, &error),
-            CacheFileOutcome::NotCreated);
-  EXPECT_FALSE(std::filesystem::exists(dir.Path() / "missing"));
+#endif
 }
 
 }  // namespace

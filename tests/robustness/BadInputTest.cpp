@@ -8,10 +8,12 @@
 #include <set>
 
 #include "RobustnessSupport.h"
-#include "standard/StandardCacheLayout.h"
-#include "extended/ExtendedCacheLayout.h"
-#include "lzss/Lzss.h"
 #include "catalogue/PersonalityEntry.h"
+#include "extended/ExtendedCacheLayout.h"
+#include "inspect/TextFormat.h"
+#include "lzss/Lzss.h"
+#include "standard/StandardCacheLayout.h"
+#include "support/DirectoryText.h"
 
 namespace hoardwright::robustness {
 namespace {
@@ -106,7 +108,12 @@ class BadInputTest : public ::testing::Test {
     }
     AddGood("AB SPACE.QPF", "Space.Name");
     AddGood("AB-HYPHEN.QPF", "Hyphen.Name");
+#ifdef _WIN32
+    // Windows keeps no control characters in a file name.
+    AddGood("AB\xC3\xA9\xFF.QPF", "Latin.Bytes");
+#else
     AddGood("AB\xC3\xA9\xFF\x01.QPF", "Latin.Bytes");
+#endif
     AddGood("ablower.qpf", "Lower.Case");
     // 200,000 short lines before the personality proper: read past, and built.
     std::string manyLines;
@@ -125,8 +132,13 @@ class BadInputTest : public ::testing::Test {
 
     fs::create_directory(dir / "X.QPF");
     WriteText(dir / "X.QPF" / "INNER.QPF", GoodPersonality("Inner.Dir"));
+#ifdef _WIN32
+    // std::filesystem makes no symbolic links in the MinGW build: no dangling one here.
+    unreadable_ = {(dir / "X.QPF").string()};
+#else
     fs::create_symlink(dir / "MISSING.QPF", dir / "DANGLING.QPF");
     unreadable_ = {(dir / "X.QPF").string(), (dir / "DANGLING.QPF").string()};
+#endif
     WriteText(dir / "README.TXT", GoodPersonality("Not.A.Qpf"));
   }
 
@@ -145,7 +157,10 @@ class BadInputTest : public ::testing::Test {
     (listed ? compileFails_ : noDevice_).push_back((personalities_.Path() / name).string());
   }
 
-  std::string Dir() const { return personalities_.Path().string() + "/"; }
+  // As the user names it: ending with the system's separator.
+  std::string Dir() const {
+    return personalities_.Path().string() + support::kDirectorySeparator;
+  }
   fs::path Cache() const { return output_.Path() / "OMK01PER.CMP"; }
 
   ProcessRun Run(const std::vector<std::string>& arguments) {
@@ -167,15 +182,23 @@ TEST_F(BadInputTest, StandardBuildLeavesOutEachBadFileAndBuildsTheRest) {
   const ProcessRun run = Run({"build", "--output", output_.Path().string() + "/", Dir()});
   EXPECT_EQ(run.status, kSomeLeftOut) << run.err;
   for (const std::string& path : noDevice_) {
-    EXPECT_NE(run.err.find("Left out of the cache: " + path + "\n"), std::string::npos) << path;
+    EXPECT_NE(run.err.find("Left out of the cache: " + inspect::EscapedPath(path) + "\n"),
+              std::string::npos)
+        << path;
   }
   for (const std::string& path : compileFails_) {
-    EXPECT_NE(run.err.find("Error in file " + path + ", this personality will NOT be added"),
-              std::string::npos) << run.err.substr(0, 2000);
-    EXPECT_NE(run.err.find("Left out of the cache: " + path + "\n"), std::string::npos) << path;
+    EXPECT_NE(run.err.find("Error in file " + inspect::EscapedPath(path) +
+                           ", this personality will NOT be added"),
+              std::string::npos)
+        << run.err.substr(0, 2000);
+    EXPECT_NE(run.err.find("Left out of the cache: " + inspect::EscapedPath(path) + "\n"),
+              std::string::npos)
+        << path;
   }
   for (const std::string& path : unreadable_) {
-    EXPECT_NE(run.err.find("Left out of the cache: " + path + "\n"), std::string::npos) << path;
+    EXPECT_NE(run.err.find("Left out of the cache: " + inspect::EscapedPath(path) + "\n"),
+              std::string::npos)
+        << path;
   }
   EXPECT_NE(run.err.find("error - couldn't find keyword DEVICE"), std::string::npos);
 
@@ -191,7 +214,9 @@ TEST_F(BadInputTest, ExtendedBuildLeavesOutEachBadFileAndBuildsTheRest) {
   EXPECT_EQ(run.status, kSomeLeftOut) << run.err;
   for (const auto& paths : {noDevice_, compileFails_, unreadable_}) {
     for (const std::string& path : paths) {
-      EXPECT_NE(run.err.find("Left out of the cache: " + path + "\n"), std::string::npos) << path;
+      EXPECT_NE(run.err.find("Left out of the cache: " + inspect::EscapedPath(path) + "\n"),
+                std::string::npos)
+          << path;
     }
   }
   std::set<std::string> expected;

@@ -12,7 +12,7 @@ namespace {
 
 constexpr int kSomeLeftOut = 3;
 
-std::string Personality(const std::string& device, std::size_t textLines) {
+[[maybe_unused]] std::string Personality(const std::string& device, std::size_t textLines) {
   std::string text = "DEVICE  " + device + "\r\nNAME \"Maker\" \"Fixture\"\r\nTYPE  1  2  M\r\n"
                      "DEVICEADDRESS\r\nDAEND\r\nMINDMX=1\r\nMAXDMX=512\r\nDIVBY=1\r\nDMX\r\nEND\r\n"
                      "TEXT\r\n";
@@ -21,7 +21,7 @@ std::string Personality(const std::string& device, std::size_t textLines) {
 }
 
 // True when `text` holds no control character other than the line end.
-bool OnlyLineEnds(const std::string& text) {
+[[maybe_unused]] bool OnlyLineEnds(const std::string& text) {
   return std::ranges::none_of(text, [](char c) {
     const auto byte = static_cast<unsigned char>(c);
     return (byte < 0x20 && c != '\n') || byte == 0x7F;
@@ -29,6 +29,9 @@ bool OnlyLineEnds(const std::string& text) {
 }
 
 TEST(ControlCharacterTest, CheckAndBuildsShowThemEscaped) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows does not allow control characters in file names";
+#else
   auto scratch = support::TemporaryDirectory::Create();
   auto tmp = support::TemporaryDirectory::Create();
   auto input = support::TemporaryDirectory::Create();
@@ -64,6 +67,7 @@ TEST(ControlCharacterTest, CheckAndBuildsShowThemEscaped) {
     EXPECT_NE(build.err.find("Error in file " + dir + "AB\\nNEWLINE.QPF: the TEXT section"),
               std::string::npos) << build.err;
   }
+#endif
 }
 
 }  // namespace

@@ -3,11 +3,17 @@
 // run as a child process with its own environment and, optionally, a file size limit (a disk
 // that fills up at a chosen byte).
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <cstdint>
+
+#include "support/WindowsChild.h"
+#else
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <fcntl.h>
 #include <grp.h>
 #include <signal.h>
+#endif
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,9 +25,9 @@
 #include <string>
 #include <vector>
 
-#include "support/TemporaryDirectory.h"
-
 #include "support/Files.h"
+#include "support/TemporaryDirectory.h"
+#include "support/TestEnvironment.h"
 
 namespace hoardwright::robustness {
 
@@ -43,21 +49,16 @@ inline std::vector<std::string> TreeOf(const fs::path& directory) {
   return names;
 }
 
-// Points TMPDIR at a fresh directory for the lifetime of the object, so a test can see every
-// working file a build leaves behind.
+// Points TMPDIR (TMP on Windows) at a fresh directory for the lifetime of the object, so a test
+// can see every working file a build leaves behind.
 class PrivateTmpDir {
  public:
   PrivateTmpDir() : directory_(support::TemporaryDirectory::Create()) {
-    if (const char* old = std::getenv("TMPDIR")) previous_ = old;
-    if (directory_) setenv("TMPDIR", directory_->Path().c_str(), 1);
+    if (const char* old = std::getenv(testing::kTemporaryDirectoryVariable)) previous_ = old;
+    if (directory_)
+      testing::SetVariable(testing::kTemporaryDirectoryVariable, directory_->Path().string());
   }
-  ~PrivateTmpDir() {
-    if (previous_) {
-      setenv("TMPDIR", previous_->c_str(), 1);
-    } else {
-      unsetenv("TMPDIR");
-    }
-  }
+  ~PrivateTmpDir() { testing::SetVariable(testing::kTemporaryDirectoryVariable, previous_); }
   PrivateTmpDir(const PrivateTmpDir&) = delete;
   PrivateTmpDir& operator=(const PrivateTmpDir&) = delete;
 
@@ -97,6 +98,10 @@ struct ProcessRun {
   std::string err;
 };
 
+#ifdef _WIN32
+using rlim_t = std::uint64_t;  // a file size limit has no Windows counterpart: never set there
+#endif
+
 struct RunOptions {
   // Every file the program writes fails past this many bytes (SIGXFSZ ignored, so a write
   // returns EFBIG just as it would return ENOSPC on a full disk).
@@ -109,11 +114,26 @@ struct RunOptions {
 };
 
 inline constexpr int kHung = -2;
+#ifndef _WIN32
 inline constexpr uid_t kNobody = 65534;
+#endif
 
 // Runs the program with `arguments`. Its TMPDIR is `tmpDir` and SOURCE_DATE_EPOCH is fixed.
 inline ProcessRun RunProgram(const std::vector<std::string>& arguments, const fs::path& tmpDir,
                              const fs::path& scratch, const RunOptions& options) {
+#ifdef _WIN32
+  // Neither a file size limit nor another user: tests that need them are skipped on Windows.
+  if (options.fileSizeLimit) ADD_FAILURE() << "no file size limit on Windows";
+  const std::string tmp = tmpDir.string();
+  const testing::WindowsChildRun child =
+      testing::RunWindowsChild(HOARDWRIGHT_EXECUTABLE, arguments,
+                               {{{"TMP", tmp}, {"TEMP", tmp}, {"SOURCE_DATE_EPOCH", "1796478358"}},
+                                true,
+                                options.timeoutSeconds,
+                                {}},
+                               scratch);
+  return {child.hung ? kHung : child.exitStatus, child.standardOutput, child.standardError};
+#else
   const fs::path outPath = scratch / "run.out";
   const fs::path errPath = scratch / "run.err";
   const pid_t child = fork();
@@ -163,6 +183,7 @@ inline ProcessRun RunProgram(const std::vector<std::string>& arguments, const fs
   fs::remove(outPath);
   fs::remove(errPath);
   return run;
+#endif
 }
 
 // As above; with `fileSizeLimit` every file the program writes fails past that many bytes.

@@ -83,7 +83,10 @@ TEST_F(ParallelBuildTest, StandardCacheAndMessagesDoNotDependOnThreads) {
     // Each build writes its info personality into a private directory of its own name.
     std::vector<std::string> calls = host.calls;
     for (std::string& call : calls) {
-      if (call.starts_with("SetStatusText|") && call.ends_with("/1_INFO.QPF")) call = "info";
+      if (call.starts_with("SetStatusText|") &&
+          (call.ends_with("/1_INFO.QPF") || call.ends_with("\\1_INFO.QPF"))) {
+        call = "info";
+      }
     }
     const Bytes file = ReadBytes(result.outputPath);
     if (!expectedFile) {

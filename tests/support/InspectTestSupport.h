@@ -2,7 +2,11 @@
 // What the inspect and check tests share: caches built by the project's own builds from the
 // example personalities, the compilers' output per personality, and a runner for the program.
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include "support/WindowsChild.h"
+#else
 #include <sys/wait.h>
+#endif
 
 #include <array>
 #include <cstdlib>
@@ -115,6 +119,12 @@ struct RunLimits {
 // Runs the program with `arguments`; standard output and error are caught in `scratch`.
 inline ProgramRun RunProgram(const std::vector<std::string>& arguments,
                              const support::TemporaryDirectory& scratch, RunLimits limits = {}) {
+#ifdef _WIN32
+  // Only the time is bounded on Windows, which has no per-process address-space limit.
+  const WindowsChildRun child = RunWindowsChild(HOARDWRIGHT_EXECUTABLE, arguments,
+                                                {{}, true, limits.seconds, {}}, scratch.Path());
+  return ProgramRun{child.hung ? 124 : child.exitStatus, child.standardOutput, child.standardError};
+#else
   const auto out = scratch.Path() / "run.out";
   const auto err = scratch.Path() / "run.err";
   std::string command;
@@ -130,6 +140,7 @@ inline ProgramRun RunProgram(const std::vector<std::string>& arguments,
   std::filesystem::remove(out);
   std::filesystem::remove(err);
   return run;
+#endif
 }
 
 }  // namespace hoardwright::testing

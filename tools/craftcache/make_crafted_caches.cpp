@@ -36,10 +36,10 @@ bool Write(const fs::path& path, const Bytes& bytes) {
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   out.close();
   if (!out) {
-    std::fprintf(stderr, "cannot write %s\n", path.c_str());
+    std::fprintf(stderr, "cannot write %s\n", path.string().c_str());
     return false;
   }
-  std::printf("%-28s %10zu bytes\n", path.filename().c_str(), bytes.size());
+  std::printf("%-28s %10zu bytes\n", path.filename().string().c_str(), bytes.size());
   return true;
 }
 
