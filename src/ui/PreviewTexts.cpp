@@ -27,7 +27,9 @@ std::string Plural(std::size_t count, std::string_view word) {
 }
 
 std::string TrimmedRight(std::string text) {
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\0')) text.pop_back();
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\0' || text.back() == '\r')) {
+    text.pop_back();
+  }
   return text;
 }
 
@@ -132,11 +134,9 @@ GaugeView DescribePreview(const preview::CachePreview& preview) {
       line.name = std::string(console.consoleName);
       line.fits = console.fits;
       line.text = line.name + " (" + std::to_string(console.limitKilobytes) + "k): ";
-      if (console.fits) {
-        line.text += "fits, " + GroupedNumber(console.marginBytes) + " bytes left";
-      } else {
-        line.text += "over by " + GroupedNumber(-console.marginBytes) + " bytes";
-      }
+      const std::int64_t bytes = console.fits ? console.marginBytes : -console.marginBytes;
+      line.text += (console.fits ? "fits, " : "over by ") + GroupedNumber(bytes) +
+                   (bytes == 1 ? " byte" : " bytes") + (console.fits ? " left" : "");
       view.consoles.push_back(std::move(line));
     }
   }
@@ -225,8 +225,9 @@ CacheOverview DescribeCache(const inspect::InspectReport& report,
       if (report.kind == inspect::CacheKind::Extended) {
         row.manufacturer = TrimmedRight(view.manufacturer);
       } else {
-        const auto found = manufacturers.find(view.code);
-        row.manufacturer = found != manufacturers.end() ? TrimmedRight(found->second) : view.code;
+        // The standard cache keeps only the first two letters of the file's name; the
+        // directory's file, when the comparison finds it, names the manufacturer.
+        row.manufacturer = "code " + view.code;
       }
       row.size = view.length;
       row.number = view.number;
@@ -241,6 +242,10 @@ CacheOverview DescribeCache(const inspect::InspectReport& report,
       if (row.number != record.number) continue;
       row.state = preview::StateName(record.state);
       row.path = record.path;
+      if (report.kind == inspect::CacheKind::Standard && !record.path.empty()) {
+        row.manufacturer = TrimmedRight(catalogue::ManufacturerNameForFile(
+            manufacturers, std::filesystem::path(record.path).filename().string()));
+      }
       break;
     }
   }
