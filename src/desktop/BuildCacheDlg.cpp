@@ -54,8 +54,11 @@ namespace hoardwright::desktop {
 namespace {
 
 // The window's first size in dialog units; it can be made larger.
-constexpr int kWidth = 383;
-constexpr int kHeight = 290;
+constexpr int kWidth = 400;
+constexpr int kHeight = 380;
+// The layout's own minimum counts the wrapped explanations by their widest form and so comes
+// out short; below this the lists would run into the gauge.
+constexpr int kMinimumHeight = 370;
 // How often the window shows a running build's progress.
 constexpr int kProgressMilliseconds = 50;
 // A change in the personality directory is listed once the directory has been quiet this long,
@@ -219,35 +222,48 @@ void CBuildCacheDlg::CreateControls() {
 
   // Under the personality list, the reasons of the selected row's problems; under the cache
   // list, the gauge.
+  // Both are of one fixed height, room for the gauge's six lines, so that the lists above keep
+  // whatever the window gains.
+  const QFontMetrics metrics(font());
+  const int paneHeight = 6 * (metrics.lineSpacing() + du.Y(1)) + du.Y(4);
   reasonsPane_ = new QPlainTextEdit(this);
   reasonsPane_->setObjectName(QStringLiteral("reasonsPane"));
   reasonsPane_->setReadOnly(true);
   reasonsPane_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   reasonsPane_->setPlaceholderText(QStringLiteral("Select a row to see what check says of it"));
-  reasonsPane_->setFixedHeight(du.Y(44));
+  reasonsPane_->setFixedHeight(paneHeight);
   lists->addWidget(reasonsPane_, 4, 0);
-  auto* gauge = new QGridLayout;
+  auto* gaugeBox = new QWidget(this);
+  gaugeBox->setObjectName(QStringLiteral("gauge"));
+  gaugeBox->setFixedHeight(paneHeight);
+  auto* gauge = new QGridLayout(gaugeBox);
   gauge->setContentsMargins(0, 0, 0, 0);
   gauge->setVerticalSpacing(du.Y(1));
-  gaugeSize_ = new QLabel(this);
+  gaugeSize_ = new QLabel(gaugeBox);
   gaugeSize_->setObjectName(QStringLiteral("gaugeSize"));
-  gaugeWarning_ = new QLabel(this);
+  // A long figure wraps instead of widening the window.
+  gaugeSize_->setWordWrap(true);
+  gaugeSize_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  gaugeWarning_ = new QLabel(gaugeBox);
   gaugeWarning_->setObjectName(QStringLiteral("gaugeWarning"));
   gaugeWarning_->setWordWrap(true);
+  gaugeWarning_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  gaugeWarning_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   gauge->addWidget(gaugeSize_, 0, 0, 1, 2);
-  const int markSide = QFontMetrics(font()).height();
+  const int markSide = metrics.height();
   for (std::size_t row = 0; row < gaugeConsoles_.size(); ++row) {
-    gaugeMarks_[row] = new QLabel(this);
+    gaugeMarks_[row] = new QLabel(gaugeBox);
     gaugeMarks_[row]->setFixedSize(markSide, markSide);
-    gaugeConsoles_[row] = new QLabel(this);
+    gaugeConsoles_[row] = new QLabel(gaugeBox);
     gaugeConsoles_[row]->setObjectName(QStringLiteral("gaugeConsole%1").arg(row + 1));
+    gaugeConsoles_[row]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     gauge->addWidget(gaugeMarks_[row], static_cast<int>(row) + 1, 0);
     gauge->addWidget(gaugeConsoles_[row], static_cast<int>(row) + 1, 1);
   }
   gauge->addWidget(gaugeWarning_, 4, 0, 1, 2);
   gauge->setColumnStretch(1, 1);
-  gauge->setRowStretch(5, 1);
-  lists->addLayout(gauge, 4, 2);
+  gauge->setRowStretch(4, 1);
+  lists->addWidget(gaugeBox, 4, 2);
   window->addLayout(lists, 1);
 
   // The table options and, beside them, the cache kind.
@@ -341,6 +357,7 @@ void CBuildCacheDlg::CreateControls() {
     bottom->addWidget(button);
   }
   window->addLayout(bottom);
+  setMinimumHeight(du.Y(kMinimumHeight));
   resize(du.Size(kWidth, kHeight));
 
   progressTimer_ = new QTimer(this);
@@ -824,7 +841,7 @@ void CBuildCacheDlg::ShowReasons(const PersonalityListView& view) {
     reasonsPane_->clear();
     return;
   }
-  QString text = FileText(entry->deviceName) + QStringLiteral(" (") + PathText(entry->filePath) +
+  QString text = FileText(entry->deviceName).trimmed() + QStringLiteral(" (") + PathText(entry->filePath) +
                  QStringLiteral(")\n");
   const ui::RowMark* mark = model_.RowMarkOf(entry->filePath);
   if (mark == nullptr) {

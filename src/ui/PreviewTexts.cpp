@@ -155,8 +155,13 @@ RowMark MarkOf(const check::FileCheck& check, catalogue::CacheType kind) {
   RowMark mark;
   const bool builtIntoChosen =
       kind == catalogue::CacheType::Extended ? check.extended : check.standard;
-  for (const check::CheckItem& item : check.items) {
-    mark.reasons.push_back(check::CheckItemText(item));
+  // What leaves the file out comes first.
+  for (const bool leftOut : {true, false}) {
+    for (const check::CheckItem& item : check.items) {
+      if ((item.finding.severity == check::Finding::Severity::LeftOut) == leftOut) {
+        mark.reasons.push_back(check::CheckItemText(item));
+      }
+    }
   }
   if (!builtIntoChosen) {
     mark.kind = RowMarkKind::LeftOut;
