@@ -1,11 +1,13 @@
 // What the window shows before and after a build: the problem marks of the rows and their
 // reasons, the size gauge against the file a build then writes, both cache kinds, and the view of
 // an existing cache compared with the personality directory.
+#include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -14,6 +16,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <array>
 #include <memory>
@@ -433,6 +436,28 @@ void PreviewDialogsTest::openCacheComparesWithTheDirectoryAndLoadsTheList() {
   QVERIFY(loaded.contains(QStringLiteral("LT.Dimmer")));
   QVERIFY(!loaded.contains(QStringLiteral("ZZ.Haze500")));
   QVERIFY(!loaded.contains(QStringLiteral("ADJ.Mini999")));
+
+  // File > Open Cache... asks for the file, opening in the output directory.
+  QString pickerStart;
+  dialog.SetFilePicker([&](QWidget*, const QString&, const QString& start) {
+    pickerStart = start;
+    return cache;
+  });
+  QAction* open = dialog.MenuBar().findChild<QAction*>(QStringLiteral("openCacheAction"));
+  QVERIFY(open != nullptr);
+  QCOMPARE(open->text(), QStringLiteral("&Open Cache..."));
+  int opened = 0;
+  modals.Expect<COpenCacheDlg>([&](COpenCacheDlg& view) {
+    opened = view.Personalities().topLevelItemCount();
+    QTest::mouseClick(&view.CloseButton(), Qt::LeftButton);
+  });
+  QTimer::singleShot(0, open, &QAction::trigger);
+  QTRY_VERIFY_WITH_TIMEOUT(modals.Done(), kSettleMilliseconds);
+  QCOMPARE(modals.Unexpected(), QStringList());
+  QCOMPARE(pickerStart, outputDir_);
+  QCOMPARE(opened, 13);
+  // Closed without loading: the list stays as it was.
+  QCOMPARE(Devices(dialog.CacheListWidget()), loaded);
 }
 
 QTEST_MAIN(PreviewDialogsTest)
