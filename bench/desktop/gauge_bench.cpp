@@ -85,9 +85,10 @@ int main(int argc, char** argv) {
     settled.push_back(Wait(click, [&] { return dialog.GaugeSettled(); }));
   }
   std::sort(settled.begin(), settled.end());
-  std::printf("gauge after a list change (%d changes): min %.0f ms, median %.0f ms, max %.0f ms,"
-              " %lld bytes\n",
-              changes, settled.front(), settled[settled.size() / 2], settled.back(),
-              static_cast<long long>(dialog.GaugePreview().cacheSize));
+  std::printf(
+      "gauge after a list change (%d changes): min %.0f ms, median %.0f ms, max %.0f ms,"
+      " %lld bytes\n",
+      changes, settled.front(), settled[settled.size() / 2], settled.back(),
+      static_cast<long long>(dialog.GaugePreview().cacheSize));
   return 0;
 }

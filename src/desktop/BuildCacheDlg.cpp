@@ -9,16 +9,16 @@
 #include <QFileSystemWatcher>
 #include <QFontMetrics>
 #include <QGridLayout>
-#include <QItemSelectionModel>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -41,9 +41,9 @@
 #include "desktop/DesktopBuildHost.h"
 #include "desktop/DesktopSettings.h"
 #include "desktop/DialogUnits.h"
+#include "desktop/OpenCacheDlg.h"
 #include "desktop/PersonalityListView.h"
 #include "desktop/PersonalityTableModel.h"
-#include "desktop/OpenCacheDlg.h"
 #include "desktop/ResultDlg.h"
 #include "desktop/TextConversion.h"
 #include "extended/ExtendedBuild.h"
@@ -120,8 +120,8 @@ CBuildCacheDlg::~CBuildCacheDlg() {
     }
     if (build_) build_->thread.join();
   }
-  for (auto* run : {gaugeRun_ ? &gaugeRun_->cancel : nullptr,
-                    checkRun_ ? &checkRun_->cancel : nullptr}) {
+  for (auto* run :
+       {gaugeRun_ ? &gaugeRun_->cancel : nullptr, checkRun_ ? &checkRun_->cancel : nullptr}) {
     if (run != nullptr) run->Cancel();
   }
   if (gaugeRun_) gaugeRun_->thread.join();
@@ -368,8 +368,7 @@ void CBuildCacheDlg::CreateControls() {
   gaugeTimer_->setInterval(kGaugeDelayMilliseconds);
   connect(gaugeTimer_, &QTimer::timeout, this, &CBuildCacheDlg::StartGauge);
   for (PersonalityListView* view : {personalityView_, cacheView_}) {
-    view->Table().SetMarkLookup(
-        [this](const std::string& path) { return model_.RowMarkOf(path); });
+    view->Table().SetMarkLookup([this](const std::string& path) { return model_.RowMarkOf(path); });
     connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this, view] { ShowReasons(*view); });
   }
@@ -776,7 +775,8 @@ void CBuildCacheDlg::StartChecks() {
   checksStale_ = false;
   checkRun_ = std::make_unique<CheckRun>();
   std::set<std::string> seen;
-  for (const catalogue::PersonalityListModel* list : {&model_.PersonalityList(), &model_.CacheList()}) {
+  for (const catalogue::PersonalityListModel* list :
+       {&model_.PersonalityList(), &model_.CacheList()}) {
     for (std::size_t row = 0; row < list->RowCount(); ++row) {
       const std::string& path = list->Row(row).filePath;
       if (seen.insert(path).second) checkRun_->paths.push_back(path);
@@ -841,8 +841,8 @@ void CBuildCacheDlg::ShowReasons(const PersonalityListView& view) {
     reasonsPane_->clear();
     return;
   }
-  QString text = FileText(entry->deviceName).trimmed() + QStringLiteral(" (") + PathText(entry->filePath) +
-                 QStringLiteral(")\n");
+  QString text = FileText(entry->deviceName).trimmed() + QStringLiteral(" (") +
+                 PathText(entry->filePath) + QStringLiteral(")\n");
   const ui::RowMark* mark = model_.RowMarkOf(entry->filePath);
   if (mark == nullptr) {
     text += QStringLiteral("Not checked yet.");
@@ -856,9 +856,9 @@ void CBuildCacheDlg::ShowReasons(const PersonalityListView& view) {
 
 void CBuildCacheDlg::OnOpenCache() {
   if (building_) return;
-  const QString path = filePicker_ ? filePicker_(this, QStringLiteral("Open Cache"),
-                                                 PathText(model_.OutputDir()))
-                                   : QString();
+  const QString path =
+      filePicker_ ? filePicker_(this, QStringLiteral("Open Cache"), PathText(model_.OutputDir()))
+                  : QString();
   if (!path.isEmpty()) OpenCache(path);
 }
 

@@ -18,10 +18,10 @@
 
 #include "check/LeftOutReasons.h"
 #include "desktop/MessageBoxReporter.h"
-#include "standard/BuildProgress.h"
-#include "standard/StandardBuild.h"
 #include "preview/CachePreview.h"
 #include "preview/PersonalityStore.h"
+#include "standard/BuildProgress.h"
+#include "standard/StandardBuild.h"
 #include "support/CancelToken.h"
 #include "ui/MainDialogModel.h"
 #include "ui/WindowBuild.h"
@@ -129,8 +129,8 @@ class CBuildCacheDlg : public QDialog {
   QPlainTextEdit& ReasonsPane() { return *reasonsPane_; }
   QMenuBar& MenuBar() { return *menuBar_; }
   // Tests and the screenshot tour answer the file picker of Open Cache themselves.
-  using FilePicker = std::function<QString(QWidget* owner, const QString& title,
-                                           const QString& start)>;
+  using FilePicker =
+      std::function<QString(QWidget* owner, const QString& title, const QString& start)>;
   void SetFilePicker(FilePicker picker) { filePicker_ = std::move(picker); }
 
  public slots:
@@ -211,7 +211,7 @@ class CBuildCacheDlg : public QDialog {
   bool building_ = false;
   bool closeAfterBuild_ = false;  // the window was closed during the build
   bool destroying_ = false;
-  bool showingOptions_ = false;  // the controls are being set from the model
+  bool showingOptions_ = false;    // the controls are being set from the model
   bool cacheListUnsaved_ = false;  // the list could not be written; said once
   // The running build's: what it builds, how it is stopped, what it shows, and what came of it.
   struct RunningBuild {

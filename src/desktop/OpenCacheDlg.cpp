@@ -18,14 +18,13 @@ enum Column { kDevice, kManufacturer, kSize, kState, kColumnCount };
 
 QString Row(const QString& name, const QString& value) {
   return QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>")
-      .arg(name.toHtmlEscaped(), value.toHtmlEscaped().replace(QLatin1Char('\n'),
-                                                                QStringLiteral("<br>")));
+      .arg(name.toHtmlEscaped(),
+           value.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")));
 }
 
 }  // namespace
 
-COpenCacheDlg::COpenCacheDlg(QWidget* parent, const std::string& path,
-                             ui::CacheOverview overview)
+COpenCacheDlg::COpenCacheDlg(QWidget* parent, const std::string& path, ui::CacheOverview overview)
     : QDialog(parent), overview_(std::move(overview)) {
   setObjectName(QStringLiteral("openCacheDialog"));
   setWindowTitle(QStringLiteral("Open Cache"));
@@ -44,13 +43,13 @@ COpenCacheDlg::COpenCacheDlg(QWidget* parent, const std::string& path,
   details_->setObjectName(QStringLiteral("cacheDetails"));
   details_->setTextFormat(Qt::RichText);
   details_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  details_->setText(
-      QStringLiteral("<table cellspacing=2>") + Row(QStringLiteral("File"), PathText(path)) +
-      Row(QStringLiteral("Kind"), FileText(overview_.kind)) +
-      Row(QStringLiteral("Date"), FileText(overview_.date)) +
-      Row(QStringLiteral("Created by"), FileText(overview_.createdBy)) +
-      Row(QStringLiteral("Notes"), notes.join(QLatin1Char('\n'))) +
-      Row(QStringLiteral("Intact"), intact) + QStringLiteral("</table>"));
+  details_->setText(QStringLiteral("<table cellspacing=2>") +
+                    Row(QStringLiteral("File"), PathText(path)) +
+                    Row(QStringLiteral("Kind"), FileText(overview_.kind)) +
+                    Row(QStringLiteral("Date"), FileText(overview_.date)) +
+                    Row(QStringLiteral("Created by"), FileText(overview_.createdBy)) +
+                    Row(QStringLiteral("Notes"), notes.join(QLatin1Char('\n'))) +
+                    Row(QStringLiteral("Intact"), intact) + QStringLiteral("</table>"));
   layout->addWidget(details_);
 
   comparison_ = new QLabel(FileText(overview_.comparisonLine), this);
@@ -83,8 +82,8 @@ COpenCacheDlg::COpenCacheDlg(QWidget* parent, const std::string& path,
   layout->addWidget(personalities_, 1);
 
   auto* buttons = new QDialogButtonBox(this);
-  loadButton_ = buttons->addButton(QStringLiteral("Load into cache list"),
-                                   QDialogButtonBox::AcceptRole);
+  loadButton_ =
+      buttons->addButton(QStringLiteral("Load into cache list"), QDialogButtonBox::AcceptRole);
   loadButton_->setObjectName(QStringLiteral("loadButton"));
   loadButton_->setToolTip(QStringLiteral(
       "The cache list becomes the personalities of this cache that the directory has"));

@@ -37,7 +37,9 @@ std::string PersonalityCount(std::size_t count) {
   return std::to_string(count) + (count == 1 ? " personality" : " personalities");
 }
 
-std::string Kilobytes(std::int64_t bytes) { return std::to_string(bytes / 1024) + "k"; }
+std::string Kilobytes(std::int64_t bytes) {
+  return std::to_string(bytes / 1024) + "k";
+}
 
 // The info personality's text lines: "DATE: ...", "Created by: ...", "Files: ...", then the
 // notes up to the first empty line.
@@ -84,8 +86,8 @@ std::optional<catalogue::CacheType> CacheKindFromSetting(std::string_view text) 
 std::string GroupedNumber(std::int64_t value) {
   const bool negative = value < 0;
   // Through the unsigned type, so that the most negative value has a magnitude too.
-  std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value)
-                                     : static_cast<std::uint64_t>(value);
+  std::uint64_t magnitude =
+      negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
   std::string digits = std::to_string(magnitude);
   std::string grouped;
   for (std::size_t i = 0; i < digits.size(); ++i) {
@@ -121,7 +123,8 @@ GaugeView DescribePreview(const preview::CachePreview& preview) {
     view.warning = Plural(preview.leftOut.size(), "file") + " of the list would be left out";
   }
   if (extended) {
-    if (view.warning.empty()) view.warning = "The consoles' limits apply to the standard cache only";
+    if (view.warning.empty())
+      view.warning = "The consoles' limits apply to the standard cache only";
     return view;
   }
   if (preview.consoles) {
@@ -145,8 +148,8 @@ GaugeView DescribePreview(const preview::CachePreview& preview) {
 
 std::string RowMark::ToolTip() const {
   if (kind == RowMarkKind::None) return {};
-  std::string text = kind == RowMarkKind::LeftOut ? "Build Cache would leave this file out:"
-                                                  : "Warnings:";
+  std::string text =
+      kind == RowMarkKind::LeftOut ? "Build Cache would leave this file out:" : "Warnings:";
   for (const std::string& reason : reasons) text += "\n" + reason;
   return text;
 }
@@ -173,8 +176,9 @@ RowMark MarkOf(const check::FileCheck& check, catalogue::CacheType kind) {
 
 std::string RefusalText(const std::vector<RefusedFile>& refused) {
   std::string text = refused.size() == 1
-                         ? std::string("This file is not added, because Build Cache would leave "
-                                       "it out:")
+                         ? std::string(
+                               "This file is not added, because Build Cache would leave "
+                               "it out:")
                          : "These " + std::to_string(refused.size()) +
                                " files are not added, because Build Cache would leave them out:";
   constexpr std::size_t kListed = 10;
@@ -192,7 +196,9 @@ std::string ExtendedResultText(std::size_t personalities) {
   return "Extended cache with " + PersonalityCount(personalities);
 }
 
-std::string CacheSizeText(std::int64_t bytes) { return "Cache File Size: " + Kilobytes(bytes); }
+std::string CacheSizeText(std::int64_t bytes) {
+  return "Cache File Size: " + Kilobytes(bytes);
+}
 
 CacheOverview DescribeCache(const inspect::InspectReport& report,
                             const preview::CacheComparison* comparison,

@@ -7,8 +7,8 @@
 
 #include "catalogue/BuildRequest.h"
 #include "check/LeftOutReasons.h"
-#include "preview/PersonalityStore.h"
 #include "extended/ExtendedBuild.h"
+#include "preview/PersonalityStore.h"
 #include "standard/BuildHost.h"
 
 namespace hoardwright::ui {

@@ -54,7 +54,9 @@ int RowOf(const QAbstractItemView& view, const QString& device) {
   return static_cast<int>(Devices(view).indexOf(device));
 }
 
-QString Grouped(qint64 value) { return QString::fromStdString(hoardwright::ui::GroupedNumber(value)); }
+QString Grouped(qint64 value) {
+  return QString::fromStdString(hoardwright::ui::GroupedNumber(value));
+}
 
 QByteArray ReadFile(const QString& path) {
   QFile file(path);
@@ -179,9 +181,9 @@ void PreviewDialogsTest::cacheKindIsChosenRememberedAndBuildsTheExtendedCache() 
   QCOMPARE(settings.value(QStringLiteral("Build/CacheType")).toString(),
            QStringLiteral("extended"));
   settings.beginGroup(QStringLiteral("Hoardwright"));
-  QCOMPARE(settings.childKeys(), (QStringList{QStringLiteral("CreatedBy"),
-                                              QStringLiteral("DefaultDir"),
-                                              QStringLiteral("OutputDir")}));
+  QCOMPARE(settings.childKeys(),
+           (QStringList{QStringLiteral("CreatedBy"), QStringLiteral("DefaultDir"),
+                        QStringLiteral("OutputDir")}));
   settings.endGroup();
 
   CBuildCacheDlg dialog;
@@ -202,8 +204,7 @@ void PreviewDialogsTest::cacheKindIsChosenRememberedAndBuildsTheExtendedCache() 
   QVERIFY(!answers.createdByEditable);
   const QByteArray built = ReadFile(outputDir_ + QStringLiteral("OMK01PER.CMP"));
   QVERIFY(built.startsWith("QenCache"));
-  QCOMPARE(answers.sizeText,
-           QStringLiteral("Cache File Size: %1k").arg(built.size() / 1024));
+  QCOMPARE(answers.sizeText, QStringLiteral("Cache File Size: %1k").arg(built.size() / 1024));
   QCOMPARE(answers.introText, QStringLiteral("Extended cache with 12 personalities"));
   QVERIFY(!answers.consolesShown);
   QCOMPARE(static_cast<qint64>(built.size()), dialog.GaugePreview().cacheSize);
@@ -287,8 +288,8 @@ void PreviewDialogsTest::gaugeShowsEachConsoleAndTheExtendedCache() {
     QVERIFY(dialog.GaugeConsoleLabel(row).isVisible());
   }
   const qint64 tiberLeft = 91 * 1024 - 1 - size;
-  QVERIFY2(dialog.GaugeConsoleLabel(0).text().endsWith(
-               Grouped(tiberLeft) + QStringLiteral(" bytes left")),
+  QVERIFY2(dialog.GaugeConsoleLabel(0).text().endsWith(Grouped(tiberLeft) +
+                                                       QStringLiteral(" bytes left")),
            qPrintable(dialog.GaugeConsoleLabel(0).text()));
 
   // The extended cache: its own size, and no consoles.
@@ -352,10 +353,11 @@ void PreviewDialogsTest::rowsAreMarkedAndLeftOutFilesRefused() {
   const QString warned = EditPersonality(QStringLiteral("LTDIMMER.QPF"), "\"Dimmer\r\n",
                                          "\"Dimmer\"        255  0    0    ; DIMMER\r\n");
   QVERIFY(!warned.isEmpty());
-  QTRY_VERIFY_WITH_TIMEOUT(
-      list.model()->index(RowOf(list, QStringLiteral("LT.Dimmer")), 0).data(Qt::DecorationRole)
-          .isNull(),
-      kSettleMilliseconds);
+  QTRY_VERIFY_WITH_TIMEOUT(list.model()
+                               ->index(RowOf(list, QStringLiteral("LT.Dimmer")), 0)
+                               .data(Qt::DecorationRole)
+                               .isNull(),
+                           kSettleMilliseconds);
   // An attribute block without its END takes the rest of the file: a warning.
   QVERIFY(!EditPersonality(QStringLiteral("LTDIMMER.QPF"), "Dimmer         1\r\nEND\r\n",
                            "Dimmer         1\r\n")
@@ -405,7 +407,8 @@ void PreviewDialogsTest::openCacheComparesWithTheDirectoryAndLoadsTheList() {
     QTreeWidget& list = view.Personalities();
     rows = list.topLevelItemCount();
     for (int row = 0; row < rows; ++row) {
-      states << list.topLevelItem(row)->text(0) + QLatin1Char('=') + list.topLevelItem(row)->text(3);
+      states << list.topLevelItem(row)->text(0) + QLatin1Char('=') +
+                    list.topLevelItem(row)->text(3);
     }
     comparison = view.ComparisonLabel().text();
     details = view.DetailsLabel().text();

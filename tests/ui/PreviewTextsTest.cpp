@@ -1,5 +1,3 @@
-#include "ui/PreviewTexts.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -10,6 +8,7 @@
 #include "support/Files.h"
 #include "support/TemporaryDirectory.h"
 #include "ui/MainDialogModel.h"
+#include "ui/PreviewTexts.h"
 #include "ui/WindowBuild.h"
 
 namespace hoardwright::ui {
@@ -30,8 +29,12 @@ TEST(PreviewTextsTest, CacheKindSettingReadsBackOnlyWhatItWrites) {
 
 TEST(PreviewTextsTest, GroupedNumberPutsACommaEveryThreeDigits) {
   const std::vector<std::pair<std::int64_t, std::string>> cases{
-      {0, "0"},           {999, "999"},           {1000, "1,000"},
-      {98577, "98,577"},  {1234567, "1,234,567"}, {-5393, "-5,393"},
+      {0, "0"},
+      {999, "999"},
+      {1000, "1,000"},
+      {98577, "98,577"},
+      {1234567, "1,234,567"},
+      {-5393, "-5,393"},
       {INT64_MIN, "-9,223,372,036,854,775,808"}};
   for (const auto& [value, text] : cases) EXPECT_EQ(GroupedNumber(value), text);
 }
@@ -96,10 +99,10 @@ check::FileCheck Checked(bool standard, bool extended, std::vector<check::CheckI
 }
 
 TEST(PreviewTextsTest, RowMarkFollowsTheChosenCacheKind) {
-  const check::CheckItem column{{Finding::Severity::LeftOut, 17, 7, "malformed DMX channel line"},
-                                true, false};
-  const check::CheckItem list{{Finding::Severity::Warning, 0, 0, "no known manufacturer code"},
-                              false, false};
+  const check::CheckItem column{
+      {Finding::Severity::LeftOut, 17, 7, "malformed DMX channel line"}, true, false};
+  const check::CheckItem list{
+      {Finding::Severity::Warning, 0, 0, "no known manufacturer code"}, false, false};
   struct Case {
     const char* name;
     check::FileCheck check;
@@ -108,8 +111,8 @@ TEST(PreviewTextsTest, RowMarkFollowsTheChosenCacheKind) {
   };
   const std::vector<Case> cases{
       {"fine", Checked(true, true, {}), RowMarkKind::None, RowMarkKind::None},
-      {"left out of the standard cache only", Checked(false, true, {column}),
-       RowMarkKind::LeftOut, RowMarkKind::Warning},
+      {"left out of the standard cache only", Checked(false, true, {column}), RowMarkKind::LeftOut,
+       RowMarkKind::Warning},
       {"left out of both", Checked(false, false, {column}), RowMarkKind::LeftOut,
        RowMarkKind::LeftOut},
       {"a warning for the list", Checked(true, true, {list}), RowMarkKind::Warning,
@@ -133,8 +136,8 @@ TEST(PreviewTextsTest, AddRefusesFilesTheChosenCacheLeavesOut) {
                                   {"Spot", "Martin", "/one/spot.qpf"},
                                   {"Wash", "Martin", "/one/wash.qpf"}});
   model.FinishInitialisation();
-  const check::CheckItem column{{Finding::Severity::LeftOut, 3, 0, "missing keyword TYPE"}, true,
-                                false};
+  const check::CheckItem column{
+      {Finding::Severity::LeftOut, 3, 0, "missing keyword TYPE"}, true, false};
   model.SetMark("/one/spot.qpf", MarkOf(Checked(false, true, {column}), CacheType::Standard));
   model.SetMark("/one/wash.qpf", MarkOf(Checked(true, true, {}), CacheType::Standard));
 
@@ -181,12 +184,11 @@ class OpenedCacheTest : public ::testing::Test {
 };
 
 TEST_F(OpenedCacheTest, ShowsWhatInspectFindsAndTheComparison) {
-  testing::WriteText(dir_ + "LTDIMMER.QPF",
-                     [&] {
-                       std::string text = testing::ReadText(dir_ + "LTDIMMER.QPF");
-                       text.replace(text.find("\"Dimmer\""), 8, "\"Bright\"");
-                       return text;
-                     }());
+  testing::WriteText(dir_ + "LTDIMMER.QPF", [&] {
+    std::string text = testing::ReadText(dir_ + "LTDIMMER.QPF");
+    text.replace(text.find("\"Dimmer\""), 8, "\"Bright\"");
+    return text;
+  }());
   std::filesystem::remove(dir_ + "ZZHAZE5.QPF");
   preview::PersonalityStore store;
   const OpenedCache opened = OpenCacheFile(cache_, dir_, store);
