@@ -1,6 +1,8 @@
 #include "desktop/Artwork.h"
 
+#include <QApplication>
 #include <QString>
+#include <QStyle>
 
 // The resources live in a static library: nothing else pulls their registration in.
 static void RegisterArtwork() { Q_INIT_RESOURCE(hoardwright); }
@@ -28,6 +30,14 @@ QPixmap Render(const QString& name, QSize size, qreal devicePixelRatio) {
 QIcon ApplicationIcon() {
   return QIcon::fromTheme(QString::fromLatin1(kApplicationId),
                           Drawing(QStringLiteral("hoardwright.svg")));
+}
+
+QIcon LeftOutIcon() {
+  return QApplication::style()->standardIcon(QStyle::SP_MessageBoxCritical);
+}
+
+QIcon WarningIcon() {
+  return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
 }
 
 QPixmap TickPixmap(qreal devicePixelRatio) {

@@ -15,6 +15,10 @@ inline constexpr QSize kCrossSize{14, 14};
 inline constexpr const char* kApplicationId = "io.github.hoardwright.Hoardwright";
 
 QIcon ApplicationIcon();
+// The marks of list rows and the gauge: a file left out (or a console the cache is too large
+// for), and a warning; the style's own error and warning icons.
+QIcon LeftOutIcon();
+QIcon WarningIcon();
 // Sharp at the given device pixel ratio (the drawings are vector graphics).
 QPixmap TickPixmap(qreal devicePixelRatio);
 QPixmap CrossPixmap(qreal devicePixelRatio);

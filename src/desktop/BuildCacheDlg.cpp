@@ -7,13 +7,18 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -27,6 +32,8 @@
 #include <initializer_list>
 #include <limits>
 #include <new>
+#include <optional>
+#include <set>
 #include <string>
 
 #include "catalogue/RememberedCacheList.h"
@@ -34,18 +41,24 @@
 #include "desktop/DesktopBuildHost.h"
 #include "desktop/DesktopSettings.h"
 #include "desktop/DialogUnits.h"
+#include "desktop/OpenCacheDlg.h"
 #include "desktop/PersonalityListView.h"
+#include "desktop/PersonalityTableModel.h"
 #include "desktop/ResultDlg.h"
 #include "desktop/TextConversion.h"
 #include "extended/ExtendedBuild.h"
 #include "standard/StandardBuild.h"
+#include "ui/WindowBuild.h"
 
 namespace hoardwright::desktop {
 namespace {
 
 // The window's first size in dialog units; it can be made larger.
-constexpr int kWidth = 383;
-constexpr int kHeight = 290;
+constexpr int kWidth = 400;
+constexpr int kHeight = 380;
+// The layout's own minimum counts the wrapped explanations by their widest form and so comes
+// out short; below this the lists would run into the gauge.
+constexpr int kMinimumHeight = 370;
 // How often the window shows a running build's progress.
 constexpr int kProgressMilliseconds = 50;
 // A change in the personality directory is listed once the directory has been quiet this long,
@@ -54,6 +67,11 @@ constexpr int kRescanDelayMilliseconds = 300;
 // Files of the directory watched one by one for changes in place (a directory's own watch sees
 // files added, removed and renamed); more would use up the system's watches.
 constexpr qsizetype kWatchedFilesLimit = 1000;
+// The gauge starts once the inputs have been still this long, so a run of clicks gives one
+// figure; a change while it works cancels it.
+constexpr int kGaugeDelayMilliseconds = 20;
+// Row checks are shown in batches of this many files.
+constexpr std::size_t kCheckBatch = 64;
 
 QPushButton* MakeButton(QWidget* parent, const QString& text, const QString& name) {
   auto* button = new QPushButton(text, parent);
@@ -67,6 +85,11 @@ QString DefaultFolderPicker(QWidget* owner, const QString& title, const QString&
   return QFileDialog::getExistingDirectory(owner, title, start, QFileDialog::ShowDirsOnly);
 }
 
+QString DefaultFilePicker(QWidget* owner, const QString& title, const QString& start) {
+  return QFileDialog::getOpenFileName(owner, title, start,
+                                      QStringLiteral("Cache files (*.CMP *.cmp);;All files (*)"));
+}
+
 QLineEdit* MakeFilter(QWidget* parent, const QString& name) {
   auto* filter = new QLineEdit(parent);
   filter->setObjectName(name);
@@ -78,7 +101,11 @@ QLineEdit* MakeFilter(QWidget* parent, const QString& name) {
 }  // namespace
 
 CBuildCacheDlg::CBuildCacheDlg(QWidget* parent)
-    : QDialog(parent), reporter_(*this), folderPicker_(DefaultFolderPicker) {
+    : QDialog(parent),
+      reporter_(*this),
+      store_(model_.Manufacturers()),
+      folderPicker_(DefaultFolderPicker),
+      filePicker_(DefaultFilePicker) {
   CreateControls();
   InitDialog();
 }
@@ -93,6 +120,12 @@ CBuildCacheDlg::~CBuildCacheDlg() {
     }
     if (build_) build_->thread.join();
   }
+  for (auto* run :
+       {gaugeRun_ ? &gaugeRun_->cancel : nullptr, checkRun_ ? &checkRun_->cancel : nullptr}) {
+    if (run != nullptr) run->Cancel();
+  }
+  if (gaugeRun_) gaugeRun_->thread.join();
+  if (checkRun_) checkRun_->thread.join();
   // The views show rows of the lists, which go before the widgets would.
   delete personalityView_;
   delete cacheView_;
@@ -111,6 +144,18 @@ void CBuildCacheDlg::CreateControls() {
   auto* window = new QVBoxLayout(this);
   window->setContentsMargins(du.X(7), du.Y(6), du.X(7), du.Y(6));
   window->setSpacing(du.Y(4));
+
+  menuBar_ = new QMenuBar(this);
+  menuBar_->setObjectName(QStringLiteral("menuBar"));
+  QMenu* fileMenu = menuBar_->addMenu(QStringLiteral("&File"));
+  QAction* openCache = fileMenu->addAction(QStringLiteral("&Open Cache..."));
+  openCache->setObjectName(QStringLiteral("openCacheAction"));
+  openCache->setShortcut(QKeySequence::Open);
+  connect(openCache, &QAction::triggered, this, &CBuildCacheDlg::OnOpenCache);
+  fileMenu->addSeparator();
+  connect(fileMenu->addAction(QStringLiteral("&Close")), &QAction::triggered, this,
+          &CBuildCacheDlg::reject);
+  window->setMenuBar(menuBar_);
 
   window->addWidget(new QLabel(QStringLiteral("Current Directory"), this));
   auto* directoryRow = new QHBoxLayout;
@@ -174,8 +219,55 @@ void CBuildCacheDlg::CreateControls() {
   }
   moves->addStretch(1);
   lists->addLayout(moves, 3, 1);
+
+  // Under the personality list, the reasons of the selected row's problems; under the cache
+  // list, the gauge.
+  // Both are of one fixed height, room for the gauge's six lines, so that the lists above keep
+  // whatever the window gains.
+  const QFontMetrics metrics(font());
+  const int paneHeight = 6 * (metrics.lineSpacing() + du.Y(1)) + du.Y(4);
+  reasonsPane_ = new QPlainTextEdit(this);
+  reasonsPane_->setObjectName(QStringLiteral("reasonsPane"));
+  reasonsPane_->setReadOnly(true);
+  reasonsPane_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  reasonsPane_->setPlaceholderText(QStringLiteral("Select a row to see what check says of it"));
+  reasonsPane_->setFixedHeight(paneHeight);
+  lists->addWidget(reasonsPane_, 4, 0);
+  auto* gaugeBox = new QWidget(this);
+  gaugeBox->setObjectName(QStringLiteral("gauge"));
+  gaugeBox->setFixedHeight(paneHeight);
+  auto* gauge = new QGridLayout(gaugeBox);
+  gauge->setContentsMargins(0, 0, 0, 0);
+  gauge->setVerticalSpacing(du.Y(1));
+  gaugeSize_ = new QLabel(gaugeBox);
+  gaugeSize_->setObjectName(QStringLiteral("gaugeSize"));
+  // A long figure wraps instead of widening the window.
+  gaugeSize_->setWordWrap(true);
+  gaugeSize_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  gaugeWarning_ = new QLabel(gaugeBox);
+  gaugeWarning_->setObjectName(QStringLiteral("gaugeWarning"));
+  gaugeWarning_->setWordWrap(true);
+  gaugeWarning_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  gaugeWarning_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  gauge->addWidget(gaugeSize_, 0, 0, 1, 2);
+  const int markSide = metrics.height();
+  for (std::size_t row = 0; row < gaugeConsoles_.size(); ++row) {
+    gaugeMarks_[row] = new QLabel(gaugeBox);
+    gaugeMarks_[row]->setFixedSize(markSide, markSide);
+    gaugeConsoles_[row] = new QLabel(gaugeBox);
+    gaugeConsoles_[row]->setObjectName(QStringLiteral("gaugeConsole%1").arg(row + 1));
+    gaugeConsoles_[row]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    gauge->addWidget(gaugeMarks_[row], static_cast<int>(row) + 1, 0);
+    gauge->addWidget(gaugeConsoles_[row], static_cast<int>(row) + 1, 1);
+  }
+  gauge->addWidget(gaugeWarning_, 4, 0, 1, 2);
+  gauge->setColumnStretch(1, 1);
+  gauge->setRowStretch(4, 1);
+  lists->addWidget(gaugeBox, 4, 2);
   window->addLayout(lists, 1);
 
+  // The table options and, beside them, the cache kind.
+  auto* optionsRow = new QHBoxLayout;
   auto* tablesGroup = new QGroupBox(QStringLiteral("Tables Included in Cache"), this);
   auto* tables = new QHBoxLayout(tablesGroup);
   auto* explanation = new QLabel(
@@ -197,34 +289,44 @@ void CBuildCacheDlg::CreateControls() {
     tableOptions_[i] = new QCheckBox(optionTexts[i], tablesGroup);
     tableOptions_[i]->setObjectName(optionNames[i]);
     options->addWidget(tableOptions_[i]);
+    connect(tableOptions_[i], &QCheckBox::toggled, this, [this, i](bool on) {
+      if (i == 0) model_.SetIncludePresetFocus(on);
+      if (i == 1) model_.SetIncludeRangeTables(on);
+      if (i == 2) model_.SetIncludeMacros(on);
+      BuildInputsChanged();
+    });
   }
   tables->addLayout(options);
-  window->addWidget(tablesGroup);
-  connect(tableOptions_[0], &QCheckBox::toggled, this,
-          [this](bool on) { model_.SetIncludePresetFocus(on); });
-  connect(tableOptions_[1], &QCheckBox::toggled, this,
-          [this](bool on) { model_.SetIncludeRangeTables(on); });
-  connect(tableOptions_[2], &QCheckBox::toggled, this,
-          [this](bool on) { model_.SetIncludeMacros(on); });
+  optionsRow->addWidget(tablesGroup, 3);
 
-  // The cache type is chosen by the command line alone; its group is never shown.
+  // The cache kind: the standard cache for the three consoles, or the extended cache.
   cacheTypeGroup_ = new QGroupBox(QStringLiteral("Cache Type"), this);
   cacheTypeGroup_->setObjectName(QStringLiteral("cacheTypeGroup"));
-  cacheTypeGroup_->hide();
+  auto* kinds = new QVBoxLayout(cacheTypeGroup_);
   normalChoice_ = new QRadioButton(QStringLiteral("Normal"), cacheTypeGroup_);
   normalChoice_->setObjectName(QStringLiteral("normalChoice"));
-  du.Place(*normalChoice_, 8, 12, 60, 10);
+  normalChoice_->setToolTip(
+      QStringLiteral("The standard cache, for the Tiber, the Ostra Mk1 and the Verdane Mk1"));
   extendedChoice_ = new QRadioButton(QStringLiteral("Extended"), cacheTypeGroup_);
   extendedChoice_->setObjectName(QStringLiteral("extendedChoice"));
-  du.Place(*extendedChoice_, 8, 25, 60, 10);
   auto* extendedExplanation = new QLabel(
       QStringLiteral("Create an extended cache file compatible with the Ostra Mk2. Not compatible "
                      "with Verdane, Tiber or Ostra Mk1. See readme file for further details."),
       cacheTypeGroup_);
   extendedExplanation->setWordWrap(true);
-  du.Place(*extendedExplanation, 76, 12, 280, 38);
-  connect(normalChoice_, &QRadioButton::toggled, this,
-          [this](bool on) { model_.SetNormalChecked(on); });
+  extendedExplanation->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  kinds->addWidget(normalChoice_);
+  kinds->addWidget(extendedChoice_);
+  kinds->addWidget(extendedExplanation, 1);
+  optionsRow->addWidget(cacheTypeGroup_, 2);
+  window->addLayout(optionsRow);
+  connect(normalChoice_, &QRadioButton::toggled, this, [this](bool on) {
+    if (on == model_.NormalChecked()) return;
+    model_.SetNormalChecked(on);
+    // Remembered only when the user chooses, not when the window shows what it read.
+    if (!showingOptions_) SaveCacheKind(model_.CacheKind());
+    CacheKindChanged();
+  });
 
   auto* bottom = new QHBoxLayout;
   auto* progress = new QVBoxLayout;
@@ -255,11 +357,21 @@ void CBuildCacheDlg::CreateControls() {
     bottom->addWidget(button);
   }
   window->addLayout(bottom);
+  setMinimumHeight(du.Y(kMinimumHeight));
   resize(du.Size(kWidth, kHeight));
 
   progressTimer_ = new QTimer(this);
   progressTimer_->setInterval(kProgressMilliseconds);
   connect(progressTimer_, &QTimer::timeout, this, &CBuildCacheDlg::ShowBuildProgress);
+  gaugeTimer_ = new QTimer(this);
+  gaugeTimer_->setSingleShot(true);
+  gaugeTimer_->setInterval(kGaugeDelayMilliseconds);
+  connect(gaugeTimer_, &QTimer::timeout, this, &CBuildCacheDlg::StartGauge);
+  for (PersonalityListView* view : {personalityView_, cacheView_}) {
+    view->Table().SetMarkLookup([this](const std::string& path) { return model_.RowMarkOf(path); });
+    connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this, view] { ShowReasons(*view); });
+  }
 
   // The move buttons' keys, named in their tool tips.
   const std::array<std::pair<QPushButton*, QKeySequence>, 4> moveKeys{{
@@ -292,7 +404,11 @@ void CBuildCacheDlg::CreateControls() {
   rescanTimer_->setInterval(kRescanDelayMilliseconds);
   connect(watcher_, &QFileSystemWatcher::directoryChanged, rescanTimer_,
           qOverload<>(&QTimer::start));
-  connect(watcher_, &QFileSystemWatcher::fileChanged, rescanTimer_, qOverload<>(&QTimer::start));
+  connect(watcher_, &QFileSystemWatcher::fileChanged, this, [this](const QString& path) {
+    // Whatever was kept of the file is stale, even where its size and time look the same.
+    store_.Invalidate(PathBytes(path));
+    rescanTimer_->start();
+  });
   connect(rescanTimer_, &QTimer::timeout, this, &CBuildCacheDlg::RescanChangedDirectory);
 
   connect(browseButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnBrowse);
@@ -326,6 +442,7 @@ void CBuildCacheDlg::InitDialog() {
   ScanPersonalityDirectory();
   RestoreCacheList();
   model_.FinishInitialisation();
+  if (const std::optional<catalogue::CacheType> kind = LoadCacheKind()) model_.SetCacheKind(*kind);
   ShowOptions();
 }
 
@@ -360,6 +477,9 @@ void CBuildCacheDlg::ShowScannedDirectory() {
   currentDirEdit_->setText(PathText(model_.PersonalityDir()));
   ShowPersonalityList();
   WatchPersonalityDirectory();
+  StartChecks();
+  // Files of the cache list may have changed with the directory.
+  BuildInputsChanged();
 }
 
 void CBuildCacheDlg::WatchPersonalityDirectory() {
@@ -392,7 +512,13 @@ void CBuildCacheDlg::dropEvent(QDropEvent* event) {
 }
 
 void CBuildCacheDlg::DropPaths(const std::vector<std::string>& paths) {
-  const ui::DroppedPaths dropped = ui::SortDroppedPaths(paths);
+  ui::DroppedPaths dropped = ui::SortDroppedPaths(paths);
+  // A cache dropped onto the window is opened; the first one, since the view is modal.
+  const auto cache = std::ranges::find_if(dropped.ignored, ui::LooksLikeCache);
+  if (cache != dropped.ignored.end()) {
+    const std::string cachePath = *cache;
+    QTimer::singleShot(0, this, [this, cachePath] { OpenCache(PathText(cachePath)); });
+  }
   if (!dropped.personalityFiles.empty()) {
     const std::vector<support::ReportedMessage> messages =
         model_.AddFiles(dropped.personalityFiles);
@@ -440,6 +566,8 @@ void CBuildCacheDlg::TakeBuildDetails(std::string createdBy, std::string outputD
   model_.SetCreatedBy(std::move(createdBy));
   model_.SetOutputDir(std::move(outputDir));
   model_.SetNotes(std::move(notes));
+  // The created-by text is part of the cache the gauge measures.
+  BuildInputsChanged();
 }
 
 void CBuildCacheDlg::SetProgressRange(std::uint32_t maximum) {
@@ -493,6 +621,9 @@ void CBuildCacheDlg::OnRemoveAll() {
 void CBuildCacheDlg::CacheListChanged() {
   ShowCacheList();
   RememberCacheList();
+  StartChecks();
+  BuildInputsChanged();
+  ShowRefusals();
 }
 
 void CBuildCacheDlg::UpdateCacheLabel() {
@@ -551,10 +682,213 @@ void CBuildCacheDlg::OnRefresh() {
 }
 
 void CBuildCacheDlg::ShowOptions() {
+  showingOptions_ = true;
   tableOptions_[0]->setChecked(model_.IncludePresetFocus());
   tableOptions_[1]->setChecked(model_.IncludeRangeTables());
   tableOptions_[2]->setChecked(model_.IncludeMacros());
-  if (model_.NormalChecked()) normalChoice_->setChecked(true);
+  (model_.NormalChecked() ? normalChoice_ : extendedChoice_)->setChecked(true);
+  showingOptions_ = false;
+}
+
+void CBuildCacheDlg::CacheKindChanged() {
+  RemarkRows();
+  BuildInputsChanged();
+}
+
+void CBuildCacheDlg::BuildInputsChanged() {
+  if (gaugeTimer_ == nullptr) return;  // still creating the controls
+  gaugeStale_ = true;
+  if (gaugeRun_) gaugeRun_->cancel.Cancel();
+  // The figures shown are greyed until the new ones are in.
+  gaugeSize_->setEnabled(false);
+  for (QLabel* label : gaugeConsoles_) label->setEnabled(false);
+  gaugeTimer_->start();
+}
+
+bool CBuildCacheDlg::GaugeSettled() const {
+  return !gaugeRun_ && !gaugeStale_ && !gaugeTimer_->isActive();
+}
+
+void CBuildCacheDlg::StartGauge() {
+  if (gaugeRun_) return;  // FinishGauge starts the next once this one has stopped
+  gaugeStale_ = false;
+  gaugeRun_ = std::make_unique<GaugeRun>();
+  gaugeRun_->request = model_.GaugeRequest();
+  GaugeRun* run = gaugeRun_.get();
+  run->thread = std::thread([this, run] {
+    try {
+      preview::PreviewOptions options;
+      options.cancel = &run->cancel;
+      run->preview = preview::PreviewCache(run->request, store_, options);
+    } catch (const std::exception& error) {
+      run->preview = {};
+      run->preview.messages.push_back(
+          {std::string("The size cannot be worked out: ") + error.what(),
+           std::string(support::kApplicationName)});
+      run->preview.listCount = run->request.entries.size();
+    }
+    QMetaObject::invokeMethod(this, &CBuildCacheDlg::FinishGauge, Qt::QueuedConnection);
+  });
+}
+
+void CBuildCacheDlg::FinishGauge() {
+  if (!gaugeRun_) return;
+  gaugeRun_->thread.join();
+  const std::unique_ptr<GaugeRun> run = std::move(gaugeRun_);
+  if (gaugeStale_) {
+    // The inputs changed meanwhile: the timer starts the next, or it is started now.
+    if (!gaugeTimer_->isActive()) StartGauge();
+    return;
+  }
+  if (run->preview.outcome == preview::CachePreview::Outcome::Cancelled) return;
+  gaugePreview_ = run->preview;
+  ShowGauge();
+}
+
+void CBuildCacheDlg::ShowGauge() {
+  const ui::GaugeView view = ui::DescribePreview(gaugePreview_);
+  gaugeSize_->setText(FileText(view.sizeLine));
+  gaugeSize_->setEnabled(true);
+  gaugeWarning_->setText(FileText(view.warning));
+  gaugeWarning_->setVisible(!view.warning.empty());
+  const int side = gaugeMarks_[0]->height();
+  for (std::size_t row = 0; row < gaugeConsoles_.size(); ++row) {
+    const bool shown = row < view.consoles.size();
+    gaugeConsoles_[row]->setEnabled(true);
+    gaugeConsoles_[row]->setVisible(shown);
+    gaugeMarks_[row]->setVisible(shown);
+    if (!shown) continue;
+    const ui::GaugeConsole& console = view.consoles[row];
+    gaugeConsoles_[row]->setText(FileText(console.text));
+    gaugeMarks_[row]->setPixmap(
+        (console.fits ? QIcon(TickPixmap(devicePixelRatioF())) : LeftOutIcon())
+            .pixmap(QSize(side, side), devicePixelRatioF()));
+  }
+}
+
+void CBuildCacheDlg::StartChecks() {
+  if (checkRun_) {
+    checksStale_ = true;
+    checkRun_->cancel.Cancel();
+    return;
+  }
+  checksStale_ = false;
+  checkRun_ = std::make_unique<CheckRun>();
+  std::set<std::string> seen;
+  for (const catalogue::PersonalityListModel* list :
+       {&model_.PersonalityList(), &model_.CacheList()}) {
+    for (std::size_t row = 0; row < list->RowCount(); ++row) {
+      const std::string& path = list->Row(row).filePath;
+      if (seen.insert(path).second) checkRun_->paths.push_back(path);
+    }
+  }
+  CheckRun* run = checkRun_.get();
+  run->thread = std::thread([this, run] {
+    using Batch = std::vector<std::pair<std::string, std::shared_ptr<const check::FileCheck>>>;
+    Batch batch;
+    const auto send = [this, &batch] {
+      if (batch.empty()) return;
+      QMetaObject::invokeMethod(
+          this, [this, done = std::move(batch)] { ApplyChecks(done); }, Qt::QueuedConnection);
+      batch.clear();
+    };
+    for (const std::string& path : run->paths) {
+      if (run->cancel.Cancelled()) break;
+      try {
+        batch.emplace_back(path, store_.Check(path));
+      } catch (const std::exception&) {
+        // A file that cannot be checked keeps no mark; the build says what is wrong with it.
+      }
+      if (batch.size() >= kCheckBatch) send();
+    }
+    send();
+    QMetaObject::invokeMethod(this, &CBuildCacheDlg::FinishChecks, Qt::QueuedConnection);
+  });
+}
+
+void CBuildCacheDlg::ApplyChecks(
+    const std::vector<std::pair<std::string, std::shared_ptr<const check::FileCheck>>>& batch) {
+  for (const auto& [path, check] : batch) {
+    if (!check) continue;
+    checks_[path] = check;
+    model_.SetMark(path, ui::MarkOf(*check, model_.CacheKind()));
+  }
+  personalityView_->Table().MarksChanged();
+  cacheView_->Table().MarksChanged();
+  if (reasonsSource_ != nullptr) ShowReasons(*reasonsSource_);
+}
+
+void CBuildCacheDlg::FinishChecks() {
+  if (!checkRun_) return;
+  checkRun_->thread.join();
+  checkRun_.reset();
+  if (checksStale_) StartChecks();
+}
+
+void CBuildCacheDlg::RemarkRows() {
+  for (const auto& [path, check] : checks_) {
+    model_.SetMark(path, ui::MarkOf(*check, model_.CacheKind()));
+  }
+  personalityView_->Table().MarksChanged();
+  cacheView_->Table().MarksChanged();
+  if (reasonsSource_ != nullptr) ShowReasons(*reasonsSource_);
+}
+
+void CBuildCacheDlg::ShowReasons(const PersonalityListView& view) {
+  reasonsSource_ = &view;
+  const catalogue::PersonalityEntry* entry = view.EntryAt(view.currentIndex());
+  if (entry == nullptr) {
+    reasonsPane_->clear();
+    return;
+  }
+  QString text = FileText(entry->deviceName).trimmed() + QStringLiteral(" (") +
+                 PathText(entry->filePath) + QStringLiteral(")\n");
+  const ui::RowMark* mark = model_.RowMarkOf(entry->filePath);
+  if (mark == nullptr) {
+    text += QStringLiteral("Not checked yet.");
+  } else if (mark->kind == ui::RowMarkKind::None) {
+    text += QStringLiteral("No problems: Build Cache takes this file as it is.");
+  } else {
+    text += FileText(mark->ToolTip());
+  }
+  reasonsPane_->setPlainText(text);
+}
+
+void CBuildCacheDlg::OnOpenCache() {
+  if (building_) return;
+  const QString path =
+      filePicker_ ? filePicker_(this, QStringLiteral("Open Cache"), PathText(model_.OutputDir()))
+                  : QString();
+  if (!path.isEmpty()) OpenCache(path);
+}
+
+void CBuildCacheDlg::OpenCache(const QString& path) {
+  if (building_) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  ui::OpenedCache opened;
+  try {
+    opened = ui::OpenCacheFile(PathBytes(path), model_.PersonalityDir(), store_);
+  } catch (const std::exception& error) {
+    opened.error = error.what();
+  }
+  QApplication::restoreOverrideCursor();
+  if (!opened.error.empty()) {
+    reporter_.ShowMessage("The cache " + PathBytes(path) + " cannot be opened: " + opened.error);
+    return;
+  }
+  COpenCacheDlg view(this, PathBytes(path), std::move(opened.overview));
+  if (view.exec() != QDialog::Accepted) return;
+  const std::vector<support::ReportedMessage> messages =
+      model_.LoadIntoCacheList(view.Overview().loadable);
+  CacheListChanged();
+  for (const support::ReportedMessage& notice : ui::ScanNotices(messages))
+    reporter_.ShowMessage(notice.text, notice.caption);
+}
+
+void CBuildCacheDlg::ShowRefusals() {
+  const std::vector<ui::RefusedFile> refused = model_.TakeRefused();
+  if (refused.empty()) return;
+  reporter_.ShowMessage(ui::RefusalText(refused));
 }
 
 void CBuildCacheDlg::OnBuildCache() {
@@ -587,7 +921,10 @@ void CBuildCacheDlg::RunBuild() {
     } else {
       extended::ExtendedBuildOptions options;
       options.cancel = &build.cancel;
-      extended::BuildExtendedCache(build.request, *build.host, options);
+      build.extended = ui::BuildExtendedFromWindow(build.request, *build.host, options);
+      if (build.extended.result.Written()) {
+        build.leftOut = ui::DescribeExtendedLeftOut(build.extended.result.leftOut, store_);
+      }
     }
   } catch (const std::bad_alloc&) {
     build.failure = "Not enough memory to complete build!";
@@ -610,7 +947,16 @@ void CBuildCacheDlg::FinishBuild() {
     QDialog::reject();
     return;
   }
-  if (build->result.cacheWritten) {
+  if (build->extended.result.Written()) {
+    CResultDlg result(this);
+    result.Extended = true;
+    result.CacheSize = static_cast<std::int32_t>(std::min<std::uint64_t>(
+        build->extended.result.cacheSize, std::numeric_limits<std::int32_t>::max()));
+    result.PersonalityCount = build->extended.result.personalityCount;
+    result.OutputPath = build->extended.result.outputPath.string();
+    result.LeftOut = build->leftOut;
+    result.exec();
+  } else if (build->result.cacheWritten) {
     CResultDlg result(this);
     result.CacheSize = static_cast<std::int32_t>(std::clamp<std::int64_t>(
         build->result.cacheSize, 0, std::numeric_limits<std::int32_t>::max()));
@@ -644,6 +990,8 @@ void CBuildCacheDlg::SetBuilding(bool building) {
     control->setEnabled(!building);
   }
   for (QCheckBox* option : tableOptions_) option->setEnabled(!building);
+  normalChoice_->setEnabled(!building);
+  extendedChoice_->setEnabled(!building);
   buildButton_->setVisible(!building);
   cancelButton_->setVisible(building);
   if (building) cancelButton_->setFocus();

@@ -12,20 +12,27 @@
 #include <memory>
 #include <string_view>
 #include <thread>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "check/LeftOutReasons.h"
 #include "desktop/MessageBoxReporter.h"
+#include "preview/CachePreview.h"
+#include "preview/PersonalityStore.h"
 #include "standard/BuildProgress.h"
 #include "standard/StandardBuild.h"
 #include "support/CancelToken.h"
 #include "ui/MainDialogModel.h"
+#include "ui/WindowBuild.h"
 
 class QCheckBox;
 class QFileSystemWatcher;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenuBar;
+class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
@@ -77,6 +84,13 @@ class CBuildCacheDlg : public QDialog {
   // The build runs on a thread of its own; this returns at once, and the window shows the
   // result dialog when the build has ended.
   void OnBuildCache();
+  // The size gauge: settled once no figure is being worked out; the last settled preview.
+  bool GaugeSettled() const;
+  const preview::CachePreview& GaugePreview() const { return gaugePreview_; }
+  // The row checks: settled once every listed file has its mark.
+  bool ChecksSettled() const { return !checkRun_; }
+  // File -> Open Cache...: the view of the cache at `path` against the personality directory.
+  void OpenCache(const QString& path);
   // Asks the running build, if any, to stop: it writes no cache, leaves an earlier one as it was
   // and removes its working files.
   void CancelBuild();
@@ -107,7 +121,17 @@ class CBuildCacheDlg : public QDialog {
   QCheckBox& RangeTablesBox() { return *tableOptions_[1]; }
   QCheckBox& MacrosBox() { return *tableOptions_[2]; }
   QRadioButton& NormalChoice() { return *normalChoice_; }
+  QRadioButton& ExtendedChoice() { return *extendedChoice_; }
   QGroupBox& CacheTypeGroup() { return *cacheTypeGroup_; }
+  QLabel& GaugeSizeLabel() { return *gaugeSize_; }
+  QLabel& GaugeWarningLabel() { return *gaugeWarning_; }
+  QLabel& GaugeConsoleLabel(int row) { return *gaugeConsoles_.at(static_cast<std::size_t>(row)); }
+  QPlainTextEdit& ReasonsPane() { return *reasonsPane_; }
+  QMenuBar& MenuBar() { return *menuBar_; }
+  // Tests and the screenshot tour answer the file picker of Open Cache themselves.
+  using FilePicker =
+      std::function<QString(QWidget* owner, const QString& title, const QString& start)>;
+  void SetFilePicker(FilePicker picker) { filePicker_ = std::move(picker); }
 
  public slots:
   // Close ends the program, but not while a build runs.
@@ -152,6 +176,25 @@ class CBuildCacheDlg : public QDialog {
   void ShowPersonalityList();
   void ShowCacheList();
   void ShowOptions();
+  // The cache kind was chosen: marks and gauge follow it.
+  void CacheKindChanged();
+  // The cache list, a table option or the kind changed: the gauge works out the size again.
+  void BuildInputsChanged();
+  // The gauge's work: one at a time on a thread of its own.
+  void StartGauge();
+  void FinishGauge();
+  void ShowGauge();
+  // The row checks of both lists' files, on a thread of its own; results arrive in batches.
+  void StartChecks();
+  void ApplyChecks(
+      const std::vector<std::pair<std::string, std::shared_ptr<const check::FileCheck>>>& batch);
+  void FinishChecks();
+  // The marks again from the kept checks, after the cache kind changed.
+  void RemarkRows();
+  void ShowReasons(const PersonalityListView& view);
+  // Tells which files the last Add refused, and why.
+  void ShowRefusals();
+  void OnOpenCache();
   // While a build runs, nothing that changes its inputs can be used.
   void SetBuilding(bool building);
   // On the build's thread: the build, and the reasons for what it left out.
@@ -161,11 +204,14 @@ class CBuildCacheDlg : public QDialog {
 
   ui::MainDialogModel model_;
   MessageBoxReporter reporter_;
+  // What the builds and check make of each file, for the gauge, the marks and Open Cache.
+  preview::PersonalityStore store_;
   std::vector<support::ReportedMessage> pendingNotices_;
   FolderPicker folderPicker_;
   bool building_ = false;
   bool closeAfterBuild_ = false;  // the window was closed during the build
   bool destroying_ = false;
+  bool showingOptions_ = false;    // the controls are being set from the model
   bool cacheListUnsaved_ = false;  // the list could not be written; said once
   // The running build's: what it builds, how it is stopped, what it shows, and what came of it.
   struct RunningBuild {
@@ -174,12 +220,34 @@ class CBuildCacheDlg : public QDialog {
     standard::BuildProgress progress;
     std::unique_ptr<DesktopBuildHost> host;
     standard::StandardBuildResult result;
+    ui::WindowExtendedBuild extended;
     std::vector<check::LeftOutLine> leftOut;
     std::string failure;  // a message for an exception that ended the build
     std::thread thread;
     std::atomic<bool> ended{false};
   };
   std::unique_ptr<RunningBuild> build_;
+  // The gauge's running work: a change cancels it, and the next starts when it has ended.
+  struct GaugeRun {
+    catalogue::BuildRequest request;
+    support::CancelToken cancel;
+    preview::CachePreview preview;
+    std::thread thread;
+  };
+  std::unique_ptr<GaugeRun> gaugeRun_;
+  bool gaugeStale_ = false;  // the inputs changed since the running work started
+  QTimer* gaugeTimer_ = nullptr;
+  preview::CachePreview gaugePreview_;
+  struct CheckRun {
+    std::vector<std::string> paths;
+    support::CancelToken cancel;
+    std::thread thread;
+  };
+  std::unique_ptr<CheckRun> checkRun_;
+  bool checksStale_ = false;
+  std::unordered_map<std::string, std::shared_ptr<const check::FileCheck>> checks_;
+  const PersonalityListView* reasonsSource_ = nullptr;  // the list whose row the pane shows
+  FilePicker filePicker_;
   standard::BuildProgress::Snapshot shownProgress_;
   QTimer* progressTimer_ = nullptr;
   QFileSystemWatcher* watcher_ = nullptr;
@@ -208,6 +276,12 @@ class CBuildCacheDlg : public QDialog {
   QGroupBox* cacheTypeGroup_ = nullptr;
   QRadioButton* normalChoice_ = nullptr;
   QRadioButton* extendedChoice_ = nullptr;
+  QLabel* gaugeSize_ = nullptr;
+  QLabel* gaugeWarning_ = nullptr;
+  std::array<QLabel*, 3> gaugeConsoles_{};
+  std::array<QLabel*, 3> gaugeMarks_{};
+  QPlainTextEdit* reasonsPane_ = nullptr;
+  QMenuBar* menuBar_ = nullptr;
 };
 
 }  // namespace hoardwright::desktop

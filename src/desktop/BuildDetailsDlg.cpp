@@ -119,6 +119,14 @@ void CBuildDetailsDlg::ShowFields() {
   fileCountEdit_->setText(QString::number(FileCount));
   notesEdit_->setPlainText(NotesText(Notes));
   outputFileNameEdit_->setText(PathText(OutputFileName));
+  // The extended cache has no info personality to keep them in.
+  createdByEdit_->setEnabled(KeepsCreatedByAndNotes);
+  notesEdit_->setEnabled(KeepsCreatedByAndNotes);
+  if (!KeepsCreatedByAndNotes) {
+    const QString why = QStringLiteral("The extended cache keeps no created-by text or notes");
+    createdByEdit_->setToolTip(why);
+    notesEdit_->setToolTip(why);
+  }
 }
 
 void CBuildDetailsDlg::TakeFields() {

@@ -29,6 +29,8 @@ class CBuildDetailsDlg : public QDialog {
   std::int32_t FileCount = 0;
   std::string Notes;
   std::string OutputFileName;
+  // False for the extended cache: created-by and notes are shown but cannot be edited.
+  bool KeepsCreatedByAndNotes = true;
 
   QLineEdit& OutputDirEdit() { return *outputDirEdit_; }
   QLineEdit& CreatedByEdit() { return *createdByEdit_; }

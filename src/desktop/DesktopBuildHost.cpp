@@ -40,6 +40,7 @@ standard::DialogResult DesktopBuildHost::ShowBuildDetails(standard::BuildDetails
     detailsDialog.OutputDir = details.outputDir;
     detailsDialog.OutputFileName = details.outputFileName;
     detailsDialog.Notes = details.notes;
+    detailsDialog.KeepsCreatedByAndNotes = details.keepsCreatedByAndNotes;
     if (detailsDialog.exec() != QDialog::Accepted) return;
     details.createdBy = detailsDialog.CreatedBy;
     details.outputDir = detailsDialog.OutputDir;

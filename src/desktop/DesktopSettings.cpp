@@ -7,6 +7,7 @@
 #include "catalogue/RememberedCacheList.h"
 #include "desktop/TextConversion.h"
 #include "ui/MainDialogModel.h"
+#include "ui/PreviewTexts.h"
 
 namespace hoardwright::desktop {
 namespace {
@@ -16,6 +17,8 @@ const QString kOutputDirKey = QStringLiteral("OutputDir");
 const QString kCreatedByKey = QStringLiteral("CreatedBy");
 const QString kWindowGroup = QStringLiteral("Window");
 const QString kGeometryKey = QStringLiteral("Geometry");
+const QString kBuildGroup = QStringLiteral("Build");
+const QString kCacheTypeKey = QStringLiteral("CacheType");
 
 // A stored directory, or `fallback` when it is missing or empty.
 std::string ReadDirectory(const QSettings& settings, const QString& key,
@@ -65,6 +68,20 @@ std::filesystem::path CacheListFile() {
   const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
   return std::filesystem::path(PathBytes(data)) / kSettingsOrganisation / kSettingsApplication /
          std::string(catalogue::kCacheListFileName);
+}
+
+std::optional<catalogue::CacheType> LoadCacheKind() {
+  QSettings settings(QString::fromLatin1(kSettingsOrganisation),
+                     QString::fromLatin1(kSettingsApplication));
+  settings.beginGroup(kBuildGroup);
+  return ui::CacheKindFromSetting(settings.value(kCacheTypeKey).toString().toStdString());
+}
+
+void SaveCacheKind(catalogue::CacheType kind) {
+  QSettings settings(QString::fromLatin1(kSettingsOrganisation),
+                     QString::fromLatin1(kSettingsApplication));
+  settings.beginGroup(kBuildGroup);
+  settings.setValue(kCacheTypeKey, QString::fromLatin1(ui::CacheKindSetting(kind)));
 }
 
 QByteArray LoadWindowGeometry() {

@@ -4,7 +4,10 @@
 // the dialog starts and written only by SaveSettings.
 #include <QByteArray>
 #include <filesystem>
+#include <optional>
 #include <string>
+
+#include "catalogue/BuildRequest.h"
 
 namespace hoardwright::ui {
 class MainDialogModel;
@@ -31,6 +34,11 @@ void SaveSettings(const ui::MainDialogModel& model);
 // The remembered cache list's file: "Qendrale/Hoardwright/cache-list" in the user's data
 // directory ($XDG_DATA_HOME, by default ~/.local/share).
 std::filesystem::path CacheListFile();
+
+// The cache kind chosen in the window (group "Build", key "CacheType": "standard" or
+// "extended"); nothing when none was stored or the stored text names no kind.
+std::optional<catalogue::CacheType> LoadCacheKind();
+void SaveCacheKind(catalogue::CacheType kind);
 
 // The main window's size and position, kept apart from the three settings (group "Window").
 QByteArray LoadWindowGeometry();

@@ -53,6 +53,11 @@ PersonalityListView::PersonalityListView(catalogue::PersonalityListModel& list, 
           &PersonalityListView::TakeSelection);
 }
 
+const catalogue::PersonalityEntry* PersonalityListView::EntryAt(const QModelIndex& index) const {
+  if (!index.isValid() || index.row() >= table_->rowCount()) return nullptr;
+  return &list_.Row(table_->ListRow(index.row()));
+}
+
 void PersonalityListView::Reload() {
   reloading_ = true;
   table_->Reload();

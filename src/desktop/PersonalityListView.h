@@ -28,6 +28,9 @@ class PersonalityListView : public QTreeView {
   void Reload();
   // Shows only the rows whose device or manufacturer holds `text`.
   void SetFilter(const QString& text);
+  PersonalityTableModel& Table() { return *table_; }
+  // The entry a view row shows, or null.
+  const catalogue::PersonalityEntry* EntryAt(const QModelIndex& index) const;
 
  signals:
   // A row was double-clicked, or Return pressed on the selection: move the selected rows to the

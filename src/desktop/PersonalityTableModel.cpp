@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "catalogue/ListOrder.h"
+#include "desktop/Artwork.h"
 #include "desktop/TextConversion.h"
 
 namespace hoardwright::desktop {
@@ -14,7 +15,11 @@ constexpr int kColumnCount = 2;
 
 PersonalityTableModel::PersonalityTableModel(const catalogue::PersonalityListModel& list,
                                              QObject* parent)
-    : QAbstractTableModel(parent), list_(list), shown_(list.ShownRows()) {}
+    : QAbstractTableModel(parent),
+      list_(list),
+      shown_(list.ShownRows()),
+      leftOutIcon_(LeftOutIcon()),
+      warningIcon_(WarningIcon()) {}
 
 int PersonalityTableModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(shown_.size());
@@ -38,8 +43,19 @@ QVariant PersonalityTableModel::data(const QModelIndex& index, int role) const {
       while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
       return FileText(text);
     }
-    case Qt::ToolTipRole:
-      return PathText(entry.filePath);
+    case Qt::ToolTipRole: {
+      const ui::RowMark* mark = marks_ ? marks_(entry.filePath) : nullptr;
+      if (mark == nullptr || mark->kind == ui::RowMarkKind::None) return PathText(entry.filePath);
+      return PathText(entry.filePath) + QLatin1Char('\n') + FileText(mark->ToolTip());
+    }
+    case Qt::DecorationRole: {
+      if (index.column() != 0 || !marks_) return {};
+      const ui::RowMark* mark = marks_(entry.filePath);
+      if (mark == nullptr) return {};
+      if (mark->kind == ui::RowMarkKind::LeftOut) return leftOutIcon_;
+      if (mark->kind == ui::RowMarkKind::Warning) return warningIcon_;
+      return {};
+    }
     default:
       return {};
   }
@@ -70,6 +86,12 @@ void PersonalityTableModel::Reload() {
   beginResetModel();
   shown_ = list_.ShownRows();
   endResetModel();
+}
+
+void PersonalityTableModel::MarksChanged() {
+  if (shown_.empty()) return;
+  emit dataChanged(index(0, 0), index(static_cast<int>(shown_.size()) - 1, kColumnCount - 1),
+                   {Qt::DecorationRole, Qt::ToolTipRole});
 }
 
 int PersonalityTableModel::ViewRow(std::size_t listRow) const {

@@ -3,10 +3,14 @@
 // shows, the columns "Device" and "Manufacturer". The rows themselves live in the list; the view
 // is told when they change.
 #include <QAbstractTableModel>
+#include <QIcon>
 #include <cstddef>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "catalogue/PersonalityListModel.h"
+#include "ui/PreviewTexts.h"
 
 namespace hoardwright::desktop {
 
@@ -27,6 +31,11 @@ class PersonalityTableModel : public QAbstractTableModel {
 
   // The list's rows or its filter have changed (added, removed, reordered, filtered).
   void Reload();
+  // Where a row's problem mark comes from: its file's mark, or null while it is not checked.
+  using MarkLookup = std::function<const ui::RowMark*(const std::string& path)>;
+  void SetMarkLookup(MarkLookup lookup) { marks_ = std::move(lookup); }
+  // The marks have changed: the views draw them again.
+  void MarksChanged();
 
   // The list row a view row shows, and the view row of a shown list row (-1 when hidden).
   std::size_t ListRow(int viewRow) const { return shown_.at(static_cast<std::size_t>(viewRow)); }
@@ -35,6 +44,9 @@ class PersonalityTableModel : public QAbstractTableModel {
  private:
   const catalogue::PersonalityListModel& list_;
   std::vector<std::size_t> shown_;
+  MarkLookup marks_;
+  QIcon leftOutIcon_;
+  QIcon warningIcon_;
 };
 
 }  // namespace hoardwright::desktop

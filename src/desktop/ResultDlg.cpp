@@ -5,11 +5,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <algorithm>
+#include <initializer_list>
 
 #include "desktop/Artwork.h"
 #include "desktop/DialogUnits.h"
 #include "desktop/TextConversion.h"
 #include "standard/CacheResult.h"
+#include "ui/PreviewTexts.h"
 
 namespace hoardwright::desktop {
 namespace {
@@ -119,6 +121,17 @@ void CResultDlg::showEvent(QShowEvent* event) {
 }
 
 void CResultDlg::InitDialog() {
+  if (Extended) {
+    sizeLabel_->setText(FileText(ui::CacheSizeText(CacheSize)));
+    introLabel_->setText(
+        FileText(ui::ExtendedResultText(static_cast<std::size_t>(std::max(PersonalityCount, 0)))));
+    introLabel_->setAlignment(Qt::AlignCenter);
+    for (ConsoleRow& row : rows_) {
+      for (QLabel* label : {row.name, row.limit, row.tick, row.cross}) label->hide();
+    }
+    PlaceDetails();
+    return;
+  }
   const standard::CacheResult result = standard::DecideCacheResult(CacheSize, PersonalityCount);
   sizeLabel_->setText(FileText(result.sizeText));
   introLabel_->setText(FileText(result.introText));
@@ -131,11 +144,12 @@ void CResultDlg::InitDialog() {
 }
 
 void CResultDlg::PlaceDetails() {
-  if (OutputPath.empty() && LeftOut.empty()) return;
+  if (OutputPath.empty() && LeftOut.empty() && !Extended) return;
   const DialogUnits du(font());
   const int margin = du.X(7);
   const int innerWidth = width() - 2 * margin;
-  int y = du.Y(kFirstRowY + kConsoleRows * kRowStep);
+  // The extended cache has no console rows: what follows moves up into their place.
+  int y = du.Y(Extended ? kFirstRowY : kFirstRowY + kConsoleRows * kRowStep);
   if (!OutputPath.empty()) {
     pathLabel_->setText(QStringLiteral("Written to ") + PathText(OutputPath));
     const int height = pathLabel_->heightForWidth(innerWidth);

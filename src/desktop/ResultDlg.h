@@ -27,6 +27,9 @@ class CResultDlg : public QDialog {
   // Set by the creator before the dialog is shown.
   std::int32_t CacheSize = 0;
   std::int32_t PersonalityCount = 0;
+  // An extended cache: its size and the number of its personalities, without the consoles,
+  // whose limits apply to the standard cache only.
+  bool Extended = false;
   // The file written, and what the build left out of it with the reasons; below the rows when
   // given.
   std::string OutputPath;

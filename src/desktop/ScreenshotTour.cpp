@@ -2,12 +2,14 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
@@ -57,8 +59,8 @@ void ScreenshotTour::Start() {
 }
 
 void ScreenshotTour::FillLists() {
-  dialog_.AddAllButton().click();
-  // Leave a few personalities out, so the two lists differ.
+  // The cache list is the one remembered from the last run (every personality); a few are left
+  // out, so the two lists differ.
   SelectRows(dialog_.CacheListWidget(), {1, 4, 7});
   dialog_.RemoveButton().click();
   dialog_.CacheListWidget().header()->sectionClicked(1);
@@ -69,7 +71,7 @@ void ScreenshotTour::FillLists() {
 
 void ScreenshotTour::ShowLarger() {
   normalSize_ = dialog_.size();
-  dialog_.resize(normalSize_.width() * 3 / 2, normalSize_.height() * 4 / 3);
+  dialog_.resize(normalSize_.width() * 3 / 2, normalSize_.height() * 5 / 4);
   Save(dialog_, QStringLiteral("main-dialog-large.png"), [this](QWidget&) { Filter(); });
 }
 
@@ -137,7 +139,77 @@ void ScreenshotTour::CloseAfterBuild() {
       CloseAfterBuild();
       return;
     }
-    dialog_.accept();
+    ShowProblems();
+  });
+}
+
+void ScreenshotTour::ShowProblems() {
+  WhenSettled([this] {
+    // The personality that cannot be compiled, selected: its mark, and the pane's reasons.
+    PersonalityListView& list = dialog_.PersonalityListWidget();
+    for (int row = 0; row < list.model()->rowCount(); ++row) {
+      if (list.model()->index(row, 0).data().toString() == QStringLiteral("Z.Broken")) {
+        SelectRows(list, {row});
+        list.setCurrentIndex(list.model()->index(row, 0));
+      }
+    }
+    list.setFocus();
+    Save(dialog_, QStringLiteral("problem-marks.png"), [this](QWidget&) { ShowOpenCache(); });
+  });
+}
+
+void ScreenshotTour::ShowOpenCache() {
+  const QString changed = QDir::current().filePath(QStringLiteral("Pers2"));
+  if (QFileInfo(changed).isDir()) dialog_.DropPaths({changed.toStdString()});
+  const QString cache =
+      QString::fromStdString(dialog_.Model().OutputDir()) + QStringLiteral("OMK01PER.CMP");
+  WhenModal("hoardwright::desktop::COpenCacheDlg", [this](QWidget& view) {
+    Save(view, QStringLiteral("open-cache.png"),
+         [](QWidget& shown) { qobject_cast<QDialog*>(&shown)->reject(); });
+    ShowGaugeOverLimit();
+  });
+  QTimer::singleShot(0, this, [this, cache] { dialog_.OpenCache(cache); });
+}
+
+void ScreenshotTour::ShowGaugeOverLimit() {
+  // Runs once the view has closed.
+  QTimer::singleShot(kPollMilliseconds, this, [this] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal != nullptr && modal != &dialog_) {
+      ShowGaugeOverLimit();
+      return;
+    }
+    const QString big = QDir::current().filePath(QStringLiteral("Big"));
+    if (QFileInfo(big).isDir()) dialog_.DropPaths({big.toStdString()});
+    dialog_.RemoveAllButton().click();
+    dialog_.AddAllButton().click();
+    WhenSettled([this] {
+      Save(dialog_, QStringLiteral("gauge-over-limit.png"), [this](QWidget&) { ShowCacheKind(); });
+    });
+  });
+}
+
+void ScreenshotTour::ShowCacheKind() {
+  dialog_.ExtendedChoice().click();
+  WhenSettled([this] {
+    Save(dialog_, QStringLiteral("cache-kind.png"), [this](QWidget&) {
+      dialog_.NormalChoice().click();
+      dialog_.accept();
+    });
+  });
+}
+
+void ScreenshotTour::WhenSettled(std::function<void()> then, int attempts) {
+  QTimer::singleShot(kPollMilliseconds, this, [this, then, attempts] {
+    if (dialog_.GaugeSettled() && dialog_.ChecksSettled()) {
+      then();
+      return;
+    }
+    if (attempts >= kMaxPolls) {
+      Fail(QStringLiteral("the gauge did not settle"));
+      return;
+    }
+    WhenSettled(then, attempts + 1);
   });
 }
 

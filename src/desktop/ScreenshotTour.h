@@ -2,8 +2,11 @@
 // Pictures of the dialogs for the documentation. When HOARDWRIGHT_SCREENSHOT_DIR names a
 // directory, the desktop application walks through one build by itself: it fills both lists,
 // shows the window larger and with a filter, enters build details, shows the build in progress
-// (held by the message of a personality that cannot be compiled), confirms the result, saves a
-// PNG of each as the screen shows it, and closes.
+// (held by the message of a personality that cannot be compiled), confirms the result, then
+// shows a row's problems, the cache it built opened against a changed directory ("Pers2" in the
+// current directory, when there is one), the gauge over a console's limit (with the
+// personalities of "Big") and the extended cache chosen; it saves a PNG of each as the screen
+// shows it, and closes.
 #include <QObject>
 #include <QPointer>
 #include <QSize>
@@ -40,6 +43,12 @@ class ScreenshotTour : public QObject {
   // the result dialog.
   void AnswerBuild();
   void CloseAfterBuild();
+  void ShowProblems();
+  void ShowOpenCache();
+  void ShowGaugeOverLimit();
+  void ShowCacheKind();
+  // Calls `then` once the gauge and the row checks have settled.
+  void WhenSettled(std::function<void()> then, int attempts = 0);
   // Calls `act` with the modal dialog of the given class once it is on the screen, settled.
   void WhenModal(const char* className, std::function<void(QWidget&)> act, int attempts = 0);
   void FillDetails(QWidget& details);

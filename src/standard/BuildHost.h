@@ -18,6 +18,8 @@ struct BuildDetails {
   std::string outputDir;  // ends with "/" when chosen with Browse
   std::string notes;      // already cut to ten short lines when the dialog returns OK
   std::string outputFileName;
+  // The cache keeps created-by text and notes (the extended cache keeps neither).
+  bool keepsCreatedByAndNotes = true;
 };
 
 enum class DialogResult { Ok, Cancel };

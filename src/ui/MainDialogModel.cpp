@@ -104,6 +104,7 @@ std::vector<support::ReportedMessage> MainDialogModel::AddFiles(
   for (const std::string& path : paths) {
     support::CollectingReporter collected;
     std::string readError;
+    if (Refused(path)) continue;
     if (auto entry = catalogue::ReadPersonalityEntry(path, manufacturers_, collected, &readError)) {
       catalogue::CopyToCacheList(*entry, cacheList_);
     } else if (!readError.empty()) {
@@ -118,10 +119,40 @@ std::vector<support::ReportedMessage> MainDialogModel::AddFiles(
   return messages;
 }
 
-void MainDialogModel::CopyToCacheList(std::size_t personalityRow) {
-  if (personalityRow < personalityList_.RowCount()) {
-    catalogue::CopyToCacheList(personalityList_.Row(personalityRow), cacheList_);
-  }
+bool MainDialogModel::Refused(const std::string& path) {
+  const RowMark* mark = RowMarkOf(path);
+  if (mark == nullptr || mark->kind != RowMarkKind::LeftOut) return false;
+  refused_.push_back({path, *mark});
+  return true;
+}
+
+bool MainDialogModel::CopyToCacheList(std::size_t personalityRow) {
+  if (personalityRow >= personalityList_.RowCount()) return false;
+  const catalogue::PersonalityEntry& entry = personalityList_.Row(personalityRow);
+  if (Refused(entry.filePath)) return false;
+  catalogue::CopyToCacheList(entry, cacheList_);
+  return true;
+}
+
+std::vector<support::ReportedMessage> MainDialogModel::LoadIntoCacheList(
+    const std::vector<std::string>& paths) {
+  cacheList_.Clear();
+  return AddFiles(paths);
+}
+
+std::vector<RefusedFile> MainDialogModel::TakeRefused() {
+  std::vector<RefusedFile> refused = std::move(refused_);
+  refused_.clear();
+  return refused;
+}
+
+void MainDialogModel::SetMark(const std::string& path, RowMark mark) {
+  marks_[path] = std::move(mark);
+}
+
+const RowMark* MainDialogModel::RowMarkOf(const std::string& path) const {
+  const auto found = marks_.find(path);
+  return found != marks_.end() ? &found->second : nullptr;
 }
 
 void MainDialogModel::Add() {
@@ -192,6 +223,13 @@ catalogue::BuildRequest MainDialogModel::MakeBuildRequest() const {
   request.outputDir = outputDir_;
   request.notes = notes_;
   request.unattended = commandLineMode_;
+  return request;
+}
+
+catalogue::BuildRequest MainDialogModel::GaugeRequest() const {
+  catalogue::BuildRequest request = MakeBuildRequest();
+  request.notes.clear();
+  request.unattended = false;
   return request;
 }
 

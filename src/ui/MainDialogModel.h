@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "catalogue/BuildRequest.h"
@@ -11,6 +12,7 @@
 #include "catalogue/PersonalityEntry.h"
 #include "catalogue/PersonalityListModel.h"
 #include "support/Reporter.h"
+#include "ui/PreviewTexts.h"
 
 namespace hoardwright::ui {
 
@@ -66,13 +68,24 @@ class MainDialogModel {
   std::vector<support::ReportedMessage> AddFiles(const std::vector<std::string>& paths);
 
   // The list buttons. Add does nothing at all when no personality row is selected; Add All and
-  // Remove All take the rows their list's filter shows (all rows without a filter).
-  void CopyToCacheList(std::size_t personalityRow);
+  // Remove All take the rows their list's filter shows (all rows without a filter). Add, Add All
+  // and AddFiles refuse a file whose mark says the chosen cache would leave it out; the refused
+  // files wait in TakeRefused. A file not checked yet is added.
+  bool CopyToCacheList(std::size_t personalityRow);
   void Add();
   void AddAll();
   void Remove();
   void RemoveAll();
   void UpdateCacheLabel();
+  // The files of an opened cache that the directory has become the cache list, as dropped files
+  // are added; messages as AddFiles gives them.
+  std::vector<support::ReportedMessage> LoadIntoCacheList(const std::vector<std::string>& paths);
+  // The files the last Add, Add All, AddFiles or LoadIntoCacheList refused, with their marks.
+  std::vector<RefusedFile> TakeRefused();
+
+  // The problem marks of the rows, by file path.
+  void SetMark(const std::string& path, RowMark mark);
+  const RowMark* RowMarkOf(const std::string& path) const;
   // Rows remembered from an earlier run become the cache list, sorted by its state.
   void RestoreCacheList(std::vector<catalogue::PersonalityEntry> rows);
   // The cache list's caption as last updated.
@@ -95,6 +108,13 @@ class MainDialogModel {
   void SetIncludeMacros(bool on) { includeMacros_ = on; }
   bool NormalChecked() const { return normalChecked_; }
   void SetNormalChecked(bool on) { normalChecked_ = on; }
+  // The cache-type choice: standard when Normal is checked.
+  catalogue::CacheType CacheKind() const {
+    return normalChecked_ ? catalogue::CacheType::Standard : catalogue::CacheType::Extended;
+  }
+  void SetCacheKind(catalogue::CacheType kind) {
+    normalChecked_ = kind == catalogue::CacheType::Standard;
+  }
 
   const std::string& PersonalityDir() const { return personalityDir_; }
   void SetPersonalityDir(std::string dir) { personalityDir_ = std::move(dir); }
@@ -109,8 +129,14 @@ class MainDialogModel {
 
   // What Build Cache hands to a build: standard when Normal is checked, else extended.
   catalogue::BuildRequest MakeBuildRequest() const;
+  // What the size gauge works out: the build of Build Cache with its details dialog confirmed as
+  // it opens (the stored created-by text, no notes).
+  catalogue::BuildRequest GaugeRequest() const;
 
  private:
+  // Whether the chosen cache would leave the file out; a refused file is noted for TakeRefused.
+  bool Refused(const std::string& path);
+
   catalogue::ManufacturerMap manufacturers_;
   catalogue::PersonalityListModel personalityList_;
   catalogue::PersonalityListModel cacheList_;
@@ -125,6 +151,8 @@ class MainDialogModel {
   std::string outputDir_;
   std::string notes_;
   std::vector<std::string> reportedScanPaths_;  // sorted
+  std::unordered_map<std::string, RowMark> marks_;
+  std::vector<RefusedFile> refused_;
 };
 
 }  // namespace hoardwright::ui

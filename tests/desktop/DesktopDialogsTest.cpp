@@ -302,8 +302,10 @@ void DesktopDialogsTest::startsOnTheStoredDirectoryWithOptionsChecked() {
   QVERIFY(dialog.NormalChoice().isChecked());
 
   Show(dialog);
-  QVERIFY(!dialog.CacheTypeGroup().isVisible());
-  QVERIFY(!dialog.NormalChoice().isVisible());
+  // The cache kind is the user's to choose; the standard cache unless another was remembered.
+  QVERIFY(dialog.CacheTypeGroup().isVisible());
+  QVERIFY(dialog.NormalChoice().isVisible());
+  QVERIFY(dialog.ExtendedChoice().isVisible());
   QVERIFY(!dialog.ProgressBar().isVisible());
   QVERIFY(dialog.StatusLine().text().isEmpty());
   // Return in a list or field starts nothing: no button is the default.
