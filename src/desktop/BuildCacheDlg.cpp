@@ -48,6 +48,7 @@
 #include "desktop/TextConversion.h"
 #include "extended/ExtendedBuild.h"
 #include "standard/StandardBuild.h"
+#include "support/Platform.h"
 #include "ui/WindowBuild.h"
 
 namespace hoardwright::desktop {
@@ -953,7 +954,7 @@ void CBuildCacheDlg::FinishBuild() {
     result.CacheSize = static_cast<std::int32_t>(std::min<std::uint64_t>(
         build->extended.result.cacheSize, std::numeric_limits<std::int32_t>::max()));
     result.PersonalityCount = build->extended.result.personalityCount;
-    result.OutputPath = build->extended.result.outputPath.string();
+    result.OutputPath = support::PathText(build->extended.result.outputPath);
     result.LeftOut = build->leftOut;
     result.exec();
   } else if (build->result.cacheWritten) {
@@ -961,7 +962,7 @@ void CBuildCacheDlg::FinishBuild() {
     result.CacheSize = static_cast<std::int32_t>(std::clamp<std::int64_t>(
         build->result.cacheSize, 0, std::numeric_limits<std::int32_t>::max()));
     result.PersonalityCount = static_cast<std::int32_t>(build->request.entries.size());
-    result.OutputPath = build->result.outputPath.string();
+    result.OutputPath = support::PathText(build->result.outputPath);
     result.LeftOut = build->leftOut;
     result.exec();
   }

@@ -6,6 +6,7 @@
 
 #include "catalogue/RememberedCacheList.h"
 #include "desktop/TextConversion.h"
+#include "support/Platform.h"
 #include "ui/MainDialogModel.h"
 #include "ui/PreviewTexts.h"
 
@@ -66,7 +67,7 @@ std::filesystem::path CacheListFile() {
   // The generic location with the names spelt out, so that it does not depend on the names the
   // application object was given.
   const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-  return std::filesystem::path(PathBytes(data)) / kSettingsOrganisation / kSettingsApplication /
+  return support::ToPath(PathBytes(data)) / kSettingsOrganisation / kSettingsApplication /
          std::string(catalogue::kCacheListFileName);
 }
 
