@@ -164,7 +164,7 @@ class OpenedCacheTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(scratch_);
     const std::filesystem::path dir = scratch_->Path() / "pers";
-    std::filesystem::copy(testing::ExamplesDir(), dir);
+    std::filesystem::copy(std::filesystem::path(testing::ExamplesDir()).parent_path(), dir);
     dir_ = dir.string() + "/";
     catalogue::BuildRequest request;
     request.entries = testing::CacheListOf({dir_});
