@@ -478,6 +478,13 @@ void CBuildCacheDlg::ShowScannedDirectory() {
   currentDirEdit_->setText(PathText(model_.PersonalityDir()));
   ShowPersonalityList();
   WatchPersonalityDirectory();
+  // Files gone from both lists are forgotten, or every directory ever listed stays in memory.
+  // Work running meanwhile may keep one again; the next rescan drops it.
+  const std::vector<std::string> listed = ListedPaths();
+  store_.RetainOnly(listed);
+  const std::set<std::string> listedSet(listed.begin(), listed.end());
+  std::erase_if(checks_,
+                [&listedSet](const auto& kept) { return !listedSet.contains(kept.first); });
   StartChecks();
   // Files of the cache list may have changed with the directory.
   BuildInputsChanged();
@@ -767,6 +774,19 @@ void CBuildCacheDlg::ShowGauge() {
   }
 }
 
+std::vector<std::string> CBuildCacheDlg::ListedPaths() const {
+  std::vector<std::string> paths;
+  std::set<std::string> seen;
+  for (const catalogue::PersonalityListModel* list :
+       {&model_.PersonalityList(), &model_.CacheList()}) {
+    for (std::size_t row = 0; row < list->RowCount(); ++row) {
+      const std::string& path = list->Row(row).filePath;
+      if (seen.insert(path).second) paths.push_back(path);
+    }
+  }
+  return paths;
+}
+
 void CBuildCacheDlg::StartChecks() {
   if (checkRun_) {
     checksStale_ = true;
@@ -775,14 +795,7 @@ void CBuildCacheDlg::StartChecks() {
   }
   checksStale_ = false;
   checkRun_ = std::make_unique<CheckRun>();
-  std::set<std::string> seen;
-  for (const catalogue::PersonalityListModel* list :
-       {&model_.PersonalityList(), &model_.CacheList()}) {
-    for (std::size_t row = 0; row < list->RowCount(); ++row) {
-      const std::string& path = list->Row(row).filePath;
-      if (seen.insert(path).second) checkRun_->paths.push_back(path);
-    }
-  }
+  checkRun_->paths = ListedPaths();
   CheckRun* run = checkRun_.get();
   run->thread = std::thread([this, run] {
     using Batch = std::vector<std::pair<std::string, std::shared_ptr<const check::FileCheck>>>;

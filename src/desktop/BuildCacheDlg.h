@@ -186,6 +186,8 @@ class CBuildCacheDlg : public QDialog {
   void ShowGauge();
   // The row checks of both lists' files, on a thread of its own; results arrive in batches.
   void StartChecks();
+  // The files of both lists, each once, the personality list's first.
+  std::vector<std::string> ListedPaths() const;
   void ApplyChecks(
       const std::vector<std::pair<std::string, std::shared_ptr<const check::FileCheck>>>& batch);
   void FinishChecks();
