@@ -35,6 +35,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "catalogue/RememberedCacheList.h"
 #include "desktop/Artwork.h"
@@ -121,12 +122,15 @@ CBuildCacheDlg::~CBuildCacheDlg() {
     }
     if (build_) build_->thread.join();
   }
+  nextOpen_.reset();
   for (auto* run :
-       {gaugeRun_ ? &gaugeRun_->cancel : nullptr, checkRun_ ? &checkRun_->cancel : nullptr}) {
+       {gaugeRun_ ? &gaugeRun_->cancel : nullptr, checkRun_ ? &checkRun_->cancel : nullptr,
+        openRun_ ? &openRun_->cancel : nullptr}) {
     if (run != nullptr) run->Cancel();
   }
   if (gaugeRun_) gaugeRun_->thread.join();
   if (checkRun_) checkRun_->thread.join();
+  if (openRun_) openRun_->thread.join();
   // The views show rows of the lists, which go before the widgets would.
   delete personalityView_;
   delete cacheView_;
@@ -419,7 +423,7 @@ void CBuildCacheDlg::CreateControls() {
   connect(removeButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnRemove);
   connect(removeAllButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnRemoveAll);
   connect(buildButton_, &QPushButton::clicked, this, &CBuildCacheDlg::OnBuildCache);
-  connect(cancelButton_, &QPushButton::clicked, this, &CBuildCacheDlg::CancelBuild);
+  connect(cancelButton_, &QPushButton::clicked, this, &CBuildCacheDlg::CancelWork);
   connect(closeButton_, &QPushButton::clicked, this, &CBuildCacheDlg::reject);
   connect(personalityFilter_, &QLineEdit::textChanged, this, [this](const QString& text) {
     personalityView_->SetFilter(text);
@@ -478,6 +482,13 @@ void CBuildCacheDlg::ShowScannedDirectory() {
   currentDirEdit_->setText(PathText(model_.PersonalityDir()));
   ShowPersonalityList();
   WatchPersonalityDirectory();
+  // Files gone from both lists are forgotten, or every directory ever listed stays in memory.
+  // Work running meanwhile may keep one again; the next rescan drops it.
+  const std::vector<std::string> listed = ListedPaths();
+  store_.RetainOnly(listed);
+  const std::set<std::string> listedSet(listed.begin(), listed.end());
+  std::erase_if(checks_,
+                [&listedSet](const auto& kept) { return !listedSet.contains(kept.first); });
   StartChecks();
   // Files of the cache list may have changed with the directory.
   BuildInputsChanged();
@@ -551,9 +562,9 @@ void CBuildCacheDlg::showEvent(QShowEvent* event) {
 
 void CBuildCacheDlg::keyPressEvent(QKeyEvent* event) {
   // Escape would end the program at once; the window closes only through Close or its frame.
-  // During a build it is the Cancel button's key.
+  // During a build or an Open Cache it is the Cancel button's key.
   if (event->key() == Qt::Key_Escape) {
-    CancelBuild();
+    CancelWork();
     event->accept();
     return;
   }
@@ -767,6 +778,19 @@ void CBuildCacheDlg::ShowGauge() {
   }
 }
 
+std::vector<std::string> CBuildCacheDlg::ListedPaths() const {
+  std::vector<std::string> paths;
+  std::set<std::string> seen;
+  for (const catalogue::PersonalityListModel* list :
+       {&model_.PersonalityList(), &model_.CacheList()}) {
+    for (std::size_t row = 0; row < list->RowCount(); ++row) {
+      const std::string& path = list->Row(row).filePath;
+      if (seen.insert(path).second) paths.push_back(path);
+    }
+  }
+  return paths;
+}
+
 void CBuildCacheDlg::StartChecks() {
   if (checkRun_) {
     checksStale_ = true;
@@ -775,14 +799,7 @@ void CBuildCacheDlg::StartChecks() {
   }
   checksStale_ = false;
   checkRun_ = std::make_unique<CheckRun>();
-  std::set<std::string> seen;
-  for (const catalogue::PersonalityListModel* list :
-       {&model_.PersonalityList(), &model_.CacheList()}) {
-    for (std::size_t row = 0; row < list->RowCount(); ++row) {
-      const std::string& path = list->Row(row).filePath;
-      if (seen.insert(path).second) checkRun_->paths.push_back(path);
-    }
-  }
+  checkRun_->paths = ListedPaths();
   CheckRun* run = checkRun_.get();
   run->thread = std::thread([this, run] {
     using Batch = std::vector<std::pair<std::string, std::shared_ptr<const check::FileCheck>>>;
@@ -865,25 +882,87 @@ void CBuildCacheDlg::OnOpenCache() {
 
 void CBuildCacheDlg::OpenCache(const QString& path) {
   if (building_) return;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  ui::OpenedCache opened;
-  try {
-    opened = ui::OpenCacheFile(PathBytes(path), model_.PersonalityDir(), store_);
-  } catch (const std::exception& error) {
-    opened.error = error.what();
-  }
-  QApplication::restoreOverrideCursor();
-  if (!opened.error.empty()) {
-    reporter_.ShowMessage("The cache " + PathBytes(path) + " cannot be opened: " + opened.error);
+  if (openRun_) {
+    // The cache asked for last is the one shown: the running work stops, then this starts.
+    openRun_->cancel.Cancel();
+    nextOpen_ = path;
+    ShowOpening(true, path);
     return;
   }
-  COpenCacheDlg view(this, PathBytes(path), std::move(opened.overview));
+  StartOpenCache(path);
+}
+
+void CBuildCacheDlg::StartOpenCache(const QString& path) {
+  openRun_ = std::make_unique<OpenRun>();
+  openRun_->path = PathBytes(path);
+  openRun_->directory = model_.PersonalityDir();
+  ShowOpening(true, path);
+  OpenRun* run = openRun_.get();
+  run->thread = std::thread([this, run] {
+    // Nothing may leave the thread by an exception.
+    try {
+      run->opened = ui::OpenCacheFile(run->path, run->directory, store_, &run->cancel);
+    } catch (const std::exception& error) {
+      run->opened = {};
+      run->opened.error = error.what();
+    }
+    QMetaObject::invokeMethod(this, &CBuildCacheDlg::FinishOpenCache, Qt::QueuedConnection);
+  });
+}
+
+void CBuildCacheDlg::FinishOpenCache() {
+  if (!openRun_) return;
+  openRun_->thread.join();
+  const std::unique_ptr<OpenRun> run = std::move(openRun_);
+  if (nextOpen_) {
+    const QString next = *std::exchange(nextOpen_, std::nullopt);
+    StartOpenCache(next);
+    return;
+  }
+  ShowOpening(false);
+  // Cancel is looked at here as well: work that ended just as it was pressed shows nothing.
+  if (run->cancel.Cancelled() || run->opened.cancelled || destroying_) return;
+  if (!run->opened.error.empty()) {
+    reporter_.ShowMessage("The cache " + run->path + " cannot be opened: " + run->opened.error);
+    return;
+  }
+  COpenCacheDlg view(this, run->path, std::move(run->opened.overview));
   if (view.exec() != QDialog::Accepted) return;
   const std::vector<support::ReportedMessage> messages =
       model_.LoadIntoCacheList(view.Overview().loadable);
   CacheListChanged();
   for (const support::ReportedMessage& notice : ui::ScanNotices(messages))
     reporter_.ShowMessage(notice.text, notice.caption);
+}
+
+void CBuildCacheDlg::CancelOpenCache() {
+  nextOpen_.reset();
+  if (!openRun_) return;
+  openRun_->cancel.Cancel();
+  ShowOpening(false);
+}
+
+void CBuildCacheDlg::ShowOpening(bool opening, const QString& path) {
+  if (building_) return;  // the build's progress has the status line
+  statusLine_->setText(opening ? QStringLiteral("Opening %1...").arg(QFileInfo(path).fileName())
+                               : QString());
+  // A busy bar: how long the comparison takes is not known beforehand.
+  if (opening) {
+    progressBar_->setRange(0, 0);
+  } else {
+    progressBar_->setRange(0, 100);
+    progressBar_->reset();
+  }
+  progressBar_->setVisible(opening);
+  cancelButton_->setVisible(opening);
+}
+
+void CBuildCacheDlg::CancelWork() {
+  if (build_) {
+    CancelBuild();
+  } else {
+    CancelOpenCache();
+  }
 }
 
 void CBuildCacheDlg::ShowRefusals() {
@@ -894,6 +973,8 @@ void CBuildCacheDlg::ShowRefusals() {
 
 void CBuildCacheDlg::OnBuildCache() {
   if (building_) return;
+  // The build takes the status line and Cancel; a cache being opened is not shown.
+  CancelOpenCache();
   build_ = std::make_unique<RunningBuild>();
   build_->request = model_.MakeBuildRequest();
   build_->host = std::make_unique<DesktopBuildHost>(*this, build_->progress, build_->cancel);
@@ -999,6 +1080,8 @@ void CBuildCacheDlg::SetBuilding(bool building) {
 }
 
 void CBuildCacheDlg::done(int result) {
+  // A cache still being opened is shown to no one.
+  CancelOpenCache();
   SaveWindowGeometry(saveGeometry());
   QDialog::done(result);
 }

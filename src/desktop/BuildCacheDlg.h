@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <thread>
 #include <unordered_map>
@@ -24,6 +25,7 @@
 #include "standard/StandardBuild.h"
 #include "support/CancelToken.h"
 #include "ui/MainDialogModel.h"
+#include "ui/PreviewTexts.h"
 #include "ui/WindowBuild.h"
 
 class QCheckBox;
@@ -90,7 +92,13 @@ class CBuildCacheDlg : public QDialog {
   // The row checks: settled once every listed file has its mark.
   bool ChecksSettled() const { return !checkRun_; }
   // File -> Open Cache...: the view of the cache at `path` against the personality directory.
+  // The cache is read and compared on a thread of its own; the window shows the view once that
+  // has ended. Opening another meanwhile stops the first and opens the other instead.
   void OpenCache(const QString& path);
+  // Stops the running Open Cache, if any: no view comes of it.
+  void CancelOpenCache();
+  // Whether a cache is being read and compared, or waits to be.
+  bool OpeningCache() const { return openRun_ != nullptr || nextOpen_.has_value(); }
   // Asks the running build, if any, to stop: it writes no cache, leaves an earlier one as it was
   // and removes its working files.
   void CancelBuild();
@@ -186,6 +194,8 @@ class CBuildCacheDlg : public QDialog {
   void ShowGauge();
   // The row checks of both lists' files, on a thread of its own; results arrive in batches.
   void StartChecks();
+  // The files of both lists, each once, the personality list's first.
+  std::vector<std::string> ListedPaths() const;
   void ApplyChecks(
       const std::vector<std::pair<std::string, std::shared_ptr<const check::FileCheck>>>& batch);
   void FinishChecks();
@@ -195,6 +205,13 @@ class CBuildCacheDlg : public QDialog {
   // Tells which files the last Add refused, and why.
   void ShowRefusals();
   void OnOpenCache();
+  void StartOpenCache(const QString& path);
+  // Back on the window's thread once the cache has been read and compared.
+  void FinishOpenCache();
+  // The status line, the busy bar and Cancel while a cache is being opened.
+  void ShowOpening(bool opening, const QString& path = {});
+  // The Cancel button and Escape: the build, or else the Open Cache, stops.
+  void CancelWork();
   // While a build runs, nothing that changes its inputs can be used.
   void SetBuilding(bool building);
   // On the build's thread: the build, and the reasons for what it left out.
@@ -244,6 +261,17 @@ class CBuildCacheDlg : public QDialog {
     std::thread thread;
   };
   std::unique_ptr<CheckRun> checkRun_;
+  // Open Cache's running work: the cache's path, the directory it is compared with and what
+  // came of it.
+  struct OpenRun {
+    std::string path;
+    std::string directory;
+    support::CancelToken cancel;
+    ui::OpenedCache opened;
+    std::thread thread;
+  };
+  std::unique_ptr<OpenRun> openRun_;
+  std::optional<QString> nextOpen_;  // asked for while another ran; opened once that has stopped
   bool checksStale_ = false;
   std::unordered_map<std::string, std::shared_ptr<const check::FileCheck>> checks_;
   const PersonalityListView* reasonsSource_ = nullptr;  // the list whose row the pane shows

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <unordered_set>
 
 #include "catalogue/PersonalityScan.h"
 #include "personality/LineStream.h"
@@ -100,6 +101,12 @@ std::shared_ptr<const check::FileCheck> PersonalityStore::Check(const std::strin
 void PersonalityStore::Invalidate(const std::string& path) {
   std::lock_guard lock(mutex_);
   kept_.erase(path);
+}
+
+void PersonalityStore::RetainOnly(const std::vector<std::string>& paths) {
+  const std::unordered_set<std::string> keep(paths.begin(), paths.end());
+  std::lock_guard lock(mutex_);
+  std::erase_if(kept_, [&keep](const auto& entry) { return !keep.contains(entry.first); });
 }
 
 void PersonalityStore::Clear() {

@@ -55,6 +55,9 @@ class PersonalityStore {
   // Forgets what was kept of one file, or of every file.
   void Invalidate(const std::string& path);
   void Clear();
+  // Forgets every file but these: after a rescan, what was kept of files gone from the lists
+  // and the directory is only memory.
+  void RetainOnly(const std::vector<std::string>& paths);
 
   // How many times a file was read: what a recompute after a change costs.
   std::size_t FilesRead() const { return filesRead_.load(std::memory_order_relaxed); }

@@ -282,7 +282,7 @@ CacheOverview DescribeCache(const inspect::InspectReport& report,
 }
 
 OpenedCache OpenCacheFile(const std::string& path, const std::string& directory,
-                          preview::PersonalityStore& store) {
+                          preview::PersonalityStore& store, const support::CancelToken* cancel) {
   OpenedCache opened;
   // Checked and read through one descriptor, as inspect reads it: a device, a pipe or a file
   // past the limit is refused before anything is read.
@@ -297,7 +297,11 @@ OpenedCache OpenCacheFile(const std::string& path, const std::string& directory,
     return opened;
   }
   const preview::CacheComparison comparison =
-      preview::CompareWithDirectory(report, directory, store);
+      preview::CompareWithDirectory(report, directory, store, cancel);
+  if (comparison.cancelled) {
+    opened.cancelled = true;
+    return opened;
+  }
   opened.overview = DescribeCache(report, &comparison, store.Manufacturers());
   return opened;
 }

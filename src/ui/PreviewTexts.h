@@ -15,6 +15,7 @@
 #include "inspect/InspectReport.h"
 #include "preview/CacheComparison.h"
 #include "preview/CachePreview.h"
+#include "support/CancelToken.h"
 
 namespace hoardwright::ui {
 
@@ -96,13 +97,15 @@ CacheOverview DescribeCache(const inspect::InspectReport& report,
 
 // File -> Open Cache: the cache at `path` read and inspected, and compared with the personality
 // directory `directory` (its files compiled through `store`). `error` says why the file could
-// not be read; the overview is empty then.
+// not be read; the overview is empty then. A cancelled comparison leaves the overview empty too.
 struct OpenedCache {
   std::string error;
   CacheOverview overview;
+  bool cancelled = false;
 };
 OpenedCache OpenCacheFile(const std::string& path, const std::string& directory,
-                          preview::PersonalityStore& store);
+                          preview::PersonalityStore& store,
+                          const support::CancelToken* cancel = nullptr);
 
 // Whether a dropped file is a cache to open: a ".CMP" name (any case), or an extended cache's
 // magic at its start.

@@ -104,11 +104,14 @@ class PreviewDialogsTest : public QObject {
   void gaugeShowsEachConsoleAndTheExtendedCache();
   void rowsAreMarkedAndLeftOutFilesRefused();
   void openCacheComparesWithTheDirectoryAndLoadsTheList();
+  void openCacheCanBeCancelledReplacedAndClosedOn();
 
  private:
   void Show(CBuildCacheDlg& dialog);
   static void WaitForGauge(CBuildCacheDlg& dialog);
   static void RunBuild(CBuildCacheDlg& dialog);
+  // A standard cache of every example, built from the window; its path, empty when none came.
+  QString BuildExampleCache();
   // Replaces `from` by `to` in the directory's copy of an example; its path.
   QString EditPersonality(const QString& name, const QByteArray& from, const QByteArray& to);
 
@@ -371,8 +374,7 @@ void PreviewDialogsTest::rowsAreMarkedAndLeftOutFilesRefused() {
   QCOMPARE(modals.Unexpected(), QStringList());
 }
 
-void PreviewDialogsTest::openCacheComparesWithTheDirectoryAndLoadsTheList() {
-  // A standard cache of every example, built from the window.
+QString PreviewDialogsTest::BuildExampleCache() {
   {
     CBuildCacheDlg dialog;
     Show(dialog);
@@ -381,12 +383,17 @@ void PreviewDialogsTest::openCacheComparesWithTheDirectoryAndLoadsTheList() {
     BuildAnswers answers;
     answers.Expect(modals);
     RunBuild(dialog);
-    QVERIFY(modals.Done());
+    if (!modals.Done()) return {};
   }
   const QString cache = outputDir_ + QStringLiteral("OMK01PER.CMP");
-  QVERIFY(QFileInfo::exists(cache));
   // The next window starts with an empty cache list.
-  QVERIFY(QFile::remove(root_.filePath(QStringLiteral("data/Qendrale/Hoardwright/cache-list"))));
+  QFile::remove(root_.filePath(QStringLiteral("data/Qendrale/Hoardwright/cache-list")));
+  return QFileInfo::exists(cache) ? cache : QString();
+}
+
+void PreviewDialogsTest::openCacheComparesWithTheDirectoryAndLoadsTheList() {
+  const QString cache = BuildExampleCache();
+  QVERIFY(!cache.isEmpty());
   // Since then: one file changed, one removed, one new.
   QVERIFY(!EditPersonality(QStringLiteral("LTDIMMER.QPF"), "\"Dimmer\"", "\"Bright\"").isEmpty());
   QVERIFY(QFile::remove(persDir_ + QStringLiteral("/ZZHAZE5.QPF")));
@@ -461,6 +468,63 @@ void PreviewDialogsTest::openCacheComparesWithTheDirectoryAndLoadsTheList() {
   QCOMPARE(opened, 13);
   // Closed without loading: the list stays as it was.
   QCOMPARE(Devices(dialog.CacheListWidget()), loaded);
+}
+
+void PreviewDialogsTest::openCacheCanBeCancelledReplacedAndClosedOn() {
+  const QString cache = BuildExampleCache();
+  QVERIFY(!cache.isEmpty());
+  const QString missing = outputDir_ + QStringLiteral("NOTHING.CMP");
+  {
+    CBuildCacheDlg dialog;
+    Show(dialog);
+    WaitForGauge(dialog);
+    ModalScript modals;
+
+    // The window answers while the cache is read: the status line says so and Cancel stops it.
+    dialog.OpenCache(cache);
+    QVERIFY(dialog.OpeningCache());
+    QCOMPARE(dialog.StatusLine().text(), QStringLiteral("Opening OMK01PER.CMP..."));
+    QVERIFY(dialog.CancelButton().isVisible());
+    QVERIFY(dialog.BuildCacheButton().isVisible());
+    QTest::mouseClick(&dialog.CancelButton(), Qt::LeftButton);
+    QCOMPARE(dialog.StatusLine().text(), QString());
+    QVERIFY(!dialog.CancelButton().isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.OpeningCache(), kSettleMilliseconds);
+
+    // A second Open Cache replaces the first: only its view comes, and no word of the first
+    // file, which cannot be read.
+    int rows = 0;
+    modals.Expect<COpenCacheDlg>([&](COpenCacheDlg& view) {
+      rows = view.Personalities().topLevelItemCount();
+      QTest::mouseClick(&view.CloseButton(), Qt::LeftButton);
+    });
+    dialog.OpenCache(missing);
+    dialog.OpenCache(cache);
+    QCOMPARE(dialog.StatusLine().text(), QStringLiteral("Opening OMK01PER.CMP..."));
+    QTRY_VERIFY_WITH_TIMEOUT(modals.Done() && !dialog.OpeningCache(), kSettleMilliseconds);
+    QCOMPARE(rows, 12);
+    QCOMPARE(dialog.StatusLine().text(), QString());
+
+    // The other way round, the unreadable file is said to be so.
+    modals.ExpectMessage();
+    dialog.OpenCache(cache);
+    dialog.OpenCache(missing);
+    QTRY_VERIFY_WITH_TIMEOUT(modals.Done() && !dialog.OpeningCache(), kSettleMilliseconds);
+    QCOMPARE(modals.Messages().size(), std::size_t{1});
+    QVERIFY(modals.Messages()[0].text.contains(QStringLiteral("NOTHING.CMP cannot be opened")));
+
+    // Closed while a cache is read: no view comes after.
+    dialog.OpenCache(cache);
+    dialog.close();
+    QVERIFY(!dialog.isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.OpeningCache(), kSettleMilliseconds);
+    QCOMPARE(modals.Unexpected(), QStringList());
+  }
+  // Destroyed while a cache is read: the work is stopped and waited for.
+  CBuildCacheDlg dialog;
+  Show(dialog);
+  dialog.OpenCache(cache);
+  QVERIFY(dialog.OpeningCache());
 }
 
 QTEST_MAIN(PreviewDialogsTest)

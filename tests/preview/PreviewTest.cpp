@@ -232,6 +232,33 @@ TEST_F(PreviewTest, ARecomputeReadsOnlyWhatChanged) {
   EXPECT_EQ(first.outcome, preview::CachePreview::Outcome::WouldWrite);
 }
 
+TEST_F(PreviewTest, RetainOnlyForgetsTheFilesNotNamed) {
+  const std::string kept = Write("AB1.QPF", PersonalityText("Dev1"));
+  const std::string checked = Write("AB2.QPF", PersonalityText("Dev2"));
+  const std::string dropped = Write("AB3.QPF", PersonalityText("Dev3"));
+  preview::PersonalityStore store;
+  for (const std::string& path : {kept, checked, dropped}) {
+    store.Standard(path, standard::TableOptions{});
+    store.Check(path);
+  }
+  const std::size_t read = store.FilesRead();
+  ASSERT_EQ(read, 6u);
+
+  // The dropped file is still on the disk, so only a forgotten result makes it read again.
+  store.RetainOnly({kept, checked, personalities_->Path().string() + "/GONE.QPF"});
+  const auto keptResult = store.Standard(kept, standard::TableOptions{});
+  store.Check(checked);
+  EXPECT_EQ(store.FilesRead(), read);
+  EXPECT_EQ(keptResult->outcome, standard::CompiledPersonality::Outcome::Compiled);
+  store.Standard(dropped, standard::TableOptions{});
+  store.Check(dropped);
+  EXPECT_EQ(store.FilesRead(), read + 2);
+
+  store.RetainOnly({});
+  store.Check(kept);
+  EXPECT_EQ(store.FilesRead(), read + 3);
+}
+
 TEST_F(PreviewTest, ACancelledPreviewSaysSo) {
   catalogue::BuildRequest request;
   request.entries = testing::CacheListOf({testing::ExamplesDir()});

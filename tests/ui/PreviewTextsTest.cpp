@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "support/BuildTestSupport.h"
+#include "support/CancelToken.h"
 #include "support/Files.h"
 #include "support/TemporaryDirectory.h"
 #include "ui/MainDialogModel.h"
@@ -191,7 +192,17 @@ TEST_F(OpenedCacheTest, ShowsWhatInspectFindsAndTheComparison) {
   }());
   std::filesystem::remove(dir_ + "ZZHAZE5.QPF");
   preview::PersonalityStore store;
+  // Cancelled before the first file: nothing compiled and nothing to show.
+  support::CancelToken cancel;
+  cancel.Cancel();
+  const OpenedCache stopped = OpenCacheFile(cache_, dir_, store, &cancel);
+  EXPECT_TRUE(stopped.cancelled);
+  EXPECT_EQ(stopped.error, "");
+  EXPECT_TRUE(stopped.overview.rows.empty());
+  EXPECT_EQ(store.FilesRead(), 0u);
+
   const OpenedCache opened = OpenCacheFile(cache_, dir_, store);
+  EXPECT_FALSE(opened.cancelled);
   ASSERT_EQ(opened.error, "");
   const CacheOverview& overview = opened.overview;
   EXPECT_EQ(overview.kind, "standard cache");
