@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <deque>
 #include <functional>
+#include <vector>
 
 namespace hoardwright::desktop::testing {
 
@@ -66,8 +67,12 @@ class ModalScript : public QObject {
 
   void Poll() {
     QWidget* modal = QApplication::activeModalWidget();
-    if (modal == nullptr || !modal->isVisible() || modal == handled_) return;
-    handled_ = modal;
+    if (modal == nullptr || !modal->isVisible()) return;
+    // A dialog answered before is active again while a box its step opened closes: not new.
+    for (const QPointer<QWidget>& answered : handled_) {
+      if (answered == modal) return;
+    }
+    handled_.push_back(modal);
     if (!steps_.empty() && modal->inherits(steps_.front().className)) {
       const Step step = std::move(steps_.front().step);
       steps_.pop_front();
@@ -90,8 +95,9 @@ class ModalScript : public QObject {
   std::deque<PendingStep> steps_;
   std::vector<Message> messages_;
   QStringList unexpected_;
-  // The dialog last answered; it may still be visible while it closes.
-  QPointer<QWidget> handled_;
+  // Every dialog answered: one may still be visible while it closes, and one whose step opened a
+  // message box is the active modal again for a moment while that box's event loop ends.
+  std::vector<QPointer<QWidget>> handled_;
 };
 
 }  // namespace hoardwright::desktop::testing
