@@ -25,6 +25,7 @@
 #include <optional>
 
 #include "ModalScript.h"
+#include "WindowTestSupport.h"
 #include "catalogue/ListOrder.h"
 #include "desktop/BuildCacheDlg.h"
 #include "desktop/BuildDetailsDlg.h"
@@ -36,27 +37,18 @@ using hoardwright::desktop::CBuildCacheDlg;
 using hoardwright::desktop::CBuildDetailsDlg;
 using hoardwright::desktop::CResultDlg;
 using hoardwright::desktop::PersonalityListView;
+using hoardwright::desktop::testing::ColumnTexts;
+using hoardwright::desktop::testing::Devices;
+using hoardwright::desktop::testing::kSourceDateEpoch;
 using hoardwright::desktop::testing::ModalScript;
+using hoardwright::desktop::testing::ReadFile;
 
 namespace {
 
-// 25 April 2026, 00:00 UTC.
-constexpr const char* kSourceDateEpoch = "1777075200";
 constexpr const char* kCacheDate = "25-Apr-2026";
 constexpr int kExampleCount = 12;
 const QString kNoPersonalities = QStringLiteral(
     "No personalities to build! Personalities need to be added to the cache listbox first!");
-
-QStringList ColumnTexts(const QAbstractItemView& view, int column) {
-  QStringList texts;
-  const QAbstractItemModel& model = *view.model();
-  for (int row = 0; row < model.rowCount(); ++row) {
-    texts << model.index(row, column).data().toString();
-  }
-  return texts;
-}
-
-QStringList Devices(const QAbstractItemView& view) { return ColumnTexts(view, 0); }
 
 // True when every neighbour pair is in the order `ascending` asks for (upper-cased comparison).
 bool Ordered(const QStringList& texts, bool ascending) {
@@ -78,12 +70,6 @@ void ClickHeader(QTreeView& view, int column) {
   const int x = header.sectionViewportPosition(column) + header.sectionSize(column) / 2;
   QTest::mouseClick(header.viewport(), Qt::LeftButton, Qt::NoModifier,
                     QPoint(x, header.height() / 2));
-}
-
-QByteArray ReadFile(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  return file.readAll();
 }
 
 // The number of index records in a standard cache's header (bytes 6 and 7, big-endian).

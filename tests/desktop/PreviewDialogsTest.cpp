@@ -22,6 +22,7 @@
 #include <memory>
 
 #include "ModalScript.h"
+#include "WindowTestSupport.h"
 #include "desktop/BuildCacheDlg.h"
 #include "desktop/BuildDetailsDlg.h"
 #include "desktop/OpenCacheDlg.h"
@@ -34,21 +35,14 @@ using hoardwright::desktop::CBuildDetailsDlg;
 using hoardwright::desktop::COpenCacheDlg;
 using hoardwright::desktop::CResultDlg;
 using hoardwright::desktop::PersonalityListView;
+using hoardwright::desktop::testing::Devices;
+using hoardwright::desktop::testing::kSourceDateEpoch;
 using hoardwright::desktop::testing::ModalScript;
+using hoardwright::desktop::testing::ReadFile;
 
 namespace {
 
-// 25 April 2026, 00:00 UTC.
-constexpr const char* kSourceDateEpoch = "1777075200";
 constexpr int kSettleMilliseconds = 30000;
-
-QStringList Devices(const QAbstractItemView& view) {
-  QStringList texts;
-  for (int row = 0; row < view.model()->rowCount(); ++row) {
-    texts << view.model()->index(row, 0).data().toString();
-  }
-  return texts;
-}
 
 int RowOf(const QAbstractItemView& view, const QString& device) {
   return static_cast<int>(Devices(view).indexOf(device));
@@ -56,12 +50,6 @@ int RowOf(const QAbstractItemView& view, const QString& device) {
 
 QString Grouped(qint64 value) {
   return QString::fromStdString(hoardwright::ui::GroupedNumber(value));
-}
-
-QByteArray ReadFile(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  return file.readAll();
 }
 
 bool WriteFile(const QString& path, const QByteArray& bytes) {
